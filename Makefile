@@ -1,0 +1,20 @@
+# Thin wrapper: the README's commands. Every target installs what is missing.
+.PHONY: test build native win clean
+
+test:
+	scripts/test.sh
+
+build: native win
+
+native:
+	scripts/deps.sh
+	cmake --preset native >/dev/null
+	cmake --build --preset native
+
+win:
+	scripts/deps.sh
+	cmake --preset win >/dev/null
+	cmake --build --preset win
+
+clean:
+	rm -rf build

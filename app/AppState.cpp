@@ -1,0 +1,33 @@
+#include "app/AppState.h"
+
+#include "catalog/PaperCatalog.h"
+
+AppStateRecord AppState;
+
+AppStateRecord::AppStateRecord() = default;
+AppStateRecord::~AppStateRecord() = default;
+
+void AppStateRecord::Reset() {
+    ResourceModule = nullptr;
+    CurrentCatalog.reset();
+    ProductName.clear();
+    DefaultPaperName.clear();
+    CurrentCatalogName.clear();
+    SaveAsName.clear();
+    CatalogTitle.clear();
+    CatalogLocations.clear();
+    LastValidName.clear();
+    LastValidColor.clear();
+    LastValidWeight.clear();
+    LastValidType.clear();
+    CurrentLanguage = 0;
+    MinimumPaperWeight = 0;
+    MaximumPaperWeight = 0;
+    SizeChoiceCount = 0;
+    WeightChoiceCount = 0;
+    ColorChoiceCount = 0;
+    TypeChoiceCount = 0;
+    WeightCheckArmed = 0;
+    CatalogModified = false;
+    PaperEditPending = false;
+}

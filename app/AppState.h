@@ -1,0 +1,53 @@
+// The one global record of editing state. Every field is reached directly by
+// the parts of the program that own its meaning.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CPaperCatalog;
+
+// One configured catalog, in the order of the configuration file.
+struct CatalogLocation {
+    bool Available = false;    // its key could be opened for reading (or was saved to)
+    std::string CatalogName;   // Catalog_NN
+    std::string PdlName;       // PDL_NN
+    std::string RegistryPath;  // Registry_NN, below HKEY_LOCAL_MACHINE
+};
+
+struct AppStateRecord {
+    AppStateRecord();
+    ~AppStateRecord();
+    AppStateRecord(const AppStateRecord&) = delete;
+    AppStateRecord& operator=(const AppStateRecord&) = delete;
+
+    void* ResourceModule = nullptr;  // module holding the string lists; null = own module
+    std::unique_ptr<CPaperCatalog> CurrentCatalog;
+    std::string ProductName;
+    std::string DefaultPaperName;
+    std::string CurrentCatalogName;
+    std::string SaveAsName;
+    std::string CatalogTitle;
+    std::vector<CatalogLocation> CatalogLocations;
+    std::string LastValidName;
+    std::string LastValidColor;
+    std::string LastValidWeight;
+    std::string LastValidType;
+    int16_t CurrentLanguage = 0;
+    int32_t MinimumPaperWeight = 0;
+    int32_t MaximumPaperWeight = 0;
+    int16_t SizeChoiceCount = 0;
+    int16_t WeightChoiceCount = 0;
+    int16_t ColorChoiceCount = 0;
+    int16_t TypeChoiceCount = 0;
+    int32_t WeightCheckArmed = 0;
+    bool CatalogModified = false;
+    bool PaperEditPending = false;
+
+    // Puts every field back to its initial value (tests start from it).
+    void Reset();
+};
+
+extern AppStateRecord AppState;

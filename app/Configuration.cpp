@@ -1,0 +1,95 @@
+#include "app/Configuration.h"
+
+#include <cstdio>
+
+#include "app/AppState.h"
+#include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "resources/StringTable.h"
+#include "text/StringLists.h"
+
+namespace {
+
+// Capacities of the buffers the values are read into: a longer value is cut to
+// capacity - 1 characters, as the profile functions do.
+constexpr size_t kLanguageCapacity = 32;
+constexpr size_t kProductNameCapacity = 128;
+constexpr size_t kCatalogNameCapacity = 64;
+constexpr size_t kPdlNameCapacity = 16;
+constexpr size_t kRegistryPathCapacity = 256;
+constexpr int16_t kProductLabel = 10109;
+
+std::string NumberedKey(const char* prefix, int number) {
+    char key[48];
+    std::snprintf(key, sizeof key, "%s%02d", prefix, number);
+    return key;
+}
+
+void ShowStartupError(const std::string& text) {
+    // The user's language is not known yet: the caption is always English.
+    const std::string caption = GetLocalizedString(kLabelList, kProductLabel, kEnglish);
+    platform::ShowMessageBox(nullptr, text, caption, platform::kMbOk | platform::kMbIconHand);
+}
+
+void AppendLocations(const platform::ProfileFile& file, const std::string& section) {
+    for (int number = 1;; ++number) {
+        CatalogLocation location;
+        location.CatalogName = file.GetString(section, NumberedKey("Catalog_", number), "", kCatalogNameCapacity);
+        location.PdlName = file.GetString(section, NumberedKey("PDL_", number), "", kPdlNameCapacity);
+        location.RegistryPath = file.GetString(section, NumberedKey("Registry_", number), "", kRegistryPathCapacity);
+        if (location.CatalogName.empty() || location.PdlName.empty() || location.RegistryPath.empty()) return;
+
+        // Opened only to learn whether the key exists and may be read; the
+        // owner closes it again at once.
+        platform::RegKey key;
+        location.Available = platform::OpenKeyForReading(location.RegistryPath, key) == platform::kRegOk;
+        AppState.CatalogLocations.push_back(std::move(location));
+    }
+}
+
+}  // namespace
+
+std::string GetWindowsFamily() {
+    unsigned long platformId = 0;
+    if (!platform::QueryWindowsPlatform(platformId)) return "";
+    if (platformId == 1) return "Windows 95_98";
+    if (platformId == 2) return "Windows NT";
+    return "";
+}
+
+void DiscoverCatalogLocations(const std::string& configurationPath, const std::string& section) {
+    AppendLocations(platform::ProfileFile::Load(configurationPath), section);
+}
+
+bool ReadConfiguration() {
+    // The file is looked for in the current directory only. Should the
+    // directory not be readable, the bare name still means the current directory.
+    const std::string directory = platform::CurrentDirectory(260);
+    const std::string path =
+        directory.empty() ? std::string(kConfigurationFileName) : directory + platform::kPathSeparator + kConfigurationFileName;
+
+    if (!platform::FileIsReadable(path)) {
+        const std::string format = platform::LoadStringTableText(IDS_CONFIG_NOT_OPENED);
+        char text[512];
+        std::snprintf(text, sizeof text, format.c_str(), kConfigurationFileName);
+        ShowStartupError(text);
+        return false;
+    }
+
+    const platform::ProfileFile file = platform::ProfileFile::Load(path);
+
+    AppState.CurrentLanguage = FindLanguageIndex(file.GetString("I18N", "Language", "", kLanguageCapacity));
+    if (AppState.CurrentLanguage == -1) {
+        AppState.CurrentLanguage = kEnglish;
+        ShowStartupError(platform::LoadStringTableText(IDS_INVALID_LANGUAGE));
+    }
+
+    AppState.MinimumPaperWeight = file.GetInt("Limits", "MinimumPaperWeight", 60);
+    AppState.MaximumPaperWeight = file.GetInt("Limits", "MaximumPaperWeight", 200);
+    AppState.ProductName = file.GetString("Strings", "Product_Name", "? ? ? ? ?", kProductNameCapacity);
+
+    AppendLocations(file, GetWindowsFamily());
+    return true;
+}

@@ -1,0 +1,91 @@
+// The registry seam: keys below HKEY_LOCAL_MACHINE, opened, enumerated and
+// written with the same results on both sides. The Windows build uses the real
+// registry (Registry_win32.cpp); the native build an in-memory registry
+// (Registry_memory.cpp) that compares value names without regard to case and
+// reports "does not fit" exactly as RegEnumValueA does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace platform {
+
+// Result codes, numerically those of the Win32 API.
+enum : long {
+    kRegOk = 0,            // ERROR_SUCCESS
+    kRegNotFound = 2,      // ERROR_FILE_NOT_FOUND
+    kRegAccessDenied = 5,  // ERROR_ACCESS_DENIED
+    kRegInvalid = 87,      // ERROR_INVALID_PARAMETER
+    kRegMoreData = 234,    // ERROR_MORE_DATA: the name or the data does not fit
+    kRegNoMoreItems = 259, // ERROR_NO_MORE_ITEMS
+};
+
+// Value types, numerically those of the Win32 API.
+enum : uint32_t {
+    kRegNone = 0,
+    kRegSz = 1,
+    kRegBinary = 3,
+    kRegDword = 4,
+};
+
+// Creation dispositions of RegCreateKeyExA.
+enum : uint32_t {
+    kRegCreatedNewKey = 1,
+    kRegOpenedExistingKey = 2,
+};
+
+// An open key. Move-only: exactly one owner closes it, on every way out.
+class RegKey {
+public:
+    RegKey() = default;
+    explicit RegKey(void* handle) : handle_(handle) {}
+    RegKey(RegKey&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    RegKey& operator=(RegKey&& other) noexcept {
+        Reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() { Reset(); }
+
+    bool IsOpen() const { return handle_ != nullptr; }
+    void* Handle() const { return handle_; }
+    void Reset(void* handle = nullptr);
+
+private:
+    void* handle_ = nullptr;
+};
+
+// RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ).
+long OpenKeyForReading(const std::string& path, RegKey& key);
+
+// RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, ..., KEY_ALL_ACCESS, ...); the
+// disposition tells whether the key was created or already existed.
+long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition);
+
+struct RegValue {
+    std::string name;
+    uint32_t type = kRegNone;
+    std::string data;  // the raw bytes; for REG_SZ including the terminating zero as stored
+};
+
+// RegEnumValueA at `index` with a name buffer of `nameCapacity` characters
+// (including the terminator) and a data buffer of `dataCapacity` bytes. A
+// `dataCapacity` of 0 asks for no data (name and type only). kRegMoreData when
+// the name or the data does not fit; the index is not consumed by that.
+long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_t dataCapacity, RegValue& value);
+
+// RegSetValueExA with REG_SZ, the text's length plus one (the terminator).
+long SetStringValue(const RegKey& key, const std::string& name, const std::string& text);
+
+// RegSetValueExA with any type and raw bytes (tests use it to plant values).
+long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, const std::string& bytes);
+
+// RegDeleteValueA.
+long DeleteValue(const RegKey& key, const std::string& name);
+
+// Removes a key and everything below it (tests clean up with it).
+long DeleteKeyTree(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds both presets and runs every test: natively, and the Windows programs
+# under Wine with an Xvfb display of their own. Ends with ctest's summary.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+scripts/deps.sh
+cmake --preset native >/dev/null
+cmake --build --preset native
+cmake --preset win >/dev/null
+cmake --build --preset win
+scripts/wine-prefix.sh
+
+# One ctest run over both builds, so the run ends with one summary line.
+cat > build/CTestTestfile.cmake <<'CTEST'
+subdirs("native" "win")
+CTEST
+
+status=0
+scripts/xvfb.sh ctest --test-dir build --output-on-failure --timeout 1200 "$@" || status=$?
+# Let Wine's server end with the display still there.
+WINEPREFIX="$ROOT/build/wineprefix" wineserver -k 2>/dev/null || true
+exit $status
