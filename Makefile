@@ -1,8 +1,11 @@
 # Thin wrapper: the README's commands. Every target installs what is missing.
-.PHONY: test build native win clean
+.PHONY: test run build native win clean
 
 test:
 	scripts/test.sh
+
+run:
+	scripts/run.sh
 
 build: native win
 

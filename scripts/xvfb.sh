@@ -4,32 +4,35 @@
 #   scripts/xvfb.sh COMMAND [ARGS...]
 set -uo pipefail
 
-display=""
-for n in $(seq 90 190); do
-  if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-    display=$n
-    break
+xvfb_pid=""
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
   fi
+}
+trap cleanup EXIT INT TERM
+
+# Another run may take the same number at the same moment; Xvfb then fails to
+# start and the next number is tried.
+started=""
+for n in $(seq $((90 + RANDOM % 50)) 250); do
+  [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 50); do
+    if xdpyinfo -display ":$n" >/dev/null 2>&1; then started=$n; break; fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$started" ] && break
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=""
 done
-if [ -z "$display" ]; then
-  echo "xvfb.sh: no free display number" >&2
+if [ -z "$started" ]; then
+  echo "xvfb.sh: could not start Xvfb" >&2
   exit 1
 fi
 
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
-trap cleanup EXIT INT TERM
-
-# Wait until the server answers (at most about 5 s).
-for _ in $(seq 1 50); do
-  if xdpyinfo -display ":$display" >/dev/null 2>&1; then break; fi
-  if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-    echo "xvfb.sh: Xvfb did not start on :$display" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
-
-export DISPLAY=":$display"
+export DISPLAY=":$started"
 "$@"

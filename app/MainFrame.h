@@ -1,0 +1,15 @@
+// The main window: no sizing border; closing asks the editor's questions first.
+#pragma once
+
+#include "framework/FrameWnd.h"
+
+class CMainFrame : public fw::CFrameWnd {
+public:
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(fw::CCmdUI& ui) override;
+
+protected:
+    void PreCreateWindow(DWORD& style, DWORD& exStyle) override;
+    void OnActivateApp(bool active, DWORD otherThreadId) override;
+    void OnClose() override;
+};

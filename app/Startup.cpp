@@ -1,0 +1,28 @@
+#include "app/Startup.h"
+
+#include "app/AppState.h"
+#include "app/Configuration.h"
+#include "catalog/PaperCatalog.h"
+#include "text/StringLists.h"
+
+bool InitializeAppState() {
+    const bool configured = ReadConfiguration();
+
+    AppState.CatalogModified = false;
+    AppState.PaperEditPending = false;
+    AppState.WeightCheckArmed = 1;
+
+    AppState.CurrentCatalogName.clear();
+    AppState.CatalogTitle = GetLocalizedString(kLabelList, 10106, AppState.CurrentLanguage);
+
+    AppState.SizeChoiceCount = 9;
+    AppState.WeightChoiceCount = 10;
+    AppState.ColorChoiceCount = 7;
+    AppState.TypeChoiceCount = 6;
+
+    AppState.DefaultPaperName = AppState.CurrentLanguage == kEnglish
+                                    ? GetLocalizedString(kVocabularyList, 8101, AppState.CurrentLanguage)
+                                    : GetLocalizedString(kVocabularyList, 8102, AppState.CurrentLanguage);
+    BuildDefaultCatalog();
+    return configured;
+}

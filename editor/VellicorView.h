@@ -1,0 +1,128 @@
+// The catalog editor form: the list of the catalog's papers with Move Up, Move
+// Down and Delete, and the fields of one paper definition with Add and Modify.
+// It also receives the File menu's catalog commands.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "framework/FormView.h"
+#include "framework/MessageMap.h"
+
+class CPaperDef;
+
+// Posted by the form to itself when the weight field has lost the focus.
+inline constexpr UINT WM_CHECK_WEIGHT_RANGE = WM_APP + 100;  // 0x8064
+
+class CVellicorView : public fw::CFormView {
+public:
+    CVellicorView();
+    ~CVellicorView() override;
+
+    void OnInitialUpdate() override;
+
+    // Commands of the File menu (DocumentCommands.cpp) and their update handlers.
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(fw::CCmdUI& ui) override;
+
+    // --- data exchange: all seven controls at once ---
+    void ReadFields();
+    void WriteFields();
+
+    // --- the form (VellicorView.cpp) ---
+    void SetUpForm();
+    void FillVocabularyCombo(int comboId, const int16_t* ids, int count);
+    void RefreshPaperList();
+    void SelectDefaultPaperLine();
+    void OnSelChangePaperList();
+    void ShowSelectedPaper();
+    void LoadSelectedPaper();
+    int FindSizeIndex(const CPaperDef& paper) const;
+    void UpdateMoveUpButton();
+    void UpdateMoveDownButton();
+    void UpdateDeleteButton();
+    void UpdateAddButton();
+    void UpdateModifyButton();
+
+    // --- entry and validation (PaperEntry.cpp) ---
+    bool FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength);
+    bool FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength);
+    void OnUpdateName();
+    void OnEditUpdateColor();
+    void OnEditUpdateWeight();
+    void OnEditUpdateType();
+    void OnFieldChanged();
+    void OnSelChangeSize();
+    void OnSelChangeColor();
+    void OnSelChangeWeight();
+    void OnSelChangeType();
+    void ApplyTypeRule();
+    void OnKillFocusColor();
+    void OnKillFocusWeight();
+    void OnKillFocusType();
+    void OnCheckWeightRange();
+    void OnAdd();
+    void OnModify();
+    void OnDelete();
+    void OnMoveUp();
+    void OnMoveDown();
+
+    // --- document commands (DocumentCommands.cpp) ---
+    void OnFileNew();  // New and Close
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFileImport();
+    void OnFileExport();
+    void OnUpdateFileSave(fw::CCmdUI& ui);
+    void OnUpdateFileSaveAs(fw::CCmdUI& ui);
+
+    // Members exchanged with the controls.
+    int32_t m_nSelectedPaper = -1;
+    std::string m_strName;
+    std::string m_strColor;
+    std::string m_strWeight;
+    std::string m_strType;
+    int32_t m_bForceOneSided = 0;
+    int32_t m_nSizeIndex = -1;
+
+    // The controls (valid once the form exists).
+    HWND m_comboWeight = nullptr;
+    HWND m_comboType = nullptr;
+    HWND m_comboColor = nullptr;
+    HWND m_editName = nullptr;
+    HWND m_btnModify = nullptr;
+    HWND m_btnAdd = nullptr;
+    HWND m_comboSize = nullptr;
+    HWND m_btnDelete = nullptr;
+    HWND m_btnMoveUp = nullptr;
+    HWND m_btnMoveDown = nullptr;
+    HWND m_listPapers = nullptr;
+
+protected:
+    bool OnNotify(int controlId, UINT code) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    // The edit control inside a combo box with an edit field.
+    static HWND ComboEdit(HWND combo);
+    // Reads or writes one combo's edit text as the data exchange does.
+    static std::string ReadComboText(HWND combo);
+    static void WriteComboText(HWND combo, const std::string& text);
+    std::string SelectedLineText() const;
+
+    static const fw::NotifyEntry<CVellicorView> kNotifications[];
+    static const fw::CommandEntry<CVellicorView> kCommands[];
+};
+
+// Document commands shared with the main window (DocumentCommands.cpp).
+void StartNewCatalog(CVellicorView& view);
+int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName);
+void UpdateMainWindowTitle();
+void SetCatalogAvailable(const std::string& catalogName, bool available);
+int QueryCloseMainWindow(HWND owner);
+
+// The form of the running program, or null (the main frame creates it).
+CVellicorView* CurrentView();

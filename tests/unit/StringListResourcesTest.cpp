@@ -1,0 +1,121 @@
+// The compiled string lists themselves: their binary layout, and in the
+// Windows build that the module's resources hold exactly the same bytes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/StringListResources.h"
+#include "platform/StringListTable.h"
+
+namespace {
+
+struct Decoded {
+    std::string type;
+    std::string name;
+    std::string translation;
+    uint32_t count = 0;
+    std::vector<std::string> texts;
+};
+
+Decoded Decode(const platform::EmbeddedStringList& list) {
+    Decoded d;
+    d.type = list.type;
+    d.name = list.name;
+    const unsigned char* p = list.bytes;
+    EXPECT_GE(list.size, 10u) << d.type << d.name;
+    if (list.size < 10) return d;
+    EXPECT_EQ(unsigned(p[0] | p[1] << 8), list.size - 2) << "length word of " << d.type << d.name;
+    d.translation.assign(reinterpret_cast<const char*>(p + 2), 4);
+    d.count = uint32_t(p[6]) | uint32_t(p[7]) << 8 | uint32_t(p[8]) << 16 | uint32_t(p[9]) << 24;
+    size_t offset = 10;
+    while (offset < list.size) {
+        const void* nul = std::memchr(p + offset, 0, list.size - offset);
+        EXPECT_NE(nul, nullptr) << "unterminated string in " << d.type << d.name;
+        if (!nul) break;
+        size_t length = static_cast<const unsigned char*>(nul) - (p + offset);
+        d.texts.emplace_back(reinterpret_cast<const char*>(p + offset), length);
+        offset += length + 1;
+    }
+    return d;
+}
+
+std::vector<Decoded> AllLists() {
+    std::vector<Decoded> all;
+    for (unsigned i = 0; i < platform::kEmbeddedStringListCount; ++i) all.push_back(Decode(platform::kEmbeddedStringLists[i]));
+    return all;
+}
+
+TEST(StringListLayout, EveryListHoldsTenTerminatedStringsAfterItsHeader) {
+    const std::vector<Decoded> lists = AllLists();
+    ASSERT_GT(lists.size(), 200u);
+    for (const Decoded& d : lists) {
+        SCOPED_TRACE(d.type + " " + d.name);
+        EXPECT_EQ(d.translation, d.type == "LNG#" ? "NONE" : "LNG#");
+        EXPECT_EQ(d.count, 10u);
+        EXPECT_EQ(d.texts.size(), d.count);
+        for (const std::string& t : d.texts) EXPECT_FALSE(t.empty());
+    }
+}
+
+TEST(StringListLayout, TextsStayWithinTheLengthsTheirUsersAllow) {
+    for (const Decoded& d : AllLists()) {
+        // Messages added for this program's own reports may be longer than the
+        // classic ones; nothing reads them into a fixed buffer.
+        const bool newMessage = d.type == "MSG#" && d.name >= "+19004" && d.name.size() == 6;
+        const size_t limit = d.type == "LAB#" ? 62 : d.type == "MSG#" ? (newMessage ? 255 : 154) : d.type == "CAT#" ? 20 : 32;
+        for (size_t l = 0; l < d.texts.size(); ++l)
+            EXPECT_LE(d.texts[l].size(), limit) << d.type << " " << d.name << " language " << l + 1 << ": " << d.texts[l];
+    }
+}
+
+int CountSingleAmpersands(const std::string& s) {
+    int n = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '&') continue;
+        if (i + 1 < s.size() && s[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        ++n;
+    }
+    return n;
+}
+
+TEST(StringListLayout, TranslationsKeepMnemonicsShortcutsAndLineBreaks) {
+    for (const Decoded& d : AllLists()) {
+        if (d.texts.size() != 10 || d.type == "LNG#") continue;
+        const std::string& english = d.texts[0];
+        const bool hasMnemonic = CountSingleAmpersands(english) == 1;
+        const bool hasTab = english.find('\t') != std::string::npos;
+        const bool hasBreak = english.find('\r') != std::string::npos;
+        for (size_t l = 1; l < d.texts.size(); ++l) {
+            SCOPED_TRACE(d.type + " " + d.name + " language " + std::to_string(l + 1) + ": " + d.texts[l]);
+            if (hasMnemonic) {
+                EXPECT_EQ(CountSingleAmpersands(d.texts[l]), 1);
+            }
+            EXPECT_EQ(d.texts[l].find('\t') != std::string::npos, hasTab);
+            if (hasBreak) {
+                EXPECT_NE(d.texts[l].find('\r'), std::string::npos);
+            }
+            EXPECT_EQ(d.texts[l].find('\n'), std::string::npos) << "entries break lines with CR only";
+        }
+    }
+}
+
+TEST(StringListResources, TheModuleHoldsTheSameBytesAsTheTable) {
+    for (unsigned i = 0; i < platform::kEmbeddedStringListCount; ++i) {
+        const platform::EmbeddedStringList& list = platform::kEmbeddedStringLists[i];
+        SCOPED_TRACE(std::string(list.type) + " " + list.name);
+        platform::ResourceBytes found = platform::FindStringListResource(platform::OwnModule(), list.type, list.name);
+        ASSERT_TRUE(found);
+        ASSERT_EQ(found.size, list.size);
+        EXPECT_EQ(std::memcmp(found.data, list.bytes, list.size), 0);
+    }
+    EXPECT_FALSE(platform::FindStringListResource(platform::OwnModule(), "LAB#", "+12345"));
+    EXPECT_FALSE(platform::FindStringListResource(platform::OwnModule(), "ZZZ#", "+10109"));
+}
+
+}  // namespace

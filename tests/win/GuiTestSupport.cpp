@@ -1,0 +1,310 @@
+#include "tests/win/GuiTestSupport.h"
+
+#include <fstream>
+
+#include "app/AppState.h"
+#include "app/MainFrame.h"
+#include "platform/Registry.h"
+
+namespace fs = std::filesystem;
+
+namespace guitest {
+
+void GuiTest::SetUp() {
+    AppState.Reset();
+    platform::ClearRecordedMessageBoxes();
+    platform::DeleteKeyTree(kTestRoot);
+    previousDir_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           ("quandrel-gui-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+
+    platform::SetMessageBoxAnswerer([this](const platform::MessageBoxRequest& box) -> int {
+        if (!boxAnswers_.empty()) {
+            int answer = boxAnswers_.front();
+            boxAnswers_.pop_front();
+            return answer;
+        }
+        ADD_FAILURE() << "unexpected message box: " << box.text;
+        const unsigned buttons = box.style & 0x0F;
+        return buttons == platform::kMbYesNo ? platform::kIdNo
+               : buttons == platform::kMbYesNoCancel ? platform::kIdCancel
+                                                     : platform::kIdOk;
+    });
+    fw::SetModalDialogHook([this](fw::CDialog& dialog) {
+        if (dialogActions_.empty()) {
+            ADD_FAILURE() << "unexpected dialog " << dialog.TemplateId();
+            dialog.EndDialog(IDCANCEL);
+            return;
+        }
+        auto action = std::move(dialogActions_.front());
+        dialogActions_.pop_front();
+        action(dialog);
+    });
+    fw::SetFileDialogAnswerer([this](const fw::FileDialogRequest& request) -> std::optional<std::string> {
+        fileDialogs_.push_back(request);
+        if (fileAnswers_.empty()) {
+            ADD_FAILURE() << "unexpected file dialog";
+            return std::nullopt;
+        }
+        auto answer = fileAnswers_.front();
+        fileAnswers_.pop_front();
+        return answer;
+    });
+}
+
+void GuiTest::TearDown() {
+    if (app_) {
+        // Close without the questions: the test is over.
+        AppState.CatalogModified = false;
+        AppState.PaperEditPending = false;
+        app_.reset();
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+    }
+    EXPECT_TRUE(boxAnswers_.empty()) << boxAnswers_.size() << " message box answers left unused";
+    EXPECT_TRUE(dialogActions_.empty()) << dialogActions_.size() << " dialog actions left unused";
+    EXPECT_TRUE(fileAnswers_.empty()) << fileAnswers_.size() << " file dialog answers left unused";
+    platform::SetMessageBoxAnswerer(nullptr);
+    fw::SetModalDialogHook(nullptr);
+    fw::SetFileDialogAnswerer(nullptr);
+    fs::current_path(previousDir_);
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+    platform::DeleteKeyTree(kTestRoot);
+    AppState.Reset();
+}
+
+void GuiTest::WriteConfig(const std::string& language, const std::vector<ConfiguredCatalog>& catalogs,
+                          int minimumWeight, int maximumWeight, const std::string& productName) {
+    std::string text = "[I18N]\r\nLanguage=" + language + "\r\n[Limits]\r\nMinimumPaperWeight=" +
+                       std::to_string(minimumWeight) + "\r\nMaximumPaperWeight=" + std::to_string(maximumWeight) +
+                       "\r\n[Strings]\r\nProduct_Name=" + productName + "\r\n[Windows NT]\r\n";
+    for (size_t i = 0; i < catalogs.size(); ++i) {
+        char number[8];
+        snprintf(number, sizeof number, "%02d", static_cast<int>(i + 1));
+        text += std::string("Catalog_") + number + "=" + catalogs[i].name + "\r\n";
+        text += std::string("PDL_") + number + "=" + catalogs[i].pdl + "\r\n";
+        text += std::string("Registry_") + number + "=" + catalogs[i].registryPath + "\r\n";
+    }
+    WriteConfigBytes(text);
+}
+
+void GuiTest::WriteConfigBytes(const std::string& bytes) {
+    std::ofstream out(dir_ / "Vellicor.cfg", std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool GuiTest::StartApp() {
+    app_ = std::make_unique<CVellicorApp>();
+    const bool started = app_->InitInstance();
+    Pump();
+    return started;
+}
+
+void GuiTest::Pump() {
+    if (app_) {
+        app_->PumpPendingMessages();
+        return;
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+HWND GuiTest::Frame() const { return app_ && app_->Frame() ? app_->Frame()->Hwnd() : nullptr; }
+HWND GuiTest::Form() const { return app_ && app_->View() ? app_->View()->Hwnd() : nullptr; }
+HWND GuiTest::Control(int id) const { return GetDlgItem(Form(), id); }
+
+std::string GuiTest::Text(HWND hwnd) const {
+    char buffer[1024];
+    int length = GetWindowTextA(hwnd, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}
+
+std::vector<std::string> GuiTest::ListLines(int listId) const {
+    HWND list = Control(listId);
+    std::vector<std::string> lines;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char buffer[512];
+        LRESULT length = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
+        lines.emplace_back(buffer, length > 0 ? length : 0);
+    }
+    return lines;
+}
+
+int GuiTest::ListSelection(int listId) const {
+    return static_cast<int>(SendMessageA(Control(listId), LB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::string> GuiTest::ComboLines(int comboId) const {
+    HWND combo = Control(comboId);
+    std::vector<std::string> lines;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char buffer[512];
+        LRESULT length = SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer));
+        lines.emplace_back(buffer, length > 0 ? length : 0);
+    }
+    return lines;
+}
+
+// The edit control that takes the keys: the control itself, or a combo box's edit field.
+static HWND KeyTarget(HWND control) {
+    char className[32];
+    GetClassNameA(control, className, sizeof className);
+    if (lstrcmpiA(className, "ComboBox") == 0) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (GetComboBoxInfo(control, &info) && info.hwndItem) return info.hwndItem;
+    }
+    return control;
+}
+
+void GuiTest::Type(int controlId, const std::string& text) {
+    HWND target = KeyTarget(Control(controlId));
+    SetFocus(target);
+    for (unsigned char c : text) {
+        SendMessageA(target, WM_CHAR, c, 1);
+        Pump();
+    }
+}
+
+void GuiTest::SetCaret(int controlId, int start, int end) {
+    HWND target = KeyTarget(Control(controlId));
+    SendMessageA(target, EM_SETSEL, start, end);
+}
+
+void GuiTest::Paste(int controlId, const std::string& text) {
+    HWND target = KeyTarget(Control(controlId));
+    SetFocus(target);
+    ASSERT_TRUE(OpenClipboard(Frame()));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+    SendMessageA(target, WM_PASTE, 0, 0);
+    Pump();
+}
+
+void GuiTest::ClickListLine(int listId, int line) {
+    HWND list = Control(listId);
+    SendMessageA(list, LB_SETTOPINDEX, line, 0);
+    RECT item{};
+    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+    const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(list, WM_LBUTTONUP, 0, point);
+    Pump();
+}
+
+// The keyboard's way of choosing: the line before it, quietly, then Down, which
+// the combo box answers by selecting the line and reporting the change.
+void GuiTest::ChooseComboLine(int comboId, int line) {
+    HWND combo = Control(comboId);
+    SendMessageA(combo, CB_SETCURSEL, line - 1, 0);
+    if (line == 0) SetWindowTextA(combo, "");
+    HWND target = KeyTarget(combo);
+    SetFocus(target);
+    SendMessageA(target, WM_KEYDOWN, VK_DOWN, 1);
+    SendMessageA(target, WM_KEYUP, VK_DOWN, 0xC0000001);
+    Pump();
+}
+
+void GuiTest::Click(int buttonId) {
+    SendMessageA(Control(buttonId), BM_CLICK, 0, 0);
+    Pump();
+}
+
+void GuiTest::Focus(int controlId) {
+    SetFocus(KeyTarget(Control(controlId)));
+    Pump();
+}
+
+void GuiTest::Command(UINT id) {
+    SendMessageA(Frame(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    Pump();
+}
+
+void GuiTest::PressKeys(std::initializer_list<BYTE> keys) {
+    SetForegroundWindow(Frame());
+    Pump();
+    std::vector<INPUT> inputs;
+    for (BYTE key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        --it;
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *it;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // The keys arrive through the X server; give them a moment.
+    for (int i = 0; i < 20; ++i) {
+        Sleep(10);
+        Pump();
+    }
+}
+
+bool GuiTest::MenuItemEnabled(UINT id) {
+    HMENU bar = GetMenu(Frame());
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+        HMENU popup = GetSubMenu(bar, i);
+        for (int j = 0; j < GetMenuItemCount(popup); ++j) {
+            if (GetMenuItemID(popup, j) != id) continue;
+            SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(i, 0));
+            return (GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+        }
+    }
+    ADD_FAILURE() << "no menu item " << id;
+    return false;
+}
+
+void GuiTest::AnswerBoxes(std::initializer_list<int> answers) {
+    boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
+}
+
+const std::vector<platform::MessageBoxRequest>& GuiTest::Boxes() const { return platform::RecordedMessageBoxes(); }
+
+void GuiTest::OnNextDialog(std::function<void(fw::CDialog&)> action) { dialogActions_.push_back(std::move(action)); }
+
+void GuiTest::AnswerFileDialog(std::optional<std::string> path) { fileAnswers_.push_back(std::move(path)); }
+
+void GuiTest::ChooseDialogLine(fw::CDialog& dialog, int listId, int line) {
+    HWND list = dialog.Item(listId);
+    RECT item{};
+    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+    const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(list, WM_LBUTTONUP, 0, point);
+}
+
+std::vector<std::string> GuiTest::DialogLines(fw::CDialog& dialog, int listId) {
+    HWND list = dialog.Item(listId);
+    std::vector<std::string> lines;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char buffer[512];
+        LRESULT length = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
+        lines.emplace_back(buffer, length > 0 ? length : 0);
+    }
+    return lines;
+}
+
+}  // namespace guitest

@@ -1,0 +1,100 @@
+// Driving the real program under Wine: a fresh configuration in a directory of
+// its own, the application started as the program starts it, and helpers that
+// act as a user does (typing, clicking, choosing list lines, menu commands and
+// shortcut keys). Message boxes, the catalog dialogs and the file dialogs are
+// answered by the test; every message box is recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/VellicorApp.h"
+#include "editor/VellicorView.h"
+#include "framework/Dialog.h"
+#include "framework/FileDialog.h"
+#include "platform/MessageBox.h"
+
+namespace guitest {
+
+// Registry keys the tests create live below this one.
+inline constexpr const char* kTestRoot = "SOFTWARE\\QuandrelTests\\Gui";
+
+struct ConfiguredCatalog {
+    std::string name;
+    std::string pdl;
+    std::string registryPath;  // below HKEY_LOCAL_MACHINE
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes Vellicor.cfg into the test's directory (the current one).
+    void WriteConfig(const std::string& language, const std::vector<ConfiguredCatalog>& catalogs,
+                     int minimumWeight = 60, int maximumWeight = 200, const std::string& productName = "Quandrel Test");
+    void WriteConfigBytes(const std::string& bytes);
+    // Starts the program as WinMain does; false when start-up ended it.
+    bool StartApp();
+    void Pump();
+
+    CVellicorApp& App() { return *app_; }
+    CVellicorView& View() { return *app_->View(); }
+    HWND Frame() const;
+    HWND Form() const;
+    HWND Control(int id) const;
+    std::string Text(HWND hwnd) const;
+    std::string Text(int controlId) const { return Text(Control(controlId)); }
+    bool Enabled(int controlId) const { return IsWindowEnabled(Control(controlId)) != FALSE; }
+    std::vector<std::string> ListLines(int listId) const;
+    int ListSelection(int listId) const;
+    std::vector<std::string> ComboLines(int comboId) const;
+
+    // User actions.
+    void Type(int controlId, const std::string& text);  // characters at the caret, one by one
+    void SetCaret(int controlId, int start, int end);
+    void Paste(int controlId, const std::string& text);  // through the clipboard
+    void ClickListLine(int listId, int line);            // a mouse click on the line
+    void ChooseComboLine(int comboId, int line);         // a choice the combo box reports itself
+    void Click(int buttonId);
+    void Focus(int controlId);
+    void Command(UINT id);                                // a menu item
+    void PressKeys(std::initializer_list<BYTE> keys);     // a shortcut, through the real input queue
+    // Whether a File or Help menu item is enabled after its popup opened.
+    bool MenuItemEnabled(UINT id);
+
+    // Answers for the next message boxes, in order; a box with no answer left
+    // is answered with OK (or No/Cancel for questions) and fails the test.
+    void AnswerBoxes(std::initializer_list<int> answers);
+    const std::vector<platform::MessageBoxRequest>& Boxes() const;
+    // Called for the next modal dialog, in order.
+    void OnNextDialog(std::function<void(fw::CDialog&)> action);
+    void AnswerFileDialog(std::optional<std::string> path);
+    const std::vector<fw::FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
+
+    // Acting inside a dialog the hook received.
+    static void ChooseDialogLine(fw::CDialog& dialog, int listId, int line);
+    static std::vector<std::string> DialogLines(fw::CDialog& dialog, int listId);
+
+    std::filesystem::path Dir() const { return dir_; }
+    std::string KeyPath(const std::string& leaf) const { return std::string(kTestRoot) + "\\" + leaf; }
+
+private:
+    std::filesystem::path previousDir_;
+    std::filesystem::path dir_;
+    std::unique_ptr<CVellicorApp> app_;
+    std::deque<int> boxAnswers_;
+    std::deque<std::function<void(fw::CDialog&)>> dialogActions_;
+    std::deque<std::optional<std::string>> fileAnswers_;
+    std::vector<fw::FileDialogRequest> fileDialogs_;
+};
+
+}  // namespace guitest
