@@ -1,11 +1,17 @@
 # Thin wrapper: the README's commands. Every target installs what is missing.
-.PHONY: test run build native win clean
+.PHONY: test run bench fuzz build native win clean
 
 test:
 	scripts/test.sh
 
 run:
 	scripts/run.sh
+
+bench:
+	scripts/bench.sh
+
+fuzz:
+	scripts/fuzz.sh
 
 build: native win
 

@@ -34,6 +34,8 @@ void ShowStartupError(const std::string& text) {
 }
 
 void AppendLocations(const platform::ProfileFile& file, const std::string& section) {
+    // An unknown Windows family has no catalogs, even should the file hold a "[]" section.
+    if (section.empty()) return;
     for (int number = 1;; ++number) {
         CatalogLocation location;
         location.CatalogName = file.GetString(section, NumberedKey("Catalog_", number), "", kCatalogNameCapacity);

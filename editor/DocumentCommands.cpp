@@ -1,15 +1,260 @@
-// (being written)
+// The File menu's catalog commands, the close test of the main window and the
+// title bar. They work on AppState; the framework's document is not involved.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "editor/CatalogDialogs.h"
 #include "editor/VellicorView.h"
-void CVellicorView::OnFileNew() {}
-void CVellicorView::OnFileOpen() {}
-void CVellicorView::OnFileSave() {}
-void CVellicorView::OnFileSaveAs() {}
-void CVellicorView::OnFileImport() {}
-void CVellicorView::OnFileExport() {}
-void CVellicorView::OnUpdateFileSave(fw::CCmdUI&) {}
-void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI&) {}
-void StartNewCatalog(CVellicorView&) {}
-int16_t OpenCatalogFromStore(const std::string&, const std::string&) { return 0; }
-void UpdateMainWindowTitle() {}
-void SetCatalogAvailable(const std::string&, bool) {}
-int QueryCloseMainWindow(HWND) { return 6; }
+#include "framework/Application.h"
+#include "framework/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/System.h"
+#include "resources/StringTable.h"
+#include "resources/resource.h"
+#include "text/MessageBoxes.h"
+#include "text/StringLists.h"
+
+namespace {
+
+constexpr int16_t kProductLabel = 10109;
+constexpr int16_t kUntitledLabel = 10106;
+constexpr int16_t kImportRefusedMessage = 3525;
+constexpr int16_t kExportFailedMessage = 19005;
+constexpr const char* kCatalogExtension = "cat";
+// Only this exact PDL name takes the keyword form; "ps" is descriptive.
+constexpr const char* kKeywordFormPdl = "PS";
+
+// Clears PaperEditPending however a command ends once it is past the
+// pending-edit question: the user has let the typed changes go.
+class EditPendingRelease {
+public:
+    EditPendingRelease() = default;
+    ~EditPendingRelease() { AppState.PaperEditPending = false; }
+    EditPendingRelease(const EditPendingRelease&) = delete;
+    EditPendingRelease& operator=(const EditPendingRelease&) = delete;
+};
+
+// True when the command may go on: no typed change is pending, or the user
+// chose not to complete it. Otherwise the fields keep what was typed, so the
+// user can still click Add or Modify.
+bool PassPendingEditGate(HWND window) {
+    return !AppState.PaperEditPending || AskCompleteOperation(window) == IDNO;
+}
+
+// True when the command may replace the catalog. A cancelled prompt, or a save
+// the prompt could not complete, keeps the catalog marked modified.
+bool PassUnsavedChangesGate(HWND window) {
+    if (!AppState.CatalogModified) return true;
+    const int answer = PromptSaveChanges(window);
+    if (answer != IDYES && answer != IDNO) return false;
+    // Before any dialog of the command: declined changes are not offered again.
+    AppState.CatalogModified = false;
+    return true;
+}
+
+std::string Label(int16_t id) { return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage); }
+
+void ShowRefusal(HWND owner, const std::string& text) {
+    platform::ShowMessageBox(owner, text, Label(kProductLabel), platform::kMbOk | platform::kMbIconHand);
+}
+
+// Writes the catalog into the configured catalog `catalogName`, in the form
+// its PDL demands; the store's result code.
+int16_t SaveCatalogAs(const std::string& catalogName) {
+    std::string registryPath;
+    std::string pdlName;
+    FindCatalogLocation(catalogName, registryPath, pdlName);
+    return AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != kKeywordFormPdl);
+}
+
+// After the catalog has been replaced: the list, the default paper's line and
+// its fields, then the title bar.
+void ShowReplacedCatalog(CVellicorView& view) {
+    view.RefreshPaperList();
+    view.SelectDefaultPaperLine();
+    view.ShowSelectedPaper();
+    UpdateMainWindowTitle();
+}
+
+// The enabling rules of Save and Save As, between a read of the fields and a
+// write back. The handlers apply them too: a disabled command is not carried
+// out, however its command arrives.
+bool SaveAsEnabled(CVellicorView& view) {
+    view.ReadFields();
+    const bool enabled = SendMessageA(view.m_listPapers, LB_GETCOUNT, 0, 0) > 0;
+    view.WriteFields();
+    return enabled;
+}
+
+bool SaveEnabled(CVellicorView& view) { return SaveAsEnabled(view) && !AppState.CurrentCatalogName.empty(); }
+
+fw::FileDialogRequest CatalogFileRequest(bool save) {
+    fw::FileDialogRequest request;
+    request.save = save;
+    request.filter = platform::LoadStringTableText(IDS_CATALOG_FILE_FILTER);
+    request.defaultExtension = kCatalogExtension;
+    if (save) {
+        request.initialName = platform::LoadStringTableText(IDS_DEFAULT_EXPORT_NAME);
+        request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    } else {
+        request.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    }
+    return request;
+}
+
+}  // namespace
+
+void CVellicorView::OnFileNew() { StartNewCatalog(*this); }
+
+void StartNewCatalog(CVellicorView& view) {
+    if (!PassPendingEditGate(view.Hwnd())) return;
+    EditPendingRelease release;
+    if (!PassUnsavedChangesGate(view.Hwnd())) return;
+
+    AppState.CatalogModified = false;
+    AppState.CurrentCatalogName.clear();
+    AppState.CatalogTitle = Label(kUntitledLabel);
+    UpdateMainWindowTitle();
+    BuildDefaultCatalog();
+    view.RefreshPaperList();
+    view.SelectDefaultPaperLine();
+    view.ShowSelectedPaper();
+}
+
+void CVellicorView::OnFileOpen() {
+    if (!PassPendingEditGate(Hwnd())) return;
+    EditPendingRelease release;
+    if (!PassUnsavedChangesGate(Hwnd())) return;
+
+    COpenCatalogDlg dialog;
+    if (dialog.DoModal() != IDOK) return;
+    const std::string chosenName = dialog.ChosenName();
+    std::string registryPath;
+    std::string pdlName;
+    FindCatalogLocation(chosenName, registryPath, pdlName);
+
+    // A failed load leaves the catalog being edited in place, with its name,
+    // title and form: an empty catalog must never stand behind a list that
+    // still shows papers, nor be saved over a stored catalog.
+    if (const int16_t result = OpenCatalogFromStore(registryPath, pdlName); result != STORE_OK) {
+        ReportInternalError(result);
+        return;
+    }
+    AppState.CurrentCatalogName = chosenName;
+    if (AppState.CurrentCatalog->GetCount() == 0) BuildDefaultCatalog();
+    AppState.CatalogTitle = AppState.CurrentCatalogName;
+    ShowReplacedCatalog(*this);
+}
+
+void CVellicorView::OnFileSave() {
+    if (!SaveEnabled(*this)) return;
+    if (!PassPendingEditGate(Hwnd())) return;
+    EditPendingRelease release;
+
+    if (const int16_t result = SaveCatalogAs(AppState.CurrentCatalogName); result != STORE_OK) {
+        // The catalog was not stored: it stays marked as changed.
+        ReportSaveFailure(Hwnd(), result);
+        return;
+    }
+    AppState.CatalogModified = false;
+}
+
+void CVellicorView::OnFileSaveAs() {
+    if (!SaveAsEnabled(*this)) return;
+    if (!PassPendingEditGate(Hwnd())) return;
+    EditPendingRelease release;
+
+    CSaveAsCatalogDlg dialog;
+    if (dialog.DoModal() != IDOK) return;
+    const std::string chosenName = AppState.SaveAsName;
+    if (const int16_t result = SaveCatalogAs(chosenName); result != STORE_OK) {
+        // Nothing was stored there: the catalog keeps its name, its title and
+        // its mark, and the chosen catalog does not become openable.
+        ReportSaveFailure(Hwnd(), result);
+        return;
+    }
+    SetCatalogAvailable(chosenName, true);
+    AppState.CurrentCatalogName = chosenName;
+    AppState.CatalogTitle = chosenName;
+    UpdateMainWindowTitle();
+    AppState.CatalogModified = false;
+}
+
+void CVellicorView::OnFileImport() {
+    if (!PassPendingEditGate(Hwnd())) return;
+    EditPendingRelease release;
+    if (!PassUnsavedChangesGate(Hwnd())) return;
+
+    const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(false));
+    if (!path) return;
+    // The file is checked before anything is replaced: a refused file leaves
+    // the catalog being edited as it was.
+    auto imported = std::make_unique<CPaperCatalog>();
+    if (imported->CheckImportFile(*path) != STORE_OK) {
+        ShowRefusal(Hwnd(), GetLocalizedString(kMessageList, kImportRefusedMessage, AppState.CurrentLanguage));
+        return;
+    }
+    imported->ImportFromFile(*path);
+    AppState.CurrentCatalog = std::move(imported);
+    // An imported catalog belongs to no configured catalog until Save As.
+    AppState.CurrentCatalogName.clear();
+    AppState.CatalogTitle = Label(kUntitledLabel);
+    ShowReplacedCatalog(*this);
+}
+
+void CVellicorView::OnFileExport() {
+    if (!PassPendingEditGate(Hwnd())) return;
+    EditPendingRelease release;
+
+    const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(true));
+    if (!path) return;
+    if (!AppState.CurrentCatalog->ExportToFile(*path)) {
+        ShowRefusal(Hwnd(),
+                    GetLocalizedString(kMessageList, kExportFailedMessage, AppState.CurrentLanguage) + "\n" + *path);
+    }
+}
+
+void CVellicorView::OnUpdateFileSave(fw::CCmdUI& ui) { ui.Enable(SaveEnabled(*this)); }
+
+void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled(*this)); }
+
+int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName) {
+    auto catalog = std::make_unique<CPaperCatalog>();
+    const int16_t result = catalog->LoadFromRegistry(registryPath, pdlName);
+    if (result == STORE_OK) AppState.CurrentCatalog = std::move(catalog);
+    return result;
+}
+
+void UpdateMainWindowTitle() {
+    HWND frame = fw::MainWindowHandle();
+    if (!frame) return;
+    const std::string title = Label(kProductLabel) + " - " + AppState.CatalogTitle;
+    SetWindowTextA(frame, title.c_str());
+}
+
+void SetCatalogAvailable(const std::string& catalogName, bool available) {
+    for (CatalogLocation& location : AppState.CatalogLocations) {
+        if (location.CatalogName == catalogName) {
+            location.Available = available;
+            return;
+        }
+    }
+}
+
+int QueryCloseMainWindow(HWND owner) {
+    if (AppState.PaperEditPending && AskCompleteOperation(owner) != IDNO) return IDCANCEL;
+    if (AppState.CatalogModified) {
+        const int answer = PromptSaveChanges(owner);
+        AppState.PaperEditPending = false;
+        return answer;
+    }
+    AppState.PaperEditPending = false;
+    return IDYES;
+}

@@ -1,23 +1,401 @@
-// (being written)
+// The "Paper definition" half of the form: every keystroke checked against its
+// field's rules, the choices from the drop-down lists, the weight range check,
+// and Add, Modify, Delete, Move Up and Move Down on the current catalog.
+#include <windows.h>
+
+#include <climits>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "catalog/PaperDef.h"
 #include "editor/VellicorView.h"
-bool CVellicorView::FilterTypedText(std::string&, std::string&, const char*, size_t) { return false; }
-bool CVellicorView::FilterWeightDigits(std::string&, std::string&, size_t) { return false; }
-void CVellicorView::OnUpdateName() {}
-void CVellicorView::OnEditUpdateColor() {}
-void CVellicorView::OnEditUpdateWeight() {}
-void CVellicorView::OnEditUpdateType() {}
-void CVellicorView::OnFieldChanged() {}
-void CVellicorView::OnSelChangeSize() {}
-void CVellicorView::OnSelChangeColor() {}
-void CVellicorView::OnSelChangeWeight() {}
-void CVellicorView::OnSelChangeType() {}
-void CVellicorView::ApplyTypeRule() {}
-void CVellicorView::OnKillFocusColor() {}
-void CVellicorView::OnKillFocusWeight() {}
-void CVellicorView::OnKillFocusType() {}
-void CVellicorView::OnCheckWeightRange() {}
-void CVellicorView::OnAdd() {}
-void CVellicorView::OnModify() {}
-void CVellicorView::OnDelete() {}
-void CVellicorView::OnMoveUp() {}
-void CVellicorView::OnMoveDown() {}
+#include "platform/MessageBox.h"
+#include "resources/resource.h"
+#include "text/StringLists.h"
+
+// Refused in names, colours and types. The comma separates the fields of the
+// stored forms; the guillemets mark the vocabulary's "any" words ("«Any Color»").
+const char ForbiddenCharacters[] = "!\"%'(),/;<>[\\]^{|}\xAB\xBB";
+static_assert(sizeof ForbiddenCharacters == 20 + 1);
+
+namespace {
+
+constexpr size_t kMaxNameLength = 31;
+constexpr size_t kMaxWordLength = 19;  // colour and type
+constexpr size_t kMaxWeightDigits = 3;
+
+constexpr int16_t kProductLabel = 10109;
+constexpr int16_t kTransparencyWord = 8501;
+
+// Walks the text character by character in the system code page, so that a
+// trail byte of a double-byte character is never taken for a refused one.
+bool ContainsAnyOf(const std::string& text, const char* refused) {
+    const std::string set(refused);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (IsDBCSLeadByte(byte) && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        if (set.find(static_cast<char>(byte)) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// Blanks, control characters and the unprintable 0x7F-0xA0 range.
+bool HasUnprintableByte(const std::string& text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x21 || (byte >= 0x7F && byte <= 0xA0)) return true;
+    }
+    return false;
+}
+
+struct EditSelection {
+    DWORD start = 0;
+    DWORD end = 0;
+};
+
+EditSelection GetEditSelection(HWND edit) {
+    EditSelection selection;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selection.start), reinterpret_cast<LPARAM>(&selection.end));
+    return selection;
+}
+
+// After a refusal the field holds its previous text: one character less than
+// the control had when the selection was taken, so the caret goes back one.
+void PutCaretBack(HWND edit, const EditSelection& selection) {
+    const auto start = static_cast<WPARAM>(selection.start > 0 ? selection.start - 1 : 0);
+    const auto end = static_cast<LPARAM>(selection.end > 0 ? selection.end - 1 : 0);
+    SendMessageA(edit, EM_SETSEL, start, end);
+}
+
+// The text of the entry the combo box has selected: during CBN_SELCHANGE its
+// edit field still shows the previous text.
+std::optional<std::string> SelectedEntryText(HWND combo) {
+    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return std::nullopt;
+    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return std::nullopt;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+// Adds the field's text to the combo's list unless an entry equal to it
+// (letter case ignored) is there already. An empty field adds nothing: an
+// empty line would only be a way to empty the field again.
+void OfferInList(HWND combo, const std::string& text) {
+    if (text.empty()) return;
+    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) != CB_ERR)
+        return;
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// The decimal number at the start of the text, as the C library reads it
+// (leading blanks and a sign allowed, 0 without digits), held within int.
+int LeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) {
+            value = static_cast<long long>(INT_MAX) + 1;
+            break;
+        }
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+std::string Label(int16_t id, uint8_t flags = 0) { return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage, flags); }
+std::string Message(int16_t id) { return GetLocalizedString(kMessageList, id, AppState.CurrentLanguage); }
+
+void ShowRefusal(HWND owner, const std::string& text) {
+    platform::ShowMessageBox(owner, text, Label(kProductLabel), platform::kMbOk | platform::kMbIconHand);
+}
+
+// The size keyword of a line of the size list; none for a line that names no
+// row of the table (no size chosen).
+std::optional<std::string> SizeKeywordOfLine(int32_t line) {
+    if (line < 0 || line >= static_cast<int32_t>(PageSizeTable.size()) || line >= AppState.SizeChoiceCount)
+        return std::nullopt;
+    return std::string(PageSizeTable[static_cast<size_t>(line)].Keyword);
+}
+
+// After Add and Modify the fields show the paper as the list holds it (a
+// colour or type in the list entry's letter case): that is what a refused
+// keystroke must restore.
+void KeepFieldsAsLastValid(const CVellicorView& view) {
+    AppState.LastValidName = view.m_strName;
+    AppState.LastValidColor = view.m_strColor;
+    AppState.LastValidWeight = view.m_strWeight;
+    AppState.LastValidType = view.m_strType;
+}
+
+}  // namespace
+
+// --- checks on typed text ---
+
+bool CVellicorView::FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength) {
+    const bool refuse = ContainsAnyOf(field, refused) || field.size() > maxLength || HasUnprintableByte(field);
+    if (!refuse) {
+        lastValid = field;
+        return false;
+    }
+    field = lastValid;
+    MessageBeep(0xFFFFFFFF);
+    WriteFields();
+    return true;
+}
+
+bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength) {
+    const size_t digits = field.find_first_not_of("0123456789");
+    if (digits == std::string::npos && field.size() <= maxLength) {
+        lastValid = field;
+        return false;
+    }
+    field = lastValid;
+    MessageBeep(0xFFFFFFFF);
+    WriteFields();
+    return true;
+}
+
+void CVellicorView::OnUpdateName() {
+    ReadFields();
+    const EditSelection selection = GetEditSelection(m_editName);
+    if (FilterTypedText(m_strName, AppState.LastValidName, ForbiddenCharacters, kMaxNameLength)) {
+        PutCaretBack(m_editName, selection);
+        SendMessageA(m_editName, EM_SCROLLCARET, 0, 0);
+        return;
+    }
+    AppState.PaperEditPending = true;
+}
+
+void CVellicorView::OnEditUpdateColor() {
+    ReadFields();
+    HWND edit = ComboEdit(m_comboColor);
+    const EditSelection selection = GetEditSelection(edit);
+    if (FilterTypedText(m_strColor, AppState.LastValidColor, ForbiddenCharacters, kMaxWordLength)) {
+        PutCaretBack(edit, selection);
+        return;
+    }
+    AppState.PaperEditPending = true;
+}
+
+void CVellicorView::OnEditUpdateWeight() {
+    ReadFields();
+    HWND edit = ComboEdit(m_comboWeight);
+    const EditSelection selection = GetEditSelection(edit);
+    if (FilterWeightDigits(m_strWeight, AppState.LastValidWeight, kMaxWeightDigits)) {
+        PutCaretBack(edit, selection);
+        return;
+    }
+    AppState.PaperEditPending = true;
+}
+
+void CVellicorView::OnEditUpdateType() {
+    ReadFields();
+    HWND edit = ComboEdit(m_comboType);
+    const EditSelection selection = GetEditSelection(edit);
+    if (FilterTypedText(m_strType, AppState.LastValidType, ForbiddenCharacters, kMaxWordLength)) {
+        PutCaretBack(edit, selection);
+        return;
+    }
+    AppState.PaperEditPending = true;
+}
+
+void CVellicorView::OnFieldChanged() {
+    UpdateAddButton();
+    UpdateModifyButton();
+}
+
+// --- choices from the lists ---
+
+void CVellicorView::OnSelChangeSize() { AppState.PaperEditPending = true; }
+
+void CVellicorView::OnSelChangeColor() {
+    ReadFields();
+    if (auto chosen = SelectedEntryText(m_comboColor)) m_strColor = *chosen;
+    AppState.LastValidColor = m_strColor;
+    WriteFields();
+    UpdateModifyButton();
+    AppState.PaperEditPending = true;
+}
+
+void CVellicorView::OnSelChangeWeight() {
+    ReadFields();
+    if (auto chosen = SelectedEntryText(m_comboWeight)) m_strWeight = *chosen;
+    AppState.LastValidWeight = m_strWeight;
+    WriteFields();
+    UpdateModifyButton();
+    AppState.PaperEditPending = true;
+}
+
+void CVellicorView::OnSelChangeType() {
+    ReadFields();
+    if (auto chosen = SelectedEntryText(m_comboType)) m_strType = *chosen;
+    AppState.LastValidType = m_strType;
+    WriteFields();
+    UpdateModifyButton();
+    ApplyTypeRule();
+    AppState.PaperEditPending = true;
+}
+
+// Transparencies cannot be printed on both sides. Only a choice from the list
+// applies the rule; a typed word does not.
+void CVellicorView::ApplyTypeRule() {
+    const std::string transparency = GetLocalizedString(kVocabularyList, kTransparencyWord, AppState.CurrentLanguage);
+    if (AppState.LastValidType != transparency) return;
+    m_strType = transparency;
+    m_bForceOneSided = 1;
+    WriteFields();
+}
+
+// --- leaving a field ---
+
+void CVellicorView::OnKillFocusColor() {
+    ReadFields();
+    OfferInList(m_comboColor, m_strColor);
+}
+
+void CVellicorView::OnKillFocusType() {
+    ReadFields();
+    OfferInList(m_comboType, m_strType);
+}
+
+// Posted, so the check runs after the click or key that moved the focus, and
+// after a deactivation of the program has disarmed it.
+void CVellicorView::OnKillFocusWeight() { PostMessageA(Hwnd(), WM_CHECK_WEIGHT_RANGE, IDC_WEIGHT, 0); }
+
+void CVellicorView::OnCheckWeightRange() {
+    ReadFields();
+    const int value = LeadingNumber(m_strWeight);
+    if (AppState.WeightCheckArmed &&
+        (value < AppState.MinimumPaperWeight || value > AppState.MaximumPaperWeight)) {
+        const std::string outOfRange = Message(3520);
+        const std::string control = Message(3521);
+        const std::string field = Label(10098, TF_NO_COLON);
+        const std::string minimum = Message(3522);
+        const std::string maximum = Message(3523);
+        const char* format = "%s\n\n%s %s\n%s %d\n%s %d";
+        const int length = std::snprintf(nullptr, 0, format, outOfRange.c_str(), control.c_str(), field.c_str(),
+                                         minimum.c_str(), AppState.MinimumPaperWeight, maximum.c_str(),
+                                         AppState.MaximumPaperWeight);
+        std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+        std::snprintf(text.data(), text.size(), format, outOfRange.c_str(), control.c_str(), field.c_str(),
+                      minimum.c_str(), AppState.MinimumPaperWeight, maximum.c_str(), AppState.MaximumPaperWeight);
+        text.resize(static_cast<size_t>(length > 0 ? length : 0));
+        ShowRefusal(Hwnd(), text);
+
+        HWND edit = ComboEdit(m_comboWeight);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+    }
+    AppState.WeightCheckArmed = 1;
+}
+
+// --- the buttons ---
+
+// The buttons' enable rules keep each operation valid (a new name for Add, a
+// selected line for the others); a click that arrives while its button is
+// disabled is ignored rather than trusted.
+
+void CVellicorView::OnAdd() {
+    if (!IsWindowEnabled(m_btnAdd)) return;
+    ReadFields();
+    // Only a form started on an empty catalog can have no size chosen.
+    const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
+    if (!size) {
+        ShowRefusal(Hwnd(), Message(19007));
+        SetFocus(m_comboSize);
+        return;
+    }
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
+    const int position = catalog.GetCount();
+    catalog.AddPaper(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position);
+    RefreshPaperList();
+    m_nSelectedPaper = position;
+    WriteFields();
+    LoadSelectedPaper();
+    UpdateAddButton();
+    UpdateModifyButton();
+    UpdateMoveUpButton();
+    UpdateMoveDownButton();
+    UpdateDeleteButton();
+    AppState.CatalogModified = true;
+    AppState.PaperEditPending = false;
+    KeepFieldsAsLastValid(*this);
+}
+
+void CVellicorView::OnModify() {
+    if (!IsWindowEnabled(m_btnModify)) return;
+    ReadFields();
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
+    const LRESULT topLine = SendMessageA(m_listPapers, LB_GETTOPINDEX, 0, 0);
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
+    // Without a chosen size the paper keeps the one it has.
+    const std::string size =
+        SizeKeywordOfLine(m_nSizeIndex).value_or(catalog.GetPaper(m_nSelectedPaper).GetText(PA_SIZE));
+    catalog.ModifyPaper(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, m_nSelectedPaper);
+    RefreshPaperList();
+    WriteFields();
+    LoadSelectedPaper();
+    UpdateAddButton();
+    UpdateModifyButton();
+    SendMessageA(m_listPapers, LB_SETTOPINDEX, static_cast<WPARAM>(topLine), 0);
+    AppState.CatalogModified = true;
+    AppState.PaperEditPending = false;
+    KeepFieldsAsLastValid(*this);
+}
+
+void CVellicorView::OnDelete() {
+    if (!IsWindowEnabled(m_btnDelete)) return;
+    ReadFields();
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
+    if (SelectedLineText() == AppState.DefaultPaperName) {
+        ShowRefusal(Hwnd(), Message(19001));
+        return;
+    }
+    AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);
+    RefreshPaperList();
+    if (m_nSelectedPaper == static_cast<int32_t>(SendMessageA(m_listPapers, LB_GETCOUNT, 0, 0))) --m_nSelectedPaper;
+    WriteFields();
+    ShowSelectedPaper();
+    AppState.CatalogModified = true;
+}
+
+void CVellicorView::OnMoveUp() {
+    if (!IsWindowEnabled(m_btnMoveUp)) return;
+    ReadFields();
+    if (m_nSelectedPaper < 1 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
+    AppState.CurrentCatalog->MovePaper(false, m_nSelectedPaper);
+    RefreshPaperList();
+    --m_nSelectedPaper;
+    WriteFields();
+    UpdateMoveUpButton();
+    UpdateMoveDownButton();
+    AppState.CatalogModified = true;
+}
+
+void CVellicorView::OnMoveDown() {
+    if (!IsWindowEnabled(m_btnMoveDown)) return;
+    ReadFields();
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper + 1 >= AppState.CurrentCatalog->GetCount()) return;
+    AppState.CurrentCatalog->MovePaper(true, m_nSelectedPaper);
+    RefreshPaperList();
+    ++m_nSelectedPaper;
+    WriteFields();
+    UpdateMoveUpButton();
+    UpdateMoveDownButton();
+    AppState.CatalogModified = true;
+}

@@ -97,7 +97,10 @@ void CVellicorView::ReadFields() {
 
 void CVellicorView::WriteFields() {
     UpdatingControls guard(*this);
-    SendMessageA(m_listPapers, LB_SETCURSEL, static_cast<WPARAM>(m_nSelectedPaper), 0);
+    // Selecting the line again would scroll it into view, undoing the user's
+    // scrolling on every keystroke that is put back.
+    if (SendMessageA(m_listPapers, LB_GETCURSEL, 0, 0) != m_nSelectedPaper)
+        SendMessageA(m_listPapers, LB_SETCURSEL, static_cast<WPARAM>(m_nSelectedPaper), 0);
     // Setting an unchanged text would move the caret to the start.
     if (fw::GetWindowTextString(m_editName) != m_strName) SetWindowTextA(m_editName, m_strName.c_str());
     WriteComboText(m_comboColor, m_strColor);
@@ -208,7 +211,9 @@ void CVellicorView::ShowSelectedPaper() {
 
 // Selects the combo's entry equal to `text` (case ignored), adding it first when
 // the list has none, so colours and types outside the vocabulary stay offered.
+// An empty text stays in the field without becoming an empty line of the list.
 static void SelectOrAppend(HWND combo, const std::string& text) {
+    if (text.empty()) return;
     LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
     if (index == CB_ERR) index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);

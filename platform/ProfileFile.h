@@ -40,6 +40,8 @@ public:
 
 private:
     struct Index;
+    struct Section;
+    const Section* FindSection(std::string_view section) const;
     std::unique_ptr<Index> index_;
 };
 

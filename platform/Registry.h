@@ -16,17 +16,22 @@ enum : long {
     kRegOk = 0,            // ERROR_SUCCESS
     kRegNotFound = 2,      // ERROR_FILE_NOT_FOUND
     kRegAccessDenied = 5,  // ERROR_ACCESS_DENIED
+    kRegInvalidHandle = 6, // ERROR_INVALID_HANDLE: the key is not open
     kRegInvalid = 87,      // ERROR_INVALID_PARAMETER
+    kRegBadPathname = 161, // ERROR_BAD_PATHNAME: a path beginning with a backslash
     kRegMoreData = 234,    // ERROR_MORE_DATA: the name or the data does not fit
     kRegNoMoreItems = 259, // ERROR_NO_MORE_ITEMS
+    kRegKeyDeleted = 1018, // ERROR_KEY_DELETED: the open key has been deleted since
 };
 
 // Value types, numerically those of the Win32 API.
 enum : uint32_t {
     kRegNone = 0,
     kRegSz = 1,
+    kRegExpandSz = 2,
     kRegBinary = 3,
     kRegDword = 4,
+    kRegMultiSz = 7,
 };
 
 // Creation dispositions of RegCreateKeyExA.
@@ -57,11 +62,14 @@ private:
     void* handle_ = nullptr;
 };
 
-// RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ).
+// RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ). The key is open only
+// when the result is kRegOk. Writing through it answers kRegAccessDenied. An
+// empty path opens HKEY_LOCAL_MACHINE itself.
 long OpenKeyForReading(const std::string& path, RegKey& key);
 
 // RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, ..., KEY_ALL_ACCESS, ...); the
-// disposition tells whether the key was created or already existed.
+// disposition tells whether the key was created or already existed (0 when
+// the call fails). The key is open only when the result is kRegOk.
 long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition);
 
 struct RegValue {
@@ -73,19 +81,24 @@ struct RegValue {
 // RegEnumValueA at `index` with a name buffer of `nameCapacity` characters
 // (including the terminator) and a data buffer of `dataCapacity` bytes. A
 // `dataCapacity` of 0 asks for no data (name and type only). kRegMoreData when
-// the name or the data does not fit; the index is not consumed by that.
+// the name or the data does not fit; the index is not consumed by that. A name
+// fits when it is shorter than `nameCapacity`. On any result but kRegOk
+// `value` is left empty.
 long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_t dataCapacity, RegValue& value);
 
 // RegSetValueExA with REG_SZ, the text's length plus one (the terminator).
 long SetStringValue(const RegKey& key, const std::string& name, const std::string& text);
 
 // RegSetValueExA with any type and raw bytes (tests use it to plant values).
+// As on Windows, REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ bytes that do not end
+// in a zero are stored with one appended.
 long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, const std::string& bytes);
 
 // RegDeleteValueA.
 long DeleteValue(const RegKey& key, const std::string& name);
 
-// Removes a key and everything below it (tests clean up with it).
+// Removes a key and everything below it (tests clean up with it). A path
+// naming HKEY_LOCAL_MACHINE itself ("", "\\") is refused with kRegInvalid.
 long DeleteKeyTree(const std::string& path);
 
 }  // namespace platform

@@ -1,5 +1,226 @@
-// (being written)
 #include "text/Relabel.h"
-void RelabelInterface() {}
-void SetItemLabel(HWND, int, uint8_t, int16_t) {}
-int16_t MeasureItemText(HWND) { return 0; }
+
+#include <string>
+
+#include "app/AppState.h"
+#include "editor/VellicorView.h"
+#include "framework/Application.h"
+#include "resources/resource.h"
+#include "text/StringLists.h"
+
+namespace {
+
+// Added to the widest button text so the text never touches the button's edges.
+constexpr int kButtonTextMargin = 20;
+constexpr int kMeasuringPointSize = 8;
+constexpr int kLabelCapacity = 256;
+// The measured text is read into this many bytes (63 characters and the terminator).
+constexpr int kMeasuredTextCapacity = 64;
+
+struct MenuLabel {
+    UINT item;
+    bool byPosition;  // a drop-down's title, found by its place on the bar
+    int16_t labelId;
+};
+
+const MenuLabel kMenuLabels[] = {
+    {0, true, 2051},
+    {ID_FILE_NEW, false, 2052},
+    {ID_FILE_OPEN, false, 2053},
+    {ID_FILE_CLOSE, false, 2054},
+    {ID_FILE_SAVE, false, 2055},
+    {ID_FILE_SAVE_AS, false, 10112},
+    {ID_FILE_IMPORT, false, 10107},
+    {ID_FILE_EXPORT, false, 10108},
+    {ID_APP_EXIT, false, 2056},
+    {1, true, 2000},
+    {ID_HELP_TOPICS, false, 2041},
+    {ID_APP_ABOUT, false, 10113},
+};
+
+struct FormLabel {
+    int controlId;
+    int16_t labelId;
+};
+
+const FormLabel kFormLabels[] = {
+    {IDC_PAPERS_GROUP, 10103}, {IDC_MOVE_UP, 2042},         {IDC_MOVE_DOWN, 2043},   {IDC_DELETE, 2044},
+    {IDC_DEFINITION_GROUP, 10090}, {IDC_NAME_LABEL, 2020},  {IDC_SIZE_LABEL, 2047},  {IDC_COLOR_LABEL, 2048},
+    {IDC_WEIGHT_LABEL, 2049},  {IDC_TYPE_LABEL, 2050},      {IDC_FORCE_ONE_SIDED, 10116}, {IDC_ADD, 2045},
+    {IDC_MODIFY, 2046},
+};
+
+// The buttons that share one width, the widest text's.
+const int kFittedButtons[] = {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE, IDC_ADD, IDC_MODIFY};
+const int kFittedGroups[] = {IDC_PAPERS_GROUP, IDC_DEFINITION_GROUP};
+
+// A window's device context, released on every way out.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A font selected into a device context for as long as it lives, then
+// deselected and deleted.
+class SelectedFont {
+public:
+    SelectedFont(HDC dc, const LOGFONTA& description) : dc_(dc), font_(CreateFontIndirectA(&description)) {
+        if (font_) previous_ = SelectObject(dc_, font_);
+    }
+    ~SelectedFont() {
+        if (!font_) return;
+        SelectObject(dc_, previous_);
+        DeleteObject(font_);
+    }
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+private:
+    HDC dc_;
+    HFONT font_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// A child's window rectangle in its parent's client coordinates. Subtracting
+// border metrics from screen positions would be right only for one kind of
+// border; the system knows the real one.
+RECT RectInParent(HWND child, HWND parent) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void RelabelMenu(HWND frame) {
+    HMENU menu = GetMenu(frame);
+    if (!menu) return;
+    for (const MenuLabel& entry : kMenuLabels) {
+        const std::string text = GetLocalizedString(kLabelList, entry.labelId, AppState.CurrentLanguage);
+        if (entry.byPosition) {
+            HMENU popup = GetSubMenu(menu, static_cast<int>(entry.item));
+            if (!popup) continue;
+            ModifyMenuA(menu, entry.item, MF_BYPOSITION | MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                        text.c_str());
+        } else {
+            ModifyMenuA(menu, entry.item, MF_BYCOMMAND | MF_STRING, entry.item, text.c_str());
+        }
+    }
+    DrawMenuBar(frame);
+}
+
+// Gives the five buttons the width of the widest text, and carries the change
+// over to the group boxes, the form and the main window.
+void FitForm(HWND form, HWND frame) {
+    int16_t largest = -1;
+    for (int id : kFittedButtons) {
+        if (HWND button = GetDlgItem(form, id)) {
+            const int16_t width = MeasureItemText(button);
+            if (width > largest) largest = width;
+        }
+    }
+    const auto buttonWidth = static_cast<int16_t>(largest + kButtonTextMargin);
+
+    // Every other width follows the change of the first button's.
+    HWND reference = GetDlgItem(form, IDC_MOVE_UP);
+    if (!reference) return;
+    const RECT referenceRect = RectInParent(reference, form);
+    const int change = buttonWidth - (referenceRect.right - referenceRect.left);
+
+    for (int id : kFittedButtons) {
+        if (HWND button = GetDlgItem(form, id)) {
+            const RECT rect = RectInParent(button, form);
+            MoveWindow(button, rect.left, rect.top, buttonWidth, rect.bottom - rect.top, FALSE);
+        }
+    }
+    for (int id : kFittedGroups) {
+        if (HWND group = GetDlgItem(form, id)) {
+            const RECT rect = RectInParent(group, form);
+            MoveWindow(group, rect.left, rect.top, rect.right - rect.left + change, rect.bottom - rect.top, FALSE);
+        }
+    }
+
+    HWND papersGroup = GetDlgItem(form, IDC_PAPERS_GROUP);
+    if (!papersGroup || !frame) return;
+    RECT groupRect{};
+    GetWindowRect(papersGroup, &groupRect);
+    RECT formRect{};
+    GetWindowRect(form, &formRect);
+    RECT formClient{};
+    GetClientRect(form, &formClient);
+    const int margin = groupRect.left - formRect.left;
+    const int formClientWidth = (groupRect.right - groupRect.left) + 2 * margin - GetSystemMetrics(SM_CXFRAME);
+    const int growth = formClientWidth - formClient.right;
+
+    // The form's own border lies outside the client width just computed.
+    const int borderWidth = (formRect.right - formRect.left) - formClient.right;
+    const int borderHeight = (formRect.bottom - formRect.top) - formClient.bottom;
+    MoveWindow(form, 0, 0, formClientWidth + borderWidth, formClient.bottom + borderHeight, TRUE);
+
+    RECT frameRect{};
+    GetWindowRect(frame, &frameRect);
+    MoveWindow(frame, frameRect.left, frameRect.top, frameRect.right - frameRect.left + growth,
+               frameRect.bottom - frameRect.top, TRUE);
+}
+
+}  // namespace
+
+void SetItemLabel(HWND window, int itemId, uint8_t textFlags, int16_t labelId) {
+    HWND target = itemId != 0 ? GetDlgItem(window, itemId) : window;
+    if (!target) return;
+    char label[kLabelCapacity];
+    GetLocalizedString(kLabelList, labelId, AppState.CurrentLanguage, label, sizeof label, textFlags);
+    SetWindowTextA(target, label);
+}
+
+// Measured in an 8-point version of the control's own font at the display's
+// resolution, whatever the font's size: the same text then gets the same
+// width in every dialog that fits its buttons.
+int16_t MeasureItemText(HWND control) {
+    WindowDC dc(control);
+    if (!dc.Get()) return 0;
+    const int pixelHeight = MulDiv(kMeasuringPointSize, GetDeviceCaps(dc.Get(), LOGPIXELSY), 72);
+
+    char buffer[kMeasuredTextCapacity];
+    const int length = GetWindowTextA(control, buffer, sizeof buffer);
+    std::string text(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+    ApplyTextFlags(text, TF_NO_AMPERSAND);
+
+    auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    // A control without a font of its own draws with the system font.
+    if (!font) font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    LOGFONTA description{};
+    GetObjectA(font, sizeof description, &description);
+    description.lfHeight = -pixelHeight;
+
+    SIZE extent{};
+    {
+        SelectedFont measuring(dc.Get(), description);
+        GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
+    }
+    return static_cast<int16_t>(extent.cx);
+}
+
+void RelabelInterface() {
+    fw::CApplication* app = fw::CApplication::Current();
+    AppState.ResourceModule = app ? app->Instance() : GetModuleHandleA(nullptr);
+
+    UpdateMainWindowTitle();
+    HWND frame = fw::MainWindowHandle();
+    if (frame) RelabelMenu(frame);
+
+    CVellicorView* view = CurrentView();
+    HWND form = view ? view->Hwnd() : nullptr;
+    if (!form) return;
+    for (const FormLabel& entry : kFormLabels) SetItemLabel(form, entry.controlId, 0, entry.labelId);
+    FitForm(form, frame);
+}

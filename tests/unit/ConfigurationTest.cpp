@@ -207,6 +207,7 @@ TEST_F(ConfigurationTest, TheFamilyChoosesTheCatalogSection) {
     ASSERT_EQ(AppState.CatalogLocations.size(), 1u);
     EXPECT_EQ(AppState.CatalogLocations[0].CatalogName, "Old");
 
+    WriteConfig(both + "[]\nCatalog_01=Nameless\nPDL_01=PS\nRegistry_01=K\\N\n");
     platform::SetWindowsPlatformForTesting(true, 3);
     EXPECT_EQ(GetWindowsFamily(), "");
     platform::SetWindowsPlatformForTesting(false, 2);

@@ -50,7 +50,7 @@ std::vector<Decoded> AllLists() {
 
 TEST(StringListLayout, EveryListHoldsTenTerminatedStringsAfterItsHeader) {
     const std::vector<Decoded> lists = AllLists();
-    ASSERT_GT(lists.size(), 200u);
+    ASSERT_GE(lists.size(), 96u);  // every list the program reads
     for (const Decoded& d : lists) {
         SCOPED_TRACE(d.type + " " + d.name);
         EXPECT_EQ(d.translation, d.type == "LNG#" ? "NONE" : "LNG#");

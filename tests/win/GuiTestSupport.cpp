@@ -209,15 +209,17 @@ void GuiTest::ClickListLine(int listId, int line) {
 }
 
 // The keyboard's way of choosing: the line before it, quietly, then Down, which
-// the combo box answers by selecting the line and reporting the change.
+// the combo box answers by selecting the line and reporting the change. Line 0
+// is reached from line 1 with Up (Down from no selection moves on from the
+// list's caret line, which need not be before line 0).
 void GuiTest::ChooseComboLine(int comboId, int line) {
     HWND combo = Control(comboId);
-    SendMessageA(combo, CB_SETCURSEL, line - 1, 0);
-    if (line == 0) SetWindowTextA(combo, "");
+    const WPARAM key = line == 0 ? VK_UP : VK_DOWN;
+    SendMessageA(combo, CB_SETCURSEL, line == 0 ? 1 : line - 1, 0);
     HWND target = KeyTarget(combo);
     SetFocus(target);
-    SendMessageA(target, WM_KEYDOWN, VK_DOWN, 1);
-    SendMessageA(target, WM_KEYUP, VK_DOWN, 0xC0000001);
+    SendMessageA(target, WM_KEYDOWN, key, 1);
+    SendMessageA(target, WM_KEYUP, key, 0xC0000001);
     Pump();
 }
 
@@ -305,6 +307,29 @@ std::vector<std::string> GuiTest::DialogLines(fw::CDialog& dialog, int listId) {
         lines.emplace_back(buffer, length > 0 ? length : 0);
     }
     return lines;
+}
+
+void GuiTest::PumpDialog(fw::CDialog& dialog) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        if (dialog.Hwnd() && IsDialogMessageA(dialog.Hwnd(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void GuiTest::StopApp() {
+    if (app_) {
+        AppState.CatalogModified = false;
+        AppState.PaperEditPending = false;
+        app_.reset();
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+    }
+    AppState.Reset();
 }
 
 }  // namespace guitest

@@ -83,6 +83,13 @@ protected:
     // Acting inside a dialog the hook received.
     static void ChooseDialogLine(fw::CDialog& dialog, int listId, int line);
     static std::vector<std::string> DialogLines(fw::CDialog& dialog, int listId);
+    // Handles the queued messages as the dialog's own loop would (keys through
+    // its dialog keyboard handling), from inside a dialog action.
+    static void PumpDialog(fw::CDialog& dialog);
+
+    // Ends the running program as TearDown does and forgets its state, so that
+    // a test can start it again on another configuration.
+    void StopApp();
 
     std::filesystem::path Dir() const { return dir_; }
     std::string KeyPath(const std::string& leaf) const { return std::string(kTestRoot) + "\\" + leaf; }

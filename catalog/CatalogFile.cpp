@@ -1,0 +1,106 @@
+// The catalog file (*.cat): a fixed first line and a comment banner, then one
+// INI line per paper in section "Papers".
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProfileWriter.h"
+#include "text/StringLists.h"
+
+namespace {
+
+constexpr std::string_view kFileHeader = "[Paper Catalog]";
+constexpr const char* kPapersSection = "Papers";
+constexpr int16_t kBannerMessage = 3526;
+
+// What the file's reader sees of a value and of each of its six pieces: a
+// 128-byte buffer, six 32-byte slots (terminating zeros included).
+constexpr size_t kValueCapacity = 128;
+constexpr size_t kPieceLimit = 31;
+constexpr size_t kPieceCount = 6;
+
+// "Paper_%03hd" up to 32,767; beyond it the full number, where a 16-bit
+// conversion would wrap to "Paper_-32768" and the import would stop short.
+std::string PaperKey(int index) {
+    char key[32];
+    std::snprintf(key, sizeof key, "Paper_%03d", index);
+    return key;
+}
+
+// The first line and the banner, each line ending in CR LF; the banner is as
+// wide as its text in the language of the moment.
+std::string HeaderAndBanner(const std::string& banner) {
+    const std::string bannerLine = ";     " + banner + "     ;\r\n";
+    const size_t width = bannerLine.size() - 2;
+    const std::string rule = std::string(width, ';') + "\r\n";
+    const std::string empty = ";" + std::string(width - 2, ' ') + ";\r\n";
+    return std::string(kFileHeader) + "\r\n" + rule + empty + bannerLine + empty + rule;
+}
+
+// The value's pieces: the non-empty runs between commas (so a run of commas is
+// one separator and commas at either end count for nothing). Only the first six
+// are read, each cut to 31 bytes; missing pieces stay empty.
+std::array<std::string, kPieceCount> SplitValue(std::string_view value) {
+    std::array<std::string, kPieceCount> pieces;
+    size_t count = 0;
+    size_t start = 0;
+    while (count < kPieceCount && start < value.size()) {
+        size_t end = value.find(',', start);
+        if (end == std::string_view::npos) end = value.size();
+        if (end > start) pieces[count++] = std::string(value.substr(start, std::min(end - start, kPieceLimit)));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+}  // namespace
+
+bool CPaperCatalog::ExportToFile(const std::string& path) const {
+    platform::ProfileWriter writer(HeaderAndBanner(GetLocalizedString(kMessageList, kBannerMessage,
+                                                                      AppState.CurrentLanguage)),
+                                   kPapersSection);
+    for (int index = 0; index < GetCount(); ++index) {
+        const CPaperDef paper = GetPaper(index);
+        const std::string value = paper.GetText(PA_NAME) + ',' + paper.GetText(PA_SIZE) + ',' +
+                                  paper.GetText(PA_WEIGHT) + ',' + paper.GetText(PA_COLOR) + ',' +
+                                  paper.GetText(PA_TYPE) + ',' +
+                                  (paper.GetFlag(PA_FORCE_ONE_SIDED) ? 'T' : 'F');
+        writer.Add(PaperKey(index), value);
+    }
+    return writer.WriteTo(path);
+}
+
+int16_t CPaperCatalog::CheckImportFile(const std::string& path) const {
+    {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) return IMPORT_FILE_INCOMPATIBLE;
+        char start[kFileHeader.size()] = {};
+        file.read(start, sizeof start);
+        if (static_cast<size_t>(file.gcount()) != sizeof start ||
+            std::string_view(start, sizeof start) != kFileHeader) {
+            return IMPORT_FILE_INCOMPATIBLE;
+        }
+    }
+    const platform::ProfileFile file = platform::ProfileFile::Load(path);
+    std::string value;
+    if (file.GetString(kPapersSection, PaperKey(0), "", kValueCapacity, value) == 0) return IMPORT_FILE_INCOMPATIBLE;
+    return STORE_OK;
+}
+
+void CPaperCatalog::ImportFromFile(const std::string& path) {
+    const platform::ProfileFile file = platform::ProfileFile::Load(path);
+    std::string value;
+    for (int number = 0; file.GetString(kPapersSection, PaperKey(number), "", kValueCapacity, value) != 0; ++number) {
+        const auto pieces = SplitValue(value);
+        // On the new, empty catalog the import fills, the count is the entry's
+        // number; on any other it keeps every Position equal to its index.
+        AddPaper(pieces[0], pieces[1], pieces[2], pieces[3], pieces[4], pieces[5] == "T", GetCount());
+    }
+}

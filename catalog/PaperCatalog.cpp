@@ -1,0 +1,102 @@
+#include "catalog/PaperCatalog.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "app/AppState.h"
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CPaperDef CPaperCatalog::GetPaper(int index) const {
+    if (index < 0 || index >= GetCount()) {
+        throw std::out_of_range("CPaperCatalog::GetPaper: no paper at index " + std::to_string(index));
+    }
+    return papers_[static_cast<size_t>(index)];
+}
+
+void CPaperCatalog::AddPaper(const std::string& name, const std::string& size, const std::string& weight,
+                             const std::string& color, const std::string& type, bool forceOneSided,
+                             int32_t position) {
+    papers_.emplace_back(name, size, weight, color, type, forceOneSided, position);
+}
+
+void CPaperCatalog::SetPaperAt(int index, const std::string& name, const std::string& size,
+                               const std::string& weight, const std::string& color, const std::string& type,
+                               bool forceOneSided) {
+    // Storing past the end would leave empty elements between; the catalog never holds one.
+    if (index < 0 || index > GetCount()) return;
+    CPaperDef paper(name, size, weight, color, type, forceOneSided, index);
+    if (index == GetCount()) {
+        papers_.push_back(std::move(paper));
+    } else {
+        papers_[static_cast<size_t>(index)] = std::move(paper);
+    }
+}
+
+void CPaperCatalog::ModifyPaper(const std::string& name, const std::string& size, const std::string& weight,
+                                const std::string& color, const std::string& type, bool forceOneSided,
+                                int index) {
+    if (index < 0 || index >= GetCount()) return;
+    CPaperDef& paper = papers_[static_cast<size_t>(index)];
+    paper.Name = name;
+    paper.Size = size;
+    paper.Weight = weight;
+    paper.Color = color;
+    paper.Type = type;
+    paper.ForceOneSided = forceOneSided;
+}
+
+void CPaperCatalog::RemovePaper(int index) {
+    if (index < 0 || index >= GetCount()) return;
+    papers_.erase(papers_.begin() + index);
+    for (size_t i = static_cast<size_t>(index); i < papers_.size(); ++i) {
+        papers_[i].Position = static_cast<int32_t>(i);
+    }
+}
+
+void CPaperCatalog::MovePaper(bool down, int index) {
+    if (index < 0 || index >= GetCount()) return;
+    const int other = down ? index + 1 : index - 1;
+    if (other < 0 || other >= GetCount()) return;
+    std::swap(papers_[static_cast<size_t>(index)], papers_[static_cast<size_t>(other)]);
+    papers_[static_cast<size_t>(index)].Position = index;
+    papers_[static_cast<size_t>(other)].Position = other;
+}
+
+bool CPaperCatalog::ContainsName(const std::string& name) const {
+    for (const CPaperDef& paper : papers_) {
+        if (EqualIgnoringAsciiCase(paper.Name, name)) return true;
+    }
+    return false;
+}
+
+void BuildDefaultCatalog() {
+    const CPaperDef paper = DefaultPaperFor(AppState.CurrentLanguage);
+    auto catalog = std::make_unique<CPaperCatalog>();
+    catalog->SetPaperAt(0, paper.Name, paper.Size, paper.Weight, paper.Color, paper.Type, paper.ForceOneSided);
+    AppState.CurrentCatalog = std::move(catalog);
+}
+
+void FindCatalogLocation(const std::string& catalogName, std::string& registryPath, std::string& pdlName) {
+    for (const CatalogLocation& location : AppState.CatalogLocations) {
+        if (location.CatalogName == catalogName) {
+            registryPath = location.RegistryPath;
+            pdlName = location.PdlName;
+            return;
+        }
+    }
+}

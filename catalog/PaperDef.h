@@ -1,0 +1,99 @@
+// One paper definition, its vocabulary tables and the two text forms in which
+// it is stored as a registry value.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// Attribute numbers by which the editor and the stored forms address a field.
+enum PaperAttribute : int {
+    PA_NAME = 0,
+    PA_SIZE = 1,
+    PA_COLOR = 2,
+    PA_WEIGHT = 3,
+    PA_TYPE = 4,
+    PA_FORCE_ONE_SIDED = 5,
+    PA_POSITION = 6,
+};
+
+// Marks a size that could not be recognised, and answers a text request for
+// an attribute that is not a text.
+inline constexpr const char* kUnknownText = "? ? ? ? ?";
+
+class CPaperDef {
+public:
+    CPaperDef() = default;
+    // Weight comes before colour here and in both stored forms, unlike the fields.
+    CPaperDef(std::string name, std::string size, std::string weight, std::string color, std::string type,
+              bool forceOneSided, int32_t position);
+
+    // Keyword form when `pdlName` is exactly "PS", descriptive form otherwise.
+    static CPaperDef FromStoredValue(const std::string& valueName, const std::string& data,
+                                     const std::string& pdlName);
+
+    std::string GetText(int attribute) const;
+    void SetText(int attribute, const std::string& text);
+    bool GetFlag(int attribute) const;
+    void SetFlag(int attribute, bool value);
+    int32_t GetNumber(int attribute) const;
+    void SetNumber(int attribute, int32_t value);
+    void CopyFrom(const CPaperDef& other);
+
+    // Value name = Name; data "size,weight,colour,type,T|F,position".
+    void FormatKeywordValue(std::string& valueName, std::string& data) const;
+    // Value name = "PaperDef<index>"; data "name,label,points ,weight gsm,colour,type,t|f"
+    // with the size label in the current language.
+    void FormatDescriptiveValue(int index, std::string& valueName, std::string& data) const;
+    void ParseKeywordValue(const std::string& valueName, const std::string& data);
+    void ParseDescriptiveValue(const std::string& valueName, const std::string& data);
+
+    std::string Name;
+    std::string Size;
+    std::string Color;
+    std::string Weight;
+    std::string Type;
+    bool ForceOneSided = false;
+    int32_t Position = 0;
+};
+
+struct PageSizeRow {
+    const char* Keyword;  // language-independent, stored in Size
+    int16_t LabelId;      // "CAT#" id of the localised label
+    const char* Points;   // width and height in PostScript points
+};
+
+// Row order is the order of the editor's size list.
+inline constexpr std::array<PageSizeRow, 9> PageSizeTable = {{
+    {"LETTER", 8200, "612 792"},
+    {"LEGAL", 8204, "612 1008"},
+    {"8_0x10_5", 8209, "576 756"},
+    {"LETTERTAB", 8205, "648 792"},
+    {"TABLOID", 8202, "792 1224"},
+    {"9_0x12_0", 8208, "648 864"},
+    {"A4", 8201, "595 842"},
+    {"A3", 8203, "842 1191"},
+    {"A4TAB", 8206, "638 842"},
+}};
+
+inline constexpr std::array<int16_t, 9> SizeLabelIds = {8200, 8204, 8209, 8205, 8202, 8208, 8201, 8203, 8206};
+inline constexpr std::array<int16_t, 7> ColorWordIds = {8301, 8300, 8302, 8303, 8304, 8305, 8306};
+// Ascending weight, not ascending id.
+inline constexpr std::array<int16_t, 10> WeightWordIds = {8400, 8401, 8404, 8405, 8403,
+                                                          8402, 8406, 8407, 8408, 8409};
+inline constexpr std::array<int16_t, 6> TypeWordIds = {8500, 8503, 8502, 8504, 8505, 8501};
+
+// Lookups over the first AppState.SizeChoiceCount rows of PageSizeTable; the
+// first row that matches exactly (case-sensitive) wins.
+std::string SizeKeywordFromPoints(const std::string& text);  // kUnknownText when none matches
+std::string SizeLabelFromKeyword(const std::string& keyword); // "," turned into "."; empty when none
+std::string PointsFromKeyword(const std::string& keyword);    // empty when none
+
+std::string LeadingDigits(const std::string& text);
+// Drops every "PaperDef" and reads the rest as a decimal number (0 without digits).
+int32_t PositionFromValueName(const std::string& valueName);
+
+// The name of the default paper in `language`: "CAT#" 8101 in English, 8102 otherwise.
+std::string DefaultPaperNameFor(int16_t language);
+// The default paper of a new catalog, every text in `language`, at position 0.
+CPaperDef DefaultPaperFor(int16_t language);

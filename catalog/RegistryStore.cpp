@@ -1,0 +1,149 @@
+// Loading and saving a catalog: one registry key per catalog, one REG_SZ value
+// per paper, in the keyword or the descriptive form of CPaperDef.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "catalog/PaperCatalog.h"
+#include "platform/Registry.h"
+
+namespace {
+
+// The driver's own reader uses these buffers; a value that does not fit them
+// is not a paper it could read either.
+constexpr uint32_t kReadNameCapacity = 64;
+constexpr uint32_t kReadDataCapacity = 128;
+// The registry's longest value name (16,383 characters) and its terminator:
+// every value can be enumerated, however it was written.
+constexpr uint32_t kAnyNameCapacity = 16384;
+
+// The text of a REG_SZ value as the C API sees it: up to the first zero byte.
+std::string StoredText(const std::string& data) { return data.substr(0, data.find('\0')); }
+
+// Value names as the registry compares them: without regard to case, accented
+// letters of code page 1252 included.
+char FoldCase(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') return static_cast<char>(u - 0x20);
+    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);
+    switch (u) {
+    case 0x9A: return static_cast<char>(0x8A);  // s caron
+    case 0x9C: return static_cast<char>(0x8C);  // oe
+    case 0x9E: return static_cast<char>(0x8E);  // z caron
+    case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
+    default: return c;
+    }
+}
+
+std::string FoldedName(const std::string& name) {
+    std::string folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    return folded;
+}
+
+struct StoredValue {
+    std::string name;
+    std::string text;
+};
+
+}  // namespace
+
+int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const std::string& pdlName) {
+    // An empty path names HKEY_LOCAL_MACHINE itself, which holds no catalog.
+    if (registryPath.empty()) return STORE_KEY_FAILED;
+    platform::RegKey key;
+    if (platform::OpenKeyForReading(registryPath, key) != platform::kRegOk) return STORE_KEY_FAILED;
+
+    std::vector<CPaperDef> read;
+    for (uint32_t index = 0;; ++index) {
+        platform::RegValue value;
+        const long result = platform::EnumValue(key, index, kReadNameCapacity, kReadDataCapacity, value);
+        // Too long for the buffers: skip it. The index is not consumed, so the
+        // next value is still at index + 1.
+        if (result == platform::kRegMoreData) continue;
+        if (result != platform::kRegOk) break;
+        if (value.type != platform::kRegSz) continue;
+        read.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
+    }
+
+    // Papers go by their stored positions; of two at the same position the one
+    // enumerated later wins. Positions with gaps or below zero (keys not written
+    // by this program) are closed up so that no element is left empty.
+    std::stable_sort(read.begin(), read.end(),
+                     [](const CPaperDef& a, const CPaperDef& b) { return a.Position < b.Position; });
+    std::vector<CPaperDef> papers;
+    papers.reserve(read.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (i + 1 < read.size() && read[i + 1].Position == read[i].Position) continue;
+        papers.push_back(std::move(read[i]));
+        papers.back().Position = static_cast<int32_t>(papers.size() - 1);
+    }
+    papers_ = std::move(papers);
+    return STORE_OK;
+}
+
+int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool descriptiveForm) const {
+    // An empty path names HKEY_LOCAL_MACHINE itself, whose values must never be cleared.
+    if (registryPath.empty()) return STORE_KEY_FAILED;
+
+    std::vector<StoredValue> values(papers_.size());
+    for (size_t i = 0; i < papers_.size(); ++i) {
+        if (descriptiveForm) {
+            papers_[i].FormatDescriptiveValue(static_cast<int>(i), values[i].name, values[i].text);
+        } else {
+            papers_[i].FormatKeywordValue(values[i].name, values[i].text);
+        }
+    }
+    // In the keyword form the names are the value names; two that differ only
+    // in case would be one value, and a paper would be lost without a word.
+    std::unordered_map<std::string, size_t> valueByFoldedName;
+    valueByFoldedName.reserve(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!valueByFoldedName.emplace(FoldedName(values[i].name), i).second) return STORE_NAME_CASE_COLLISION;
+    }
+
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    if (platform::CreateOrOpenKey(registryPath, key, disposition) != platform::kRegOk) return STORE_KEY_FAILED;
+    if (disposition != platform::kRegCreatedNewKey && disposition != platform::kRegOpenedExistingKey) {
+        return STORE_BAD_DISPOSITION;
+    }
+
+    // New values first, old ones removed afterwards: whatever goes wrong, the
+    // key never holds less than the whole catalog.
+    for (const StoredValue& value : values) {
+        if (platform::SetStringValue(key, value.name, value.text) != platform::kRegOk) return STORE_KEY_FAILED;
+    }
+
+    // Collect before deleting: deleting shifts the enumeration indices.
+    std::vector<std::string> stale;
+    long result = platform::kRegOk;
+    for (uint32_t index = 0;; ++index) {
+        platform::RegValue value;
+        result = platform::EnumValue(key, index, kAnyNameCapacity, 0, value);
+        if (result == platform::kRegMoreData) continue;
+        if (result != platform::kRegOk) break;
+        const auto found = valueByFoldedName.find(FoldedName(value.name));
+        if (found == valueByFoldedName.end() || values[found->second].name != value.name) {
+            stale.push_back(std::move(value.name));
+        }
+    }
+    if (result != platform::kRegNoMoreItems) return STORE_KEY_FAILED;
+
+    // Last enumerated first: the registry then closes no gap behind the value
+    // it removes, which keeps clearing a large key linear.
+    for (auto name = stale.rbegin(); name != stale.rend(); ++name) {
+        if (platform::DeleteValue(key, *name) != platform::kRegOk) return STORE_KEY_FAILED;
+        // Setting a value over one whose name differs only in case keeps the old
+        // spelling; the paper's own name is written again after the old one is gone.
+        const auto found = valueByFoldedName.find(FoldedName(*name));
+        if (found != valueByFoldedName.end()) {
+            const StoredValue& value = values[found->second];
+            if (platform::SetStringValue(key, value.name, value.text) != platform::kRegOk) return STORE_KEY_FAILED;
+        }
+    }
+    return STORE_OK;
+}

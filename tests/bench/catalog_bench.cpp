@@ -1,0 +1,166 @@
+// Times the catalog's storage: the catalog file (export, check + import) and
+// the registry store (save, load) for 1,000, 10,000 and 30,000 papers, against
+// the bare registry calls a save and a load cannot do without. Under Wine it
+// also times the per-key profile functions the file format was designed for.
+// Prints a table; not a test.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "platform/Registry.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+CPaperCatalog MakeCatalog(int count) {
+    static const char* const sizes[] = {"LETTER", "LEGAL", "A4", "A3", "TABLOID"};
+    static const char* const colors[] = {"white", "blue", "yellow", "red", "green"};
+    static const char* const types[] = {"plain", "cover", "color", "tab", "insert"};
+    CPaperCatalog catalog;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Paper%06d", i);
+        catalog.AddPaper(name, sizes[i % 5], std::to_string(60 + i % 140), colors[i % 5], types[i % 5], i % 7 == 0, i);
+    }
+    return catalog;
+}
+
+const char* const kKey = "SOFTWARE\\QuandrelBench\\Catalog";
+const char* const kBareKey = "SOFTWARE\\QuandrelBench\\Bare";
+
+// One set per paper, as a save must do at least.
+double BareSets(const CPaperCatalog& catalog) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        std::string name, data;
+        catalog.GetPaper(i).FormatKeywordValue(name, data);
+        values.emplace_back(std::move(name), std::move(data));
+    }
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    platform::CreateOrOpenKey(kBareKey, key, disposition);
+    return Seconds([&] {
+        for (const auto& [name, data] : values) platform::SetStringValue(key, name, data);
+    });
+}
+
+// One enumeration per value, as a load must do at least.
+double BareEnumerations() {
+    platform::RegKey key;
+    platform::OpenKeyForReading(kBareKey, key);
+    return Seconds([&] {
+        platform::RegValue value;
+        for (uint32_t i = 0; platform::EnumValue(key, i, 64, 128, value) == platform::kRegOk; ++i) {
+        }
+    });
+}
+
+#ifdef _WIN32
+// The per-key profile functions: one WritePrivateProfileStringA per paper after
+// the banner, one GetPrivateProfileStringA per key when reading.
+double ProfileFunctionsRoundTrip(const CPaperCatalog& catalog, const std::string& path) {
+    return Seconds([&] {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fputs("[Paper Catalog]\r\n;\r\n", f);
+        std::fclose(f);
+        for (int i = 0; i < catalog.GetCount(); ++i) {
+            const CPaperDef p = catalog.GetPaper(i);
+            char key[32];
+            std::snprintf(key, sizeof key, "Paper_%03d", i);
+            const std::string value = p.Name + "," + p.Size + "," + p.Weight + "," + p.Color + "," + p.Type + "," +
+                                      (p.ForceOneSided ? "T" : "F");
+            WritePrivateProfileStringA("Papers", key, value.c_str(), path.c_str());
+        }
+        char buffer[128];
+        for (int i = 0;; ++i) {
+            char key[32];
+            std::snprintf(key, sizeof key, "Paper_%03d", i);
+            if (GetPrivateProfileStringA("Papers", key, "", buffer, sizeof buffer, path.c_str()) == 0) break;
+        }
+    });
+}
+#endif
+
+}  // namespace
+
+int main() {
+    AppState.CurrentLanguage = 1;
+    AppState.SizeChoiceCount = 9;
+    const std::string path = (std::filesystem::temp_directory_path() / "quandrel-bench.cat").string();
+#ifdef _WIN32
+    const char* where = "Windows build";
+#else
+    const char* where = "native build";
+#endif
+    std::printf("Catalog storage (%s), seconds\n\n", where);
+    std::printf("%8s %9s %9s %9s %9s %9s %9s %7s %7s\n", "papers", "export", "import", "file", "save", "load",
+                "bare-set", "save/x", "load/x");
+
+    double perPaperAt1000 = 0;
+    double perPaperAt30000 = 0;
+    for (int count : {1000, 10000, 30000}) {
+        platform::DeleteKeyTree("SOFTWARE\\QuandrelBench");
+        const CPaperCatalog catalog = MakeCatalog(count);
+
+        const double exportTime = Seconds([&] { catalog.ExportToFile(path); });
+        CPaperCatalog imported;
+        const double importTime = Seconds([&] {
+            if (imported.CheckImportFile(path) == 0) imported.ImportFromFile(path);
+        });
+        if (imported.GetCount() != count) std::printf("  import read %d papers!\n", imported.GetCount());
+
+        // A save over the catalog's previous save, as Save does after an edit.
+        catalog.SaveToRegistry(kKey, false);
+        const double saveTime = Seconds([&] { catalog.SaveToRegistry(kKey, false); });
+        CPaperCatalog loaded;
+        const double loadTime = Seconds([&] { loaded.LoadFromRegistry(kKey, "PS"); });
+        if (loaded.GetCount() != count) std::printf("  load read %d papers!\n", loaded.GetCount());
+
+        BareSets(catalog);  // the key holds them once before, as for the save
+        const double bareSet = BareSets(catalog);
+        const double bareEnum = BareEnumerations();
+
+        std::printf("%8d %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f %7.2f %7.2f\n", count, exportTime, importTime,
+                    exportTime + importTime, saveTime, loadTime, bareSet, saveTime / bareSet, loadTime / bareEnum);
+        const double perPaper = (exportTime + importTime + saveTime + loadTime) / count;
+        if (count == 1000) perPaperAt1000 = perPaper;
+        if (count == 30000) perPaperAt30000 = perPaper;
+    }
+    std::printf("\nbare-enum is one enumeration per value; save/x = save / bare-set, load/x = load / bare-enum.\n");
+    std::printf("Time per paper at 30,000 / at 1,000: %.2f\n", perPaperAt30000 / perPaperAt1000);
+
+#ifdef _WIN32
+    std::printf("\nPer-key profile functions (WritePrivateProfileStringA + GetPrivateProfileStringA), seconds\n");
+    for (int count : {1000, 4000}) {
+        const CPaperCatalog catalog = MakeCatalog(count);
+        const std::string oldPath = (std::filesystem::temp_directory_path() / "quandrel-bench-perkey.cat").string();
+        const double perKey = ProfileFunctionsRoundTrip(catalog, oldPath);
+        const double ours = Seconds([&] {
+            catalog.ExportToFile(path);
+            CPaperCatalog back;
+            if (back.CheckImportFile(path) == 0) back.ImportFromFile(path);
+        });
+        std::printf("%8d per-key %8.3f   one pass %8.4f   ratio %6.1f\n", count, perKey, ours, perKey / ours);
+        std::filesystem::remove(oldPath);
+    }
+#endif
+    platform::DeleteKeyTree("SOFTWARE\\QuandrelBench");
+    std::filesystem::remove(path);
+    return 0;
+}

@@ -1,0 +1,358 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "catalog/PaperDef.h"
+#include "tests/unit/PaperTestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kHeader = "[Paper Catalog]\r\n";
+const std::string kEnglishBanner = "Warning: Editing this file may cause unpredictable results.";
+// MSG# 3526 in French, code page 1252.
+const std::string kFrenchBanner =
+    "Avertissement : la modification de ce fichier peut donner des r\xE9sultats impr\xE9visibles.";
+
+struct PaperFields {
+    std::string name, size, weight, color, type;
+    bool forced;
+};
+
+class CatalogFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AppState.Reset();
+        AppState.CurrentLanguage = 1;
+        dir_ = fs::temp_directory_path() /
+               ("quandrel-catfile-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        AppState.Reset();
+    }
+
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+    static void WriteBytes(const std::string& path, const std::string& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+    static std::string ReadBytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::vector<std::string> DirectoryEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    static CPaperCatalog MakeCatalog(const std::vector<PaperFields>& papers) {
+        CPaperCatalog catalog;
+        for (const PaperFields& p : papers) {
+            catalog.AddPaper(p.name, p.size, p.weight, p.color, p.type, p.forced, catalog.GetCount());
+        }
+        return catalog;
+    }
+
+    // A catalog file holding exactly these "Paper_nnn" lines after a plain header.
+    std::string WriteCatalogFile(const std::string& name, const std::string& paperLines) {
+        const std::string path = PathOf(name);
+        WriteBytes(path, kHeader + ";\r\n[Papers]\r\n" + paperLines);
+        return path;
+    }
+
+    std::string ImportedFrom(const std::string& path) {
+        CPaperCatalog catalog;
+        catalog.ImportFromFile(path);
+        return DescribeAll(catalog);
+    }
+
+    fs::path dir_;
+};
+
+// The six header and banner lines for a banner text.
+std::string Banner(const std::string& text) {
+    const size_t width = text.size() + 12;
+    return kHeader + std::string(width, ';') + "\r\n" + ";" + std::string(width - 2, ' ') + ";\r\n" + ";     " +
+           text + "     ;\r\n" + ";" + std::string(width - 2, ' ') + ";\r\n" + std::string(width, ';') + "\r\n";
+}
+
+std::vector<PaperFields> ManyPapers(int count) {
+    std::vector<PaperFields> papers;
+    for (int i = 0; i < count; ++i) {
+        const PageSizeRow& row = PageSizeTable[static_cast<size_t>(i) % PageSizeTable.size()];
+        papers.push_back({"Paper " + std::to_string(i), row.Keyword, std::to_string(60 + i % 200),
+                          i % 2 ? "white" : "blue", i % 5 ? "plain" : "cover", i % 3 == 0});
+    }
+    return papers;
+}
+
+TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
+    const CPaperCatalog catalog = MakeCatalog({{"Letter", "LETTER", "75", "white", "plain", false},
+                                               {"Blue Cover", "TABLOID", "160", "blue", "cover", true}});
+    const std::string path = PathOf("example.cat");
+    ASSERT_TRUE(catalog.ExportToFile(path));
+
+    const std::string rule(71, ';');
+    const std::string empty = ";" + std::string(69, ' ') + ";";
+    EXPECT_EQ(ReadBytes(path), "[Paper Catalog]\r\n" + rule + "\r\n" + empty + "\r\n" +
+                                   ";     Warning: Editing this file may cause unpredictable results.     ;\r\n" +
+                                   empty + "\r\n" + rule + "\r\n" +
+                                   "[Papers]\r\n"
+                                   "Paper_000=Letter,LETTER,75,white,plain,F\r\n"
+                                   "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n");
+
+    CPaperCatalog imported;
+    EXPECT_EQ(imported.CheckImportFile(path), STORE_OK);
+    imported.ImportFromFile(path);
+    EXPECT_EQ(DescribeAll(imported), "Letter|LETTER|75|white|plain|F|0\nBlue Cover|TABLOID|160|blue|cover|T|1\n");
+}
+
+TEST_F(CatalogFileTest, EmptyCatalogWritesOnlyTheHeaderAndBannerAndIsRefused) {
+    const std::string path = PathOf("empty.cat");
+    ASSERT_TRUE(CPaperCatalog().ExportToFile(path));
+    EXPECT_EQ(ReadBytes(path), Banner(kEnglishBanner));
+    EXPECT_EQ(CPaperCatalog().CheckImportFile(path), IMPORT_FILE_INCOMPATIBLE);
+}
+
+TEST_F(CatalogFileTest, FrenchBannerIsWiderAndTheFileImportsUnderAnotherLanguage) {
+    AppState.CurrentLanguage = 5;
+    const std::string path = PathOf("french.cat");
+    ASSERT_TRUE(MakeCatalog({{"A4", "A4", "80", "blanc", "simple", false}}).ExportToFile(path));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(bytes, Banner(kFrenchBanner) + "[Papers]\r\nPaper_000=A4,A4,80,blanc,simple,F\r\n");
+    // 86 bytes of text, 98-byte lines.
+    EXPECT_EQ(bytes.substr(kHeader.size(), 100), std::string(98, ';') + "\r\n");
+
+    AppState.CurrentLanguage = 1;
+    CPaperCatalog imported;
+    EXPECT_EQ(imported.CheckImportFile(path), STORE_OK);
+    imported.ImportFromFile(path);
+    EXPECT_EQ(DescribeAll(imported), "A4|A4|80|blanc|simple|F|0\n");
+}
+
+TEST_F(CatalogFileTest, CheckRefusesEveryFileThatDoesNotStartExactlyWithTheHeaderOrLacksPaper000) {
+    const std::string papers = "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n";
+    struct Case {
+        const char* label;
+        std::string bytes;
+        int16_t expected;
+    };
+    const std::vector<Case> cases = {
+        {"plain file", kHeader + papers, STORE_OK},
+        {"LF line ends", "[Paper Catalog]\n[Papers]\nPaper_000=a\n", STORE_OK},
+        {"no final line end", "[Paper Catalog]\r\n[Papers]\r\nPaper_000=a", STORE_OK},
+        {"text glued to the header", "[Paper Catalog]xyz\r\n" + papers, STORE_OK},
+        {"lower-case header", "[paper catalog]\r\n" + papers, IMPORT_FILE_INCOMPATIBLE},
+        {"byte-order mark", "\xEF\xBB\xBF" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
+        {"blank line first", "\r\n" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
+        {"comment first", ";catalog\r\n" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
+        {"blank before the header", " " + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
+        {"14 bytes", "[Paper Catalog", IMPORT_FILE_INCOMPATIBLE},
+        {"the header alone", "[Paper Catalog]", IMPORT_FILE_INCOMPATIBLE},
+        {"empty file", "", IMPORT_FILE_INCOMPATIBLE},
+        {"empty Paper_000", kHeader + "[Papers]\r\nPaper_000=\r\nPaper_001=a\r\n", IMPORT_FILE_INCOMPATIBLE},
+        {"blank Paper_000", kHeader + "[Papers]\r\nPaper_000=   \r\n", IMPORT_FILE_INCOMPATIBLE},
+        {"no Paper_000", kHeader + "[Papers]\r\nPaper_001=a\r\n", IMPORT_FILE_INCOMPATIBLE},
+        {"no Papers section", kHeader + "Paper_000=a\r\n", IMPORT_FILE_INCOMPATIBLE},
+        {"Paper_000 in another section", kHeader + "[Other]\r\nPaper_000=a\r\n", IMPORT_FILE_INCOMPATIBLE},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string path = PathOf("check" + std::to_string(number++) + ".cat");
+        WriteBytes(path, c.bytes);
+        EXPECT_EQ(CPaperCatalog().CheckImportFile(path), c.expected);
+    }
+    EXPECT_EQ(CPaperCatalog().CheckImportFile(PathOf("missing.cat")), IMPORT_FILE_INCOMPATIBLE);
+    fs::create_directory(PathOf("folder.cat"));
+    EXPECT_EQ(CPaperCatalog().CheckImportFile(PathOf("folder.cat")), IMPORT_FILE_INCOMPATIBLE);
+}
+
+TEST_F(CatalogFileTest, CheckLeavesTheCatalogAlone) {
+    CPaperCatalog catalog = MakeCatalog({{"Letter", "LETTER", "75", "white", "plain", false}});
+    const std::string path = WriteCatalogFile("one.cat", "Paper_000=Other,A4,80,blue,cover,T\r\n");
+    EXPECT_EQ(catalog.CheckImportFile(path), STORE_OK);
+    EXPECT_EQ(DescribeAll(catalog), "Letter|LETTER|75|white|plain|F|0\n");
+}
+
+TEST_F(CatalogFileTest, ImportAppendsAfterThePapersAlreadyThere) {
+    CPaperCatalog catalog = MakeCatalog({{"Letter", "LETTER", "75", "white", "plain", false}});
+    catalog.ImportFromFile(WriteCatalogFile("two.cat", "Paper_000=A,A4\r\nPaper_001=B,A3\r\n"));
+    EXPECT_EQ(NamesAndPositions(catalog), "Letter@0 A@1 B@2");
+}
+
+TEST_F(CatalogFileTest, ValuesSplitIntoSixPiecesOfAtMost31Bytes) {
+    const std::string x31(31, 'x');
+    struct Case {
+        const char* label;
+        std::string value;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"six pieces", "Letter,LETTER,75,white,plain,F", "Letter|LETTER|75|white|plain|F|0"},
+        {"empty piece", "Letter,,LETTER,75,white,plain,F", "Letter|LETTER|75|white|plain|F|0"},
+        {"commas at both ends", ",,Letter,LETTER,75,,white,plain,T,,", "Letter|LETTER|75|white|plain|T|0"},
+        {"flag T", "a,b,c,d,e,T", "a|b|c|d|e|T|0"},
+        {"flag t", "a,b,c,d,e,t", "a|b|c|d|e|F|0"},
+        {"flag TRUE", "a,b,c,d,e,TRUE", "a|b|c|d|e|F|0"},
+        {"flag F", "a,b,c,d,e,F", "a|b|c|d|e|F|0"},
+        {"flag with a blank before it", "a,b,c,d,e, T", "a|b|c|d|e|F|0"},
+        {"blanks inside pieces kept", "Blue Cover, TABLOID ,160,blue,cover,T",
+         "Blue Cover| TABLOID |160|blue|cover|T|0"},
+        {"blanks around the value dropped", "  a,b,c,d,e,T  ", "a|b|c|d|e|T|0"},
+        {"two pieces", "Letter,LETTER", "Letter|LETTER||||F|0"},
+        {"one piece", "Letter", "Letter|||||F|0"},
+        {"only commas", ",,,", "|||||F|0"},
+        {"more than six pieces", "a,b,c,d,e,T,g,h", "a|b|c|d|e|T|0"},
+        {"a seventh piece does not reach the flag", "a,b,c,d,e,F,T", "a|b|c|d|e|F|0"},
+        {"piece of 40 bytes", std::string(40, 'x') + ",b,c,d,e,T", x31 + "|b|c|d|e|T|0"},
+        {"flag piece of 40 bytes", "a,b,c,d,e,T" + std::string(39, 'x'), "a|b|c|d|e|F|0"},
+        // Four 31-byte pieces and their commas fill the 127 bytes that are read.
+        {"value beyond 127 bytes", x31 + "," + x31 + "," + x31 + "," + x31 + ",cover,T",
+         x31 + "|" + x31 + "|" + x31 + "|" + x31 + "||F|0"},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string path =
+            WriteCatalogFile("split" + std::to_string(number++) + ".cat", "Paper_000=" + c.value + "\r\n");
+        EXPECT_EQ(ImportedFrom(path), c.expected + "\n");
+    }
+}
+
+TEST_F(CatalogFileTest, NoPaperReceivesTextFromAnotherLine) {
+    const std::string path = WriteCatalogFile("lines.cat",
+                                              "Paper_000=" + std::string(60, 'n') + ",LETTER,75,white,plain,T\r\n"
+                                              "Paper_001=B\r\n"
+                                              "Paper_002=C,A4\r\n");
+    EXPECT_EQ(ImportedFrom(path), std::string(31, 'n') + "|LETTER|75|white|plain|T|0\n"
+                                                          "B|||||F|1\n"
+                                                          "C|A4||||F|2\n");
+}
+
+TEST_F(CatalogFileTest, ImportStopsAtTheFirstMissingOrEmptyKey) {
+    struct Case {
+        const char* label;
+        std::string lines;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"gap", "Paper_000=A\r\nPaper_001=B\r\nPaper_003=D\r\n", "A@0 B@1"},
+        {"empty value", "Paper_000=A\r\nPaper_001=\r\nPaper_002=C\r\n", "A@0"},
+        {"keys out of order", "Paper_002=C\r\nPaper_000=A\r\nPaper_001=B\r\n", "A@0 B@1 C@2"},
+        {"numbers without three digits", "Paper_000=A\r\nPaper_1=B\r\nPaper_01=C\r\n", "A@0"},
+        {"no Paper_000", "Paper_001=B\r\n", ""},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CPaperCatalog catalog;
+        catalog.ImportFromFile(WriteCatalogFile("gap" + std::to_string(number++) + ".cat", c.lines));
+        EXPECT_EQ(NamesAndPositions(catalog), c.expected);
+    }
+    CPaperCatalog fromMissing;
+    fromMissing.ImportFromFile(PathOf("missing.cat"));
+    EXPECT_EQ(fromMissing.GetCount(), 0);
+}
+
+TEST_F(CatalogFileTest, RoundTripOf1001PapersKeepsOrderPositionsAndFlags) {
+    const CPaperCatalog catalog = MakeCatalog(ManyPapers(1001));
+    const std::string path = PathOf("many.cat");
+    ASSERT_TRUE(catalog.ExportToFile(path));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("\r\nPaper_999=Paper 999,"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nPaper_1000=Paper 1000,"), std::string::npos);
+
+    AppState.CurrentLanguage = 6;  // the file does not depend on the language it is read in
+    CPaperCatalog imported;
+    ASSERT_EQ(imported.CheckImportFile(path), STORE_OK);
+    imported.ImportFromFile(path);
+    ASSERT_EQ(imported.GetCount(), 1001);
+    EXPECT_EQ(DescribeAll(imported), DescribeAll(catalog));
+}
+
+TEST_F(CatalogFileTest, KeysPast32767AreWrittenAndReadInFull) {
+    const int count = 32770;
+    const CPaperCatalog catalog = MakeCatalog(ManyPapers(count));
+    const std::string path = PathOf("huge.cat");
+    ASSERT_TRUE(catalog.ExportToFile(path));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("\r\nPaper_32767=Paper 32767,"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nPaper_32768=Paper 32768,"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nPaper_32769=Paper 32769,"), std::string::npos);
+    EXPECT_EQ(bytes.find("Paper_-"), std::string::npos);
+
+    CPaperCatalog imported;
+    imported.ImportFromFile(path);
+    ASSERT_EQ(imported.GetCount(), count);
+    EXPECT_EQ(Describe(imported.GetPaper(count - 1)), Describe(catalog.GetPaper(count - 1)));
+    EXPECT_EQ(Describe(imported.GetPaper(32768)), Describe(catalog.GetPaper(32768)));
+}
+
+TEST_F(CatalogFileTest, ExportReplacesAnExistingFileAndLeavesNothingElseBehind) {
+    const std::string path = PathOf("target.cat");
+    WriteBytes(path, std::string(5000, 'o'));
+    ASSERT_TRUE(MakeCatalog({{"Letter", "LETTER", "75", "white", "plain", false}}).ExportToFile(path));
+    EXPECT_EQ(ReadBytes(path), Banner(kEnglishBanner) + "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
+}
+
+TEST_F(CatalogFileTest, FailedExportReportsFalseAndLeavesTheTargetAsItWas) {
+    const CPaperCatalog catalog = MakeCatalog(ManyPapers(3));
+
+    EXPECT_FALSE(catalog.ExportToFile((dir_ / "missing" / "x.cat").string()));
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+
+    // The file is written completely, then cannot be moved over a directory.
+    fs::create_directory(dir_ / "folder.cat");
+    WriteBytes(PathOf("folder.cat/inside.txt"), "kept");
+    EXPECT_FALSE(catalog.ExportToFile(PathOf("folder.cat")));
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder.cat"));
+    EXPECT_EQ(ReadBytes(PathOf("folder.cat/inside.txt")), "kept");
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"folder.cat"});
+}
+
+#ifndef _WIN32
+// Run out of room part-way through the file: the file size limit makes write()
+// fail with EFBIG once the first bytes are written.
+TEST_F(CatalogFileTest, ExportFailingPartWayLeavesThePreviousFileUnharmed) {
+    const std::string path = PathOf("target.cat");
+    const std::string previous = "[Paper Catalog]\r\nthe previous export\r\n";
+    WriteBytes(path, previous);
+    const CPaperCatalog catalog = MakeCatalog(ManyPapers(500));
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool exported = catalog.ExportToFile(path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(exported);
+    EXPECT_EQ(ReadBytes(path), previous);
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,431 @@
+// The registry store against the registry seam: natively the in-memory
+// registry, in the Windows build the real one under Wine. The order in which
+// the registry enumerates values differs (Windows: as written, Wine: sorted by
+// name), so no test relies on it: values that must be met in a given order are
+// planted in name order.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PaperTestSupport.h"
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "platform/Registry.h"
+#include "text/StringLists.h"
+#ifndef _WIN32
+#include "platform/RegistryTesting.h"
+#endif
+
+namespace {
+
+const std::string kTestRoot = "SOFTWARE\\QuandrelTests\\CatalogStore";
+const std::string kKeyA = kTestRoot + "\\A";
+const std::string kKeyB = kTestRoot + "\\B";
+
+struct Stored {
+    uint32_t type;
+    std::string bytes;
+    bool operator==(const Stored&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Stored& value) {
+    out << "type " << value.type << " \"";
+    for (char c : value.bytes) {
+        if (c == '\0') {
+            out << "\\0";
+        } else {
+            out << c;
+        }
+    }
+    return out << "\"";
+}
+
+// A REG_SZ value as it must be stored: the text and its terminating zero.
+Stored Sz(const std::string& text) { return {platform::kRegSz, text + '\0'}; }
+
+Stored Dword(uint32_t number) {
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((number >> (8 * i)) & 0xFF);
+    return {platform::kRegDword, bytes};
+}
+
+using Planted = std::vector<std::pair<std::string, Stored>>;
+using Values = std::map<std::string, Stored>;
+
+// Writes the values in the order given; the first failing result, or kRegOk.
+long Plant(const std::string& path, const Planted& values) {
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    if (const long result = platform::CreateOrOpenKey(path, key, disposition); result != platform::kRegOk) {
+        return result;
+    }
+    for (const auto& [name, value] : values) {
+        if (const long result = platform::SetRawValue(key, name, value.type, value.bytes); result != platform::kRegOk) {
+            return result;
+        }
+    }
+    return platform::kRegOk;
+}
+
+// Every value of the key, whatever its name length or size; nullopt when the
+// key cannot be opened or enumerated to its end.
+std::optional<Values> ReadKey(const std::string& path) {
+    platform::RegKey key;
+    if (platform::OpenKeyForReading(path, key) != platform::kRegOk) return std::nullopt;
+    Values values;
+    for (uint32_t index = 0;; ++index) {
+        platform::RegValue value;
+        const long result = platform::EnumValue(key, index, 16384, 65536, value);
+        if (result == platform::kRegNoMoreItems) return values;
+        if (result != platform::kRegOk) return std::nullopt;
+        values[value.name] = Stored{value.type, value.data};
+    }
+}
+
+CPaperCatalog CatalogOf(const std::vector<CPaperDef>& papers) {
+    CPaperCatalog catalog;
+    for (const CPaperDef& p : papers) {
+        catalog.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, catalog.GetCount());
+    }
+    return catalog;
+}
+
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AppState.Reset();
+        AppState.CurrentLanguage = kEnglish;
+        AppState.SizeChoiceCount = 9;
+        platform::DeleteKeyTree(kTestRoot);
+    }
+    void TearDown() override {
+        platform::DeleteKeyTree(kTestRoot);
+        AppState.Reset();
+    }
+};
+
+TEST_F(RegistryStoreTest, LoadPlacesPapersByTheirStoredPositions) {
+    struct Case {
+        const char* what;
+        const char* pdl;
+        Planted planted;
+        const char* expected;
+    } cases[] = {
+        {"keyword form, enumerated out of order", "PS",
+         {{"B", Sz("A4,80,white,plain,F,1")}, {"A", Sz("LETTER,75,white,plain,F,0")}},
+         "A|LETTER|75|white|plain|F|0\nB|A4|80|white|plain|F|1\n"},
+        {"descriptive form, enumerated out of order", "PCL",
+         {{"PaperDef1", Sz("Second,8.5 x 14 in,612 1008 ,90 gsm,red,cover,t")},
+          {"PaperDef0", Sz("First,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")}},
+         "First|LETTER|75|white|plain|F|0\nSecond|LEGAL|90|red|cover|T|1\n"},
+        {"a gap in the descriptive numbers", "",
+         {{"PaperDef0", Sz("X,l,595 842 ,80 gsm,white,plain,f")}, {"PaperDef2", Sz("Y,l,595 842 ,80 gsm,white,plain,f")}},
+         "X|A4|80|white|plain|F|0\nY|A4|80|white|plain|F|1\n"},
+        {"a single value far from 0", "PCL", {{"PaperDef5", Sz("X,l,595 842 ,80 gsm,white,plain,f")}},
+         "X|A4|80|white|plain|F|0\n"},
+        {"negative positions and gaps in the keyword form", "PS",
+         {{"A", Sz("A4,80,white,plain,F,-5")}, {"B", Sz("A4,80,white,plain,F,3")}, {"C", Sz("A4,80,white,plain,F,0")}},
+         "A|A4|80|white|plain|F|0\nC|A4|80|white|plain|F|1\nB|A4|80|white|plain|F|2\n"},
+        {"two values at one position: the later one wins", "PS",
+         {{"A", Sz("A4,80,white,plain,F,0")}, {"B", Sz("A3,90,red,plain,T,0")}, {"C", Sz("A4,80,white,plain,F,1")}},
+         "B|A3|90|red|plain|T|0\nC|A4|80|white|plain|F|1\n"},
+        {"numbers past 32767", "PCL",
+         {{"PaperDef32768", Sz("Y,l,595 842 ,80 gsm,white,plain,f")},
+          {"PaperDef32767", Sz("X,l,595 842 ,80 gsm,white,plain,f")},
+          {"PaperDef40000", Sz("Z,l,595 842 ,80 gsm,white,plain,f")}},
+         "X|A4|80|white|plain|F|0\nY|A4|80|white|plain|F|1\nZ|A4|80|white|plain|F|2\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::DeleteKeyTree(kKeyA);
+        ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
+        CPaperCatalog catalog;
+        EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, c.pdl), STORE_OK);
+        EXPECT_EQ(DescribeAll(catalog), c.expected);
+    }
+}
+
+TEST_F(RegistryStoreTest, LoadSkipsValuesThatDoNotFitTheBuffersAndGoesOn) {
+    // 6 + 111 + 10 characters: the longest text that fits; one more does not.
+    const std::string fits = "A4,80," + std::string(111, 'c') + ",plain,F,3";
+    const std::string tooLong = "A4,80," + std::string(112, 'c') + ",plain,F,2";
+    ASSERT_EQ(fits.size(), 127u);
+    ASSERT_EQ(Plant(kKeyA, {{"A", Sz("LETTER,75,white,plain,F,0")},
+                            {"D", Dword(7)},
+                            {std::string(63, 'L'), Sz("A4,80,white,plain,F,1")},
+                            {std::string(64, 'M'), Sz("A4,80,white,plain,F,2")},
+                            {"N", Sz(tooLong)},
+                            {"O", Sz(fits)},
+                            {"Z", Sz("A3,90,red,cover,T,4")}}),
+              platform::kRegOk);
+    CPaperCatalog catalog;
+    EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS"), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(catalog), "A@0 " + std::string(63, 'L') + "@1 O@2 Z@3");
+    ASSERT_EQ(catalog.GetCount(), 4);
+    EXPECT_EQ(catalog.GetPaper(2).Color, std::string(111, 'c'));
+}
+
+TEST_F(RegistryStoreTest, LoadRefusesAMissingKeyAndAnEmptyPath) {
+    ASSERT_EQ(Plant(kKeyA, {{"A", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
+    CPaperCatalog catalog = CatalogOf({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
+    EXPECT_EQ(catalog.LoadFromRegistry(kTestRoot + "\\Missing", "PS"), STORE_KEY_FAILED);
+    EXPECT_EQ(catalog.LoadFromRegistry("", "PS"), STORE_KEY_FAILED);
+    EXPECT_EQ(catalog.LoadFromRegistry("", "PCL"), STORE_KEY_FAILED);
+    EXPECT_EQ(DescribeAll(catalog), "Keep|A4|80|white|plain|F|0\n");
+}
+
+TEST_F(RegistryStoreTest, LoadOfAKeyWithoutStringValuesGivesNoPaper) {
+    ASSERT_EQ(Plant(kKeyA, {{"Count", Dword(3)}, {"Blob", {platform::kRegBinary, "ab"}}}), platform::kRegOk);
+    CPaperCatalog catalog;
+    EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS"), STORE_OK);
+    EXPECT_EQ(catalog.GetCount(), 0);
+}
+
+TEST_F(RegistryStoreTest, SaveWritesEachLocationsFormByteForByte) {
+    struct Case {
+        int16_t language;
+        Values keyword;
+        Values descriptive;
+    } cases[] = {
+        {1, {{"Letter", Sz("LETTER,75,white,plain,F,0")}},
+         {{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")}}},
+        {6, {{"A4", Sz("A4,80,weiss,normal,F,0")}}, {{"PaperDef0", Sz("A4,210 x 297 mm,595 842 ,80 gsm,weiss,normal,f")}}},
+        {5, {{"A4", Sz("A4,80,blanc,simple,F,0")}}, {{"PaperDef0", Sz("A4,210 x 297 mm,595 842 ,80 gsm,blanc,simple,f")}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("language " + std::to_string(c.language));
+        platform::DeleteKeyTree(kTestRoot);
+        AppState.CurrentLanguage = c.language;
+        BuildDefaultCatalog();
+        const std::string before = DescribeAll(*AppState.CurrentCatalog);
+        // The same catalog saved as a "PS" catalog and as one of another PDL.
+        EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry(kKeyA, false), STORE_OK);
+        EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry(kKeyB, true), STORE_OK);
+        EXPECT_EQ(ReadKey(kKeyA), c.keyword);
+        EXPECT_EQ(ReadKey(kKeyB), c.descriptive);
+        EXPECT_EQ(DescribeAll(*AppState.CurrentCatalog), before);
+    }
+}
+
+TEST_F(RegistryStoreTest, SaveLeavesExactlyTheCatalogsValues) {
+    const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+                                             CPaperDef("A4", "A4", "80", "white", "plain", false, 1),
+                                             CPaperDef("Card", "A3", "200", "blue", "cover", true, 2)});
+    struct Case {
+        const char* what;
+        bool descriptive;
+        Planted planted;
+        Values expected;
+    } cases[] = {
+        {"three papers over five values", false,
+         {{"Old1", Sz("A4,80,white,plain,F,0")},
+          {"Letter", Sz("A4,90,red,plain,F,4")},
+          {"Old2", Sz("x")},
+          {"Old3", Sz("y")},
+          {"Old4", Sz("z")}},
+         {{"Letter", Sz("LETTER,75,white,plain,F,0")},
+          {"A4", Sz("A4,80,white,plain,F,1")},
+          {"Card", Sz("A3,200,blue,cover,T,2")}}},
+        {"three papers over five descriptive values", true,
+         {{"PaperDef0", Sz("a")}, {"PaperDef1", Sz("b")}, {"PaperDef2", Sz("c")}, {"PaperDef3", Sz("d")},
+          {"PaperDef4", Sz("e")}},
+         {{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
+          {"PaperDef1", Sz("A4,210 x 297 mm,595 842 ,80 gsm,white,plain,f")},
+          {"PaperDef2", Sz("Card,297 x 420 mm,842 1191 ,200 gsm,blue,cover,t")}}},
+        {"values of every type, whatever their name length", false,
+         {{"Count", Dword(5)},
+          {"Blob", {platform::kRegBinary, std::string("\x01\x00\x02", 3)}},
+          {"Path", {platform::kRegExpandSz, std::string("%TEMP%\0", 7)}},
+          {"", Sz("default value")},
+          {std::string(64, 'n'), Sz("A4,80,white,plain,F,9")},
+          {std::string(255, 'o'), Sz("A4,80,white,plain,F,9")},
+          {std::string(16383, 'p'), Sz("A4,80,white,plain,F,9")},
+          {"Big", Sz(std::string(5000, 'd'))}},
+         {{"Letter", Sz("LETTER,75,white,plain,F,0")},
+          {"A4", Sz("A4,80,white,plain,F,1")},
+          {"Card", Sz("A3,200,blue,cover,T,2")}}},
+        // Setting a value over one whose name differs only in case keeps the
+        // old spelling unless the store writes the name afresh.
+        {"old names that differ from the new ones only in case", false,
+         {{"LETTER", Sz("A4,90,red,plain,F,4")}, {"a4", Sz("x")}, {"CARD", Sz("y")}},
+         {{"Letter", Sz("LETTER,75,white,plain,F,0")},
+          {"A4", Sz("A4,80,white,plain,F,1")},
+          {"Card", Sz("A3,200,blue,cover,T,2")}}},
+        {"descriptive names in another case", true,
+         {{"paperdef0", Sz("a")}, {"PAPERDEF1", Sz("b")}, {"PaperDef2", Sz("c")}},
+         {{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
+          {"PaperDef1", Sz("A4,210 x 297 mm,595 842 ,80 gsm,white,plain,f")},
+          {"PaperDef2", Sz("Card,297 x 420 mm,842 1191 ,200 gsm,blue,cover,t")}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::DeleteKeyTree(kKeyA);
+        ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, c.descriptive), STORE_OK);
+        EXPECT_EQ(ReadKey(kKeyA), c.expected);
+    }
+}
+
+TEST_F(RegistryStoreTest, SaveKeepsAnAccentedNamesNewSpelling) {
+    const CPaperCatalog catalog = CatalogOf({CPaperDef("Caf\xE9", "A4", "80", "blanc", "simple", false, 0)});
+    ASSERT_EQ(Plant(kKeyA, {{"CAF\xC9", Sz("A4,80,rouge,simple,F,0")}}), platform::kRegOk);
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_OK);
+    EXPECT_EQ(ReadKey(kKeyA), (Values{{"Caf\xE9", Sz("A4,80,blanc,simple,F,0")}}));
+}
+
+TEST_F(RegistryStoreTest, KeywordSaveRefusesNamesEqualButForCaseAndChangesNothing) {
+    struct Case {
+        const char* first;
+        const char* second;
+    } cases[] = {{"Letter", "LETTER"}, {"letter", "Letter"}, {"Caf\xE9", "CAF\xC9"}, {"\x9A" "a", "\x8A" "A"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.first) + " / " + c.second);
+        platform::DeleteKeyTree(kTestRoot);
+        const CPaperCatalog catalog = CatalogOf({CPaperDef(c.first, "A4", "80", "white", "plain", false, 0),
+                                                 CPaperDef("Other", "A4", "80", "white", "plain", false, 1),
+                                                 CPaperDef(c.second, "A3", "90", "red", "tab", true, 2)});
+        ASSERT_EQ(Plant(kKeyA, {{"Old", Sz("A4,80,white,plain,F,0")}}), platform::kRegOk);
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_NAME_CASE_COLLISION);
+        EXPECT_EQ(ReadKey(kKeyA), (Values{{"Old", Sz("A4,80,white,plain,F,0")}}));
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyB, false), STORE_NAME_CASE_COLLISION);
+        EXPECT_EQ(ReadKey(kKeyB), std::nullopt) << "the key was created";
+        // The descriptive form does not use the names as value names.
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, true), STORE_OK);
+        const std::optional<Values> written = ReadKey(kKeyA);
+        ASSERT_TRUE(written.has_value());
+        EXPECT_EQ(written->size(), 3u);
+    }
+}
+
+TEST_F(RegistryStoreTest, SaveRefusesAnEmptyPath) {
+    BuildDefaultCatalog();
+    EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry("", false), STORE_KEY_FAILED);
+    EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry("", true), STORE_KEY_FAILED);
+}
+
+TEST_F(RegistryStoreTest, AFailedWriteStopsTheSaveBeforeAnyOldValueIsDeleted) {
+    // The registry refuses value names longer than 16,383 characters.
+    const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+                                             CPaperDef(std::string(16384, 'x'), "A4", "80", "white", "plain", false, 1)});
+    ASSERT_EQ(Plant(kKeyA, {{"Old", Sz("A4,80,white,plain,F,0")}}), platform::kRegOk);
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_KEY_FAILED);
+    const std::optional<Values> values = ReadKey(kKeyA);
+    ASSERT_TRUE(values.has_value());
+    EXPECT_EQ(values->count("Old"), 1u);
+}
+
+TEST_F(RegistryStoreTest, SavedCatalogsLoadBackInBothForms) {
+    AppState.CurrentLanguage = 6;
+    const CPaperCatalog catalog = CatalogOf({CPaperDef("Brief", "8_0x10_5", "75", "weiss", "normal", false, 0),
+                                             CPaperDef("A4", "A4", "80", "weiss", "normal", false, 1),
+                                             CPaperDef("Register", "A4TAB", "160", "gelb", "tab", true, 2),
+                                             CPaperDef("Folie", "LETTER", "120", "klar", "transparentfolie", true, 3),
+                                             CPaperDef("Gro\xDF", "TABLOID", "200", "gr\xFCn", "deckblatt", false, 4)});
+    for (bool descriptive : {false, true}) {
+        SCOPED_TRACE(descriptive ? "descriptive form" : "keyword form");
+        platform::DeleteKeyTree(kKeyA);
+        ASSERT_EQ(catalog.SaveToRegistry(kKeyA, descriptive), STORE_OK);
+        CPaperCatalog loaded;
+        EXPECT_EQ(loaded.LoadFromRegistry(kKeyA, descriptive ? "PCL" : "PS"), STORE_OK);
+        EXPECT_EQ(DescribeAll(loaded), DescribeAll(catalog));
+    }
+}
+
+TEST_F(RegistryStoreTest, MoreThan32767PapersKeepTheirNumbersAndOrder) {
+    constexpr int kCount = 32770;
+    CPaperCatalog catalog;
+    for (int i = 0; i < kCount; ++i) catalog.AddPaper("P" + std::to_string(i), "A4", "80", "white", "plain", false, i);
+    ASSERT_EQ(catalog.SaveToRegistry(kKeyA, true), STORE_OK);
+    const std::optional<Values> values = ReadKey(kKeyA);
+    ASSERT_TRUE(values.has_value());
+    EXPECT_EQ(values->size(), static_cast<size_t>(kCount));
+    const auto last = values->find("PaperDef32769");
+    ASSERT_NE(last, values->end());
+    EXPECT_EQ(last->second, Sz("P32769,210 x 297 mm,595 842 ,80 gsm,white,plain,f"));
+
+    CPaperCatalog loaded;
+    ASSERT_EQ(loaded.LoadFromRegistry(kKeyA, "PCL"), STORE_OK);
+    ASSERT_EQ(loaded.GetCount(), kCount);
+    for (int i : {0, 32767, 32768, kCount - 1}) {
+        EXPECT_EQ(Describe(loaded.GetPaper(i)), "P" + std::to_string(i) + "|A4|80|white|plain|F|" + std::to_string(i));
+    }
+}
+
+#ifndef _WIN32
+// Failures the real registry can give but a test cannot arrange there.
+class RegistryStoreFailureTest : public RegistryStoreTest {
+protected:
+    void TearDown() override {
+        platform::ResetMemoryRegistry();
+        RegistryStoreTest::TearDown();
+    }
+};
+
+TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheCatalogWhole) {
+    const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+                                             CPaperDef("A4", "A4", "80", "white", "plain", false, 1)});
+    struct Case {
+        const char* undeletable;
+        const char* survivor;  // the spelling under which the first paper's data is found
+    } cases[] = {{"Stuck", "Letter"}, {"LETTER", "LETTER"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.undeletable);
+        platform::DeleteKeyTree(kKeyA);
+        ASSERT_EQ(Plant(kKeyA, {{"Old1", Sz("a")}, {c.undeletable, Sz("b")}, {"Old2", Sz("c")}}), platform::kRegOk);
+        platform::MakeValueUndeletable(kKeyA, c.undeletable);
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_KEY_FAILED);
+        const std::optional<Values> values = ReadKey(kKeyA);
+        ASSERT_TRUE(values.has_value());
+        EXPECT_EQ(values->count(c.undeletable), 1u);
+        ASSERT_EQ(values->count(c.survivor), 1u);
+        EXPECT_EQ(values->at(c.survivor), Sz("LETTER,75,white,plain,F,0"));
+        ASSERT_EQ(values->count("A4"), 1u);
+        EXPECT_EQ(values->at("A4"), Sz("A4,80,white,plain,F,1"));
+    }
+}
+
+TEST_F(RegistryStoreFailureTest, AnUnexpectedDispositionChangesNothing) {
+    BuildDefaultCatalog();
+    ASSERT_EQ(Plant(kKeyA, {{"Old", Sz("x")}}), platform::kRegOk);
+    for (uint32_t disposition : {0u, 3u}) {
+        platform::ReportCreateDisposition(kKeyA, disposition);
+        EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry(kKeyA, false), STORE_BAD_DISPOSITION) << disposition;
+        EXPECT_EQ(ReadKey(kKeyA), (Values{{"Old", Sz("x")}})) << disposition;
+    }
+}
+
+TEST_F(RegistryStoreFailureTest, KeysThatCannotBeOpenedAreReportedAndLeftAlone) {
+    BuildDefaultCatalog();
+    ASSERT_EQ(Plant(kKeyA, {{"Old", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
+    platform::FailCreateKey(kKeyA, platform::kRegAccessDenied);
+    EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry(kKeyA, false), STORE_KEY_FAILED);
+    EXPECT_EQ(ReadKey(kKeyA), (Values{{"Old", Sz("LETTER,75,white,plain,F,0")}}));
+
+    platform::FailOpenKey(kKeyA, platform::kRegAccessDenied);
+    CPaperCatalog catalog = CatalogOf({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
+    EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS"), STORE_KEY_FAILED);
+    EXPECT_EQ(NamesAndPositions(catalog), "Keep@0");
+}
+
+TEST_F(RegistryStoreFailureTest, AnEmptyPathNeverReachesHkeyLocalMachine) {
+    // An empty path names HKEY_LOCAL_MACHINE itself.
+    ASSERT_EQ(Plant("", {{"Sentinel", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
+    BuildDefaultCatalog();
+    EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry("", false), STORE_KEY_FAILED);
+    EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry("", true), STORE_KEY_FAILED);
+    CPaperCatalog catalog;
+    EXPECT_EQ(catalog.LoadFromRegistry("", "PS"), STORE_KEY_FAILED);
+    EXPECT_EQ(catalog.GetCount(), 0);
+    const std::optional<Values> root = ReadKey("");
+    ASSERT_TRUE(root.has_value());
+    EXPECT_EQ(*root, (Values{{"Sentinel", Sz("LETTER,75,white,plain,F,0")}}));
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,904 @@
+// The File menu's catalog commands driven as a user drives them: menu items and
+// shortcut keys, the questions and dialogs answered, then the list, the
+// fields, the menu, the title bar, the registry values and the files checked.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <source_location>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/AppState.h"
+#include "catalog/PaperCatalog.h"
+#include "platform/Registry.h"
+#include "resources/resource.h"
+#include "tests/win/GuiTestSupport.h"
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUntitledTitle = "Quandrel  - Untitled";
+constexpr const char* kProductCaption = "Quandrel ";
+
+// A REG_SZ value's bytes as stored: the text and its terminating zero.
+std::string Sz(const std::string& text) { return text + '\0'; }
+
+using StoredValues = std::map<std::string, std::string>;
+
+// The papers of the worked example (the English default paper and a forced
+// cover paper) in both registry forms, and as a catalog file.
+const StoredValues kExampleKeyword = {
+    {"Letter", Sz("LETTER,75,white,plain,F,0")},
+    {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
+};
+const StoredValues kExampleDescriptive = {
+    {"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
+    {"PaperDef1", Sz("Blue Cover,11 x 17 in,792 1224 ,160 gsm,blue,cover,t")},
+};
+// The same two papers in the other order.
+const StoredValues kSwappedKeyword = {
+    {"Blue Cover", Sz("TABLOID,160,blue,cover,T,0")},
+    {"Letter", Sz("LETTER,75,white,plain,F,1")},
+};
+const StoredValues kSwappedDescriptive = {
+    {"PaperDef0", Sz("Blue Cover,11 x 17 in,792 1224 ,160 gsm,blue,cover,t")},
+    {"PaperDef1", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
+};
+
+std::string ExampleFileBytes() {
+    const std::string rule = std::string(71, ';') + "\r\n";
+    const std::string empty = ";" + std::string(69, ' ') + ";\r\n";
+    return "[Paper Catalog]\r\n" + rule + empty +
+           ";     Warning: Editing this file may cause unpredictable results.     ;\r\n" + empty + rule +
+           "[Papers]\r\n"
+           "Paper_000=Letter,LETTER,75,white,plain,F\r\n"
+           "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n";
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool KeyExists(const std::string& path) {
+    platform::RegKey key;
+    return platform::OpenKeyForReading(path, key) == platform::kRegOk;
+}
+
+// Every value of the key, name to bytes; a value of another type than REG_SZ
+// is marked with its type so that it cannot pass for a paper.
+StoredValues ReadStoredValues(const std::string& path) {
+    StoredValues values;
+    platform::RegKey key;
+    if (platform::OpenKeyForReading(path, key) != platform::kRegOk) return values;
+    for (uint32_t index = 0;; ++index) {
+        platform::RegValue value;
+        if (platform::EnumValue(key, index, 16384, 65536, value) != platform::kRegOk) break;
+        values[value.name] =
+            value.type == platform::kRegSz ? value.data : "<type " + std::to_string(value.type) + ">" + value.data;
+    }
+    return values;
+}
+
+void PlantValues(const std::string& path, const StoredValues& values) {
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    ASSERT_EQ(platform::CreateOrOpenKey(path, key, disposition), platform::kRegOk) << path;
+    for (const auto& [name, bytes] : values) {
+        ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegSz, bytes), platform::kRegOk) << name;
+    }
+}
+
+void PlantDword(const std::string& path, const std::string& name) {
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    ASSERT_EQ(platform::CreateOrOpenKey(path, key, disposition), platform::kRegOk) << path;
+    ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegDword, "\x01\x00\x00\x00"s), platform::kRegOk);
+}
+
+int ButtonsOf(const platform::MessageBoxRequest& box) { return static_cast<int>(box.style & 0x0F); }
+int IconOf(const platform::MessageBoxRequest& box) { return static_cast<int>(box.style & 0xF0); }
+
+class DocumentCommandsGuiTest : public guitest::GuiTest {
+protected:
+    // Catalogs: "Main" (PS), "Other" (PCL), "Lower" (PDL "ps", which is not
+    // the keyword form's "PS"), "Empty" (PS), and "Fresh" (PS), whose key does
+    // not exist at start-up. Keys are made before the program starts, as the
+    // program learns at start-up which catalogs can be opened.
+    void SetUp() override {
+        guitest::GuiTest::SetUp();
+        WriteConfig("English", {{"Main", "PS", KeyPath("Main")},
+                                {"Other", "PCL", KeyPath("Other")},
+                                {"Lower", "ps", KeyPath("Lower")},
+                                {"Empty", "PS", KeyPath("Empty")},
+                                {"Fresh", "PS", KeyPath("Fresh")}});
+        PlantValues(KeyPath("Main"), kExampleKeyword);
+        PlantValues(KeyPath("Other"), kExampleDescriptive);
+        PlantValues(KeyPath("Lower"), kExampleDescriptive);
+        PlantValues(KeyPath("Empty"), {});
+    }
+
+    void Start(std::source_location where = std::source_location::current()) {
+        testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "Start");
+        ASSERT_TRUE(StartApp());
+        ASSERT_EQ(Title(), kUntitledTitle);
+    }
+
+    std::string Title() const { return Text(Frame()); }
+
+    // A dialog action: chooses the catalog `name` in the Open or Save As
+    // dialog and presses its action button.
+    static std::function<void(fw::CDialog&)> Choose(const std::string& name) {
+        return [name](fw::CDialog& dialog) {
+            const bool open = dialog.TemplateId() == IDD_OPEN_CATALOG;
+            const int list = open ? IDC_OPEN_LIST : IDC_SAVE_AS_LIST;
+            const std::vector<std::string> lines = DialogLines(dialog, list);
+            for (size_t line = 0; line < lines.size(); ++line) {
+                if (lines[line] != name) continue;
+                ChooseDialogLine(dialog, list, static_cast<int>(line));
+                SendMessageA(dialog.Item(open ? IDC_OPEN_BUTTON : IDC_SAVE_AS_BUTTON), BM_CLICK, 0, 0);
+                return;
+            }
+            ADD_FAILURE() << "no catalog " << name << " in dialog " << dialog.TemplateId();
+            dialog.EndDialog(IDCANCEL);
+        };
+    }
+    static std::function<void(fw::CDialog&)> CancelDialog() {
+        return [](fw::CDialog& dialog) { dialog.EndDialog(IDCANCEL); };
+    }
+
+    void OpenCatalog(const std::string& name, std::source_location where = std::source_location::current()) {
+        testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "OpenCatalog " + name);
+        OnNextDialog(Choose(name));
+        Command(ID_FILE_OPEN);
+        ASSERT_EQ(AppState.CurrentCatalogName, name);
+        ASSERT_FALSE(AppState.CatalogModified);
+    }
+
+    // Typed text in the name field, not added or modified.
+    void MakePendingEdit(std::source_location where = std::source_location::current()) {
+        testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "MakePendingEdit");
+        SetCaret(IDC_NAME, 0, -1);
+        Type(IDC_NAME, "Draft");
+        ASSERT_EQ(Text(IDC_NAME), "Draft");
+        ASSERT_TRUE(AppState.PaperEditPending);
+    }
+
+    // A paper added with the selected paper's attributes under a new name.
+    void AddPaperNamed(const std::string& name, std::source_location where = std::source_location::current()) {
+        testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "AddPaperNamed " + name);
+        SetCaret(IDC_NAME, 0, -1);
+        Type(IDC_NAME, name);
+        ASSERT_TRUE(Enabled(IDC_ADD));
+        Click(IDC_ADD);
+        ASSERT_TRUE(AppState.CatalogModified);
+        ASSERT_FALSE(AppState.PaperEditPending);
+    }
+
+    std::string PathIn(const std::string& name) const { return (Dir() / name).string(); }
+};
+
+// ---------------------------------------------------------------- New, Close
+
+TEST_F(DocumentCommandsGuiTest, NewCloseAndCtrlNGiveTheSameUntitledCatalogWithoutAQuestion) {
+    platform::DeleteKeyTree(KeyPath("Main"));
+    PlantValues(KeyPath("Main"), kSwappedKeyword);
+    Start();
+    struct Way {
+        const char* name;
+        std::function<void()> act;
+    };
+    const std::vector<Way> ways = {
+        {"menu New", [this] { Command(ID_FILE_NEW); }},
+        {"menu Close", [this] { Command(ID_FILE_CLOSE); }},
+        {"Ctrl+N", [this] { PressKeys({VK_CONTROL, 'N'}); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        OpenCatalog("Main");
+        ASSERT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
+        ASSERT_EQ(Title(), "Quandrel  - Main");
+
+        way.act();
+
+        EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+        EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 0);
+        EXPECT_EQ(Text(IDC_NAME), "Letter");
+        EXPECT_EQ(Text(IDC_SIZE), "8.5 x 11 in");
+        EXPECT_EQ(Text(IDC_WEIGHT), "75");
+        EXPECT_EQ(Title(), kUntitledTitle);
+        EXPECT_EQ(AppState.CurrentCatalogName, "");
+        EXPECT_EQ(AppState.CatalogTitle, "Untitled");
+        EXPECT_FALSE(AppState.CatalogModified);
+        EXPECT_FALSE(AppState.PaperEditPending);
+        EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
+        EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE_AS));
+        EXPECT_FALSE(Enabled(IDC_MODIFY));
+        EXPECT_FALSE(Enabled(IDC_MOVE_UP));
+        EXPECT_FALSE(Enabled(IDC_MOVE_DOWN));
+    }
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kSwappedKeyword);
+}
+
+// ------------------------------------------------------ the pending-edit gate
+
+struct GatedCommand {
+    const char* name;
+    UINT command;
+    // What the command shows once past the question: queued before it runs.
+    enum Next { Nothing, Dialog, FileDialog } next;
+};
+
+class PendingEditGateTest : public DocumentCommandsGuiTest, public testing::WithParamInterface<GatedCommand> {};
+
+// Answering Yes abandons the command with everything as it was; answering No
+// lets the command run and clears the pending state.
+TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
+    const GatedCommand& c = GetParam();
+    PlantDword(KeyPath("Main"), "Marker");
+    Start();
+    OpenCatalog("Main");
+    MakePendingEdit();
+    const StoredValues stored = ReadStoredValues(KeyPath("Main"));
+
+    AnswerBoxes({IDYES});
+    Command(c.command);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(ButtonsOf(Boxes()[0]), MB_YESNO);
+    EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONWARNING);
+    EXPECT_EQ(Boxes()[0].caption, kProductCaption);
+    EXPECT_EQ(Boxes()[0].owner, Form());
+    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_EQ(Text(IDC_NAME), "Draft");
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 0);
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+    EXPECT_EQ(AppState.CurrentCatalogName, "Main");
+    EXPECT_TRUE(FileDialogs().empty());
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), stored);
+
+    AnswerBoxes({IDNO});
+    bool dialogShown = false;
+    if (c.next == GatedCommand::Dialog) {
+        OnNextDialog([&dialogShown](fw::CDialog& dialog) {
+            dialogShown = true;
+            dialog.EndDialog(IDCANCEL);
+        });
+    }
+    if (c.next == GatedCommand::FileDialog) AnswerFileDialog(std::nullopt);
+    Command(c.command);
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_EQ(dialogShown, c.next == GatedCommand::Dialog);
+    EXPECT_EQ(FileDialogs().size(), c.next == GatedCommand::FileDialog ? 1u : 0u);
+    switch (c.command) {
+        case ID_FILE_NEW:
+        case ID_FILE_CLOSE:
+            EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+            EXPECT_EQ(Text(IDC_NAME), "Letter");
+            EXPECT_EQ(Title(), kUntitledTitle);
+            break;
+        case ID_FILE_SAVE:
+            // Written again: the value no paper accounts for is gone.
+            EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+            EXPECT_EQ(Text(IDC_NAME), "Draft");
+            break;
+        default:
+            // Cancelled dialogs: the typed text stays, no longer pending.
+            EXPECT_EQ(Text(IDC_NAME), "Draft");
+            EXPECT_EQ(Title(), "Quandrel  - Main");
+            EXPECT_EQ(ReadStoredValues(KeyPath("Main")), stored);
+            break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFileCommand, PendingEditGateTest,
+                         testing::Values(GatedCommand{"New", ID_FILE_NEW, GatedCommand::Nothing},
+                                         GatedCommand{"Close", ID_FILE_CLOSE, GatedCommand::Nothing},
+                                         GatedCommand{"Open", ID_FILE_OPEN, GatedCommand::Dialog},
+                                         GatedCommand{"Save", ID_FILE_SAVE, GatedCommand::Nothing},
+                                         GatedCommand{"SaveAs", ID_FILE_SAVE_AS, GatedCommand::Dialog},
+                                         GatedCommand{"Import", ID_FILE_IMPORT, GatedCommand::FileDialog},
+                                         GatedCommand{"Export", ID_FILE_EXPORT, GatedCommand::FileDialog}),
+                         [](const testing::TestParamInfo<GatedCommand>& info) { return info.param.name; });
+
+// --------------------------------------------------- the unsaved-changes gate
+
+TEST_F(DocumentCommandsGuiTest, SaveOfferYesStoresANamedCatalogBeforeNew) {
+    Start();
+    OpenCatalog("Main");
+    AddPaperNamed("Draft");
+
+    AnswerBoxes({IDYES});
+    Command(ID_FILE_NEW);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(ButtonsOf(Boxes()[0]), MB_YESNOCANCEL);
+    StoredValues expected = kExampleKeyword;
+    expected["Draft"] = Sz("LETTER,75,white,plain,F,2");
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), expected);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+    EXPECT_EQ(Title(), kUntitledTitle);
+    EXPECT_FALSE(AppState.CatalogModified);
+}
+
+TEST_F(DocumentCommandsGuiTest, SaveOfferYesOnAnUntitledCatalogAsksForACatalogFirst) {
+    Start();
+    AddPaperNamed("Draft");
+
+    AnswerBoxes({IDYES});
+    OnNextDialog(Choose("Other"));
+    Command(ID_FILE_CLOSE);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Other")),
+              (StoredValues{{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
+                            {"PaperDef1", Sz("Draft,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")}}));
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+    EXPECT_EQ(Title(), kUntitledTitle);
+    EXPECT_EQ(AppState.CurrentCatalogName, "");
+    EXPECT_FALSE(AppState.CatalogModified);
+}
+
+TEST_F(DocumentCommandsGuiTest, SaveOfferNoDiscardsTheChangesWithoutWriting) {
+    Start();
+    OpenCatalog("Main");
+    AddPaperNamed("Draft");
+
+    AnswerBoxes({IDNO});
+    Command(ID_FILE_NEW);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+    EXPECT_EQ(Title(), kUntitledTitle);
+    EXPECT_FALSE(AppState.CatalogModified);
+}
+
+// Cancel, a cancelled catalog choice and a save that failed all stop the
+// command: nothing is replaced and the catalog stays marked modified.
+TEST_F(DocumentCommandsGuiTest, SaveOfferCancelledOrFailedStopsEveryReplacingCommand) {
+    // Names equal but for case cannot both be value names of a keyword-form key.
+    const fs::path twins = Dir() / "Twins.cat";
+    WriteFileBytes(twins, "[Paper Catalog]\r\n[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n"
+                          "Paper_001=Blue,TABLOID,160,blue,cover,T\r\nPaper_002=BLUE,A4,80,white,plain,F\r\n");
+    Start();
+    struct Refusal {
+        const char* name;
+        std::function<void()> answer;
+        size_t boxes;
+    };
+    const std::vector<Refusal> refusals = {
+        {"Cancel", [this] { AnswerBoxes({IDCANCEL}); }, 1},
+        {"Yes, then the catalog choice cancelled",
+         [this] {
+             AnswerBoxes({IDYES});
+             OnNextDialog(CancelDialog());
+         },
+         1},
+        {"Yes, then the save refused",
+         [this] {
+             AnswerBoxes({IDYES, IDOK});
+             OnNextDialog(Choose("Main"));
+         },
+         2},
+    };
+    const std::vector<std::pair<const char*, UINT>> commands = {
+        {"New", ID_FILE_NEW}, {"Close", ID_FILE_CLOSE}, {"Open", ID_FILE_OPEN}, {"Import", ID_FILE_IMPORT}};
+    bool first = true;
+    for (const Refusal& refusal : refusals) {
+        for (const auto& [commandName, command] : commands) {
+            SCOPED_TRACE(std::string(commandName) + ", " + refusal.name);
+            // The previous round left a modified catalog: let it go.
+            if (!first) AnswerBoxes({IDNO});
+            first = false;
+            AnswerFileDialog(twins.string());
+            Command(ID_FILE_IMPORT);
+            AddPaperNamed("Draft");
+            platform::ClearRecordedMessageBoxes();
+            const std::vector<std::string> lines = ListLines(IDC_PAPER_LIST);
+
+            refusal.answer();
+            Command(command);
+            EXPECT_EQ(Boxes().size(), refusal.boxes);
+            EXPECT_EQ(ListLines(IDC_PAPER_LIST), lines);
+            EXPECT_TRUE(AppState.CatalogModified);
+            EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+        }
+    }
+    // Only the set-up imports showed the file dialog, never a stopped Import.
+    EXPECT_EQ(FileDialogs().size(), refusals.size() * commands.size());
+}
+
+TEST_F(DocumentCommandsGuiTest, DecliningToSaveThenCancellingOpenKeepsTheCatalogUnmarked) {
+    Start();
+    OpenCatalog("Main");
+    AddPaperNamed("Draft");
+
+    AnswerBoxes({IDNO});
+    OnNextDialog(CancelDialog());
+    Command(ID_FILE_OPEN);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "Draft"}));
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // Nothing left to offer: New asks nothing.
+    Command(ID_FILE_NEW);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+}
+
+// ---------------------------------------------------------------------- Open
+
+TEST_F(DocumentCommandsGuiTest, OpenOfAnEmptyStoreGivesTheDefaultPaperUnderTheCatalogsName) {
+    Start();
+    OnNextDialog(Choose("Empty"));
+    PressKeys({VK_CONTROL, 'O'});
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 0);
+    EXPECT_EQ(Text(IDC_NAME), "Letter");
+    EXPECT_EQ(Title(), "Quandrel  - Empty");
+    EXPECT_EQ(AppState.CurrentCatalogName, "Empty");
+    EXPECT_EQ(AppState.CatalogTitle, "Empty");
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
+    // Opening stores nothing.
+    EXPECT_TRUE(ReadStoredValues(KeyPath("Empty")).empty());
+}
+
+TEST_F(DocumentCommandsGuiTest, OpeningTheOpenCatalogAgainReloadsItFromTheStore) {
+    platform::DeleteKeyTree(KeyPath("Main"));
+    PlantValues(KeyPath("Main"), kSwappedKeyword);
+    Start();
+    OpenCatalog("Main");
+    // The default paper's line, not line 0.
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+    EXPECT_EQ(Text(IDC_NAME), "Letter");
+    AddPaperNamed("Draft");
+
+    AnswerBoxes({IDNO});
+    OpenCatalog("Main");
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+}
+
+TEST_F(DocumentCommandsGuiTest, OpenOfAKeyThatCannotBeReadIsReportedAndKeepsTheCatalog) {
+    Start();
+    OpenCatalog("Other");
+    ClickListLine(IDC_PAPER_LIST, 1);
+    ASSERT_EQ(Text(IDC_NAME), "Blue Cover");
+    // The key was there at start-up, so the catalog is offered; it is gone now.
+    ASSERT_EQ(platform::DeleteKeyTree(KeyPath("Main")), platform::kRegOk);
+
+    AnswerBoxes({IDOK});
+    OnNextDialog(Choose("Main"));
+    Command(ID_FILE_OPEN);
+    ASSERT_EQ(Boxes().size(), 1u);
+    const std::string prefix = "Registry Create/Open failed for the Paper Catalog.\n\nFile: DocumentCommands.cpp\nLine: ";
+    EXPECT_EQ(Boxes()[0].text.substr(0, prefix.size()), prefix);
+    EXPECT_GT(std::atoi(Boxes()[0].text.substr(prefix.size()).c_str()), 0) << Boxes()[0].text;
+    EXPECT_EQ(Boxes()[0].caption, "Vellicor");
+    EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONHAND);
+
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+    EXPECT_EQ(Text(IDC_NAME), "Blue Cover");
+    EXPECT_EQ(Title(), "Quandrel  - Other");
+    EXPECT_EQ(AppState.CurrentCatalogName, "Other");
+    EXPECT_EQ(AppState.CurrentCatalog->GetCount(), 2);
+
+    // Save still goes where the catalog came from, and nothing was emptied.
+    PlantDword(KeyPath("Other"), "Marker");
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Other")), kExampleDescriptive);
+    EXPECT_FALSE(KeyExists(KeyPath("Main")));
+}
+
+// ---------------------------------------------------------------------- Save
+
+struct SaveCase {
+    const char* name;
+    const char* catalog;
+    const StoredValues* after;
+    bool shortcut;
+};
+
+class SaveFormTest : public DocumentCommandsGuiTest, public testing::WithParamInterface<SaveCase> {};
+
+// The stored form follows the catalog's PDL, compared case-sensitively with
+// "PS"; every value no paper accounts for is gone afterwards.
+TEST_P(SaveFormTest, SaveWritesTheFormOfTheCatalogsPdl) {
+    const SaveCase& c = GetParam();
+    PlantDword(KeyPath(c.catalog), "Marker");
+    Start();
+    OpenCatalog(c.catalog);
+    ClickListLine(IDC_PAPER_LIST, 0);
+    Click(IDC_MOVE_DOWN);
+    ASSERT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
+    ASSERT_TRUE(AppState.CatalogModified);
+    ASSERT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
+
+    if (c.shortcut)
+        PressKeys({VK_CONTROL, 'S'});
+    else
+        Command(ID_FILE_SAVE);
+    EXPECT_EQ(ReadStoredValues(KeyPath(c.catalog)), *c.after);
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_EQ(Title(), "Quandrel  - "s + c.catalog);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, SaveFormTest,
+    testing::Values(SaveCase{"KeywordForPS", "Main", &kSwappedKeyword, false},
+                    SaveCase{"KeywordForPSByCtrlS", "Main", &kSwappedKeyword, true},
+                    SaveCase{"DescriptiveForPCL", "Other", &kSwappedDescriptive, false},
+                    SaveCase{"DescriptiveForLowerCasePs", "Lower", &kSwappedDescriptive, true}),
+    [](const testing::TestParamInfo<SaveCase>& info) { return info.param.name; });
+
+TEST_F(DocumentCommandsGuiTest, CtrlSDoesNothingWhileSaveIsDisabled) {
+    Start();
+    AddPaperNamed("Draft");
+    ASSERT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
+
+    PressKeys({VK_CONTROL, 'S'});
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(Title(), kUntitledTitle);
+    for (const char* catalog : {"Main", "Other", "Lower"})
+        EXPECT_EQ(ReadStoredValues(KeyPath(catalog)).count("Draft"), 0u) << catalog;
+    EXPECT_FALSE(KeyExists(KeyPath("Fresh")));
+
+    // The keyboard does reach the commands: Ctrl+N asks to save.
+    AnswerBoxes({IDNO});
+    PressKeys({VK_CONTROL, 'N'});
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+}
+
+// The catalog's key is re-created by a save; a key below a volatile key can
+// only be volatile itself, so the registry refuses to create it again.
+TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
+    const std::string parent = KeyPath("Volatile");
+    const std::string path = parent + "\\Catalog";
+    for (const std::string& key : {parent, path}) {
+        HKEY handle = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &handle, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(handle);
+    }
+    PlantValues(path, kExampleKeyword);
+    WriteConfig("English", {{"Main", "PS", KeyPath("Main")}, {"Brittle", "PS", path}});
+    Start();
+    OpenCatalog("Brittle");
+    AddPaperNamed("Draft");
+    ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()), ERROR_SUCCESS);
+
+    AnswerBoxes({IDOK});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text.rfind("Registry Create/Open failed for the Paper Catalog.", 0), 0u) << Boxes()[0].text;
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_EQ(Title(), "Quandrel  - Brittle");
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
+    EXPECT_FALSE(KeyExists(path));
+
+    // Save As onto it fails alike and keeps the name and the title.
+    AnswerBoxes({IDOK});
+    OnNextDialog(Choose("Brittle"));
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(AppState.CurrentCatalogName, "Brittle");
+    EXPECT_EQ(Title(), "Quandrel  - Brittle");
+
+    // The user's way out: another catalog.
+    OnNextDialog(Choose("Main"));
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Draft"), 1u);
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+}
+
+// ------------------------------------------------------------------- Save As
+
+TEST_F(DocumentCommandsGuiTest, SaveAsStoresTheCatalogAndMakesItOpenableUnderItsName) {
+    Start();
+    ASSERT_FALSE(AppState.CatalogLocations[4].Available);
+    AddPaperNamed("Draft");
+
+    std::vector<std::string> offered;
+    OnNextDialog([&offered](fw::CDialog& dialog) {
+        offered = DialogLines(dialog, IDC_SAVE_AS_LIST);
+        Choose("Fresh")(dialog);
+    });
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(offered, (std::vector<std::string>{"Main", "Other", "Lower", "Empty", "Fresh"}));
+    EXPECT_EQ(ReadStoredValues(KeyPath("Fresh")),
+              (StoredValues{{"Letter", Sz("LETTER,75,white,plain,F,0")}, {"Draft", Sz("LETTER,75,white,plain,F,1")}}));
+    EXPECT_EQ(Title(), "Quandrel  - Fresh");
+    EXPECT_EQ(AppState.CurrentCatalogName, "Fresh");
+    EXPECT_EQ(AppState.SaveAsName, "Fresh");
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_TRUE(AppState.CatalogLocations[4].Available);
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
+    EXPECT_TRUE(Boxes().empty());
+
+    std::vector<std::string> openable;
+    OnNextDialog([&openable](fw::CDialog& dialog) {
+        openable = DialogLines(dialog, IDC_OPEN_LIST);
+        dialog.EndDialog(IDCANCEL);
+    });
+    Command(ID_FILE_OPEN);
+    EXPECT_EQ(openable, (std::vector<std::string>{"Main", "Other", "Lower", "Empty", "Fresh"}));
+}
+
+TEST_F(DocumentCommandsGuiTest, SaveAsCancelledChangesNothing) {
+    Start();
+    OpenCatalog("Main");
+    AddPaperNamed("Draft");
+    OnNextDialog(CancelDialog());
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+}
+
+TEST_F(DocumentCommandsGuiTest, SaveAsRefusesNamesEqualButForCaseInTheKeywordForm) {
+    const fs::path twins = Dir() / "Twins.cat";
+    WriteFileBytes(twins, "[Paper Catalog]\r\n[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n"
+                          "Paper_001=Blue,TABLOID,160,blue,cover,T\r\nPaper_002=BLUE,A4,80,white,plain,F\r\n");
+    Start();
+    AnswerFileDialog(twins.string());
+    Command(ID_FILE_IMPORT);
+    ASSERT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue", "BLUE"}));
+
+    for (const char* target : {"Main", "Fresh"}) {
+        SCOPED_TRACE(target);
+        platform::ClearRecordedMessageBoxes();
+        AnswerBoxes({IDOK});
+        OnNextDialog(Choose(target));
+        Command(ID_FILE_SAVE_AS);
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text.rfind("The catalog holds papers whose names differ only in letter case.", 0), 0u)
+            << Boxes()[0].text;
+        EXPECT_EQ(Boxes()[0].caption, kProductCaption);
+        EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONHAND);
+        EXPECT_EQ(Title(), kUntitledTitle);
+        EXPECT_EQ(AppState.CurrentCatalogName, "");
+        EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
+    }
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+    EXPECT_FALSE(KeyExists(KeyPath("Fresh")));
+    EXPECT_FALSE(AppState.CatalogLocations[4].Available);
+
+    // The descriptive form keeps them apart.
+    OnNextDialog(Choose("Other"));
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Other")).size(), 3u);
+    EXPECT_EQ(Title(), "Quandrel  - Other");
+}
+
+// --------------------------------------------------------- Import and Export
+
+TEST_F(DocumentCommandsGuiTest, ImportReadsTheExampleFileIntoAnUntitledCatalog) {
+    const fs::path example = Dir() / "Example.cat";
+    WriteFileBytes(example, ExampleFileBytes());
+    Start();
+    OpenCatalog("Empty");
+
+    AnswerFileDialog(example.string());
+    Command(ID_FILE_IMPORT);
+    ASSERT_EQ(FileDialogs().size(), 1u);
+    const fw::FileDialogRequest& request = FileDialogs()[0];
+    EXPECT_FALSE(request.save);
+    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|All Files   (*.*)|*.*||");
+    EXPECT_EQ(request.defaultExtension, "cat");
+    EXPECT_EQ(request.initialName, "");
+    EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+    EXPECT_EQ(request.owner, Frame());
+
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 0);
+    EXPECT_EQ(Text(IDC_NAME), "Letter");
+    EXPECT_EQ(Title(), kUntitledTitle);
+    EXPECT_EQ(AppState.CurrentCatalogName, "");
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE_AS));
+
+    ClickListLine(IDC_PAPER_LIST, 1);
+    EXPECT_EQ(Text(IDC_NAME), "Blue Cover");
+    EXPECT_EQ(Text(IDC_SIZE), "11 x 17 in");
+    EXPECT_EQ(Text(IDC_WEIGHT), "160");
+    EXPECT_EQ(Text(IDC_COLOR), "blue");
+    EXPECT_EQ(Text(IDC_TYPE), "cover");
+    EXPECT_EQ(IsDlgButtonChecked(Form(), IDC_FORCE_ONE_SIDED), BST_CHECKED);
+
+    // Nothing to offer for saving: New asks nothing.
+    Command(ID_FILE_NEW);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
+}
+
+TEST_F(DocumentCommandsGuiTest, ARefusedImportFileKeepsTheCatalog) {
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"lower-case header", "[paper catalog]\r\n[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n"},
+        {"no first paper", "[Paper Catalog]\r\n[Papers]\r\nPaper_001=Letter,LETTER,75,white,plain,F\r\n"},
+        {"missing file", ""},
+    };
+    Start();
+    OpenCatalog("Other");
+    ClickListLine(IDC_PAPER_LIST, 1);
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        platform::ClearRecordedMessageBoxes();
+        const fs::path path = Dir() / (std::string(name) + ".cat");
+        if (!bytes.empty()) WriteFileBytes(path, bytes);
+        AnswerBoxes({IDOK});
+        AnswerFileDialog(path.string());
+        Command(ID_FILE_IMPORT);
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text, "File not compatible with format\rrequired for importing a catalog.");
+        EXPECT_EQ(Boxes()[0].caption, kProductCaption);
+        EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(Boxes()[0].owner, Form());
+        EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+        EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+        EXPECT_EQ(Text(IDC_NAME), "Blue Cover");
+        EXPECT_EQ(Title(), "Quandrel  - Other");
+        EXPECT_EQ(AppState.CurrentCatalogName, "Other");
+        EXPECT_EQ(AppState.CurrentCatalog->GetCount(), 2);
+        EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
+    }
+}
+
+TEST_F(DocumentCommandsGuiTest, ExportWritesTheCatalogAsItStandsAndChangesNothing) {
+    platform::DeleteKeyTree(KeyPath("Main"));
+    PlantValues(KeyPath("Main"), kSwappedKeyword);
+    Start();
+    OpenCatalog("Main");
+    ClickListLine(IDC_PAPER_LIST, 0);
+    Click(IDC_MOVE_DOWN);
+    ASSERT_TRUE(AppState.CatalogModified);
+
+    const fs::path out = Dir() / "Out.cat";
+    AnswerFileDialog(out.string());
+    Command(ID_FILE_EXPORT);
+    ASSERT_EQ(FileDialogs().size(), 1u);
+    const fw::FileDialogRequest& request = FileDialogs()[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|All Files   (*.*)|*.*||");
+    EXPECT_EQ(request.defaultExtension, "cat");
+    EXPECT_EQ(request.initialName, "Paper Catalog.cat");
+    EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
+
+    EXPECT_EQ(ReadFileBytes(out), ExampleFileBytes());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kSwappedKeyword);
+
+    // And back: the same papers.
+    AnswerBoxes({IDNO});
+    AnswerFileDialog(out.string());
+    Command(ID_FILE_IMPORT);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+}
+
+TEST_F(DocumentCommandsGuiTest, AFailedExportIsReportedWithThePathAndLeavesTheOldFile) {
+    const fs::path locked = Dir() / "Locked.cat";
+    WriteFileBytes(locked, "old contents");
+    // Held open by another program that shares it with nobody.
+    HANDLE holder = CreateFileA(locked.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const std::vector<std::string> paths = {(Dir() / "missing" / "Out.cat").string(), locked.string()};
+    Start();
+    OpenCatalog("Main");
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        platform::ClearRecordedMessageBoxes();
+        AnswerBoxes({IDOK});
+        AnswerFileDialog(path);
+        Command(ID_FILE_EXPORT);
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text, "The catalog could not be exported to this file:\n" + path);
+        EXPECT_EQ(Boxes()[0].caption, kProductCaption);
+        EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(Boxes()[0].owner, Form());
+    }
+    CloseHandle(holder);
+    EXPECT_FALSE(fs::exists(Dir() / "missing"));
+    EXPECT_EQ(ReadFileBytes(locked), "old contents");
+    // Nothing left behind beside it.
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(Dir())) ++files;
+    EXPECT_EQ(files, 2u);  // Vellicor.cfg and Locked.cat
+}
+
+// ------------------------------------------------------- Save menu enabling
+
+TEST_F(DocumentCommandsGuiTest, SaveAndSaveAsNeedAPaperInTheList) {
+    Start();
+    EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE_AS));
+    OpenCatalog("Other");
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
+    // A catalog without the default paper can be emptied.
+    platform::DeleteKeyTree(KeyPath("Empty"));
+    PlantValues(KeyPath("Empty"), {{"Blue Cover", Sz("TABLOID,160,blue,cover,T,0")}});
+    OpenCatalog("Empty");
+    ClickListLine(IDC_PAPER_LIST, 0);
+    Click(IDC_DELETE);
+    ASSERT_TRUE(ListLines(IDC_PAPER_LIST).empty());
+    EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
+    EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE_AS));
+    PressKeys({VK_CONTROL, 'S'});
+    Command(ID_FILE_SAVE);
+    Command(ID_FILE_SAVE_AS);  // no dialog: the command is disabled
+    EXPECT_EQ(ReadStoredValues(KeyPath("Empty")).size(), 1u);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// ------------------------------------------------------ closing the window
+
+TEST_F(DocumentCommandsGuiTest, ClosingTheWindowAsksTheSameQuestions) {
+    Start();
+    const HWND frame = Frame();
+    OpenCatalog("Main");
+
+    // A pending edit the user wants to finish: the window stays.
+    MakePendingEdit();
+    AnswerBoxes({IDYES});
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_EQ(Text(IDC_NAME), "Draft");
+
+    // The edit finished by Add; then Cancel the save offer: it stays.
+    Click(IDC_ADD);
+    ASSERT_TRUE(AppState.CatalogModified);
+    ASSERT_FALSE(AppState.PaperEditPending);
+    AnswerBoxes({IDCANCEL});
+    Command(ID_APP_EXIT);
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 3u);
+
+    // No: the window closes and the store is untouched.
+    AnswerBoxes({IDNO});
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+}
+
+TEST_F(DocumentCommandsGuiTest, ClosingAnUnchangedCatalogAsksNothing) {
+    Start();
+    const HWND frame = Frame();
+    OpenCatalog("Main");
+    Command(ID_APP_EXIT);
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace
