@@ -12,8 +12,8 @@
 
 namespace {
 
-// The driver's own reader uses these buffers; a value that does not fit them
-// is not a paper it could read either.
+// Read buffers: a name of at most 63 characters and at most 127 characters of
+// text. Papers entered through the editor stay well within them.
 constexpr uint32_t kReadNameCapacity = 64;
 constexpr uint32_t kReadDataCapacity = 128;
 // The registry's longest value name (16,383 characters) and its terminator:
@@ -123,8 +123,9 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
     long result = platform::kRegOk;
     for (uint32_t index = 0;; ++index) {
         platform::RegValue value;
+        // No name is too long for this buffer; any failure but the end of the
+        // values leaves old values that cannot be found, and fails the save.
         result = platform::EnumValue(key, index, kAnyNameCapacity, 0, value);
-        if (result == platform::kRegMoreData) continue;
         if (result != platform::kRegOk) break;
         const auto found = valueByFoldedName.find(FoldedName(value.name));
         if (found == valueByFoldedName.end() || values[found->second].name != value.name) {

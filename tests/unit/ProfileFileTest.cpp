@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -342,29 +341,16 @@ std::string NumberedKeys(int count) {
     return bytes;
 }
 
-// Reads every key of a file of `count` keys; returns the seconds taken.
-double ImportAll(const std::string& bytes, int count) {
-    const auto start = std::chrono::steady_clock::now();
-    const ProfileFile file = ProfileFile::Parse(bytes);
+// Every key of a large file is found, each with its own value (the timing of
+// it is the benchmark's, not a test's).
+TEST(ProfileFileTest, FindsEveryKeyOfALargeFile) {
+    const int count = 30000;
+    const ProfileFile file = ProfileFile::Parse(NumberedKeys(count));
     int found = 0;
     for (int i = 0; i < count; ++i) {
         found += file.GetString("Papers", "Paper_" + std::to_string(i), "", 128) == "v" + std::to_string(i);
     }
     EXPECT_EQ(found, count);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-TEST(ProfileFileTest, ImportingManyKeysTakesLinearTime) {
-    const int small = 7500, large = 30000;
-    const std::string smallFile = NumberedKeys(small), largeFile = NumberedKeys(large);
-    double smallTime = 1e9, largeTime = 1e9;
-    for (int run = 0; run < 2; ++run) {
-        smallTime = std::min(smallTime, ImportAll(smallFile, small));
-        largeTime = std::min(largeTime, ImportAll(largeFile, large));
-    }
-    // Four times the keys: about four times the time, where a re-scan per key
-    // would take sixteen.
-    EXPECT_LT(largeTime, 10 * smallTime) << "7,500 keys: " << smallTime << " s, 30,000 keys: " << largeTime << " s";
 }
 
 void ExpectSaneAnswers(const ProfileFile& file, const std::vector<std::string>& names) {
