@@ -7,7 +7,7 @@ PACKAGES=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   googletest
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
 )
 

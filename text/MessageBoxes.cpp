@@ -72,6 +72,8 @@ int PromptSaveChanges(HWND window) {
         ReportSaveFailure(window, result);
         return platform::kIdCancel;
     }
+    // The key exists now: Open offers the catalog from now on, as after Save As.
+    SetCatalogAvailable(AppState.CurrentCatalogName, true);
     // The caller may yet stop (a cancelled Open or Import): the title bar
     // must already name the catalog it was saved as.
     if (askedForName) UpdateMainWindowTitle();

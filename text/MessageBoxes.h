@@ -13,7 +13,8 @@ int AskCompleteOperation(HWND window);
 // Offers to save the changed catalog (Yes, No, Cancel) and saves on Yes,
 // asking for a catalog name first when it has none. IDYES only when the save
 // succeeded; IDCANCEL when the user cancelled or the save failed (the failure
-// is reported), so the caller stops and nothing is lost.
+// is reported), so the caller stops and nothing is lost. A catalog saved here
+// is offered by Open from then on.
 int PromptSaveChanges(HWND window);
 
 // Box naming the message for `kind` (1: the key cannot be opened or created,

@@ -402,7 +402,18 @@ TEST_F(AppGui, WithoutConfigurationOnlyTheErrorBoxIsShownAndNoWindowIsCreated) {
     EXPECT_EQ(Boxes()[0].style, kStopBox);
     EXPECT_EQ(Boxes()[0].owner, nullptr);
     EXPECT_EQ(Frame(), nullptr);
-    EXPECT_EQ(FindWindowA("QuandrelFrame", nullptr), nullptr);
+    // Other programs on the desktop may have windows of that class; none of this thread's.
+    bool frameFound = false;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) {
+            char className[32];
+            if (GetClassNameA(hwnd, className, sizeof className) && lstrcmpA(className, "QuandrelFrame") == 0)
+                *reinterpret_cast<bool*>(found) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&frameFound));
+    EXPECT_FALSE(frameFound);
 }
 
 TEST_F(AppGui, StartsUntitledWithTheProductLabelInTheTitle) {
@@ -588,12 +599,31 @@ TEST_F(AppGui, ButtonsGrowWithTheDisplayResolution) {
         CloseHandle(writeEnd);
         if (!started) CloseHandle(readEnd);
         ASSERT_TRUE(started);
+        // Read as the child writes, without ever blocking on the pipe: a
+        // child that hangs is ended after a minute instead of the whole run.
         std::string output;
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) output.append(chunk, got);
+        auto drain = [&] {
+            DWORD available = 0;
+            while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+                char chunk[4096];
+                DWORD got = 0;
+                if (!ReadFile(readEnd, chunk, std::min<DWORD>(available, sizeof chunk), &got, nullptr) || got == 0) break;
+                output.append(chunk, got);
+            }
+        };
+        const ULONGLONG deadline = GetTickCount64() + 60000;
+        bool ended = false;
+        while (!ended && GetTickCount64() < deadline) {
+            drain();
+            ended = WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0;
+        }
+        drain();
         CloseHandle(readEnd);
-        WaitForSingleObject(process.hProcess, INFINITE);
+        if (!ended) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, 5000);
+            ADD_FAILURE() << "the child did not end within a minute:\n" << output;
+        }
         DWORD exitCode = 1;
         GetExitCodeProcess(process.hProcess, &exitCode);
         CloseHandle(process.hProcess);
@@ -856,6 +886,30 @@ TEST_F(AppGui, SaveOfferYesOnAnUntitledCatalogAsksForACatalogAndSavesIt) {
     ASSERT_EQ(stored.count("Letter"), 1u);
     EXPECT_TRUE(stored.at("Letter").starts_with("LETTER,")) << stored.at("Letter");
     ASSERT_EQ(Boxes().size(), 1u);
+}
+
+// The key exists once the prompt has saved into it, so Open offers it from
+// then on, as after Save As.
+TEST_F(AppGui, SaveOfferIntoACatalogWithoutKeyMakesItOpenable) {
+    StartIn("English", ThreeCatalogs());
+    ASSERT_FALSE(AppState.CatalogLocations[1].Available);
+    AppState.CatalogModified = true;
+    AnswerBoxes({IDYES});
+    OnNextDialog([](fw::CDialog& d) {
+        ChooseDialogLine(d, IDC_SAVE_AS_LIST, 1);
+        SendMessageA(d.Item(IDC_SAVE_AS_BUTTON), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(PromptSaveChanges(Form()), IDYES);
+    EXPECT_EQ(AppState.CurrentCatalogName, "Alpha");
+    EXPECT_TRUE(AppState.CatalogLocations[1].Available);
+    std::vector<std::string> offered;
+    OnNextDialog([&](fw::CDialog& d) {
+        offered = DialogLines(d, IDC_OPEN_LIST);
+        d.EndDialog(IDCANCEL);
+    });
+    COpenCatalogDlg open;
+    open.DoModal();
+    EXPECT_EQ(offered, (std::vector<std::string>{"Zeta", "Alpha", "Mid"}));
 }
 
 TEST_F(AppGui, SaveOfferYesUsesTheDescriptiveFormUnlessThePdlIsExactlyPS) {
