@@ -23,27 +23,6 @@ constexpr uint32_t kAnyNameCapacity = 16384;
 // The text of a REG_SZ value as the C API sees it: up to the first zero byte.
 std::string StoredText(const std::string& data) { return data.substr(0, data.find('\0')); }
 
-// Value names as the registry compares them: without regard to case, accented
-// letters of code page 1252 included.
-char FoldCase(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') return static_cast<char>(u - 0x20);
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);
-    switch (u) {
-    case 0x9A: return static_cast<char>(0x8A);  // s caron
-    case 0x9C: return static_cast<char>(0x8C);  // oe
-    case 0x9E: return static_cast<char>(0x8E);  // z caron
-    case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
-    default: return c;
-    }
-}
-
-std::string FoldedName(const std::string& name) {
-    std::string folded(name);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
-    return folded;
-}
-
 struct StoredValue {
     std::string name;
     std::string text;
@@ -102,7 +81,7 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
     std::unordered_map<std::string, size_t> valueByFoldedName;
     valueByFoldedName.reserve(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        if (!valueByFoldedName.emplace(FoldedName(values[i].name), i).second) return STORE_NAME_CASE_COLLISION;
+        if (!valueByFoldedName.emplace(platform::FoldRegistryName(values[i].name), i).second) return STORE_NAME_CASE_COLLISION;
     }
 
     platform::RegKey key;
@@ -127,7 +106,7 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
         // values leaves old values that cannot be found, and fails the save.
         result = platform::EnumValue(key, index, kAnyNameCapacity, 0, value);
         if (result != platform::kRegOk) break;
-        const auto found = valueByFoldedName.find(FoldedName(value.name));
+        const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.name));
         if (found == valueByFoldedName.end() || values[found->second].name != value.name) {
             stale.push_back(std::move(value.name));
         }
@@ -140,7 +119,7 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
         if (platform::DeleteValue(key, *name) != platform::kRegOk) return STORE_KEY_FAILED;
         // Setting a value over one whose name differs only in case keeps the old
         // spelling; the paper's own name is written again after the old one is gone.
-        const auto found = valueByFoldedName.find(FoldedName(*name));
+        const auto found = valueByFoldedName.find(platform::FoldRegistryName(*name));
         if (found != valueByFoldedName.end()) {
             const StoredValue& value = values[found->second];
             if (platform::SetStringValue(key, value.name, value.text) != platform::kRegOk) return STORE_KEY_FAILED;

@@ -62,6 +62,11 @@ private:
     void* handle_ = nullptr;
 };
 
+// Names as the registry compares them: upper-cased as code page 1252 does,
+// accented letters included, so that equal names fold to equal texts.
+char FoldRegistryCase(char c);
+std::string FoldRegistryName(const std::string& name);
+
 // RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ). The key is open only
 // when the result is kRegOk. Writing through it answers kRegAccessDenied. An
 // empty path opens HKEY_LOCAL_MACHINE itself.

@@ -26,29 +26,11 @@ constexpr size_t kMaxPathLength = 260;
 constexpr size_t kMaxKeyNameLength = 256;
 constexpr size_t kMaxValueNameLength = 16383;
 
-// The registry's upper-casing of code page 1252.
-char FoldCase(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') return static_cast<char>(u - 0x20);
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);
-    switch (u) {
-    case 0x9A: return static_cast<char>(0x8A);  // s caron
-    case 0x9C: return static_cast<char>(0x8C);  // oe
-    case 0x9E: return static_cast<char>(0x8E);  // z caron
-    case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
-    default: return c;
-    }
-}
-
-std::string Folded(const std::string& text) {
-    std::string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
-    return folded;
-}
+std::string Folded(const std::string& text) { return FoldRegistryName(text); }
 
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+                                              [](char x, char y) { return FoldRegistryCase(x) == FoldRegistryCase(y); });
 }
 
 struct Value {
