@@ -37,11 +37,21 @@ std::string PaperKey(int index) {
 // The first line and the banner, each line ending in CR LF; the banner is as
 // wide as its text in the language of the moment.
 std::string HeaderAndBanner(const std::string& banner) {
-    const std::string bannerLine = ";     " + banner + "     ;\r\n";
+    std::string bannerLine = ";     ";
+    bannerLine += banner;
+    bannerLine += "     ;\r\n";
+    // The rules are as wide as the banner line; the blank lines hold a semicolon at either end.
     const size_t width = bannerLine.size() - 2;
-    const std::string rule = std::string(width, ';') + "\r\n";
-    const std::string empty = ";" + std::string(width - 2, ' ') + ";\r\n";
-    return std::string(kFileHeader) + "\r\n" + rule + empty + bannerLine + empty + rule;
+    std::string rule(width, ';');
+    rule += "\r\n";
+    std::string empty(width, ' ');
+    empty.front() = ';';
+    empty.back() = ';';
+    empty += "\r\n";
+    std::string file(kFileHeader);
+    file += "\r\n";
+    for (const std::string* line : {&rule, &empty, &bannerLine, &empty, &rule}) file += *line;
+    return file;
 }
 
 // The value's pieces: the non-empty runs between commas (so a run of commas is

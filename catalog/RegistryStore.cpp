@@ -19,6 +19,8 @@ constexpr uint32_t kReadDataCapacity = 128;
 // The registry's longest value name (16,383 characters) and its terminator:
 // every value can be enumerated, however it was written.
 constexpr uint32_t kAnyNameCapacity = 16384;
+// Enough for any value this program writes, to tell whether it changed.
+constexpr uint32_t kCompareDataCapacity = 512;
 
 // The text of a REG_SZ value as the C API sees it: up to the first zero byte.
 std::string StoredText(const std::string& data) { return data.substr(0, data.find('\0')); }
@@ -91,27 +93,35 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
         return STORE_BAD_DISPOSITION;
     }
 
-    // New values first, old ones removed afterwards: whatever goes wrong, the
-    // key never holds less than the whole catalog.
-    for (const StoredValue& value : values) {
-        if (platform::SetStringValue(key, value.name, value.text) != platform::kRegOk) return STORE_KEY_FAILED;
-    }
-
-    // Collect before deleting: deleting shifts the enumeration indices.
+    // What the key holds now. A value already holding exactly the paper's text
+    // is left as it is: saving a catalog with a few changes writes only those.
     std::vector<std::string> stale;
-    long result = platform::kRegOk;
+    std::vector<bool> unchanged(values.size(), false);
     for (uint32_t index = 0;; ++index) {
         platform::RegValue value;
-        // No name is too long for this buffer; any failure but the end of the
-        // values leaves old values that cannot be found, and fails the save.
-        result = platform::EnumValue(key, index, kAnyNameCapacity, 0, value);
-        if (result != platform::kRegOk) break;
+        long result = platform::EnumValue(key, index, kAnyNameCapacity, kCompareDataCapacity, value);
+        // Data too long to compare: the name alone (no name is too long for this buffer).
+        if (result == platform::kRegMoreData) result = platform::EnumValue(key, index, kAnyNameCapacity, 0, value);
+        if (result == platform::kRegNoMoreItems) break;
+        // Any other failure leaves old values that cannot be found: fail the save
+        // before anything is written.
+        if (result != platform::kRegOk) return STORE_KEY_FAILED;
         const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.name));
         if (found == valueByFoldedName.end() || values[found->second].name != value.name) {
             stale.push_back(std::move(value.name));
+        } else if (value.type == platform::kRegSz && value.data.size() == values[found->second].text.size() + 1 &&
+                   value.data.compare(0, value.data.size() - 1, values[found->second].text) == 0 &&
+                   value.data.back() == '\0') {
+            unchanged[found->second] = true;
         }
     }
-    if (result != platform::kRegNoMoreItems) return STORE_KEY_FAILED;
+
+    // New values first, old ones removed afterwards: whatever goes wrong, the
+    // key never holds less than the whole catalog.
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (unchanged[i]) continue;
+        if (platform::SetStringValue(key, values[i].name, values[i].text) != platform::kRegOk) return STORE_KEY_FAILED;
+    }
 
     // Last enumerated first: the registry then closes no gap behind the value
     // it removes, which keeps clearing a large key linear.

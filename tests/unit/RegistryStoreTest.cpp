@@ -257,6 +257,15 @@ TEST_F(RegistryStoreTest, SaveLeavesExactlyTheCatalogsValues) {
          {{"Letter", Sz("LETTER,75,white,plain,F,0")},
           {"A4", Sz("A4,80,white,plain,F,1")},
           {"Card", Sz("A3,200,blue,cover,T,2")}}},
+        // A value already holding a paper's text is left alone; one that only
+        // looks like it (another type, bytes after the text) is written afresh.
+        {"values that already hold the texts, or seem to", false,
+         {{"Letter", Sz("LETTER,75,white,plain,F,0")},
+          {"A4", {platform::kRegExpandSz, std::string("A4,80,white,plain,F,1\0", 22)}},
+          {"Card", {platform::kRegSz, std::string("A3,200,blue,cover,T,2\0tail\0", 27)}}},
+         {{"Letter", Sz("LETTER,75,white,plain,F,0")},
+          {"A4", Sz("A4,80,white,plain,F,1")},
+          {"Card", Sz("A3,200,blue,cover,T,2")}}},
         {"descriptive names in another case", true,
          {{"paperdef0", Sz("a")}, {"PAPERDEF1", Sz("b")}, {"PaperDef2", Sz("c")}},
          {{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
