@@ -170,48 +170,43 @@ bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastVali
     return true;
 }
 
-void CVellicorView::OnUpdateName() {
-    ReadFields();
-    const EditSelection selection = GetEditSelection(m_editName);
-    if (FilterTypedText(m_strName, AppState.LastValidName, ForbiddenCharacters, kMaxNameLength)) {
-        PutCaretBack(m_editName, selection);
-        SendMessageA(m_editName, EM_SCROLLCARET, 0, 0);
-        return;
+// One keystroke in a field: the fields are read, then `refused` checks the
+// typed text (restoring the field when it refuses). Accepted, the paper is being
+// edited; refused, the caret goes back to where the refused character was typed.
+template <class Check>
+static bool AcceptKeystroke(CVellicorView& view, HWND edit, Check refused) {
+    view.ReadFields();
+    const EditSelection selection = GetEditSelection(edit);
+    if (refused()) {
+        PutCaretBack(edit, selection);
+        return false;
     }
     AppState.PaperEditPending = true;
+    return true;
+}
+
+void CVellicorView::OnUpdateName() {
+    if (!AcceptKeystroke(*this, m_editName, [&] {
+            return FilterTypedText(m_strName, AppState.LastValidName, ForbiddenCharacters, kMaxNameLength);
+        }))
+        SendMessageA(m_editName, EM_SCROLLCARET, 0, 0);
 }
 
 void CVellicorView::OnEditUpdateColor() {
-    ReadFields();
-    HWND edit = ComboEdit(m_comboColor);
-    const EditSelection selection = GetEditSelection(edit);
-    if (FilterTypedText(m_strColor, AppState.LastValidColor, ForbiddenCharacters, kMaxWordLength)) {
-        PutCaretBack(edit, selection);
-        return;
-    }
-    AppState.PaperEditPending = true;
+    AcceptKeystroke(*this, ComboEdit(m_comboColor), [&] {
+        return FilterTypedText(m_strColor, AppState.LastValidColor, ForbiddenCharacters, kMaxWordLength);
+    });
 }
 
 void CVellicorView::OnEditUpdateWeight() {
-    ReadFields();
-    HWND edit = ComboEdit(m_comboWeight);
-    const EditSelection selection = GetEditSelection(edit);
-    if (FilterWeightDigits(m_strWeight, AppState.LastValidWeight, kMaxWeightDigits)) {
-        PutCaretBack(edit, selection);
-        return;
-    }
-    AppState.PaperEditPending = true;
+    AcceptKeystroke(*this, ComboEdit(m_comboWeight),
+                    [&] { return FilterWeightDigits(m_strWeight, AppState.LastValidWeight, kMaxWeightDigits); });
 }
 
 void CVellicorView::OnEditUpdateType() {
-    ReadFields();
-    HWND edit = ComboEdit(m_comboType);
-    const EditSelection selection = GetEditSelection(edit);
-    if (FilterTypedText(m_strType, AppState.LastValidType, ForbiddenCharacters, kMaxWordLength)) {
-        PutCaretBack(edit, selection);
-        return;
-    }
-    AppState.PaperEditPending = true;
+    AcceptKeystroke(*this, ComboEdit(m_comboType), [&] {
+        return FilterTypedText(m_strType, AppState.LastValidType, ForbiddenCharacters, kMaxWordLength);
+    });
 }
 
 void CVellicorView::OnFieldChanged() {

@@ -129,32 +129,26 @@ std::string GuiTest::Text(HWND hwnd) const {
     return std::string(buffer, length > 0 ? length : 0);
 }
 
-std::vector<std::string> GuiTest::ListLines(int listId) const {
-    HWND list = Control(listId);
+// The texts of a list box's or a combo box's lines.
+static std::vector<std::string> Lines(HWND control, UINT countMessage, UINT textMessage) {
     std::vector<std::string> lines;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = SendMessageA(control, countMessage, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         char buffer[512];
-        LRESULT length = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
+        LRESULT length = SendMessageA(control, textMessage, i, reinterpret_cast<LPARAM>(buffer));
         lines.emplace_back(buffer, length > 0 ? length : 0);
     }
     return lines;
 }
+
+std::vector<std::string> GuiTest::ListLines(int listId) const { return Lines(Control(listId), LB_GETCOUNT, LB_GETTEXT); }
 
 int GuiTest::ListSelection(int listId) const {
     return static_cast<int>(SendMessageA(Control(listId), LB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::string> GuiTest::ComboLines(int comboId) const {
-    HWND combo = Control(comboId);
-    std::vector<std::string> lines;
-    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        char buffer[512];
-        LRESULT length = SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer));
-        lines.emplace_back(buffer, length > 0 ? length : 0);
-    }
-    return lines;
+    return Lines(Control(comboId), CB_GETCOUNT, CB_GETLBTEXT);
 }
 
 // The edit control that takes the keys: the control itself, or a combo box's edit field.
@@ -197,14 +191,19 @@ void GuiTest::Paste(int controlId, const std::string& text) {
     Pump();
 }
 
-void GuiTest::ClickListLine(int listId, int line) {
-    HWND list = Control(listId);
-    SendMessageA(list, LB_SETTOPINDEX, line, 0);
+// A mouse click in the middle of a list box's line.
+static void ClickLine(HWND list, int line) {
     RECT item{};
     ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&item)), LB_ERR);
     const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
     SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
     SendMessageA(list, WM_LBUTTONUP, 0, point);
+}
+
+void GuiTest::ClickListLine(int listId, int line) {
+    HWND list = Control(listId);
+    SendMessageA(list, LB_SETTOPINDEX, line, 0);
+    ClickLine(list, line);
     Pump();
 }
 
@@ -288,25 +287,10 @@ void GuiTest::OnNextDialog(std::function<void(fw::CDialog&)> action) { dialogAct
 
 void GuiTest::AnswerFileDialog(std::optional<std::string> path) { fileAnswers_.push_back(std::move(path)); }
 
-void GuiTest::ChooseDialogLine(fw::CDialog& dialog, int listId, int line) {
-    HWND list = dialog.Item(listId);
-    RECT item{};
-    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&item)), LB_ERR);
-    const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    SendMessageA(list, WM_LBUTTONUP, 0, point);
-}
+void GuiTest::ChooseDialogLine(fw::CDialog& dialog, int listId, int line) { ClickLine(dialog.Item(listId), line); }
 
 std::vector<std::string> GuiTest::DialogLines(fw::CDialog& dialog, int listId) {
-    HWND list = dialog.Item(listId);
-    std::vector<std::string> lines;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        char buffer[512];
-        LRESULT length = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
-        lines.emplace_back(buffer, length > 0 ? length : 0);
-    }
-    return lines;
+    return Lines(dialog.Item(listId), LB_GETCOUNT, LB_GETTEXT);
 }
 
 void GuiTest::PumpDialog(fw::CDialog& dialog) {
