@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Configuration.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/PaperDef.h"
 #include "text/StringLists.h"
 
 bool InitializeAppState() {
@@ -20,9 +21,7 @@ bool InitializeAppState() {
     AppState.ColorChoiceCount = 7;
     AppState.TypeChoiceCount = 6;
 
-    AppState.DefaultPaperName = AppState.CurrentLanguage == kEnglish
-                                    ? GetLocalizedString(kVocabularyList, 8101, AppState.CurrentLanguage)
-                                    : GetLocalizedString(kVocabularyList, 8102, AppState.CurrentLanguage);
+    AppState.DefaultPaperName = DefaultPaperNameFor(AppState.CurrentLanguage);
     BuildDefaultCatalog();
     return configured;
 }

@@ -6,13 +6,12 @@
 #include <utility>
 
 #include "app/AboutDlg.h"
-#include "app/AppState.h"
 #include "app/MainFrame.h"
 #include "app/Startup.h"
 #include "editor/VellicorView.h"
-#include "platform/MessageBox.h"
 #include "platform/System.h"
 #include "resources/resource.h"
+#include "text/MessageBoxes.h"
 #include "text/Relabel.h"
 #include "text/StringLists.h"
 
@@ -99,8 +98,5 @@ std::string HelpFilePath() {
 void CVellicorApp::OnHelpTopics() {
     const std::string path = HelpFilePath();
     if (platform::FileIsReadable(path) && Opener()(path)) return;
-    platform::ShowMessageBox(fw::MainWindowHandle(),
-                             GetLocalizedString(kMessageList, 19006, AppState.CurrentLanguage) + "\n" + path,
-                             GetLocalizedString(kLabelList, 10109, AppState.CurrentLanguage),
-                             platform::kMbOk | platform::kMbIconHand);
+    ShowRefusal(fw::MainWindowHandle(), InterfaceMessage(19006) + "\n" + path);
 }

@@ -50,10 +50,9 @@ const std::string& FieldOrEmpty(const std::vector<std::string>& fields, size_t i
     return index < fields.size() ? fields[index] : empty;
 }
 
-// Leading white space, an optional sign, then digits up to the first other
-// character; no digits give 0. Out-of-range numbers are held at the int32
-// limits rather than wrapping.
-int32_t DecimalPrefix(const std::string& text) {
+}  // namespace
+
+int32_t LeadingNumber(const std::string& text) {
     size_t pos = 0;
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     bool negative = false;
@@ -69,6 +68,8 @@ int32_t DecimalPrefix(const std::string& text) {
     if (negative) return static_cast<int32_t>(-value);
     return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
+
+namespace {
 
 size_t SizeRowCount() {
     return static_cast<size_t>(std::clamp<int>(AppState.SizeChoiceCount, 0, static_cast<int>(PageSizeTable.size())));
@@ -189,7 +190,7 @@ void CPaperDef::ParseKeywordValue(const std::string& valueName, const std::strin
     Color = FieldOrEmpty(fields, 2);
     Type = FieldOrEmpty(fields, 3);
     ForceOneSided = FieldOrEmpty(fields, 4) == "T";
-    Position = DecimalPrefix(FieldOrEmpty(fields, 5));
+    Position = LeadingNumber(FieldOrEmpty(fields, 5));
 }
 
 void CPaperDef::ParseDescriptiveValue(const std::string& valueName, const std::string& data) {
@@ -246,7 +247,7 @@ int32_t PositionFromValueName(const std::string& valueName) {
         rest.append(valueName, pos, found - pos);
     }
     rest.append(valueName, pos, std::string::npos);
-    return DecimalPrefix(rest);
+    return LeadingNumber(rest);
 }
 
 std::string DefaultPaperNameFor(int16_t language) {

@@ -90,6 +90,10 @@ std::string SizeLabelFromKeyword(const std::string& keyword); // "," turned into
 std::string PointsFromKeyword(const std::string& keyword);    // empty when none
 
 std::string LeadingDigits(const std::string& text);
+// The decimal number at the start of the text: leading white space, an optional
+// sign, then digits up to the first other character; no digits give 0. Numbers
+// out of range are held at the int32 limits rather than wrapping.
+int32_t LeadingNumber(const std::string& text);
 // Drops every "PaperDef" and reads the rest as a decimal number (0 without digits).
 int32_t PositionFromValueName(const std::string& valueName);
 

@@ -1,9 +1,9 @@
 #include "editor/CatalogDialogs.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "app/AppState.h"
+#include "framework/FormView.h"
 #include "resources/resource.h"
 #include "text/Relabel.h"
 #include "text/StringLists.h"
@@ -12,6 +12,8 @@ namespace {
 
 // Added to the wider button text so the text never touches the button's edges.
 constexpr int kButtonTextMargin = 20;
+constexpr int16_t kCatalogsLabel = 2040;
+constexpr int16_t kCancelLabel = 10105;
 
 // One line per configured catalog, in the configuration's order.
 void FillCatalogList(HWND list, bool availableOnly) {
@@ -19,19 +21,6 @@ void FillCatalogList(HWND list, bool availableOnly) {
         if (availableOnly && !location.Available) continue;
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(location.CatalogName.c_str()));
     }
-}
-
-// The text of the list's selected line; none while no line is selected.
-std::optional<std::string> SelectedLine(HWND list) {
-    const LRESULT line = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (line == LB_ERR) return std::nullopt;
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
-    if (length == LB_ERR) return std::nullopt;
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text.data()));
-    if (copied == LB_ERR) return std::nullopt;
-    text.resize(static_cast<size_t>(copied));
-    return text;
 }
 
 RECT RectInParent(HWND child, HWND parent) {
@@ -61,98 +50,57 @@ void FitDialogButtons(HWND dialog, HWND actionButton, HWND cancelButton) {
     MoveWindow(cancelButton, cancel.left - growth, cancel.top, width, cancel.bottom - cancel.top, FALSE);
 }
 
-// --- Open a Catalog ---
-
-COpenCatalogDlg::COpenCatalogDlg() : fw::CDialog(IDD_OPEN_CATALOG) {}
-
-bool COpenCatalogDlg::OnInitDialog() {
+bool CCatalogChoiceDlg::OnInitDialog() {
     m_btnCancel = Item(IDCANCEL);
-    m_btnOpen = Item(IDC_OPEN_BUTTON);
-    m_listCatalogs = Item(IDC_OPEN_LIST);
+    m_listCatalogs = Item(layout_.listId);
+    m_btnAction = Item(layout_.actionId);
 
-    SetItemLabel(Hwnd(), 0, 0, 10110);
-    SetItemLabel(Hwnd(), IDC_OPEN_LABEL, 0, 2040);
-    SetItemLabel(Hwnd(), IDC_OPEN_BUTTON, 0, 10104);
-    SetItemLabel(Hwnd(), IDCANCEL, 0, 10105);
-    FitDialogButtons(Hwnd(), m_btnOpen, m_btnCancel);
-    // Only the catalogs whose key could be read can be opened.
-    FillCatalogList(m_listCatalogs, true);
+    SetItemLabel(Hwnd(), 0, 0, layout_.captionLabel);
+    SetItemLabel(Hwnd(), layout_.labelId, 0, kCatalogsLabel);
+    SetItemLabel(Hwnd(), layout_.actionId, layout_.actionTextFlags, layout_.actionLabel);
+    SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
+    // After the labels, so that the translated texts are measured.
+    FitDialogButtons(Hwnd(), m_btnAction, m_btnCancel);
+    FillCatalogList(m_listCatalogs, layout_.availableOnly);
     return true;
 }
 
-bool COpenCatalogDlg::OnNotify(int controlId, UINT code) {
-    if (controlId == IDC_OPEN_LIST && code == LBN_SELCHANGE) {
-        EnableWindow(m_btnOpen, TRUE);
+bool CCatalogChoiceDlg::OnNotify(int controlId, UINT code) {
+    if (controlId == layout_.listId && code == LBN_SELCHANGE) {
+        EnableWindow(m_btnAction, TRUE);
         return true;
     }
-    if (controlId == IDC_OPEN_BUTTON && code == BN_CLICKED) {
-        TakeChoice();
+    if (controlId == layout_.actionId && code == BN_CLICKED) {
+        Choose();
         return true;
     }
     return false;
 }
 
-// Enter while the Open button is still disabled: no catalog is chosen, so the
+// Enter while the action button is still disabled: no catalog is chosen, so the
 // dialog must not end with OK. The beep says the key had no effect, as a
 // refused keystroke does everywhere else in the program.
-void COpenCatalogDlg::OnOK() {
+void CCatalogChoiceDlg::OnOK() {
     if (SendMessageA(m_listCatalogs, LB_GETCURSEL, 0, 0) == LB_ERR) {
         MessageBeep(MB_OK);
         return;
     }
-    TakeChoice();
+    Choose();
 }
 
-void COpenCatalogDlg::TakeChoice() {
-    std::optional<std::string> line = SelectedLine(m_listCatalogs);
-    if (!line) return;
-    chosenName_ = *line;
+void CCatalogChoiceDlg::Choose() {
+    const LRESULT line = SendMessageA(m_listCatalogs, LB_GETCURSEL, 0, 0);
+    if (line == LB_ERR) return;
+    TakeChoice(fw::GetListLineText(m_listCatalogs, static_cast<int>(line)));
     EndDialog(IDOK);
 }
 
-// --- Save As Catalog ---
+COpenCatalogDlg::COpenCatalogDlg()
+    : CCatalogChoiceDlg({IDD_OPEN_CATALOG, IDC_OPEN_LABEL, IDC_OPEN_LIST, IDC_OPEN_BUTTON, 10110, 10104, 0, true}) {}
 
-CSaveAsCatalogDlg::CSaveAsCatalogDlg() : fw::CDialog(IDD_SAVE_AS_CATALOG) {}
+// Any configured catalog can be saved to, whether or not its key exists yet.
+CSaveAsCatalogDlg::CSaveAsCatalogDlg()
+    : CCatalogChoiceDlg({IDD_SAVE_AS_CATALOG, IDC_SAVE_AS_LABEL, IDC_SAVE_AS_LIST, IDC_SAVE_AS_BUTTON, 10111, 10064,
+                         TF_NO_PERIOD, false}) {}
 
-bool CSaveAsCatalogDlg::OnInitDialog() {
-    m_btnCancel = Item(IDCANCEL);
-    m_listCatalogs = Item(IDC_SAVE_AS_LIST);
-    m_btnSaveAs = Item(IDC_SAVE_AS_BUTTON);
-
-    SetItemLabel(Hwnd(), 0, 0, 10111);
-    SetItemLabel(Hwnd(), IDC_SAVE_AS_LABEL, 0, 2040);
-    SetItemLabel(Hwnd(), IDC_SAVE_AS_BUTTON, TF_NO_PERIOD, 10064);
-    SetItemLabel(Hwnd(), IDCANCEL, 0, 10105);
-    FitDialogButtons(Hwnd(), m_btnSaveAs, m_btnCancel);
-    // Any configured catalog can be saved to, whether or not its key exists yet.
-    FillCatalogList(m_listCatalogs, false);
-    return true;
-}
-
-bool CSaveAsCatalogDlg::OnNotify(int controlId, UINT code) {
-    if (controlId == IDC_SAVE_AS_LIST && code == LBN_SELCHANGE) {
-        EnableWindow(m_btnSaveAs, TRUE);
-        return true;
-    }
-    if (controlId == IDC_SAVE_AS_BUTTON && code == BN_CLICKED) {
-        TakeChoice();
-        return true;
-    }
-    return false;
-}
-
-// As in Open a Catalog: without a chosen line Enter only beeps.
-void CSaveAsCatalogDlg::OnOK() {
-    if (SendMessageA(m_listCatalogs, LB_GETCURSEL, 0, 0) == LB_ERR) {
-        MessageBeep(MB_OK);
-        return;
-    }
-    TakeChoice();
-}
-
-void CSaveAsCatalogDlg::TakeChoice() {
-    std::optional<std::string> line = SelectedLine(m_listCatalogs);
-    if (!line) return;
-    AppState.SaveAsName = *line;
-    EndDialog(IDOK);
-}
+void CSaveAsCatalogDlg::TakeChoice(const std::string& catalogName) { AppState.SaveAsName = catalogName; }

@@ -28,8 +28,6 @@ constexpr int16_t kUntitledLabel = 10106;
 constexpr int16_t kImportRefusedMessage = 3525;
 constexpr int16_t kExportFailedMessage = 19005;
 constexpr const char* kCatalogExtension = "cat";
-// Only this exact PDL name takes the keyword form; "ps" is descriptive.
-constexpr const char* kKeywordFormPdl = "PS";
 
 // Clears PaperEditPending however a command ends once it is past the
 // pending-edit question: the user has let the typed changes go.
@@ -59,20 +57,6 @@ bool PassUnsavedChangesGate(HWND window) {
     return true;
 }
 
-std::string Label(int16_t id) { return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage); }
-
-void ShowRefusal(HWND owner, const std::string& text) {
-    platform::ShowMessageBox(owner, text, Label(kProductLabel), platform::kMbOk | platform::kMbIconHand);
-}
-
-// Writes the catalog into the configured catalog `catalogName`, in the form
-// its PDL demands; the store's result code.
-int16_t SaveCatalogAs(const std::string& catalogName) {
-    std::string registryPath;
-    std::string pdlName;
-    FindCatalogLocation(catalogName, registryPath, pdlName);
-    return AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != kKeywordFormPdl);
-}
 
 // After the catalog has been replaced: the list, the default paper's line and
 // its fields, then the title bar.
@@ -120,7 +104,7 @@ void StartNewCatalog(CVellicorView& view) {
 
     AppState.CatalogModified = false;
     AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = Label(kUntitledLabel);
+    AppState.CatalogTitle = InterfaceLabel(kUntitledLabel);
     UpdateMainWindowTitle();
     BuildDefaultCatalog();
     view.RefreshPaperList();
@@ -198,14 +182,14 @@ void CVellicorView::OnFileImport() {
     // the catalog being edited as it was.
     auto imported = std::make_unique<CPaperCatalog>();
     if (imported->CheckImportFile(*path) != STORE_OK) {
-        ShowRefusal(Hwnd(), GetLocalizedString(kMessageList, kImportRefusedMessage, AppState.CurrentLanguage));
+        ShowRefusal(Hwnd(), InterfaceMessage(kImportRefusedMessage));
         return;
     }
     imported->ImportFromFile(*path);
     AppState.CurrentCatalog = std::move(imported);
     // An imported catalog belongs to no configured catalog until Save As.
     AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = Label(kUntitledLabel);
+    AppState.CatalogTitle = InterfaceLabel(kUntitledLabel);
     ShowReplacedCatalog(*this);
 }
 
@@ -216,14 +200,21 @@ void CVellicorView::OnFileExport() {
     const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(true));
     if (!path) return;
     if (!AppState.CurrentCatalog->ExportToFile(*path)) {
-        ShowRefusal(Hwnd(),
-                    GetLocalizedString(kMessageList, kExportFailedMessage, AppState.CurrentLanguage) + "\n" + *path);
+        ShowRefusal(Hwnd(), InterfaceMessage(kExportFailedMessage) + "\n" + *path);
     }
 }
 
 void CVellicorView::OnUpdateFileSave(fw::CCmdUI& ui) { ui.Enable(SaveEnabled(*this)); }
 
 void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled(*this)); }
+
+int16_t SaveCatalogAs(const std::string& catalogName) {
+    std::string registryPath;
+    std::string pdlName;
+    FindCatalogLocation(catalogName, registryPath, pdlName);
+    // Only this exact PDL name takes the keyword form; "ps" is descriptive.
+    return AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS");
+}
 
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName) {
     auto catalog = std::make_unique<CPaperCatalog>();
@@ -235,7 +226,7 @@ int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string&
 void UpdateMainWindowTitle() {
     HWND frame = fw::MainWindowHandle();
     if (!frame) return;
-    const std::string title = Label(kProductLabel) + " - " + AppState.CatalogTitle;
+    const std::string title = InterfaceLabel(kProductLabel) + " - " + AppState.CatalogTitle;
     SetWindowTextA(frame, title.c_str());
 }
 

@@ -3,7 +3,6 @@
 // and Add, Modify, Delete, Move Up and Move Down on the current catalog.
 #include <windows.h>
 
-#include <climits>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 #include "editor/VellicorView.h"
 #include "platform/MessageBox.h"
 #include "resources/resource.h"
+#include "text/MessageBoxes.h"
 #include "text/StringLists.h"
 
 // Refused in names, colours and types. The comma separates the fields of the
@@ -27,7 +27,6 @@ constexpr size_t kMaxNameLength = 31;
 constexpr size_t kMaxWordLength = 19;  // colour and type
 constexpr size_t kMaxWeightDigits = 3;
 
-constexpr int16_t kProductLabel = 10109;
 constexpr int16_t kTransparencyWord = 8501;
 
 // Walks the text character by character in the system code page, so that a
@@ -73,19 +72,6 @@ void PutCaretBack(HWND edit, const EditSelection& selection) {
     SendMessageA(edit, EM_SETSEL, start, end);
 }
 
-// The text of the entry the combo box has selected: during CBN_SELCHANGE its
-// edit field still shows the previous text.
-std::optional<std::string> SelectedEntryText(HWND combo) {
-    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return std::nullopt;
-    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR) return std::nullopt;
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
-}
-
 // Adds the field's text to the combo's list unless an entry equal to it
 // (letter case ignored) is there already. An empty field adds nothing: an
 // empty line would only be a way to empty the field again.
@@ -94,34 +80,6 @@ void OfferInList(HWND combo, const std::string& text) {
     if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) != CB_ERR)
         return;
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-// The decimal number at the start of the text, as the C library reads it
-// (leading blanks and a sign allowed, 0 without digits), held within int.
-int LeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX) {
-            value = static_cast<long long>(INT_MAX) + 1;
-            break;
-        }
-    }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
-
-std::string Label(int16_t id, uint8_t flags = 0) { return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage, flags); }
-std::string Message(int16_t id) { return GetLocalizedString(kMessageList, id, AppState.CurrentLanguage); }
-
-void ShowRefusal(HWND owner, const std::string& text) {
-    platform::ShowMessageBox(owner, text, Label(kProductLabel), platform::kMbOk | platform::kMbIconHand);
 }
 
 // The size keyword of a line of the size list; none for a line that names no
@@ -218,30 +176,29 @@ void CVellicorView::OnFieldChanged() {
 
 void CVellicorView::OnSelChangeSize() { AppState.PaperEditPending = true; }
 
+// A word chosen from a list: during CBN_SELCHANGE the combo's edit field still
+// shows the previous text, so the word is taken from the chosen line.
+static void TakeChosenWord(CVellicorView& view, HWND combo, std::string& field, std::string& lastValid) {
+    view.ReadFields();
+    const LRESULT line = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (line != CB_ERR) field = fw::GetComboLineText(combo, static_cast<int>(line));
+    lastValid = field;
+    view.WriteFields();
+    view.UpdateModifyButton();
+}
+
 void CVellicorView::OnSelChangeColor() {
-    ReadFields();
-    if (auto chosen = SelectedEntryText(m_comboColor)) m_strColor = *chosen;
-    AppState.LastValidColor = m_strColor;
-    WriteFields();
-    UpdateModifyButton();
+    TakeChosenWord(*this, m_comboColor, m_strColor, AppState.LastValidColor);
     AppState.PaperEditPending = true;
 }
 
 void CVellicorView::OnSelChangeWeight() {
-    ReadFields();
-    if (auto chosen = SelectedEntryText(m_comboWeight)) m_strWeight = *chosen;
-    AppState.LastValidWeight = m_strWeight;
-    WriteFields();
-    UpdateModifyButton();
+    TakeChosenWord(*this, m_comboWeight, m_strWeight, AppState.LastValidWeight);
     AppState.PaperEditPending = true;
 }
 
 void CVellicorView::OnSelChangeType() {
-    ReadFields();
-    if (auto chosen = SelectedEntryText(m_comboType)) m_strType = *chosen;
-    AppState.LastValidType = m_strType;
-    WriteFields();
-    UpdateModifyButton();
+    TakeChosenWord(*this, m_comboType, m_strType, AppState.LastValidType);
     ApplyTypeRule();
     AppState.PaperEditPending = true;
 }
@@ -274,14 +231,14 @@ void CVellicorView::OnKillFocusWeight() { PostMessageA(Hwnd(), WM_CHECK_WEIGHT_R
 
 void CVellicorView::OnCheckWeightRange() {
     ReadFields();
-    const int value = LeadingNumber(m_strWeight);
+    const int32_t value = LeadingNumber(m_strWeight);
     if (AppState.WeightCheckArmed &&
         (value < AppState.MinimumPaperWeight || value > AppState.MaximumPaperWeight)) {
-        const std::string outOfRange = Message(3520);
-        const std::string control = Message(3521);
-        const std::string field = Label(10098, TF_NO_COLON);
-        const std::string minimum = Message(3522);
-        const std::string maximum = Message(3523);
+        const std::string outOfRange = InterfaceMessage(3520);
+        const std::string control = InterfaceMessage(3521);
+        const std::string field = InterfaceLabel(10098, TF_NO_COLON);
+        const std::string minimum = InterfaceMessage(3522);
+        const std::string maximum = InterfaceMessage(3523);
         const char* format = "%s\n\n%s %s\n%s %d\n%s %d";
         const int length = std::snprintf(nullptr, 0, format, outOfRange.c_str(), control.c_str(), field.c_str(),
                                          minimum.c_str(), AppState.MinimumPaperWeight, maximum.c_str(),
@@ -311,7 +268,7 @@ void CVellicorView::OnAdd() {
     // Only a form started on an empty catalog can have no size chosen.
     const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
     if (!size) {
-        ShowRefusal(Hwnd(), Message(19007));
+        ShowRefusal(Hwnd(), InterfaceMessage(19007));
         SetFocus(m_comboSize);
         return;
     }
@@ -358,7 +315,7 @@ void CVellicorView::OnDelete() {
     ReadFields();
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
     if (SelectedLineText() == AppState.DefaultPaperName) {
-        ShowRefusal(Hwnd(), Message(19001));
+        ShowRefusal(Hwnd(), InterfaceMessage(19001));
         return;
     }
     AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);

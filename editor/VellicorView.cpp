@@ -245,15 +245,7 @@ int CVellicorView::FindSizeIndex(const CPaperDef& paper) const {
     return 0;
 }
 
-std::string CVellicorView::SelectedLineText() const {
-    if (m_nSelectedPaper < 0) return {};
-    const LRESULT length = SendMessageA(m_listPapers, LB_GETTEXTLEN, static_cast<WPARAM>(m_nSelectedPaper), 0);
-    if (length == LB_ERR) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(m_listPapers, LB_GETTEXT, static_cast<WPARAM>(m_nSelectedPaper), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
+std::string CVellicorView::SelectedLineText() const { return fw::GetListLineText(m_listPapers, m_nSelectedPaper); }
 
 // --- enable rules ---
 

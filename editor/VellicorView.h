@@ -120,6 +120,9 @@ private:
 // Document commands shared with the main window (DocumentCommands.cpp).
 void StartNewCatalog(CVellicorView& view);
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName);
+// Writes CurrentCatalog into the configured catalog `catalogName`, in the form
+// its PDL demands; the store's result code.
+int16_t SaveCatalogAs(const std::string& catalogName);
 void UpdateMainWindowTitle();
 void SetCatalogAvailable(const std::string& catalogName, bool available);
 int QueryCloseMainWindow(HWND owner);

@@ -70,4 +70,21 @@ std::string GetWindowTextString(HWND hwnd) {
     return text;
 }
 
+namespace {
+std::string LineText(HWND control, int line, UINT lengthMessage, UINT textMessage) {
+    if (line < 0) return {};
+    const LRESULT length = SendMessageA(control, lengthMessage, static_cast<WPARAM>(line), 0);
+    if (length < 0) return {};  // LB_ERR and CB_ERR
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        SendMessageA(control, textMessage, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+}  // namespace
+
+std::string GetListLineText(HWND list, int line) { return LineText(list, line, LB_GETTEXTLEN, LB_GETTEXT); }
+
+std::string GetComboLineText(HWND combo, int line) { return LineText(combo, line, CB_GETLBTEXTLEN, CB_GETLBTEXT); }
+
 }  // namespace fw

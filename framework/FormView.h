@@ -61,5 +61,9 @@ private:
 
 // The text of a window (any length).
 std::string GetWindowTextString(HWND hwnd);
+// The text of line `line` of a list box, or of a combo box's list; "" when
+// there is no such line.
+std::string GetListLineText(HWND list, int line);
+std::string GetComboLineText(HWND combo, int line);
 
 }  // namespace fw

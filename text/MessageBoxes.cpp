@@ -16,8 +16,7 @@
 
 namespace {
 
-std::string Label(int16_t id) { return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage); }
-std::string Message(int16_t id) { return GetLocalizedString(kMessageList, id, AppState.CurrentLanguage); }
+constexpr int16_t kProductLabel = 10109;
 
 // The file name without its directories, whichever separator the compiler used.
 std::string BareFileName(const char* path) {
@@ -39,15 +38,19 @@ std::string FormatErrorLocation(const std::string& message, const std::string& f
 
 }  // namespace
 
+void ShowRefusal(HWND owner, const std::string& text) {
+    platform::ShowMessageBox(owner, text, InterfaceLabel(kProductLabel), platform::kMbOk | platform::kMbIconHand);
+}
+
 int AskCompleteOperation(HWND window) {
-    const std::string text = Message(19002) + "\n\n" + Message(19003);
-    return platform::ShowMessageBox(window, text, Label(10109), platform::kMbYesNo | platform::kMbIconWarning);
+    const std::string text = InterfaceMessage(19002) + "\n\n" + InterfaceMessage(19003);
+    return platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNo | platform::kMbIconWarning);
 }
 
 int PromptSaveChanges(HWND window) {
     const std::string text =
-        Message(19000) + "\n" + Message(3524) + " " + AppState.CatalogTitle + "\n\n" + Message(15019);
-    const int answer = platform::ShowMessageBox(window, text, Label(10109), platform::kMbYesNoCancel);
+        InterfaceMessage(19000) + "\n" + InterfaceMessage(3524) + " " + AppState.CatalogTitle + "\n\n" + InterfaceMessage(15019);
+    const int answer = platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNoCancel);
     if (answer != platform::kIdYes) return answer;
 
     const std::string previousName = AppState.CurrentCatalogName;
@@ -60,10 +63,7 @@ int PromptSaveChanges(HWND window) {
         AppState.CatalogTitle = AppState.SaveAsName;
     }
 
-    std::string registryPath;
-    std::string pdlName;
-    FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
-    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS");
+    const int16_t result = SaveCatalogAs(AppState.CurrentCatalogName);
     if (result != STORE_OK) {
         // Not saved under the chosen name, so the catalog does not carry it;
         // the caller stops, and the changes are still there to be saved.
@@ -94,7 +94,7 @@ void ReportInternalError(int kind, std::source_location where) {
 
 void ReportSaveFailure(HWND window, int16_t code, std::source_location where) {
     if (code == STORE_NAME_CASE_COLLISION) {
-        platform::ShowMessageBox(window, Message(19004), Label(10109), platform::kMbOk | platform::kMbIconHand);
+        ShowRefusal(window, InterfaceMessage(19004));
         return;
     }
     ReportInternalError(code, where);

@@ -6,6 +6,11 @@
 
 #include <cstdint>
 #include <source_location>
+#include <string>
+
+// An error or a refusal: the text with the product label as caption, the stop
+// icon and OK, owned by `owner`.
+void ShowRefusal(HWND owner, const std::string& text);
 
 // "Do you want to complete the operation?" with Yes and No: IDYES or IDNO.
 int AskCompleteOperation(HWND window);

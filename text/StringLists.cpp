@@ -68,6 +68,12 @@ void GetLocalizedString(const char* type, int16_t id, int16_t language, char* bu
     buffer[length] = '\0';
 }
 
+std::string InterfaceLabel(int16_t id, uint8_t textFlags) {
+    return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage, textFlags);
+}
+
+std::string InterfaceMessage(int16_t id) { return GetLocalizedString(kMessageList, id, AppState.CurrentLanguage); }
+
 int32_t GetStringListCount(const char* type, int16_t id) {
     platform::ResourceBytes list = FindList(type, id);
     return list ? static_cast<int32_t>(ReadCount(list)) : 0;

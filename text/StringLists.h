@@ -34,6 +34,10 @@ std::string GetLocalizedString(const char* type, int16_t id, int16_t language, u
 void GetLocalizedString(const char* type, int16_t id, int16_t language, char* buffer, size_t capacity,
                         uint8_t textFlags);
 
+// A label or a message in the interface language, AppState.CurrentLanguage.
+std::string InterfaceLabel(int16_t id, uint8_t textFlags = 0);
+std::string InterfaceMessage(int16_t id);
+
 // The count field of list (type, id), or 0 when it cannot be found.
 int32_t GetStringListCount(const char* type, int16_t id);
 
