@@ -90,16 +90,6 @@ std::optional<std::string> SizeKeywordOfLine(int32_t line) {
     return std::string(PageSizeTable[static_cast<size_t>(line)].Keyword);
 }
 
-// After Add and Modify the fields show the paper as the list holds it (a
-// colour or type in the list entry's letter case): that is what a refused
-// keystroke must restore.
-void KeepFieldsAsLastValid(const CVellicorView& view) {
-    AppState.LastValidName = view.m_strName;
-    AppState.LastValidColor = view.m_strColor;
-    AppState.LastValidWeight = view.m_strWeight;
-    AppState.LastValidType = view.m_strType;
-}
-
 }  // namespace
 
 // --- checks on typed text ---
@@ -286,7 +276,7 @@ void CVellicorView::OnAdd() {
     UpdateDeleteButton();
     AppState.CatalogModified = true;
     AppState.PaperEditPending = false;
-    KeepFieldsAsLastValid(*this);
+    KeepFieldsAsLastValid();
 }
 
 void CVellicorView::OnModify() {
@@ -307,7 +297,7 @@ void CVellicorView::OnModify() {
     SendMessageA(m_listPapers, LB_SETTOPINDEX, static_cast<WPARAM>(topLine), 0);
     AppState.CatalogModified = true;
     AppState.PaperEditPending = false;
-    KeepFieldsAsLastValid(*this);
+    KeepFieldsAsLastValid();
 }
 
 void CVellicorView::OnDelete() {

@@ -188,6 +188,11 @@ void CVellicorView::OnSelChangePaperList() {
             return;
         }
     }
+    KeepFieldsAsLastValid();
+}
+
+// What the fields show now is what a refused keystroke puts back.
+void CVellicorView::KeepFieldsAsLastValid() {
     AppState.LastValidName = m_strName;
     AppState.LastValidColor = m_strColor;
     AppState.LastValidWeight = m_strWeight;
@@ -203,10 +208,7 @@ void CVellicorView::ShowSelectedPaper() {
     UpdateAddButton();
     UpdateModifyButton();
     AppState.PaperEditPending = false;
-    AppState.LastValidName = m_strName;
-    AppState.LastValidColor = m_strColor;
-    AppState.LastValidWeight = m_strWeight;
-    AppState.LastValidType = m_strType;
+    KeepFieldsAsLastValid();
 }
 
 // Selects the combo's entry equal to `text` (case ignored), adding it first when

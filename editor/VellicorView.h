@@ -112,6 +112,7 @@ private:
     static std::string ReadComboText(HWND combo);
     static void WriteComboText(HWND combo, const std::string& text);
     std::string SelectedLineText() const;
+    void KeepFieldsAsLastValid();
 
     static const fw::NotifyEntry<CVellicorView> kNotifications[];
     static const fw::CommandEntry<CVellicorView> kCommands[];

@@ -26,8 +26,6 @@ constexpr size_t kMaxPathLength = 260;
 constexpr size_t kMaxKeyNameLength = 256;
 constexpr size_t kMaxValueNameLength = 16383;
 
-std::string Folded(const std::string& text) { return FoldRegistryName(text); }
-
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [](char x, char y) { return FoldRegistryCase(x) == FoldRegistryCase(y); });
@@ -64,12 +62,12 @@ public:
     }
 
     Value* Find(const std::string& name) {
-        const auto found = slotByName_.find(Folded(name));
+        const auto found = slotByName_.find(FoldRegistryName(name));
         return found == slotByName_.end() ? nullptr : &slots_[found->second];
     }
 
     void Add(Value value) {
-        const std::string folded = Folded(value.name);
+        const std::string folded = FoldRegistryName(value.name);
         slots_.push_back(std::move(value));
         live_.push_back(true);
         // The new node of a Fenwick tree covers (n - lowbit(n), n].
@@ -80,7 +78,7 @@ public:
     }
 
     bool Erase(const std::string& name) {
-        const auto found = slotByName_.find(Folded(name));
+        const auto found = slotByName_.find(FoldRegistryName(name));
         if (found == slotByName_.end()) return false;
         const size_t slot = found->second;
         slotByName_.erase(found);
@@ -115,7 +113,7 @@ private:
             tree_[i] += 1;
             const size_t parent = i + (i & (~i + 1));
             if (parent <= slots_.size()) tree_[parent] += tree_[i];
-            slotByName_[Folded(slots_[i - 1].name)] = i - 1;
+            slotByName_[FoldRegistryName(slots_[i - 1].name)] = i - 1;
         }
     }
 
@@ -181,7 +179,7 @@ std::string FoldedPath(const std::vector<std::string>& names) {
     std::string joined;
     for (const std::string& name : names) {
         if (!joined.empty()) joined += '\\';
-        joined += Folded(name);
+        joined += FoldRegistryName(name);
     }
     return joined;
 }
@@ -339,7 +337,7 @@ long DeleteValue(const RegKey& key, const std::string& rawName) {
     Node& node = *open->node;
     const std::string name = AsCString(rawName);
     if (node.values.Find(name) == nullptr) return kRegNotFound;
-    if (node.undeletableValues.count(Folded(name)) > 0) return kRegAccessDenied;
+    if (node.undeletableValues.count(FoldRegistryName(name)) > 0) return kRegAccessDenied;
     node.values.Erase(name);
     return kRegOk;
 }
@@ -404,7 +402,7 @@ void MakeValueUndeletable(const std::string& path, const std::string& name) {
     if (SplitPath(path, names) != kRegOk) return;
     std::lock_guard lock(registry.mutex);
     bool created = false;
-    CreateKey(registry, names, created)->undeletableValues.insert(Folded(AsCString(name)));
+    CreateKey(registry, names, created)->undeletableValues.insert(FoldRegistryName(AsCString(name)));
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/MainFrame.h"
+#include "framework/FormView.h"
 #include "platform/Registry.h"
 
 namespace fs = std::filesystem;
@@ -56,16 +57,7 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
-    if (app_) {
-        // Close without the questions: the test is over.
-        AppState.CatalogModified = false;
-        AppState.PaperEditPending = false;
-        app_.reset();
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) DispatchMessageA(&msg);
-    }
+    StopApp();
     EXPECT_TRUE(boxAnswers_.empty()) << boxAnswers_.size() << " message box answers left unused";
     EXPECT_TRUE(dialogActions_.empty()) << dialogActions_.size() << " dialog actions left unused";
     EXPECT_TRUE(fileAnswers_.empty()) << fileAnswers_.size() << " file dialog answers left unused";
@@ -123,32 +115,25 @@ HWND GuiTest::Frame() const { return app_ && app_->Frame() ? app_->Frame()->Hwnd
 HWND GuiTest::Form() const { return app_ && app_->View() ? app_->View()->Hwnd() : nullptr; }
 HWND GuiTest::Control(int id) const { return GetDlgItem(Form(), id); }
 
-std::string GuiTest::Text(HWND hwnd) const {
-    char buffer[1024];
-    int length = GetWindowTextA(hwnd, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
+std::string GuiTest::Text(HWND hwnd) const { return fw::GetWindowTextString(hwnd); }
 
 // The texts of a list box's or a combo box's lines.
-static std::vector<std::string> Lines(HWND control, UINT countMessage, UINT textMessage) {
+static std::vector<std::string> Lines(HWND control, bool combo) {
     std::vector<std::string> lines;
-    const LRESULT count = SendMessageA(control, countMessage, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        char buffer[512];
-        LRESULT length = SendMessageA(control, textMessage, i, reinterpret_cast<LPARAM>(buffer));
-        lines.emplace_back(buffer, length > 0 ? length : 0);
-    }
+    const LRESULT count = SendMessageA(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        lines.push_back(combo ? fw::GetComboLineText(control, i) : fw::GetListLineText(control, i));
     return lines;
 }
 
-std::vector<std::string> GuiTest::ListLines(int listId) const { return Lines(Control(listId), LB_GETCOUNT, LB_GETTEXT); }
+std::vector<std::string> GuiTest::ListLines(int listId) const { return Lines(Control(listId), false); }
 
 int GuiTest::ListSelection(int listId) const {
     return static_cast<int>(SendMessageA(Control(listId), LB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::string> GuiTest::ComboLines(int comboId) const {
-    return Lines(Control(comboId), CB_GETCOUNT, CB_GETLBTEXT);
+    return Lines(Control(comboId), true);
 }
 
 // The edit control that takes the keys: the control itself, or a combo box's edit field.
@@ -290,7 +275,7 @@ void GuiTest::AnswerFileDialog(std::optional<std::string> path) { fileAnswers_.p
 void GuiTest::ChooseDialogLine(fw::CDialog& dialog, int listId, int line) { ClickLine(dialog.Item(listId), line); }
 
 std::vector<std::string> GuiTest::DialogLines(fw::CDialog& dialog, int listId) {
-    return Lines(dialog.Item(listId), LB_GETCOUNT, LB_GETTEXT);
+    return Lines(dialog.Item(listId), false);
 }
 
 void GuiTest::PumpDialog(fw::CDialog& dialog) {
@@ -305,6 +290,7 @@ void GuiTest::PumpDialog(fw::CDialog& dialog) {
 
 void GuiTest::StopApp() {
     if (app_) {
+        // Close without the questions: the test is over.
         AppState.CatalogModified = false;
         AppState.PaperEditPending = false;
         app_.reset();
