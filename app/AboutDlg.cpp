@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/AppState.h"
 #include "app/Startup.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 CAboutDlg::CAboutDlg() : fw::CDialog(IDD_ABOUTBOX) {}

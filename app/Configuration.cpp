@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/AppState.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "resources/StringTable.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

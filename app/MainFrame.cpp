@@ -1,11 +1,54 @@
 #include "app/MainFrame.h"
 
-#include "app/AppState.h"
+#include <string>
+
+#include "editor/Relabel.h"
 #include "editor/VellicorView.h"
+#include "framework/Application.h"
 #include "platform/MessageBox.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
 
 namespace {
+struct MenuLabel {
+    UINT item;
+    bool byPosition;  // a drop-down's title, found by its place on the bar
+    int16_t labelId;
+};
+
+const MenuLabel kMenuLabels[] = {
+    {0, true, 2051},
+    {ID_FILE_NEW, false, 2052},
+    {ID_FILE_OPEN, false, 2053},
+    {ID_FILE_CLOSE, false, 2054},
+    {ID_FILE_SAVE, false, 2055},
+    {ID_FILE_SAVE_AS, false, 10112},
+    {ID_FILE_IMPORT, false, 10107},
+    {ID_FILE_EXPORT, false, 10108},
+    {ID_APP_EXIT, false, 2056},
+    {1, true, 2000},
+    {ID_HELP_TOPICS, false, 2041},
+    {ID_APP_ABOUT, false, 10113},
+};
+
+
+void RelabelMenu(HWND frame) {
+    HMENU menu = GetMenu(frame);
+    if (!menu) return;
+    for (const MenuLabel& entry : kMenuLabels) {
+        const std::string text = GetLocalizedString(kLabelList, entry.labelId, AppState.CurrentLanguage);
+        if (entry.byPosition) {
+            HMENU popup = GetSubMenu(menu, static_cast<int>(entry.item));
+            if (!popup) continue;
+            ModifyMenuA(menu, entry.item, MF_BYPOSITION | MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                        text.c_str());
+        } else {
+            ModifyMenuA(menu, entry.item, MF_BYCOMMAND | MF_STRING, entry.item, text.c_str());
+        }
+    }
+    DrawMenuBar(frame);
+}
 
 // The clipboard and undo shortcuts are in the accelerator table, which would
 // swallow them before the focused field sees them: hand them to the field.
@@ -59,4 +102,24 @@ void CMainFrame::OnActivateApp(bool active, DWORD otherThreadId) {
 void CMainFrame::OnClose() {
     if (QueryCloseMainWindow(Hwnd()) == platform::kIdCancel) return;
     fw::CFrameWnd::OnClose();
+}
+
+void RelabelInterface() {
+    fw::CApplication* app = fw::CApplication::Current();
+    AppState.ResourceModule = app ? app->Instance() : GetModuleHandleA(nullptr);
+
+    UpdateMainWindowTitle();
+    HWND frame = fw::MainWindowHandle();
+    if (frame) RelabelMenu(frame);
+
+    CVellicorView* view = CurrentView();
+    HWND form = view ? view->Hwnd() : nullptr;
+    if (!form) return;
+    const int growth = RelabelForm(form);
+    if (!frame) return;
+    // The main window keeps the form's new width inside it.
+    RECT frameRect{};
+    GetWindowRect(frame, &frameRect);
+    MoveWindow(frame, frameRect.left, frameRect.top, frameRect.right - frameRect.left + growth,
+               frameRect.bottom - frameRect.top, TRUE);
 }

@@ -13,3 +13,8 @@ protected:
     void OnActivateApp(bool active, DWORD otherThreadId) override;
     void OnClose() override;
 };
+
+// Once at start-up, after the main frame and the form exist, before the window
+// is first shown: the title, menus and form in the configured language, the
+// form fitted to its texts and the main window to the form.
+void RelabelInterface();

@@ -1,9 +1,9 @@
 #include "app/Startup.h"
 
-#include "app/AppState.h"
 #include "app/Configuration.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 bool InitializeAppState() {

@@ -8,11 +8,10 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/Startup.h"
+#include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"
 #include "platform/System.h"
 #include "resources/resource.h"
-#include "text/MessageBoxes.h"
-#include "text/Relabel.h"
 #include "text/StringLists.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProfileWriter.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

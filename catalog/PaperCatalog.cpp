@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 namespace {
 
@@ -83,6 +83,8 @@ bool CPaperCatalog::ContainsName(const std::string& name) const {
     }
     return false;
 }
+
+void CatalogDeleter::operator()(CPaperCatalog* catalog) const { delete catalog; }
 
 void BuildDefaultCatalog() {
     const CPaperDef paper = DefaultPaperFor(AppState.CurrentLanguage);

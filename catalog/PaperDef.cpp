@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

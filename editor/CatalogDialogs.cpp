@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
+#include "editor/Relabel.h"
 #include "framework/FormView.h"
 #include "resources/resource.h"
-#include "text/Relabel.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

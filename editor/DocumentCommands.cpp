@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogDialogs.h"
+#include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "framework/FileDialog.h"
@@ -18,7 +18,7 @@
 #include "platform/System.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
-#include "text/MessageBoxes.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"
 #include "platform/MessageBox.h"
 #include "resources/resource.h"
-#include "text/MessageBoxes.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 // Refused in names, colours and types. The comma separates the fields of the

@@ -1,10 +1,10 @@
 #include "editor/VellicorView.h"
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "editor/MessageBoxes.h"
 #include "resources/resource.h"
-#include "text/MessageBoxes.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 const fw::NotifyEntry<CVellicorView> CVellicorView::kNotifications[] = {

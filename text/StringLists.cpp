@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppState.h"
 #include "platform/StringListResources.h"
+#include "state/AppState.h"
 
 namespace {
 

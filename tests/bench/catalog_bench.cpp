@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
+#include "state/AppState.h"
 
 #ifdef _WIN32
 #include <windows.h>

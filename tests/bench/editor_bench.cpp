@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "app/MainFrame.h"
 #include "app/VellicorApp.h"
 #include "catalog/PaperCatalog.h"
@@ -22,6 +21,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 
 namespace fs = std::filesystem;
 

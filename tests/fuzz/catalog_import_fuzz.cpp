@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
+#include "state/AppState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AppState.SizeChoiceCount = 9;

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
 #include "platform/RegistryTesting.h"
+#include "state/AppState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AppState.SizeChoiceCount = 9;

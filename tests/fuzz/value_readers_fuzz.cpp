@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "catalog/PaperDef.h"
+#include "state/AppState.h"
 
 namespace {
 

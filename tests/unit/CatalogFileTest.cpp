@@ -12,9 +12,9 @@
 #include <csignal>
 #endif
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "state/AppState.h"
 #include "tests/unit/PaperTestSupport.h"
 
 namespace fs = std::filesystem;

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/AppState.h"
 #include "app/Configuration.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
+#include "state/AppState.h"
 
 namespace fs = std::filesystem;
 

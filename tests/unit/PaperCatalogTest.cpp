@@ -6,8 +6,8 @@
 #include <string>
 
 #include "PaperTestSupport.h"
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

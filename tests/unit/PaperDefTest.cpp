@@ -5,8 +5,8 @@
 #include <string>
 
 #include "PaperTestSupport.h"
-#include "app/AppState.h"
 #include "catalog/PaperDef.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "PaperTestSupport.h"
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 #ifndef _WIN32
 #include "platform/RegistryTesting.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

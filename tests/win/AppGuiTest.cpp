@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogDialogs.h"
+#include "editor/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 #include "tests/win/GuiTestSupport.h"
-#include "text/MessageBoxes.h"
 #include "text/StringLists.h"
 
 namespace fs = std::filesystem;

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProfileWriter.h"
+#include "state/AppState.h"
 #include "tests/unit/PaperTestSupport.h"
 #include "text/StringLists.h"
 

@@ -18,10 +18,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 #include "tests/win/GuiTestSupport.h"
 
 using namespace std::string_literals;

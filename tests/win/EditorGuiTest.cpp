@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 #include "tests/unit/PaperTestSupport.h"
 #include "tests/win/GuiTestSupport.h"
 

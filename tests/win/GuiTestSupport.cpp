@@ -2,10 +2,10 @@
 
 #include <fstream>
 
-#include "app/AppState.h"
 #include "app/MainFrame.h"
 #include "framework/FormView.h"
 #include "platform/Registry.h"
+#include "state/AppState.h"
 
 namespace fs = std::filesystem;
 

@@ -1,14 +1,15 @@
-// Relabelling the menus and the editor form in the configured language, and
-// fitting the controls, the form and the main window to the translated texts.
+// Relabelling the editor form and its dialogs in the configured language, and
+// fitting their controls to the translated texts.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-// Once at start-up, after the main frame and the form exist, before the
-// window is first shown.
-void RelabelInterface();
+// Labels the form's controls and fits its buttons, group boxes and the form
+// itself to the texts. Returns how many pixels wider the form became, for the
+// window that holds it.
+int RelabelForm(HWND form);
 
 // Puts "LAB#" `labelId` (in CurrentLanguage, with `textFlags`) into the item
 // `itemId` of `window`, or into `window` itself when `itemId` is 0. A missing

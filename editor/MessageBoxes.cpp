@@ -1,9 +1,8 @@
-#include "text/MessageBoxes.h"
+#include "editor/MessageBoxes.h"
 
 #include <cstdio>
 #include <string>
 
-#include "app/AppState.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogDialogs.h"
 #include "editor/VellicorView.h"
@@ -12,6 +11,7 @@
 #include "platform/System.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {

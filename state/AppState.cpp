@@ -1,6 +1,4 @@
-#include "app/AppState.h"
-
-#include "catalog/PaperCatalog.h"
+#include "state/AppState.h"
 
 AppStateRecord AppState;
 

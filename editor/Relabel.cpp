@@ -1,11 +1,9 @@
-#include "text/Relabel.h"
+#include "editor/Relabel.h"
 
 #include <string>
 
-#include "app/AppState.h"
-#include "editor/VellicorView.h"
-#include "framework/Application.h"
 #include "resources/resource.h"
+#include "state/AppState.h"
 #include "text/StringLists.h"
 
 namespace {
@@ -16,27 +14,6 @@ constexpr int kMeasuringPointSize = 8;
 constexpr int kLabelCapacity = 256;
 // The measured text is read into this many bytes (63 characters and the terminator).
 constexpr int kMeasuredTextCapacity = 64;
-
-struct MenuLabel {
-    UINT item;
-    bool byPosition;  // a drop-down's title, found by its place on the bar
-    int16_t labelId;
-};
-
-const MenuLabel kMenuLabels[] = {
-    {0, true, 2051},
-    {ID_FILE_NEW, false, 2052},
-    {ID_FILE_OPEN, false, 2053},
-    {ID_FILE_CLOSE, false, 2054},
-    {ID_FILE_SAVE, false, 2055},
-    {ID_FILE_SAVE_AS, false, 10112},
-    {ID_FILE_IMPORT, false, 10107},
-    {ID_FILE_EXPORT, false, 10108},
-    {ID_APP_EXIT, false, 2056},
-    {1, true, 2000},
-    {ID_HELP_TOPICS, false, 2041},
-    {ID_APP_ABOUT, false, 10113},
-};
 
 struct FormLabel {
     int controlId;
@@ -101,26 +78,9 @@ RECT RectInParent(HWND child, HWND parent) {
     return rect;
 }
 
-void RelabelMenu(HWND frame) {
-    HMENU menu = GetMenu(frame);
-    if (!menu) return;
-    for (const MenuLabel& entry : kMenuLabels) {
-        const std::string text = GetLocalizedString(kLabelList, entry.labelId, AppState.CurrentLanguage);
-        if (entry.byPosition) {
-            HMENU popup = GetSubMenu(menu, static_cast<int>(entry.item));
-            if (!popup) continue;
-            ModifyMenuA(menu, entry.item, MF_BYPOSITION | MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                        text.c_str());
-        } else {
-            ModifyMenuA(menu, entry.item, MF_BYCOMMAND | MF_STRING, entry.item, text.c_str());
-        }
-    }
-    DrawMenuBar(frame);
-}
-
 // Gives the five buttons the width of the widest text, and carries the change
-// over to the group boxes, the form and the main window.
-void FitForm(HWND form, HWND frame) {
+// over to the group boxes and the form. Returns how much wider the form became.
+int FitForm(HWND form) {
     int16_t largest = -1;
     for (int id : kFittedButtons) {
         if (HWND button = GetDlgItem(form, id)) {
@@ -132,7 +92,7 @@ void FitForm(HWND form, HWND frame) {
 
     // Every other width follows the change of the first button's.
     HWND reference = GetDlgItem(form, IDC_MOVE_UP);
-    if (!reference) return;
+    if (!reference) return 0;
     const RECT referenceRect = RectInParent(reference, form);
     const int change = buttonWidth - (referenceRect.right - referenceRect.left);
 
@@ -150,7 +110,7 @@ void FitForm(HWND form, HWND frame) {
     }
 
     HWND papersGroup = GetDlgItem(form, IDC_PAPERS_GROUP);
-    if (!papersGroup || !frame) return;
+    if (!papersGroup) return 0;
     RECT groupRect{};
     GetWindowRect(papersGroup, &groupRect);
     RECT formRect{};
@@ -165,11 +125,7 @@ void FitForm(HWND form, HWND frame) {
     const int borderWidth = (formRect.right - formRect.left) - formClient.right;
     const int borderHeight = (formRect.bottom - formRect.top) - formClient.bottom;
     MoveWindow(form, 0, 0, formClientWidth + borderWidth, formClient.bottom + borderHeight, TRUE);
-
-    RECT frameRect{};
-    GetWindowRect(frame, &frameRect);
-    MoveWindow(frame, frameRect.left, frameRect.top, frameRect.right - frameRect.left + growth,
-               frameRect.bottom - frameRect.top, TRUE);
+    return growth;
 }
 
 }  // namespace
@@ -210,17 +166,7 @@ int16_t MeasureItemText(HWND control) {
     return static_cast<int16_t>(extent.cx);
 }
 
-void RelabelInterface() {
-    fw::CApplication* app = fw::CApplication::Current();
-    AppState.ResourceModule = app ? app->Instance() : GetModuleHandleA(nullptr);
-
-    UpdateMainWindowTitle();
-    HWND frame = fw::MainWindowHandle();
-    if (frame) RelabelMenu(frame);
-
-    CVellicorView* view = CurrentView();
-    HWND form = view ? view->Hwnd() : nullptr;
-    if (!form) return;
+int RelabelForm(HWND form) {
     for (const FormLabel& entry : kFormLabels) SetItemLabel(form, entry.controlId, 0, entry.labelId);
-    FitForm(form, frame);
+    return FitForm(form);
 }

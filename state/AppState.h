@@ -9,6 +9,15 @@
 
 class CPaperCatalog;
 
+// Deletes the current catalog where its type is complete (catalog/), so that
+// this record needs nothing of the layers above it. It takes over from the
+// default deleter, so a std::unique_ptr<CPaperCatalog> can be moved in.
+struct CatalogDeleter {
+    CatalogDeleter() = default;
+    CatalogDeleter(std::default_delete<CPaperCatalog>) {}
+    void operator()(CPaperCatalog* catalog) const;
+};
+
 // One configured catalog, in the order of the configuration file.
 struct CatalogLocation {
     bool Available = false;    // its key could be opened for reading (or was saved to)
@@ -24,7 +33,7 @@ struct AppStateRecord {
     AppStateRecord& operator=(const AppStateRecord&) = delete;
 
     void* ResourceModule = nullptr;  // module holding the string lists; null = own module
-    std::unique_ptr<CPaperCatalog> CurrentCatalog;
+    std::unique_ptr<CPaperCatalog, CatalogDeleter> CurrentCatalog;
     std::string ProductName;
     std::string DefaultPaperName;
     std::string CurrentCatalogName;
