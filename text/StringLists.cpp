@@ -10,6 +10,7 @@ namespace {
 
 constexpr size_t kCountOffset = 6;
 constexpr size_t kFirstStringOffset = 10;
+constexpr char kNoBreakSpace = '\xA0';  // code page 1252
 
 std::string ResourceName(int16_t id) {
     char name[8];
@@ -101,9 +102,12 @@ void ApplyTextFlags(std::string& text, uint8_t textFlags) {
     kept.reserve(text.size() + 2);
     if (textFlags & TF_LEADING_SPACE) kept += ' ';
     for (char c : text) {
-        if ((c == '&' && (textFlags & TF_NO_AMPERSAND)) || (c == ':' && (textFlags & TF_NO_COLON)) ||
-            (c == '.' && (textFlags & TF_NO_PERIOD)))
+        if (c == ':' && (textFlags & TF_NO_COLON)) {
+            // French writes a no-break space before a colon; it goes with the colon.
+            if (!kept.empty() && kept.back() == kNoBreakSpace) kept.pop_back();
             continue;
+        }
+        if ((c == '&' && (textFlags & TF_NO_AMPERSAND)) || (c == '.' && (textFlags & TF_NO_PERIOD))) continue;
         kept += c;
     }
     if (textFlags & TF_TRAILING_SPACE) kept += ' ';

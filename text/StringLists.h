@@ -44,5 +44,6 @@ int32_t GetStringListCount(const char* type, int16_t id);
 // 1-based position of `name` in "LNG#" 10000, ASCII case ignored; -1 if absent.
 int16_t FindLanguageIndex(const std::string& name);
 
-// Drops "&", ":" or "." and adds a leading or trailing blank as the flags say.
+// Drops "&", ":" (with a no-break space just before it) or "." and adds a
+// leading or trailing blank as the flags say.
 void ApplyTextFlags(std::string& text, uint8_t textFlags);

@@ -5,7 +5,10 @@
 //                the resources of --merge FILE when given;
 //   --cpp FILE   as a C++ table for the portable build.
 // It fails on a malformed row, a missing translation, a duplicate identifier or
-// a character outside code page 1252, naming the file and line.
+// a character outside code page 1252, naming the file and line; and, given
+//   --mnemonics FILE   the groups of labels shown together,
+// on two labels of one group that share a mnemonic letter in some language, or
+// a label that lacks the mnemonic its English text has.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -222,6 +225,123 @@ std::string ResFileStart() {
     return s;
 }
 
+// A "LAB#" identifier as the groups file names it.
+int16_t ParseId(const std::string& word, const std::string& where) {
+    char* end = nullptr;
+    long id = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || id < INT16_MIN || id > INT16_MAX)
+        Fail(where, "\"" + word + "\" is not a label identifier");
+    return static_cast<int16_t>(id);
+}
+
+struct MnemonicGroup {
+    std::string where;  // file:line
+    std::string name;
+    std::vector<int16_t> ids;
+};
+
+// One group a line: its name, then the "LAB#" identifiers of its items.
+std::vector<MnemonicGroup> ReadMnemonicGroups(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Fail(path, "cannot be read");
+    std::vector<MnemonicGroup> groups;
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        const std::string where = path + ":" + std::to_string(lineNo);
+        std::istringstream words(line);
+        MnemonicGroup group;
+        if (!(words >> group.name) || group.name[0] == '#') continue;
+        group.where = where;
+        for (std::string word; words >> word;) group.ids.push_back(ParseId(word, where));
+        if (group.ids.size() < 2) Fail(where, "a group needs at least two labels");
+        groups.push_back(std::move(group));
+    }
+    return groups;
+}
+
+// The letters after each single "&" ("&&" shows an ampersand); a trailing "&" marks nothing.
+std::vector<unsigned char> MnemonicsOf(const std::string& text) {
+    std::vector<unsigned char> letters;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] != '&') letters.push_back(static_cast<unsigned char>(text[i + 1]));
+        ++i;
+    }
+    return letters;
+}
+
+// Windows matches mnemonics without regard to case; an accented letter is a
+// letter of its own ("ö" is not "o"). Code page 1252 pairs.
+unsigned char FoldCase(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<unsigned char>(c + 0x20);
+    if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 0x10);  // Š Œ Ž
+    if (c == 0x9F) return 0xFF;                                                             // Ÿ
+    return c;
+}
+
+std::string Utf8Of(const std::string& cp1252) {
+    std::string out;
+    for (unsigned char b : cp1252) {
+        char32_t c = b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Every problem of every group and language, one line each; empty when none.
+std::vector<std::string> CheckMnemonics(const std::vector<MnemonicGroup>& groups, const std::vector<List>& lists) {
+    std::map<int16_t, const List*> labels;
+    for (const List& l : lists)
+        if (l.type == "LAB#") labels[l.id] = &l;
+    std::vector<std::string> problems;
+    for (const MnemonicGroup& group : groups) {
+        const std::string where = group.where + " (" + group.name + ")";
+        bool known = true;
+        for (int16_t id : group.ids) {
+            if (!labels.count(id)) {
+                problems.push_back(where + ": LAB# " + std::to_string(id) + " does not exist");
+                known = false;
+            }
+        }
+        if (!known) continue;
+        for (int l = 0; l < kLanguageCount; ++l) {
+            std::map<unsigned char, int16_t> owner;  // folded letter -> first label using it
+            for (int16_t id : group.ids) {
+                const std::string& text = labels[id]->texts[l];
+                const std::string label = "LAB# " + std::to_string(id) + " \"" + Utf8Of(text) + "\"";
+                const std::vector<unsigned char> letters = MnemonicsOf(text);
+                const bool englishHasOne = !MnemonicsOf(labels[id]->texts[0]).empty();
+                if (letters.size() > 1) {
+                    problems.push_back(where + ": " + kLanguages[l] + ": " + label + " has more than one mnemonic");
+                } else if (letters.empty() && englishHasOne) {
+                    problems.push_back(where + ": " + kLanguages[l] + ": " + label +
+                                       " has no mnemonic, but the English text has one");
+                }
+                if (letters.empty()) continue;
+                const unsigned char letter = FoldCase(letters[0]);
+                auto [first, inserted] = owner.emplace(letter, id);
+                if (inserted) continue;
+                const std::string& other = labels[first->second]->texts[l];
+                problems.push_back(where + ": " + kLanguages[l] + ": LAB# " + std::to_string(first->second) + " \"" +
+                                   Utf8Of(other) + "\" and " + label + " share the mnemonic letter " +
+                                   Utf8Of(std::string(1, static_cast<char>(letters[0]))));
+            }
+        }
+    }
+    return problems;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot be read");
@@ -262,19 +382,19 @@ std::string CppTable(const std::vector<List>& lists) {
 
 int main(int argc, char** argv) {
     try {
-        std::string resPath, cppPath, mergePath;
+        std::string resPath, cppPath, mergePath, mnemonicsPath;
         std::vector<std::string> inputs;
         for (int i = 1; i < argc; ++i) {
             std::string a = argv[i];
-            if ((a == "--res" || a == "--cpp" || a == "--merge") && i + 1 < argc) {
-                (a == "--res" ? resPath : a == "--cpp" ? cppPath : mergePath) = argv[++i];
+            if ((a == "--res" || a == "--cpp" || a == "--merge" || a == "--mnemonics") && i + 1 < argc) {
+                (a == "--res" ? resPath : a == "--cpp" ? cppPath : a == "--merge" ? mergePath : mnemonicsPath) = argv[++i];
             } else if (a.rfind("--", 0) == 0) {
                 throw std::runtime_error("unknown option " + a);
             } else {
                 inputs.push_back(a);
             }
         }
-        if (inputs.empty()) throw std::runtime_error("usage: stringlistc [--merge in.res] [--res out.res] [--cpp out.cpp] TABLE.tsv...");
+        if (inputs.empty()) throw std::runtime_error("usage: stringlistc [--merge in.res] [--res out.res] [--cpp out.cpp] [--mnemonics groups.txt] TABLE.tsv...");
 
         std::vector<List> lists;
         std::map<std::pair<std::string, int16_t>, std::string> seen;
@@ -285,6 +405,12 @@ int main(int argc, char** argv) {
                 seen[key] = path;
                 lists.push_back(std::move(l));
             }
+        }
+        if (!mnemonicsPath.empty()) {
+            const std::vector<std::string> problems = CheckMnemonics(ReadMnemonicGroups(mnemonicsPath), lists);
+            for (const std::string& p : problems) std::fprintf(stderr, "stringlistc: %s\n", p.c_str());
+            if (!problems.empty())
+                throw std::runtime_error(std::to_string(problems.size()) + " mnemonic problem(s); nothing written");
         }
 
         if (!resPath.empty()) {

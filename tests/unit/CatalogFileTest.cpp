@@ -25,7 +25,7 @@ const std::string kHeader = "[Paper Catalog]\r\n";
 const std::string kEnglishBanner = "Warning: Editing this file may cause unpredictable results.";
 // MSG# 3526 in French, code page 1252.
 const std::string kFrenchBanner =
-    "Avertissement : la modification de ce fichier peut donner des r\xE9sultats impr\xE9visibles.";
+    "Avertissement\xA0: la modification de ce fichier peut donner des r\xE9sultats impr\xE9visibles.";
 
 struct PaperFields {
     std::string name, size, weight, color, type;

@@ -25,6 +25,9 @@ TEST(GetLocalizedString, KeepsCarriageReturnsAndAppliesFlagsToTheFallbackToo) {
     EXPECT_EQ(GetLocalizedString(kLabelList, 2033, 1, TF_NO_AMPERSAND | TF_NO_PERIOD), "About");
     EXPECT_EQ(GetLocalizedString(kLabelList, 2033, 0, TF_NO_AMPERSAND | TF_NO_PERIOD), "??? 2033 ???");
     EXPECT_EQ(GetLocalizedString(kLabelList, 10098, 1, TF_NO_COLON), "Weight (gsm)");
+    const int16_t french = FindLanguageIndex("French");
+    EXPECT_EQ(GetLocalizedString(kLabelList, 10098, french), "Poids (g/m\xB2)\xA0:");
+    EXPECT_EQ(GetLocalizedString(kLabelList, 10098, french, TF_NO_COLON), "Poids (g/m\xB2)");
     EXPECT_EQ(GetLocalizedString(kLabelList, 10064, 1, TF_NO_PERIOD), "&Save As");
 }
 
@@ -75,6 +78,12 @@ TEST(ApplyTextFlags, DropsEveryMarkedCharacterAndAddsBlanks) {
         {"Catalogs:", TF_LEADING_SPACE | TF_TRAILING_SPACE, " Catalogs: "},
         {"Fish && Chips", TF_NO_AMPERSAND, "Fish  Chips"},
         {"a:b:c.d&e", TF_NO_COLON | TF_NO_PERIOD | TF_NO_AMPERSAND, "abcde"},
+        // A no-break space before a colon (French) goes with it; other blanks stay.
+        {"Poids (g/m\xB2)\xA0:", TF_NO_COLON, "Poids (g/m\xB2)"},
+        {"\xA0:", TF_NO_COLON | TF_LEADING_SPACE, " "},
+        {"a\xA0\xA0:b\xA0z", TF_NO_COLON, "a\xA0b\xA0z"},
+        {"Champ :", TF_NO_COLON, "Champ "},
+        {"Champ\xA0:", TF_NO_AMPERSAND, "Champ\xA0:"},
         {"line\rnext\ttab", TF_NO_AMPERSAND | TF_NO_COLON | TF_NO_PERIOD, "line\rnext\ttab"},
         {"", TF_LEADING_SPACE, " "},
         {"&Open...", 0, "&Open..."},

@@ -494,6 +494,81 @@ TEST_F(AppGui, MenusTitleAndFormLabelsAreInTheConfiguredLanguage) {
     }
 }
 
+// --- keys ---
+
+// The drop-down open when the timer fires, seen from inside the menu's own
+// loop, which the timer then ends; null when no drop-down is showing.
+HMENU g_openedMenu;
+bool g_menuLookedAt;
+
+void CALLBACK LookAtOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_menuLookedAt = true;
+    HWND popup = FindWindowA("#32768", nullptr);
+    g_openedMenu = popup && IsWindowVisible(popup) ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0))
+                                                   : nullptr;
+    EndMenu();
+}
+
+// Every attribute of every paper, for seeing that nothing changed.
+std::vector<std::string> CatalogContents() {
+    std::vector<std::string> contents;
+    for (int i = 0; i < AppState.CurrentCatalog->GetCount(); ++i) {
+        const CPaperDef paper = AppState.CurrentCatalog->GetPaper(i);
+        std::string line;
+        for (int attribute = PA_NAME; attribute <= PA_POSITION; ++attribute) line += paper.GetText(attribute) + "|";
+        contents.push_back(line);
+    }
+    return contents;
+}
+
+// The form sees Alt+letter before the menu bar: in every language a title's
+// letter must open its menu, not press a button of the form or move the focus.
+// Every button is enabled, so one that took the letter would change the catalog.
+TEST_F(AppGui, AltWithATitlesLetterOpensItsMenuInEveryLanguage) {
+    for (int16_t language = 1; language <= 10; ++language) {
+        const std::string name = GetLocalizedString(kLanguageList, kLanguageListId, language);
+        SCOPED_TRACE(name);
+        StartIn(name);
+        const CPaperDef first = AppState.CurrentCatalog->GetPaper(0);
+        for (int position = 1; position <= 3; ++position)
+            AppState.CurrentCatalog->AddPaper("Paper " + std::to_string(position), first.Size, first.Weight,
+                                              first.Color, first.Type, false, position);
+        View().RefreshPaperList();
+        ClickListLine(IDC_PAPER_LIST, 2);
+        Type(IDC_NAME, "x");
+        for (int button : {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE, IDC_ADD, IDC_MODIFY})
+            ASSERT_TRUE(Enabled(button)) << "button " << button;
+        const std::vector<std::string> before = CatalogContents();
+        const HWND focus = GetFocus();
+
+        HMENU bar = GetMenu(Frame());
+        for (int title = 0; title < GetMenuItemCount(bar); ++title) {
+            const std::string text = MenuText(bar, title);
+            const size_t mark = text.find('&');
+            ASSERT_LT(mark + 1, text.size()) << text;
+            const SHORT key = VkKeyScanA(text[mark + 1]);
+            ASSERT_NE(key, -1) << "no key types " << text[mark + 1];
+            g_openedMenu = nullptr;
+            g_menuLookedAt = false;
+            const UINT_PTR timer = SetTimer(nullptr, 0, 300, LookAtOpenMenu);
+            PressKeys({VK_MENU, LOBYTE(key)});
+            for (int i = 0; i < 100 && !g_menuLookedAt; ++i) {
+                Sleep(10);
+                Pump();
+            }
+            KillTimer(nullptr, timer);
+            EXPECT_TRUE(g_menuLookedAt);
+            EXPECT_EQ(g_openedMenu, GetSubMenu(bar, title)) << "Alt+" << text[mark + 1] << " for " << text;
+        }
+        EXPECT_EQ(CatalogContents(), before);
+        EXPECT_FALSE(AppState.CatalogModified);
+        EXPECT_EQ(GetFocus(), focus) << "a label took the letter";
+        EXPECT_TRUE(Boxes().empty());
+        StopApp();
+    }
+}
+
 // --- fitting ---
 
 TEST_F(AppGui, ButtonsTakeTheWidestTextAndTheWindowFollows) {

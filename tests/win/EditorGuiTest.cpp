@@ -53,11 +53,12 @@ std::ostream& operator<<(std::ostream& out, const Buttons& b) {
 
 class EditorGuiTest : public guitest::GuiTest {
 protected:
-    // Starts the program in English with the given weight limits and, when
+    // Starts the program (in English unless told) with the given weight limits and, when
     // `papers` is given, puts that catalog in place of the start-up one as the
     // document commands do after replacing it.
-    void Start(const std::vector<Paper>* papers = nullptr, int minimumWeight = 60, int maximumWeight = 200) {
-        WriteConfig("English", {}, minimumWeight, maximumWeight);
+    void Start(const std::vector<Paper>* papers = nullptr, int minimumWeight = 60, int maximumWeight = 200,
+               const std::string& language = "English") {
+        WriteConfig(language, {}, minimumWeight, maximumWeight);
         ASSERT_TRUE(StartApp());
         if (papers) UseCatalog(*papers);
     }
@@ -422,6 +423,16 @@ TEST_F(EditorGuiTest, WeightOutOfRangeIsReportedWithTheConfiguredLimits) {
     EXPECT_EQ(CaretOf(IDC_WEIGHT), (Selection{0, 3}));
     EXPECT_EQ(Text(IDC_WEIGHT), "250");
     EXPECT_EQ(AppState.WeightCheckArmed, 1);
+}
+
+// French writes a no-break space before each colon; the field's name is shown
+// without its colon, and without that space.
+TEST_F(EditorGuiTest, WeightOutOfRangeInFrenchKeepsItsColonConvention) {
+    Start(nullptr, 64, 220, "French");
+    Retype(IDC_WEIGHT, "250");
+    AnswerBoxes({IDOK});
+    Leave(IDC_WEIGHT);
+    ExpectOneRefusal("Valeur hors limites.\n\nChamp\xA0: Poids (g/m\xB2)\nMinimum\xA0: 64\nMaximum\xA0: 220");
 }
 
 struct RangeCase {
