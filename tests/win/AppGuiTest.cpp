@@ -496,17 +496,19 @@ TEST_F(AppGui, MenusTitleAndFormLabelsAreInTheConfiguredLanguage) {
 
 // --- keys ---
 
-// The drop-down open when the timer fires, seen from inside the menu's own
-// loop, which the timer then ends; null when no drop-down is showing.
+// The drop-down that opened, seen by a timer from inside the menu's own loop,
+// which it then ends; null when none showed within half a second.
 HMENU g_openedMenu;
 bool g_menuLookedAt;
+int g_menuTicks;
 
-void CALLBACK LookAtOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK LookForOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    const bool open = popup && IsWindowVisible(popup);
+    if (!open && ++g_menuTicks < 10) return;
     KillTimer(nullptr, id);
     g_menuLookedAt = true;
-    HWND popup = FindWindowA("#32768", nullptr);
-    g_openedMenu = popup && IsWindowVisible(popup) ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0))
-                                                   : nullptr;
+    g_openedMenu = open ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)) : nullptr;
     EndMenu();
 }
 
@@ -516,7 +518,7 @@ std::vector<std::string> CatalogContents() {
     for (int i = 0; i < AppState.CurrentCatalog->GetCount(); ++i) {
         const CPaperDef paper = AppState.CurrentCatalog->GetPaper(i);
         std::string line;
-        for (int attribute = PA_NAME; attribute <= PA_POSITION; ++attribute) line += paper.GetText(attribute) + "|";
+        for (int attribute = PA_NAME; attribute <= PA_TYPE; ++attribute) line += paper.GetText(attribute) + "|";
         contents.push_back(line);
     }
     return contents;
@@ -536,7 +538,9 @@ TEST_F(AppGui, AltWithATitlesLetterOpensItsMenuInEveryLanguage) {
                                               first.Color, first.Type, false, position);
         View().RefreshPaperList();
         ClickListLine(IDC_PAPER_LIST, 2);
-        Type(IDC_NAME, "x");
+        Focus(IDC_NAME);
+        SetCaret(IDC_NAME, 0, -1);
+        Type(IDC_NAME, "\bNew");
         for (int button : {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE, IDC_ADD, IDC_MODIFY})
             ASSERT_TRUE(Enabled(button)) << "button " << button;
         const std::vector<std::string> before = CatalogContents();
@@ -551,7 +555,8 @@ TEST_F(AppGui, AltWithATitlesLetterOpensItsMenuInEveryLanguage) {
             ASSERT_NE(key, -1) << "no key types " << text[mark + 1];
             g_openedMenu = nullptr;
             g_menuLookedAt = false;
-            const UINT_PTR timer = SetTimer(nullptr, 0, 300, LookAtOpenMenu);
+            g_menuTicks = 0;
+            const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookForOpenMenu);
             PressKeys({VK_MENU, LOBYTE(key)});
             for (int i = 0; i < 100 && !g_menuLookedAt; ++i) {
                 Sleep(10);
