@@ -1,6 +1,9 @@
 // The application object: start-up, the About box and Help Topics.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,8 +36,13 @@ private:
     static const fw::CommandEntry<CVellicorApp> kCommands[];
 };
 
-// The help page: a file named after the program, beside it.
-std::string HelpFilePath();
+// The help page beside the program in the interface language, or the English
+// one when that language's page is missing. The module's path is first read
+// into firstCapacity characters (tests pass a small one to make it grow).
+std::wstring HelpFilePath(DWORD firstCapacity = MAX_PATH);
+std::wstring HelpPageName(int16_t language);
+// The program file's full path, however long.
+std::wstring ModuleFileName(DWORD firstCapacity = MAX_PATH);
 // Opens a document with the system's program for it; tests replace it.
-using DocumentOpener = std::function<bool(const std::string& path)>;
+using DocumentOpener = std::function<bool(const std::wstring& path)>;
 void SetDocumentOpener(DocumentOpener opener);

@@ -2,6 +2,7 @@
 // the form and of the catalog dialogs to those texts, the About box, the help,
 // and the shared questions and error reports, on the real windows under Wine.
 #include <windows.h>
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/PaperCatalog.h"
@@ -760,44 +762,93 @@ TEST_F(AppGui, AboutBoxShowsTheProgramTheVersionAndTheProductName) {
     }
 }
 
-TEST_F(AppGui, HelpTopicsOpensTheHelpPageBesideTheProgram) {
-    StartIn("English");
-    const fs::path page = HelpFilePath();
-    const fs::path away = page.string() + ".away";
-    // The page beside the test program is this test's own; one already there
-    // is put back afterwards.
-    const bool existed = fs::exists(page);
-    struct PutBack {
-        fs::path page, away;
-        bool existed;
-        ~PutBack() {
-            std::error_code ignored;
-            if (existed && fs::exists(away)) fs::rename(away, page, ignored);
-            if (!existed) fs::remove(page, ignored);
-            SetDocumentOpener(nullptr);
-        }
-    } putBack{page, away, existed};
-    if (!existed) std::ofstream(page) << "<html></html>\n";
+// The help pages beside the test program are this test's own: it writes the
+// ones it needs and removes them again.
+class HelpPages {
+public:
+    explicit HelpPages(fs::path folder) : folder_(std::move(folder)) {}
+    ~HelpPages() {
+        std::error_code ignored;
+        for (const fs::path& page : written_) fs::remove(page, ignored);
+        SetDocumentOpener(nullptr);
+    }
+    fs::path Write(const std::string& name) {
+        const fs::path page = folder_ / name;
+        std::ofstream(page) << "<html></html>\n";
+        written_.push_back(page);
+        return page;
+    }
 
-    std::vector<std::string> opened;
-    SetDocumentOpener([&](const std::string& path) {
-        opened.push_back(path);
-        return true;
-    });
-    Command(ID_HELP_TOPICS);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(fs::path(opened[0]), page);
-    EXPECT_TRUE(Boxes().empty());
+private:
+    fs::path folder_;
+    std::vector<fs::path> written_;
+};
 
-    fs::rename(page, away);
+// Records the pages opened, and whether the thread was in a single-threaded
+// apartment when the shell would have been called.
+struct OpenedPages {
+    std::vector<fs::path> paths;
+    bool allInApartment = true;
+    void Listen() {
+        SetDocumentOpener([this](const std::wstring& path) {
+            const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            if (SUCCEEDED(result)) CoUninitialize();
+            allInApartment = allInApartment && result == RPC_E_CHANGED_MODE;
+            paths.emplace_back(path);
+            return true;
+        });
+    }
+};
+
+TEST_F(AppGui, HelpTopicsOpensThePageOfTheInterfaceLanguageOrTheEnglishOne) {
+    const fs::path folder = fs::path(ModuleFileName()).parent_path();
+    HelpPages pages(folder);
+    OpenedPages opened;
+    opened.Listen();
+
+    // Neither page: the message names the English page.
+    StartIn("German");
     AnswerBoxes({IDOK});
     Command(ID_HELP_TOPICS);
-    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened.paths.empty());
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, Msg(19006, kEnglish) + "\n" + page.string());
-    EXPECT_EQ(Boxes()[0].caption, "Quandrel ");
+    EXPECT_EQ(Boxes()[0].text, Msg(19006, LanguageIndex("German")) + "\n" + (folder / "Vellicor.htm").string());
+    EXPECT_EQ(Boxes()[0].caption, Lab(10109, LanguageIndex("German")));
     EXPECT_EQ(Boxes()[0].style, kStopBox);
-    if (existed) fs::rename(away, page);
+    StopApp();
+
+    const fs::path english = pages.Write("Vellicor.htm");
+    const std::pair<const char*, const char*> kPages[] = {
+        {"English", "Vellicor.htm"},     {"Danish", "Vellicor_DAN.htm"},  {"Dutch", "Vellicor_NLD.htm"},
+        {"Finnish", "Vellicor_FIN.htm"}, {"French", "Vellicor_FRA.htm"},  {"German", "Vellicor_DEU.htm"},
+        {"Italian", "Vellicor_ITA.htm"}, {"Norwegian", "Vellicor_NOR.htm"}, {"Spanish", "Vellicor_ESP.htm"},
+        {"Swedish", "Vellicor_SVE.htm"},
+    };
+    for (const auto& [language, name] : kPages) {
+        SCOPED_TRACE(language);
+        StartIn(language);
+        const size_t boxes = Boxes().size();
+        // Without its own page a language falls back to the English one.
+        Command(ID_HELP_TOPICS);
+        ASSERT_FALSE(opened.paths.empty());
+        EXPECT_EQ(opened.paths.back(), english);
+        const fs::path own = pages.Write(name);
+        Command(ID_HELP_TOPICS);
+        EXPECT_EQ(opened.paths.back(), own);
+        EXPECT_EQ(Boxes().size(), boxes);
+        StopApp();
+    }
+    EXPECT_EQ(opened.paths.size(), 20u);
+    EXPECT_TRUE(opened.allInApartment);
+}
+
+TEST_F(AppGui, HelpPagePathIsBuiltFromAModulePathOfAnyLength) {
+    // The module's path read into a buffer far too small comes out whole.
+    const std::wstring module = ModuleFileName();
+    ASSERT_FALSE(module.empty());
+    EXPECT_EQ(ModuleFileName(4), module);
+    EXPECT_EQ(fs::path(module).filename(), "win_tests.exe");
+    EXPECT_EQ(HelpFilePath(4), fs::path(module).parent_path().wstring() + L"\\Vellicor.htm");
 }
 
 // --- catalog dialogs ---
