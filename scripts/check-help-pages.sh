@@ -25,9 +25,9 @@ for page in "${pages[@]}"; do
         diff <(echo "$english") <(ids "$page") >&2 || true
         status=1
     fi
-    own=$(ids "$page")
-    while read -r target; do
-        grep -qx -- "$target" <<<"$own" || { echo "$page: link to #$target, which it has not" >&2; status=1; }
-    done < <(grep -o 'href="#[^"]*"' "$page" | sed 's/href="#\(.*\)"/\1/' | sort -u)
+    missing=$(comm -23 <(grep -o 'href="#[^"]*"' "$page" | sed 's/href="#\(.*\)"/\1/' | sort -u) <(ids "$page" | sort -u))
+    if [[ -n $missing ]]; then
+        echo "$page: links to ids it has not:" $missing >&2; status=1
+    fi
 done
 exit $status
