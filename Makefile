@@ -1,5 +1,5 @@
 # Thin wrapper: the README's commands. Every target installs what is missing.
-.PHONY: test run bench fuzz build native win clean
+.PHONY: test run bench fuzz dist dist-test build native win clean
 
 test:
 	scripts/test.sh
@@ -12,6 +12,12 @@ bench:
 
 fuzz:
 	scripts/fuzz.sh
+
+dist:
+	scripts/dist.sh
+
+dist-test: dist
+	scripts/xvfb.sh scripts/dist-test.sh
 
 build: native win
 

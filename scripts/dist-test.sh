@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# `make dist-test`: tries what `make dist` wrote, under Wine in a fresh prefix
+# (build/install-test/prefix), as an administrator's deployment would:
+#  1. msiexec /i /qn; the program files, the per-machine shortcut's target and
+#     working folder, the starting Vellicor.cfg and the Programs and Features entry;
+#  2. the installed program, started from the shortcut's working folder, shows its
+#     main window and closes;
+#  3. the administrator edits Vellicor.cfg; the same package installed again, then
+#     a newer one (same upgrade code, built here) replacing it, leave it unchanged;
+#  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg kept;
+#  5. the portable zip, unpacked, starts from its own folder.
+# Needs $DISPLAY for the program's window: make dist-test runs it under Xvfb.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+RELEASE="$ROOT/build/release"
+WORK="$ROOT/build/install-test"
+# It reads the installed shortcut with a small Windows program of the test build.
+cmake --preset win >/dev/null
+cmake --build --preset win --target shortcut_info >/dev/null
+source "$RELEASE/dist-info.txt"
+read -ra programs <<<"$PROGRAMS"
+
+shopt -s nullglob
+msis=(dist/Quandrel-*-x64.msi)
+zips=(dist/Quandrel-*-x64.zip)
+shopt -u nullglob
+fail() { echo "dist-test: FAILED: $*" >&2; exit 1; }
+step() { echo "dist-test: [${SECONDS}s] $*"; }
+[ ${#msis[@]} -eq 1 ] && [ ${#zips[@]} -eq 1 ] || fail "dist/ must hold one package of each kind (run make dist)"
+msi="$ROOT/${msis[0]}" zip="$ROOT/${zips[0]}"
+(cd dist && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match dist/"
+
+rm -rf "$WORK"
+mkdir -p "$WORK"
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+scripts/wine-prefix.sh
+# One server (and its services) for every step, instead of one per wine start.
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+drive_c="$WINEPREFIX/drive_c"
+install_dir="$drive_c/Program Files/Quandrel"
+config="$drive_c/ProgramData/Quandrel/Vellicor.cfg"
+shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quandrel.lnk"
+user_shortcut="$drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Quandrel.lnk"
+shortcut_info="$ROOT/build/win/tests/shortcut_info.exe"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+msiexec() {
+  local status=0
+  wine msiexec "$@" /qn || status=$?
+  (( status == 0 )) || fail "msiexec $* /qn ended with $status"
+}
+product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
+# Paths for Wine's programs without asking winepath (each wine start costs seconds).
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+unix_path() { local p=${1//\\//}; echo "$drive_c/${p#[Cc]:/}"; }
+# One look at the uninstall entries and the installer's product registrations.
+read_registry() {
+  uninstall=$({ wine reg query "$uninstall_key" /s 2>/dev/null || true; } | tr -d '\r')
+  products=$({ wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null || true; } | tr -d '\r')
+}
+# The value NAME of the uninstall entry of product CODE, or nothing.
+arp_value() {
+  awk -v code="$1" -v name="$2" '/^HKEY/ { ours = index($0, code) > 0 }
+    ours && $1 == name && $2 ~ /^REG_/ { sub(/^ +[^ ]+ +REG_[A-Z_]+ +/, ""); print }' <<<"$uninstall"
+}
+# Every uninstall entry named Quandrel, by its key.
+arp_entries() { awk '/^HKEY/ { key = $0 } /^ +DisplayName +REG_SZ +Quandrel$/ { print key }' <<<"$uninstall"; }
+# Programs and Features takes the icon from the product's registration.
+product_icon() {
+  awk '/^HKEY/ { icon = "" } /^ +ProductIcon +REG_SZ/ { sub(/^ +ProductIcon +REG_SZ +/, ""); icon = $0 }
+       /^ +ProductName +REG_SZ +Quandrel$/ { print icon }' <<<"$products"
+}
+expect_equal() { [ "$2" = "$3" ] || fail "$1: expected \"$3\", found \"$2\""; }
+check_installed() {
+  local version=$1 code=$2 f
+  for f in "${shipped[@]}"; do
+    cmp -s "$RELEASE/staging/$f" "$install_dir/$f" || fail "$f missing or different in Program Files\\Quandrel"
+  done
+  [ -f "$shortcut" ] || fail "no shortcut in the all-users Start menu"
+  [ ! -e "$user_shortcut" ] || fail "a shortcut in the installing user's own Start menu"
+  local lines
+  mapfile -t lines < <(wine "$shortcut_info" "$(windows_path "$shortcut")" | tr -d '\r')
+  expect_equal "shortcut target" "${lines[0]:-}" 'C:\Program Files\Quandrel\'"${programs[0]}"
+  # The installer writes directories with a final backslash.
+  expect_equal "shortcut working folder" "${lines[1]:-}" 'C:\ProgramData\Quandrel\'
+  read_registry
+  expect_equal "uninstall entries" "$(arp_entries | wc -l)" 1
+  expect_equal "DisplayVersion" "$(arp_value "$code" DisplayVersion)" "$version"
+  expect_equal "Publisher" "$(arp_value "$code" Publisher)" "Quandrel Systems"
+  expect_equal "HelpLink" "$(arp_value "$code" HelpLink)" 'C:\Program Files\Quandrel\'"${programs[0]%.exe}.htm"
+  local icon
+  icon=$(product_icon)
+  [ -n "$icon" ] && cmp -s "$(unix_path "$icon")" resources/Vellicor.ico || fail "the product icon \"$icon\" is not Vellicor.ico"
+}
+
+# The files the package should put into Program Files: programs and help pages.
+shipped=("${programs[@]}")
+for page in "$RELEASE"/staging/Vellicor*.htm; do shipped+=("$(basename "$page")"); done
+
+step "1. install $(basename "$msi") silently into a fresh prefix"
+code=$(product_code "$msi")
+msiexec /i "$(windows_path "$msi")"
+check_installed "$VERSION" "$code"
+cmp -s packaging/Vellicor.cfg "$config" || fail "the starting Vellicor.cfg is not in %ProgramData%\\Quandrel"
+
+step "2. start the installed program from the shortcut's working folder"
+scripts/smoke-test.sh 'C:\Program Files\Quandrel\'"${programs[0]}" "$(dirname "$config")" "$WORK/installed.png"
+wineserver -p  # the smoke test ended the server with the program's helpers
+
+step "3. the administrator's edited Vellicor.cfg survives a reinstall and an upgrade"
+printf '; Edited by the administrator\r\n' >>"$config"
+cp "$config" "$WORK/edited.cfg"
+msiexec /i "$(windows_path "$msi")"
+cmp -s "$WORK/edited.cfg" "$config" || fail "installing again changed Vellicor.cfg"
+check_installed "$VERSION" "$code"
+IFS=. read -r major minor patch <<<"$VERSION"
+newer_version="$major.$minor.$((patch + 1))"
+newer="$WORK/Quandrel-$newer_version-x64.msi"
+scripts/build-msi.sh "$RELEASE/staging" "$newer_version" "$newer" "${shipped[@]}" >/dev/null
+newer_code=$(product_code "$newer")
+msiexec /i "$(windows_path "$newer")"
+cmp -s "$WORK/edited.cfg" "$config" || fail "the upgrade changed Vellicor.cfg"
+check_installed "$newer_version" "$newer_code"
+[ -z "$(arp_value "$code" DisplayName)" ] || fail "the upgrade left the older version's entry"
+
+step "4. uninstall silently: program files gone, Vellicor.cfg kept"
+msiexec /x "$(windows_path "$newer")"
+for f in "${shipped[@]}"; do [ ! -e "$install_dir/$f" ] || fail "$f is still installed"; done
+[ ! -e "$shortcut" ] || fail "the shortcut is still there"
+read_registry
+expect_equal "uninstall entries" "$(arp_entries | wc -l)" 0
+cmp -s "$WORK/edited.cfg" "$config" || fail "uninstalling changed or removed Vellicor.cfg"
+
+step "5. the portable zip starts from its own folder"
+unzip -q "$zip" -d "$WORK/portable"
+folder=$(echo "$WORK"/portable/Quandrel-*)
+for f in "${shipped[@]}" Vellicor.cfg README.txt; do [ -f "$folder/$f" ] || fail "$f missing from the zip"; done
+[ "$(grep -c $'\r$' "$folder/README.txt")" = "$(wc -l <"$folder/README.txt")" ] || fail "README.txt has lines without CRLF"
+scripts/smoke-test.sh "$(windows_path "$folder/${programs[0]}")" "$folder"
+step "passed"
