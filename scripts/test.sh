@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds both presets and runs every test: natively, and the Windows programs
-# under Wine with an Xvfb display of their own. Ends with ctest's summary.
+# under Wine with an Xvfb display of their own. Then `make dist` (the release
+# preset, its smoke test, the packages), whose install test runs with the rest.
+# Ends with ctest's summary.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -11,10 +13,13 @@ cmake --build --preset native
 cmake --preset win >/dev/null
 cmake --build --preset win
 scripts/wine-prefix.sh
+scripts/dist.sh
 
-# One ctest run over both builds, so the run ends with one summary line.
-cat > build/CTestTestfile.cmake <<'CTEST'
+# One ctest run over both builds and the packages, so the run ends with one
+# summary line.
+cat > build/CTestTestfile.cmake <<CTEST
 subdirs("native" "win")
+add_test(install_test "$ROOT/scripts/dist-test.sh")
 CTEST
 
 status=0
