@@ -5,8 +5,9 @@
 #     working folder, the starting Vellicor.cfg and the Programs and Features entry;
 #  2. the installed program, started from the shortcut's working folder, shows its
 #     main window and closes;
-#  3. the administrator edits Vellicor.cfg; the same package installed again, then
-#     a newer one (same upgrade code, built here) replacing it, leave it unchanged;
+#  3. the administrator edits Vellicor.cfg; the same package installed again, a
+#     repair, and a newer package (same upgrade code, built here) replacing this
+#     one leave it unchanged;
 #  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg kept;
 #  5. the portable zip, unpacked, starts from its own folder.
 # Needs $DISPLAY for the program's window: make dist-test runs it under Xvfb.
@@ -111,11 +112,17 @@ step "2. start the installed program from the shortcut's working folder"
 scripts/smoke-test.sh 'C:\Program Files\Quandrel\'"${programs[0]}" "$(dirname "$config")" "$WORK/installed.png"
 wineserver -p  # the smoke test ended the server with the program's helpers
 
-step "3. the administrator's edited Vellicor.cfg survives a reinstall and an upgrade"
+step "3. the administrator's edited Vellicor.cfg survives a reinstall, a repair and an upgrade"
 printf '; Edited by the administrator\r\n' >>"$config"
 cp "$config" "$WORK/edited.cfg"
 msiexec /i "$(windows_path "$msi")"
 cmp -s "$WORK/edited.cfg" "$config" || fail "installing again changed Vellicor.cfg"
+check_installed "$VERSION" "$code"
+rm "$install_dir/${programs[0]}"
+# A repair with every file rewritten, as msiexec /fa does; Wine's msiexec fails
+# on /f itself, so its properties are given.
+msiexec /i "$(windows_path "$msi")" REINSTALL=ALL REINSTALLMODE=amus
+cmp -s "$WORK/edited.cfg" "$config" || fail "the repair changed Vellicor.cfg"
 check_installed "$VERSION" "$code"
 IFS=. read -r major minor patch <<<"$VERSION"
 newer_version="$major.$minor.$((patch + 1))"
@@ -131,6 +138,7 @@ step "4. uninstall silently: program files gone, Vellicor.cfg kept"
 msiexec /x "$(windows_path "$newer")"
 for f in "${shipped[@]}"; do [ ! -e "$install_dir/$f" ] || fail "$f is still installed"; done
 [ ! -e "$shortcut" ] || fail "the shortcut is still there"
+[ -d "$(dirname "$shortcut")" ] || fail "the all-users Start menu went with the shortcut"
 read_registry
 expect_equal "uninstall entries" "$(arp_entries | wc -l)" 0
 cmp -s "$WORK/edited.cfg" "$config" || fail "uninstalling changed or removed Vellicor.cfg"
