@@ -24,6 +24,20 @@ if git rev-parse --git-dir >/dev/null 2>&1 && [ -n "$(git status --porcelain)" ]
   label+="-dirty"
 fi
 
+# Every shipped program keeps the exploit mitigations (ASLR with high-entropy
+# addresses, DEP); the stripped, optimised Vellicor.exe stays small.
+for program in "${programs[@]}"; do
+  flags=$(x86_64-w64-mingw32-objdump -p "$RELEASE/$program")
+  for flag in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
+    grep -qw "$flag" <<<"$flags" || { echo "dist.sh: $program is built without $flag" >&2; exit 1; }
+  done
+done
+size=$(stat -c %s "$RELEASE/${programs[0]}")
+if (( size > 1536 * 1024 )); then
+  echo "dist.sh: ${programs[0]} is $size bytes, more than 1.5 MB" >&2
+  exit 1
+fi
+
 # What ships is what was tested: the release program on the demo configuration.
 smoke="$RELEASE/smoke"
 rm -rf "$smoke"
