@@ -7,7 +7,7 @@
 #     main window and closes;
 #  3. the administrator edits Vellicor.cfg; the same package installed again, a
 #     repair, and a newer package (same upgrade code, built here) replacing this
-#     one leave it unchanged;
+#     one leave it unchanged; the older package then refuses to downgrade;
 #  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg kept;
 #  5. the portable zip, unpacked, starts from its own folder.
 # Needs $DISPLAY for the program's window: make dist-test runs it under Xvfb.
@@ -133,6 +133,11 @@ msiexec /i "$(windows_path "$newer")"
 cmp -s "$WORK/edited.cfg" "$config" || fail "the upgrade changed Vellicor.cfg"
 check_installed "$newer_version" "$newer_code"
 [ -z "$(arp_value "$code" DisplayName)" ] || fail "the upgrade left the older version's entry"
+# The older package refuses to replace the newer one.
+status=0
+wine msiexec /i "$(windows_path "$msi")" /qn || status=$?
+(( status != 0 )) || fail "the older package installed over the newer one"
+check_installed "$newer_version" "$newer_code"
 
 step "4. uninstall silently: program files gone, Vellicor.cfg kept"
 msiexec /x "$(windows_path "$newer")"
