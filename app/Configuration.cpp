@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "catalog/CatalogBackup.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
@@ -91,6 +92,10 @@ bool ReadConfiguration() {
     AppState.MinimumPaperWeight = file.GetInt("Limits", "MinimumPaperWeight", 60);
     AppState.MaximumPaperWeight = file.GetInt("Limits", "MaximumPaperWeight", 200);
     AppState.ProductName = file.GetString("Strings", "Product_Name", "? ? ? ? ?", kProductNameCapacity);
+
+    const BackupSettings backups = ReadBackupSettings(file);
+    AppState.BackupFolder = backups.Folder;
+    AppState.BackupKeep = backups.Keep;
 
     AppendLocations(file, GetWindowsFamily());
     return true;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "catalog/PaperCatalog.h"
+#include "platform/FileReplace.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProfileWriter.h"
 #include "state/AppState.h"
@@ -72,7 +73,7 @@ std::array<std::string, kPieceCount> SplitValue(std::string_view value) {
 
 }  // namespace
 
-bool CPaperCatalog::ExportToFile(const std::string& path) const {
+std::string CPaperCatalog::ExportBytes() const {
     platform::ProfileWriter writer(HeaderAndBanner(GetLocalizedString(kMessageList, kBannerMessage,
                                                                       AppState.CurrentLanguage)),
                                    kPapersSection);
@@ -84,7 +85,11 @@ bool CPaperCatalog::ExportToFile(const std::string& path) const {
                                   (paper.GetFlag(PA_FORCE_ONE_SIDED) ? 'T' : 'F');
         writer.Add(PaperKey(index), value);
     }
-    return writer.WriteTo(path);
+    return writer.Bytes();
+}
+
+bool CPaperCatalog::ExportToFile(const std::string& path) const {
+    return platform::WriteFileReplacing(path, ExportBytes());
 }
 
 int16_t CPaperCatalog::CheckImportFile(const std::string& path) const {

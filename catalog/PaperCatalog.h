@@ -39,6 +39,8 @@ public:
     // The catalog file (CatalogFile.cpp). ExportToFile answers whether the file
     // was written completely.
     bool ExportToFile(const std::string& path) const;
+    // The bytes ExportToFile writes, banner in the current language.
+    std::string ExportBytes() const;
     int16_t CheckImportFile(const std::string& path) const;
     void ImportFromFile(const std::string& path);
 

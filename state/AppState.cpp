@@ -28,4 +28,6 @@ void AppStateRecord::Reset() {
     WeightCheckArmed = 0;
     CatalogModified = false;
     PaperEditPending = false;
+    BackupFolder.clear();
+    BackupKeep = 0;
 }

@@ -54,6 +54,10 @@ struct AppStateRecord {
     int32_t WeightCheckArmed = 0;
     bool CatalogModified = false;
     bool PaperEditPending = false;
+    // [Backups] of the configuration: where a catalog's content goes before a
+    // save replaces it, and how many backups per catalog are kept (0: none).
+    std::string BackupFolder;
+    int32_t BackupKeep = 0;
 
     // Puts every field back to its initial value (tests start from it).
     void Reset();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Configuration.h"
+#include "catalog/CatalogBackup.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -117,6 +118,15 @@ TEST_F(ConfigurationTest, MissingSectionsGiveTheDefaults) {
     EXPECT_EQ(AppState.MaximumPaperWeight, 200);
     EXPECT_EQ(AppState.ProductName, "? ? ? ? ?");
     EXPECT_TRUE(AppState.CatalogLocations.empty());
+    // An older configuration without [Backups] keeps backups on.
+    EXPECT_EQ(AppState.BackupFolder, DefaultBackupFolder());
+    EXPECT_EQ(AppState.BackupKeep, 20);
+
+    AppState.Reset();
+    WriteConfig("[I18N]\nLanguage=French\n[Backups]\nFolder=Saved\nKeep=0\n");
+    EXPECT_TRUE(ReadConfiguration());
+    EXPECT_EQ(AppState.BackupFolder, "Saved");
+    EXPECT_EQ(AppState.BackupKeep, 0);
 }
 
 TEST_F(ConfigurationTest, CatalogListEndsAtTheFirstIncompleteNumber) {

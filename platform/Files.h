@@ -1,0 +1,51 @@
+// Folders and whole files, for the catalog backups: create a folder with its
+// parents, write a file that must not exist yet, list and remove files, expand
+// environment variables, read the local time. Failures carry the system's own
+// reason, so that the user can be told why.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The system's text for its own error code (FormatMessageA / strerror),
+// without a trailing line break.
+std::string SystemErrorText(unsigned long code);
+
+// The system's code for "the file exists" (ERROR_FILE_EXISTS, EEXIST).
+#ifdef _WIN32
+inline constexpr unsigned long kFileExistsError = 80;
+#else
+inline constexpr unsigned long kFileExistsError = 17;
+#endif
+
+// Creates `path` and any missing parent folders. True when `path` is a folder
+// afterwards; otherwise `reason` holds the system's text (a file standing where
+// a folder should be included).
+bool CreateFolders(const std::string& path, std::string& reason);
+
+enum class NewFileResult { Written, Exists, Failed };
+
+// Creates `path` only when nothing of that name exists, writes `bytes`, flushes
+// and closes it. On a failure part-way the file is removed again. Exists when
+// the name is taken (nothing was touched); Failed with `reason` otherwise.
+NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason);
+
+// The names of the plain files in `folder` (no sub-folders). A missing folder
+// lists nothing and is no failure.
+bool ListFiles(const std::string& folder, std::vector<std::string>& names, std::string& reason);
+
+bool RemoveFile(const std::string& path);
+
+// %NAME% replaced by the environment variable's value; an unknown variable is
+// left as written, as ExpandEnvironmentStringsA does.
+std::string ExpandEnvironment(const std::string& text);
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+LocalTime CurrentLocalTime();
+
+}  // namespace platform
