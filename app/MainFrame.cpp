@@ -24,6 +24,8 @@ const MenuLabel kMenuLabels[] = {
     {ID_FILE_CLOSE, false, 2054},
     {ID_FILE_SAVE, false, 2055},
     {ID_FILE_SAVE_AS, false, 10112},
+    {ID_FILE_RESTORE_VERSION, false, 11302},
+    {ID_FILE_COMPARE, false, 11303},
     {ID_FILE_IMPORT, false, 10107},
     {ID_FILE_EXPORT, false, 10108},
     {ID_APP_EXIT, false, 2056},

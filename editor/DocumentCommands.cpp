@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "catalog/PaperCatalog.h"
+#include "editor/Backups.h"
 #include "editor/CatalogDialogs.h"
 #include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"
@@ -29,15 +30,9 @@ constexpr int16_t kImportRefusedMessage = 3525;
 constexpr int16_t kExportFailedMessage = 19005;
 constexpr const char* kCatalogExtension = "cat";
 
-// Clears PaperEditPending however a command ends once it is past the
-// pending-edit question: the user has let the typed changes go.
-class EditPendingRelease {
-public:
-    EditPendingRelease() = default;
-    ~EditPendingRelease() { AppState.PaperEditPending = false; }
-    EditPendingRelease(const EditPendingRelease&) = delete;
-    EditPendingRelease& operator=(const EditPendingRelease&) = delete;
-};
+}  // namespace
+
+EditPendingRelease::~EditPendingRelease() { AppState.PaperEditPending = false; }
 
 // True when the command may go on: no typed change is pending, or the user
 // chose not to complete it. Otherwise the fields keep what was typed, so the
@@ -57,7 +52,6 @@ bool PassUnsavedChangesGate(HWND window) {
     return true;
 }
 
-
 // After the catalog has been replaced: the list, the default paper's line and
 // its fields, then the title bar.
 void ShowReplacedCatalog(CVellicorView& view) {
@@ -66,6 +60,8 @@ void ShowReplacedCatalog(CVellicorView& view) {
     view.ShowSelectedPaper();
     UpdateMainWindowTitle();
 }
+
+namespace {
 
 // The enabling rules of Save and Save As, between a read of the fields and a
 // write back. The handlers apply them too: a disabled command is not carried
@@ -212,8 +208,11 @@ int16_t SaveCatalogAs(const std::string& catalogName) {
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);
+    if (!BackUpBeforeSave(catalogName, registryPath, pdlName)) return SAVE_DECLINED;
     // Only this exact PDL name takes the keyword form; "ps" is descriptive.
-    return AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS");
+    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS");
+    if (result == STORE_OK) PruneBackupsAfterSave(catalogName);
+    return result;
 }
 
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName) {

@@ -79,6 +79,11 @@ public:
     void OnUpdateFileSave(fw::CCmdUI& ui);
     void OnUpdateFileSaveAs(fw::CCmdUI& ui);
 
+    // --- backups and the comparison (Backups.cpp) ---
+    void OnFileRestoreVersion();
+    void OnFileCompare();
+    void OnUpdateConfiguredCatalog(fw::CCmdUI& ui);
+
     // Members exchanged with the controls.
     int32_t m_nSelectedPaper = -1;
     std::string m_strName;
@@ -120,6 +125,24 @@ private:
 
 // Document commands shared with the main window (DocumentCommands.cpp).
 void StartNewCatalog(CVellicorView& view);
+// The gates of the commands that replace the catalog, and the form refilled after.
+bool PassPendingEditGate(HWND window);
+bool PassUnsavedChangesGate(HWND window);
+void ShowReplacedCatalog(CVellicorView& view);
+
+// Clears PaperEditPending however a command ends once it is past the
+// pending-edit question: the user has let the typed changes go.
+class EditPendingRelease {
+public:
+    EditPendingRelease() = default;
+    ~EditPendingRelease();
+    EditPendingRelease(const EditPendingRelease&) = delete;
+    EditPendingRelease& operator=(const EditPendingRelease&) = delete;
+};
+
+// SaveCatalogAs's answer when the user chose not to save without a backup:
+// nothing was written and there is nothing more to report.
+inline constexpr int16_t SAVE_DECLINED = -1;
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName);
 // Writes CurrentCatalog into the configured catalog `catalogName`, in the form
 // its PDL demands; the store's result code.

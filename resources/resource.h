@@ -57,11 +57,22 @@
 #define IDC_ABOUT_VERSION 4003
 #define IDC_ABOUT_NOTICE 4004
 
+// Restore Previous Version (template 5000) and Compare with Stored Catalog (5010).
+#define IDD_RESTORE_VERSION 5000
+#define IDC_RESTORE_LABEL 5001
+#define IDC_RESTORE_LIST 5002
+#define IDC_RESTORE_BUTTON 5003
+#define IDD_COMPARE_CATALOG 5010
+#define IDC_COMPARE_LABEL 5011
+#define IDC_COMPARE_LIST 5012
+
 // Commands: the standard command numbers of the classic Windows application
 // framework, and the program's own three below 57344.
 #define ID_FILE_IMPORT 100
 #define ID_FILE_EXPORT 101
 #define ID_HELP_TOPICS 102
+#define ID_FILE_RESTORE_VERSION 110
+#define ID_FILE_COMPARE 111
 #define ID_FILE_NEW 57600
 #define ID_FILE_OPEN 57601
 #define ID_FILE_CLOSE 57602

@@ -83,6 +83,8 @@ void GuiTest::WriteConfig(const std::string& language, const std::vector<Configu
         text += std::string("PDL_") + number + "=" + catalogs[i].pdl + "\r\n";
         text += std::string("Registry_") + number + "=" + catalogs[i].registryPath + "\r\n";
     }
+    // Backups go into the test's own directory, never the machine's.
+    text += "[Backups]\r\nFolder=" + BackupDir().string() + "\r\n" + backupKeys_;
     WriteConfigBytes(text);
 }
 

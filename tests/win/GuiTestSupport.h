@@ -92,6 +92,9 @@ protected:
     void StopApp();
 
     std::filesystem::path Dir() const { return dir_; }
+    // The backup folder WriteConfig configures; more [Backups] lines for it.
+    std::filesystem::path BackupDir() const { return dir_ / "Backups"; }
+    std::string backupKeys_;
     std::string KeyPath(const std::string& leaf) const { return std::string(kTestRoot) + "\\" + leaf; }
 
 private:

@@ -1,0 +1,62 @@
+// The editor's side of the catalog backups: the backup before every save that
+// replaces a stored catalog, and the two dialogs of the File menu that restore
+// a backup and show what a save would change.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "catalog/CatalogBackup.h"
+#include "framework/Dialog.h"
+
+// The [Backups] settings of the configuration.
+BackupSettings CurrentBackupSettings();
+
+// Backs up what the key of `catalogName` holds before a save replaces it.
+// When the backup cannot be written the user is asked, naming the folder and
+// the system's reason, whether to save without one: true to go on with the
+// save, false when nothing is to be written.
+bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const std::string& pdlName);
+
+// After a successful save: only the newest backups are kept.
+void PruneBackupsAfterSave(const std::string& catalogName);
+
+// "Restore Previous Version": the backups newest first, one line each with
+// date, time and paper count. OK, Enter or a double-click takes the chosen one.
+class CRestoreVersionDlg : public fw::CDialog {
+public:
+    explicit CRestoreVersionDlg(std::vector<BackupEntry> backups);
+    // The chosen backup's file, once the dialog ended with IDOK.
+    const std::string& ChosenPath() const { return chosenPath_; }
+
+    HWND m_listBackups = nullptr;
+    HWND m_btnRestore = nullptr;
+    HWND m_btnCancel = nullptr;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnNotify(int controlId, UINT code) override;
+    void OnOK() override;
+
+private:
+    void Choose();
+    std::vector<BackupEntry> backups_;
+    std::string chosenPath_;
+};
+
+// "Compare with Stored Catalog": one line per difference, or one saying there is none.
+class CCompareCatalogDlg : public fw::CDialog {
+public:
+    explicit CCompareCatalogDlg(std::vector<std::string> lines);
+
+    HWND m_listDifferences = nullptr;
+    HWND m_btnClose = nullptr;
+
+protected:
+    bool OnInitDialog() override;
+
+private:
+    std::vector<std::string> lines_;
+};
