@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ enum : int16_t {
     STORE_BAD_DISPOSITION = 2,     // the key was created or opened with an unexpected disposition
     IMPORT_FILE_INCOMPATIBLE = 3,  // the file may not be imported
     STORE_NAME_CASE_COLLISION = 4, // two paper names equal but for letter case: the keyword form cannot hold both
+    STORE_SAVE_DECLINED = -1,      // the caller's look before writing stopped the save: nothing written
 };
 
 class CPaperCatalog {
@@ -34,7 +36,12 @@ public:
 
     // The registry store (RegistryStore.cpp).
     int16_t LoadFromRegistry(const std::string& registryPath, const std::string& pdlName);
-    int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm) const;
+    // `beforeWrite`, when given, sees what the key holds (as the load would
+    // read it: the form follows `descriptiveForm`) once it is read and before
+    // anything is written; false stops the save with STORE_SAVE_DECLINED.
+    using BeforeWrite = std::function<bool(const CPaperCatalog& stored)>;
+    int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
+                           const BeforeWrite& beforeWrite = nullptr) const;
 
     // The catalog file (CatalogFile.cpp). ExportToFile answers whether the file
     // was written completely.

@@ -30,6 +30,22 @@ struct StoredValue {
     std::string text;
 };
 
+// Papers go by their stored positions; of two at the same position the one
+// enumerated later wins. Positions with gaps or below zero (keys not written
+// by this program) are closed up so that no element is left empty.
+std::vector<CPaperDef> PlacePapers(std::vector<CPaperDef> read) {
+    std::stable_sort(read.begin(), read.end(),
+                     [](const CPaperDef& a, const CPaperDef& b) { return a.Position < b.Position; });
+    std::vector<CPaperDef> papers;
+    papers.reserve(read.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (i + 1 < read.size() && read[i + 1].Position == read[i].Position) continue;
+        papers.push_back(std::move(read[i]));
+        papers.back().Position = static_cast<int32_t>(papers.size() - 1);
+    }
+    return papers;
+}
+
 }  // namespace
 
 int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const std::string& pdlName) {
@@ -50,23 +66,12 @@ int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const s
         read.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
     }
 
-    // Papers go by their stored positions; of two at the same position the one
-    // enumerated later wins. Positions with gaps or below zero (keys not written
-    // by this program) are closed up so that no element is left empty.
-    std::stable_sort(read.begin(), read.end(),
-                     [](const CPaperDef& a, const CPaperDef& b) { return a.Position < b.Position; });
-    std::vector<CPaperDef> papers;
-    papers.reserve(read.size());
-    for (size_t i = 0; i < read.size(); ++i) {
-        if (i + 1 < read.size() && read[i + 1].Position == read[i].Position) continue;
-        papers.push_back(std::move(read[i]));
-        papers.back().Position = static_cast<int32_t>(papers.size() - 1);
-    }
-    papers_ = std::move(papers);
+    papers_ = PlacePapers(std::move(read));
     return STORE_OK;
 }
 
-int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool descriptiveForm) const {
+int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
+                                      const BeforeWrite& beforeWrite) const {
     // An empty path names HKEY_LOCAL_MACHINE itself, whose values must never be cleared.
     if (registryPath.empty()) return STORE_KEY_FAILED;
 
@@ -97,6 +102,10 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
     // is left as it is: saving a catalog with a few changes writes only those.
     std::vector<std::string> stale;
     std::vector<bool> unchanged(values.size(), false);
+    // What the store's load would read from the key, for the caller's look
+    // before anything is replaced: the values that fit the load's buffers.
+    std::vector<CPaperDef> held;
+    const std::string pdlName = descriptiveForm ? "" : "PS";
     for (uint32_t index = 0;; ++index) {
         platform::RegValue value;
         long result = platform::EnumValue(key, index, kAnyNameCapacity, kCompareDataCapacity, value);
@@ -106,6 +115,10 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
         // Any other failure leaves old values that cannot be found: fail the save
         // before anything is written.
         if (result != platform::kRegOk) return STORE_KEY_FAILED;
+        if (beforeWrite && value.type == platform::kRegSz && value.name.size() < kReadNameCapacity &&
+            value.data.size() <= kReadDataCapacity) {
+            held.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
+        }
         const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.name));
         if (found == valueByFoldedName.end() || values[found->second].name != value.name) {
             stale.push_back(std::move(value.name));
@@ -114,6 +127,12 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
                    value.data.back() == '\0') {
             unchanged[found->second] = true;
         }
+    }
+
+    if (beforeWrite) {
+        CPaperCatalog stored;
+        stored.papers_ = PlacePapers(std::move(held));
+        if (!beforeWrite(stored)) return STORE_SAVE_DECLINED;
     }
 
     // New values first, old ones removed afterwards: whatever goes wrong, the

@@ -103,9 +103,8 @@ void KeepOnScreen(HWND window) {
 
 BackupSettings CurrentBackupSettings() { return {AppState.BackupFolder, AppState.BackupKeep}; }
 
-bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const std::string& pdlName) {
-    const BackupResult result =
-        BackUpStoredCatalog(CurrentBackupSettings(), catalogName, registryPath, pdlName, platform::CurrentLocalTime());
+bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored) {
+    const BackupResult result = WriteBackup(CurrentBackupSettings(), catalogName, stored, platform::CurrentLocalTime());
     if (result.outcome != BackupResult::Failed) return true;
     const std::string text = InterfaceMessage(kBackupFailedMessage) + "\n" + InterfaceMessage(kBackupFolderMessage) +
                              " " + result.folder + "\n" + result.reason + "\n\n" +

@@ -14,11 +14,11 @@
 // The [Backups] settings of the configuration.
 BackupSettings CurrentBackupSettings();
 
-// Backs up what the key of `catalogName` holds before a save replaces it.
-// When the backup cannot be written the user is asked, naming the folder and
-// the system's reason, whether to save without one: true to go on with the
-// save, false when nothing is to be written.
-bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const std::string& pdlName);
+// Backs up `stored`, what the key of `catalogName` holds, before a save
+// replaces it. When the backup cannot be written the user is asked, naming the
+// folder and the system's reason, whether to save without one: true to go on
+// with the save, false when nothing is to be written.
+bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored);
 
 // After a successful save: only the newest backups are kept.
 void PruneBackupsAfterSave(const std::string& catalogName);

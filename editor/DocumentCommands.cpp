@@ -208,9 +208,10 @@ int16_t SaveCatalogAs(const std::string& catalogName) {
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);
-    if (!BackUpBeforeSave(catalogName, registryPath, pdlName)) return SAVE_DECLINED;
     // Only this exact PDL name takes the keyword form; "ps" is descriptive.
-    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS");
+    // The backup is made from the save's own read of the key, before it writes.
+    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(
+        registryPath, pdlName != "PS", [&catalogName](const CPaperCatalog& stored) { return BackUpBeforeSave(catalogName, stored); });
     if (result == STORE_OK) PruneBackupsAfterSave(catalogName);
     return result;
 }

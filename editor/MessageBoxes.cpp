@@ -94,7 +94,7 @@ void ReportInternalError(int kind, std::source_location where) {
 
 void ReportSaveFailure(HWND window, int16_t code, std::source_location where) {
     // The user declined to save without a backup: the question said it all.
-    if (code == SAVE_DECLINED) return;
+    if (code == STORE_SAVE_DECLINED) return;
     if (code == STORE_NAME_CASE_COLLISION) {
         ShowRefusal(window, InterfaceMessage(19004));
         return;

@@ -140,9 +140,6 @@ public:
     EditPendingRelease& operator=(const EditPendingRelease&) = delete;
 };
 
-// SaveCatalogAs's answer when the user chose not to save without a backup:
-// nothing was written and there is nothing more to report.
-inline constexpr int16_t SAVE_DECLINED = -1;
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName);
 // Writes CurrentCatalog into the configured catalog `catalogName`, in the form
 // its PDL demands; the store's result code.

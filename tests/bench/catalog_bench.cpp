@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
 #include "state/AppState.h"
@@ -180,6 +181,50 @@ int main() {
                 "RegEnumValueA per value. save/s = save / b-set; all/se = save-all / (b-set + b-enum): a save must\n"
                 "also enumerate what the key holds, to remove what is not in the catalog; load/e = load / b-enum.\n");
     std::printf("Time per paper at 30,000 / at 1,000: %.2f\n", perPaperAt30000 / perPaperAt1000);
+
+    // A save of 10,000 papers with the backup written before it (and the old
+    // backups pruned after it), against the same save without.
+    {
+        const int count = 10000;
+        BackupSettings backups;
+        backups.Folder = (std::filesystem::temp_directory_path() / "quandrel-bench-backups").string();
+        backups.Keep = 20;
+        std::filesystem::remove_all(backups.Folder);
+        platform::DeleteKeyTree("SOFTWARE\\QuandrelBench");
+        const CPaperCatalog catalog = MakeCatalog(count);
+        CPaperCatalog oneChanged = MakeCatalog(count);
+        oneChanged.ModifyPaper("Paper000000", "A4", "99", "white", "plain", false, 0);
+        const CPaperCatalog allChanged = MakeCatalog(count, 1);
+        int second = 0;
+        const auto backedUpSave = [&](const CPaperCatalog& next) {
+            const platform::LocalTime now{2026, 1, 1, 0, second / 60 % 60, second % 60};
+            ++second;
+            // As the editor saves: the backup from the save's own read of the key.
+            next.SaveToRegistry(kKey, false, [&](const CPaperCatalog& stored) {
+                return WriteBackup(backups, "Bench", stored, now).outcome != BackupResult::Failed;
+            });
+            PruneBackups(backups, "Bench");
+        };
+        std::printf("\nSave of %d papers with and without its backup, seconds, best of three runs\n", count);
+        std::printf("%-28s %9s %9s %7s\n", "", "save", "+backup", "ratio");
+        struct Case {
+            const char* name;
+            const CPaperCatalog& next;
+        } cases[] = {{"one paper changed", oneChanged}, {"every paper changed", allChanged}};
+        for (const Case& c : cases) {
+            double plain = 1e9;
+            double withBackup = 1e9;
+            for (int run = 0; run < 3; ++run) {
+                catalog.SaveToRegistry(kKey, false);
+                plain = std::min(plain, Seconds([&] { c.next.SaveToRegistry(kKey, false); }));
+                catalog.SaveToRegistry(kKey, false);
+                withBackup = std::min(withBackup, Seconds([&] { backedUpSave(c.next); }));
+            }
+            std::printf("%-28s %9.4f %9.4f %7.2f\n", c.name, plain, withBackup, withBackup / plain);
+        }
+        std::printf("Target: the save with its backup takes at most 1.3 times the save alone.\n");
+        std::filesystem::remove_all(backups.Folder);
+    }
 
 #ifdef _WIN32
     std::printf("\nPer-key profile functions (WritePrivateProfileStringA + GetPrivateProfileStringA), seconds\n");

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,58 @@ TEST_F(CatalogBackupTest, TheKeyIsReadWithTheStoresOwnLoadAndAnEmptyOrMissingKey
     EXPECT_NE(ReadBytes(result.path).find("Avertissement"), std::string::npos);
 }
 
+// The editor backs up from the save's own read of the key: it must see what
+// the store's load reads, and saying no must leave the key untouched.
+TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
+    const std::string key = kTestRoot + "\\Held";
+    struct Case {
+        const char* what;
+        bool descriptive;
+        std::vector<std::pair<std::string, std::string>> values;  // REG_SZ text, or a DWORD when empty
+    } cases[] = {
+        {"keyword form out of order, a DWORD, too long a name and too long a text", false,
+         {{"B", "A4,80,white,plain,F,1"}, {"A", "LETTER,75,white,plain,F,0"}, {"Count", ""},
+          {std::string(64, 'N'), "A4,80,white,plain,F,2"}, {"Long", "A4," + std::string(130, '9') + ",white,plain,F,3"},
+          {"C", "A3,90,red,cover,T,1"}}},
+        {"descriptive form with a gap", true,
+         {{"PaperDef2", "Y,l,595 842 ,80 gsm,white,plain,f"}, {"PaperDef0", "X,l,612 792 ,75 gsm,blue,cover,t"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::DeleteKeyTree(key);
+        {
+            platform::RegKey open;
+            uint32_t disposition = 0;
+            ASSERT_EQ(platform::CreateOrOpenKey(key, open, disposition), platform::kRegOk);
+            for (const auto& [name, text] : c.values) {
+                if (text.empty()) {
+                    ASSERT_EQ(platform::SetRawValue(open, name, platform::kRegDword, std::string("\x01\0\0\0", 4)), platform::kRegOk);
+                } else {
+                    ASSERT_EQ(platform::SetStringValue(open, name, text), platform::kRegOk);
+                }
+            }
+        }
+        CPaperCatalog loaded;
+        ASSERT_EQ(loaded.LoadFromRegistry(key, c.descriptive ? "PCL" : "PS"), STORE_OK);
+        ASSERT_GT(loaded.GetCount(), 1);
+        std::string seen = "not called";
+        EXPECT_EQ(Catalog({"New"}).SaveToRegistry(key, c.descriptive,
+                                                 [&seen](const CPaperCatalog& stored) {
+                                                     seen = DescribeAll(stored);
+                                                     return false;
+                                                 }),
+                  STORE_SAVE_DECLINED);
+        EXPECT_EQ(seen, DescribeAll(loaded));
+        CPaperCatalog after;
+        ASSERT_EQ(after.LoadFromRegistry(key, c.descriptive ? "PCL" : "PS"), STORE_OK);
+        EXPECT_EQ(DescribeAll(after), DescribeAll(loaded));
+    }
+    EXPECT_EQ(Catalog({"New"}).SaveToRegistry(key, false, [](const CPaperCatalog&) { return true; }), STORE_OK);
+    CPaperCatalog saved;
+    ASSERT_EQ(saved.LoadFromRegistry(key, "PS"), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(saved), "New@0");
+}
+
 TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothing) {
     // A file where the backup folder should be, at either level.
     WriteBytes(dir_ / "Backups", "a file");
@@ -268,6 +321,42 @@ TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguages
     EXPECT_EQ(NamesAndPositions(kept), "Mine@0");
     EXPECT_TRUE(ReadBackup(entries[0].path, kept));
     EXPECT_EQ(NamesAndPositions(kept), "Brief@0");
+}
+
+// The mnemonic letter of a label, upper-cased as code page 1252 does; 0 for none.
+unsigned char Mnemonic(const std::string& label) {
+    for (size_t i = 0; i + 1 < label.size(); ++i) {
+        if (label[i] != '&') continue;
+        if (label[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        auto c = static_cast<unsigned char>(label[i + 1]);
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<unsigned char>(c - 0x20);
+        return c;
+    }
+    return 0;
+}
+
+// The new File menu items and the Restore dialog's label and button clash with
+// nothing else in their menu or dialog, in any language.
+TEST(BackupTextsTest, MnemonicsAreUniqueInTheFileMenuAndTheRestoreDialog) {
+    const std::vector<std::vector<int16_t>> groups = {
+        {2052, 2053, 2054, 2055, 10112, 11302, 11303, 10107, 10108, 2056},
+        {11304, 11305},
+    };
+    for (int16_t language = 1; language <= 10; ++language) {
+        for (const auto& group : groups) {
+            std::map<unsigned char, int16_t> seen;
+            for (int16_t id : group) {
+                const unsigned char letter = Mnemonic(GetLocalizedString(kLabelList, id, language));
+                ASSERT_NE(letter, 0) << "label " << id << " in language " << language;
+                const auto [at, fresh] = seen.emplace(letter, id);
+                EXPECT_TRUE(fresh) << "labels " << at->second << " and " << id << " share '" << letter
+                                   << "' in language " << language;
+            }
+        }
+    }
 }
 
 #ifndef _WIN32
