@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -321,42 +320,6 @@ TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguages
     EXPECT_EQ(NamesAndPositions(kept), "Mine@0");
     EXPECT_TRUE(ReadBackup(entries[0].path, kept));
     EXPECT_EQ(NamesAndPositions(kept), "Brief@0");
-}
-
-// The mnemonic letter of a label, upper-cased as code page 1252 does; 0 for none.
-unsigned char Mnemonic(const std::string& label) {
-    for (size_t i = 0; i + 1 < label.size(); ++i) {
-        if (label[i] != '&') continue;
-        if (label[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        auto c = static_cast<unsigned char>(label[i + 1]);
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<unsigned char>(c - 0x20);
-        return c;
-    }
-    return 0;
-}
-
-// The new File menu items and the Restore dialog's label and button clash with
-// nothing else in their menu or dialog, in any language.
-TEST(BackupTextsTest, MnemonicsAreUniqueInTheFileMenuAndTheRestoreDialog) {
-    const std::vector<std::vector<int16_t>> groups = {
-        {2052, 2053, 2054, 2055, 10112, 11302, 11303, 10107, 10108, 2056},
-        {11304, 11305},
-    };
-    for (int16_t language = 1; language <= 10; ++language) {
-        for (const auto& group : groups) {
-            std::map<unsigned char, int16_t> seen;
-            for (int16_t id : group) {
-                const unsigned char letter = Mnemonic(GetLocalizedString(kLabelList, id, language));
-                ASSERT_NE(letter, 0) << "label " << id << " in language " << language;
-                const auto [at, fresh] = seen.emplace(letter, id);
-                EXPECT_TRUE(fresh) << "labels " << at->second << " and " << id << " share '" << letter
-                                   << "' in language " << language;
-            }
-        }
-    }
 }
 
 #ifndef _WIN32
