@@ -28,9 +28,11 @@ bool CreateFolders(const std::string& path, std::string& reason);
 
 enum class NewFileResult { Written, Exists, Failed };
 
-// Creates `path` only when nothing of that name exists, writes `bytes`, flushes
-// and closes it. On a failure part-way the file is removed again. Exists when
-// the name is taken (nothing was touched); Failed with `reason` otherwise.
+// Creates `path` only when nothing of that name exists, writes `bytes` and
+// closes it. On a failure part-way the file is removed again. Exists when the
+// name is taken (nothing was touched); Failed with `reason` otherwise. The file
+// is not forced to the disk: a backup is as lasting as the registry save that
+// follows it, which is not forced either, and forcing it doubled its cost.
 NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason);
 
 // The names of the plain files in `folder` (no sub-folders). A missing folder

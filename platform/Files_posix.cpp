@@ -57,7 +57,6 @@ NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std:
         }
         bytes.remove_prefix(static_cast<size_t>(written));
     }
-    if (error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0) return NewFileResult::Written;
     unlink(path.c_str());

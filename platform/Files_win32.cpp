@@ -69,7 +69,6 @@ NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std:
         }
         bytes.remove_prefix(written);
     }
-    if (error == 0 && !FlushFileBuffers(file)) error = GetLastError();
     if (!CloseHandle(file) && error == 0) error = GetLastError();
     if (error == 0) return NewFileResult::Written;
     DeleteFileA(path.c_str());
