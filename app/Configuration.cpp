@@ -67,17 +67,24 @@ void DiscoverCatalogLocations(const std::string& configurationPath, const std::s
 }
 
 bool ReadConfiguration() {
-    // The file is looked for in the current directory only. Should the
-    // directory not be readable, the bare name still means the current directory.
-    const std::string directory = platform::CurrentDirectory(260);
-    const std::string path =
-        directory.empty() ? std::string(kConfigurationFileName) : directory + platform::kPathSeparator + kConfigurationFileName;
+    // The bare name, which the system resolves against the current directory
+    // itself: a directory name outside the ANSI code page would come back from
+    // GetCurrentDirectoryA with its letters replaced, naming no folder at all.
+    const std::string path = kConfigurationFileName;
 
-    if (!platform::FileIsReadable(path)) {
-        const std::string format = platform::LoadStringTableText(IDS_CONFIG_NOT_OPENED);
+    // A file that is missing and one that is there but cannot be read are told
+    // apart: the second is not an invalid language.
+    if (const long error = platform::ProbeFileForReading(path); error != 0) {
+        const bool missing = error == 2 || error == 3;  // no such file, no such folder
+        const std::string format = platform::LoadStringTableText(missing ? IDS_CONFIG_NOT_OPENED : IDS_CONFIG_NOT_READ);
         char text[512];
         std::snprintf(text, sizeof text, format.c_str(), kConfigurationFileName);
-        ShowStartupError(text);
+        std::string report = text;
+        if (!missing) {
+            const std::string reason = platform::SystemErrorText(error);
+            if (!reason.empty()) report += "\n" + reason;
+        }
+        ShowStartupError(report);
         return false;
     }
 

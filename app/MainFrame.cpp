@@ -106,6 +106,17 @@ void CMainFrame::OnClose() {
     fw::CFrameWnd::OnClose();
 }
 
+// Logoff, restart or shutdown: the same questions as File > Exit; Cancel (or a
+// save that failed) refuses the end of the session. Windows ends the program
+// without further notice once every program agreed.
+bool CMainFrame::OnQueryEndSession() {
+    const int answer = QueryCloseMainWindow(Hwnd());
+    if (answer == platform::kIdCancel) return false;
+    // Saved: should another program refuse the end, nothing is offered twice.
+    if (answer == platform::kIdYes) AppState.CatalogModified = false;
+    return true;
+}
+
 void RelabelInterface() {
     fw::CApplication* app = fw::CApplication::Current();
     AppState.ResourceModule = app ? app->Instance() : GetModuleHandleA(nullptr);

@@ -1,4 +1,5 @@
-// The main window: no sizing border; closing asks the editor's questions first.
+// The main window: no sizing border; closing it, and ending the Windows
+// session, ask the editor's questions first.
 #pragma once
 
 #include "framework/FrameWnd.h"
@@ -12,6 +13,7 @@ protected:
     void PreCreateWindow(DWORD& style, DWORD& exStyle) override;
     void OnActivateApp(bool active, DWORD otherThreadId) override;
     void OnClose() override;
+    bool OnQueryEndSession() override;
 };
 
 // Once at start-up, after the main frame and the form exist, before the window

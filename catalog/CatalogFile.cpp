@@ -12,6 +12,7 @@
 #include "platform/FileReplace.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProfileWriter.h"
+#include "platform/System.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
 
@@ -88,11 +89,20 @@ std::string CPaperCatalog::ExportBytes() const {
     return writer.Bytes();
 }
 
-bool CPaperCatalog::ExportToFile(const std::string& path) const {
-    return platform::WriteFileReplacing(path, ExportBytes());
+bool CPaperCatalog::ExportToFile(const std::string& path, StoreReport* report) const {
+    long error = 0;
+    const bool written = platform::WriteFileReplacing(path, ExportBytes(), &error);
+    if (report) *report = StoreReport{written ? 0 : error, {}};
+    return written;
 }
 
-int16_t CPaperCatalog::CheckImportFile(const std::string& path) const {
+int16_t CPaperCatalog::CheckImportFile(const std::string& path, StoreReport* report) const {
+    if (report) *report = StoreReport{};
+    // A file that cannot be read is told apart from one of another format.
+    if (const long error = platform::ProbeFileForReading(path); error != 0) {
+        if (report) report->SystemError = error;
+        return IMPORT_FILE_INCOMPATIBLE;
+    }
     {
         std::ifstream file(path, std::ios::binary);
         if (!file) return IMPORT_FILE_INCOMPATIBLE;

@@ -1,7 +1,6 @@
 #include "catalog/PaperCatalog.h"
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -21,10 +20,10 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+// A bad index gives an empty paper, as the other operations ignore one: no
+// caller's slip may end the program.
 CPaperDef CPaperCatalog::GetPaper(int index) const {
-    if (index < 0 || index >= GetCount()) {
-        throw std::out_of_range("CPaperCatalog::GetPaper: no paper at index " + std::to_string(index));
-    }
+    if (index < 0 || index >= GetCount()) return CPaperDef();
     return papers_[static_cast<size_t>(index)];
 }
 

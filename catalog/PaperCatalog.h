@@ -12,11 +12,22 @@
 // Result codes of the store and the catalog file.
 enum : int16_t {
     STORE_OK = 0,
-    STORE_KEY_FAILED = 1,          // the key cannot be opened or created (or a value cannot be deleted)
+    STORE_KEY_FAILED = 1,          // the key cannot be opened, created, read to its end or written
     STORE_BAD_DISPOSITION = 2,     // the key was created or opened with an unexpected disposition
     IMPORT_FILE_INCOMPATIBLE = 3,  // the file may not be imported
-    STORE_NAME_CASE_COLLISION = 4, // two paper names equal but for letter case: the keyword form cannot hold both
+    STORE_NAME_CASE_COLLISION = 4, // two paper names equal, or equal but for letter case: the keyword form cannot hold both
+    STORE_ROLLBACK_FAILED = 5,     // a save failed part-way and the key could not be put back: it may hold a mix
     STORE_SAVE_DECLINED = -1,      // the caller's look before writing stopped the save: nothing written
+};
+
+// What a load, save or file operation can tell beside its result code.
+struct StoreReport {
+    // The system's error code behind a failure (a Win32 error code); 0 when
+    // there is none, as for a refused empty path or a case collision.
+    long SystemError = 0;
+    // The load: the full names of string values too long for its buffers,
+    // which it skipped.
+    std::vector<std::string> UnreadableNames;
 };
 
 class CPaperCatalog {
@@ -35,25 +46,35 @@ public:
     bool ContainsName(const std::string& name) const;
 
     // The registry store (RegistryStore.cpp).
-    int16_t LoadFromRegistry(const std::string& registryPath, const std::string& pdlName);
-    // `beforeWrite`, when given, sees what the key holds (as the load would
-    // read it: the form follows `descriptiveForm`) once it is read and before
-    // anything is written; false stops the save with STORE_SAVE_DECLINED.
+    // A load cut short by any failure is a failure, the catalog untouched.
+    // A save either writes the whole catalog or puts the key back exactly as
+    // it read it (STORE_ROLLBACK_FAILED when even that fails). `beforeWrite`,
+    // when given, sees what the key holds (as the load would read it: the form
+    // follows `descriptiveForm`) once it is read and before anything is
+    // written; false stops the save with STORE_SAVE_DECLINED.
+    int16_t LoadFromRegistry(const std::string& registryPath, const std::string& pdlName,
+                             StoreReport* report = nullptr);
     using BeforeWrite = std::function<bool(const CPaperCatalog& stored)>;
     int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
-                           const BeforeWrite& beforeWrite = nullptr) const;
+                           const BeforeWrite& beforeWrite = nullptr, StoreReport* report = nullptr) const;
 
     // The catalog file (CatalogFile.cpp). ExportToFile answers whether the file
-    // was written completely.
-    bool ExportToFile(const std::string& path) const;
+    // was written completely. A file CheckImportFile cannot open is refused
+    // with the system's error in the report.
+    bool ExportToFile(const std::string& path, StoreReport* report = nullptr) const;
     // The bytes ExportToFile writes, banner in the current language.
     std::string ExportBytes() const;
-    int16_t CheckImportFile(const std::string& path) const;
+    int16_t CheckImportFile(const std::string& path, StoreReport* report = nullptr) const;
     void ImportFromFile(const std::string& path);
 
 private:
     std::vector<CPaperDef> papers_;
 };
+
+// The names of the string values in the key that a load would skip as too
+// long (in report.UnreadableNames): a save removes them. A key that does not
+// exist holds none.
+int16_t FindUnreadableValues(const std::string& registryPath, StoreReport& report);
 
 // Replaces AppState.CurrentCatalog by a new catalog holding only the default paper.
 void BuildDefaultCatalog();

@@ -28,6 +28,7 @@ constexpr int16_t kProductLabel = 10109;
 constexpr int16_t kUntitledLabel = 10106;
 constexpr int16_t kImportRefusedMessage = 3525;
 constexpr int16_t kExportFailedMessage = 19005;
+constexpr int16_t kImportFailedMessage = 19108;
 constexpr const char* kCatalogExtension = "cat";
 
 }  // namespace
@@ -123,14 +124,19 @@ void CVellicorView::OnFileOpen() {
     // A failed load leaves the catalog being edited in place, with its name,
     // title and form: an empty catalog must never stand behind a list that
     // still shows papers, nor be saved over a stored catalog.
-    if (const int16_t result = OpenCatalogFromStore(registryPath, pdlName); result != STORE_OK) {
-        ReportInternalError(result);
+    StoreReport report;
+    if (const int16_t result = OpenCatalogFromStore(registryPath, pdlName, report); result != STORE_OK) {
+        ReportStoreFailure(Hwnd(), false, chosenName, registryPath, result, report.SystemError);
         return;
     }
     AppState.CurrentCatalogName = chosenName;
     if (AppState.CurrentCatalog->GetCount() == 0) BuildDefaultCatalog();
     AppState.CatalogTitle = AppState.CurrentCatalogName;
     ShowReplacedCatalog(*this);
+    // Said once, on opening; a save into the key asks before removing them.
+    if (!report.UnreadableNames.empty()) {
+        ReportUnreadableEntries(Hwnd(), chosenName, registryPath, report.UnreadableNames, false);
+    }
 }
 
 void CVellicorView::OnFileSave() {
@@ -138,11 +144,8 @@ void CVellicorView::OnFileSave() {
     if (!PassPendingEditGate(Hwnd())) return;
     EditPendingRelease release;
 
-    if (const int16_t result = SaveCatalogAs(AppState.CurrentCatalogName); result != STORE_OK) {
-        // The catalog was not stored: it stays marked as changed.
-        ReportSaveFailure(Hwnd(), result);
-        return;
-    }
+    // Not stored: the catalog stays marked as changed.
+    if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName)) return;
     AppState.CatalogModified = false;
 }
 
@@ -154,12 +157,9 @@ void CVellicorView::OnFileSaveAs() {
     CSaveAsCatalogDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     const std::string chosenName = AppState.SaveAsName;
-    if (const int16_t result = SaveCatalogAs(chosenName); result != STORE_OK) {
-        // Nothing was stored there: the catalog keeps its name, its title and
-        // its mark, and the chosen catalog does not become openable.
-        ReportSaveFailure(Hwnd(), result);
-        return;
-    }
+    // Nothing stored there: the catalog keeps its name, its title and its
+    // mark, and the chosen catalog does not become openable.
+    if (!SaveCatalogAs(Hwnd(), chosenName)) return;
     SetCatalogAvailable(chosenName, true);
     AppState.CurrentCatalogName = chosenName;
     AppState.CatalogTitle = chosenName;
@@ -177,8 +177,13 @@ void CVellicorView::OnFileImport() {
     // The file is checked before anything is replaced: a refused file leaves
     // the catalog being edited as it was.
     auto imported = std::make_unique<CPaperCatalog>();
-    if (imported->CheckImportFile(*path) != STORE_OK) {
-        ShowRefusal(Hwnd(), InterfaceMessage(kImportRefusedMessage));
+    StoreReport report;
+    if (imported->CheckImportFile(*path, &report) != STORE_OK) {
+        if (report.SystemError != 0) {
+            ReportFileFailure(Hwnd(), kImportFailedMessage, *path, report.SystemError);
+        } else {
+            ShowRefusal(Hwnd(), InterfaceMessage(kImportRefusedMessage));
+        }
         return;
     }
     imported->ImportFromFile(*path);
@@ -195,8 +200,9 @@ void CVellicorView::OnFileExport() {
 
     const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(true));
     if (!path) return;
-    if (!AppState.CurrentCatalog->ExportToFile(*path)) {
-        ShowRefusal(Hwnd(), InterfaceMessage(kExportFailedMessage) + "\n" + *path);
+    StoreReport report;
+    if (!AppState.CurrentCatalog->ExportToFile(*path, &report)) {
+        ReportFileFailure(Hwnd(), kExportFailedMessage, *path, report.SystemError);
     }
 }
 
@@ -204,21 +210,37 @@ void CVellicorView::OnUpdateFileSave(fw::CCmdUI& ui) { ui.Enable(SaveEnabled(*th
 
 void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled(*this)); }
 
-int16_t SaveCatalogAs(const std::string& catalogName) {
+bool SaveCatalogAs(HWND window, const std::string& catalogName) {
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);
+
+    // Entries Open could not read are removed by a save, never without asking.
+    StoreReport report;
+    int16_t result = FindUnreadableValues(registryPath, report);
+    if (result == STORE_OK && !report.UnreadableNames.empty() &&
+        ReportUnreadableEntries(window, catalogName, registryPath, report.UnreadableNames, true) != IDYES) {
+        return false;
+    }
     // Only this exact PDL name takes the keyword form; "ps" is descriptive.
     // The backup is made from the save's own read of the key, before it writes.
-    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(
-        registryPath, pdlName != "PS", [&catalogName](const CPaperCatalog& stored) { return BackUpBeforeSave(catalogName, stored); });
-    if (result == STORE_OK) PruneBackupsAfterSave(catalogName);
-    return result;
+    if (result == STORE_OK) {
+        result = AppState.CurrentCatalog->SaveToRegistry(
+            registryPath, pdlName != "PS",
+            [&catalogName](const CPaperCatalog& stored) { return BackUpBeforeSave(catalogName, stored); }, &report);
+    }
+    if (result == STORE_OK) {
+        PruneBackupsAfterSave(catalogName);
+        return true;
+    }
+    // The user declined to save without a backup: the question said it all.
+    if (result != STORE_SAVE_DECLINED) ReportStoreFailure(window, true, catalogName, registryPath, result, report.SystemError);
+    return false;
 }
 
-int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName) {
+int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName, StoreReport& report) {
     auto catalog = std::make_unique<CPaperCatalog>();
-    const int16_t result = catalog->LoadFromRegistry(registryPath, pdlName);
+    const int16_t result = catalog->LoadFromRegistry(registryPath, pdlName, &report);
     if (result == STORE_OK) AppState.CurrentCatalog = std::move(catalog);
     return result;
 }

@@ -17,6 +17,21 @@
 namespace {
 
 constexpr int16_t kProductLabel = 10109;
+constexpr int16_t kCatalogLine = 3524;
+constexpr int16_t kCaseCollisionMessage = 19004;
+constexpr int16_t kSaveFailedMessage = 19100;
+constexpr int16_t kOpenFailedMessage = 19101;
+constexpr int16_t kNotPutBackMessage = 19102;
+constexpr int16_t kKeyLine = 19103;
+constexpr int16_t kAdministratorMessage = 19104;
+constexpr int16_t kUnreadableHeading = 19105;
+constexpr int16_t kUnreadableCount = 19106;
+constexpr int16_t kRemoveUnreadableQuestion = 19107;
+constexpr int16_t kMayBeIncompleteMessage = 19109;
+constexpr int16_t kRunAsAdministratorMessage = 19110;
+// Entries named in a report of unreadable ones, and the characters shown of each.
+constexpr size_t kNamesShown = 10;
+constexpr size_t kNameCharactersShown = 40;
 
 // The file name without its directories, whichever separator the compiler used.
 std::string BareFileName(const char* path) {
@@ -34,6 +49,19 @@ std::string FormatErrorLocation(const std::string& message, const std::string& f
     std::snprintf(text.data(), text.size(), format.c_str(), message.c_str(), file.c_str(), line);
     text.resize(static_cast<size_t>(length));
     return text;
+}
+
+// The catalog and its key, one line each.
+std::string CatalogAndKeyLines(const std::string& catalogName, const std::string& registryPath) {
+    return InterfaceMessage(kCatalogLine) + " " + catalogName + "\n" + InterfaceMessage(kKeyLine) +
+           " HKEY_LOCAL_MACHINE\\" + registryPath;
+}
+
+// The system's own words for the error, and its number for whoever helps.
+std::string ReasonLine(long systemError) {
+    if (systemError == 0) return {};
+    const std::string reason = platform::SystemErrorText(systemError);
+    return "\n" + (reason.empty() ? std::string() : reason + " ") + "(" + std::to_string(systemError) + ")";
 }
 
 }  // namespace
@@ -63,13 +91,11 @@ int PromptSaveChanges(HWND window) {
         AppState.CatalogTitle = AppState.SaveAsName;
     }
 
-    const int16_t result = SaveCatalogAs(AppState.CurrentCatalogName);
-    if (result != STORE_OK) {
+    if (!SaveCatalogAs(window, AppState.CurrentCatalogName)) {
         // Not saved under the chosen name, so the catalog does not carry it;
         // the caller stops, and the changes are still there to be saved.
         AppState.CurrentCatalogName = previousName;
         AppState.CatalogTitle = previousTitle;
-        ReportSaveFailure(window, result);
         return platform::kIdCancel;
     }
     // The key exists now: Open offers the catalog from now on, as after Save As.
@@ -92,12 +118,44 @@ void ReportInternalError(int kind, std::source_location where) {
                              platform::kMbOk | platform::kMbIconHand);
 }
 
-void ReportSaveFailure(HWND window, int16_t code, std::source_location where) {
-    // The user declined to save without a backup: the question said it all.
-    if (code == STORE_SAVE_DECLINED) return;
+void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
+                        int16_t code, long systemError, std::source_location where) {
     if (code == STORE_NAME_CASE_COLLISION) {
-        ShowRefusal(window, InterfaceMessage(19004));
+        ShowRefusal(window, InterfaceMessage(kCaseCollisionMessage));
         return;
     }
-    ReportInternalError(code, where);
+    if (code == STORE_BAD_DISPOSITION) {
+        ReportInternalError(code, where);
+        return;
+    }
+    std::string text = code == STORE_ROLLBACK_FAILED
+                           ? InterfaceMessage(kNotPutBackMessage) + "\n" + InterfaceMessage(kMayBeIncompleteMessage)
+                           : InterfaceMessage(saving ? kSaveFailedMessage : kOpenFailedMessage);
+    text += "\n" + CatalogAndKeyLines(catalogName, registryPath) + ReasonLine(systemError);
+    // Every catalog lives below HKEY_LOCAL_MACHINE, which only administrators may change.
+    if (saving && systemError == ERROR_ACCESS_DENIED) {
+        text += "\n\n" + InterfaceMessage(kAdministratorMessage) + "\n" + InterfaceMessage(kRunAsAdministratorMessage);
+    }
+    ShowRefusal(window, text);
+}
+
+void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError) {
+    ShowRefusal(window, InterfaceMessage(messageId) + "\n" + path + ReasonLine(systemError));
+}
+
+int ReportUnreadableEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
+                            const std::vector<std::string>& names, bool askToRemove) {
+    std::string text = InterfaceMessage(kUnreadableHeading) + "\n" + CatalogAndKeyLines(catalogName, registryPath) + "\n";
+    for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
+        const std::string& name = names[i];
+        text += "\n" + (name.size() > kNameCharactersShown ? name.substr(0, kNameCharactersShown) + "..." : name);
+    }
+    if (names.size() > kNamesShown) text += "\n...";
+    text += "\n\n" + InterfaceMessage(kUnreadableCount) + " " + std::to_string(names.size());
+    if (!askToRemove) {
+        platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbOk | platform::kMbIconWarning);
+        return platform::kIdOk;
+    }
+    text += "\n\n" + InterfaceMessage(kRemoveUnreadableQuestion);
+    return platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNo | platform::kMbIconWarning);
 }

@@ -1,5 +1,5 @@
 // The shared questions and reports: finishing a half-done edit, saving a
-// changed catalog, and internal errors.
+// changed catalog, failures of the store and of files, and internal errors.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <source_location>
 #include <string>
+#include <vector>
 
 // An error or a refusal: the text with the product label as caption, the stop
 // icon and OK, owned by `owner`.
@@ -27,6 +28,23 @@ int PromptSaveChanges(HWND window);
 // reporting source file and its line.
 void ReportInternalError(int kind, std::source_location where = std::source_location::current());
 
-// Reports a failed save: the name-collision message for that code, otherwise
-// ReportInternalError with the store's code.
-void ReportSaveFailure(HWND window, int16_t code, std::source_location where = std::source_location::current());
+// Reports a failed save (`saving`) or open of the configured catalog
+// `catalogName` in the operator's language: what failed, the catalog, its key
+// below HKEY_LOCAL_MACHINE and the system's reason for `systemError`; for a
+// save refused with access denied, that it needs administrator rights and how
+// to get them. A save whose key could not be put back says that the stored
+// catalog may be incomplete. Two names the keyword form cannot hold apart
+// give their own message; an impossible creation disposition is an internal error.
+void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
+                        int16_t code, long systemError,
+                        std::source_location where = std::source_location::current());
+
+// Reports a failed export or import (`messageId`: its heading), the file's
+// path and the system's reason.
+void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError);
+
+// The entries of a catalog's key that are too long to be read, named
+// (shortened) and counted: reported after an Open, or (`askToRemove`) asked
+// about before a save would remove them, IDYES or IDNO.
+int ReportUnreadableEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
+                            const std::vector<std::string>& names, bool askToRemove);

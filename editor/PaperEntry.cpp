@@ -174,6 +174,8 @@ static void TakeChosenWord(CVellicorView& view, HWND combo, std::string& field, 
     if (line != CB_ERR) field = fw::GetComboLineText(combo, static_cast<int>(line));
     lastValid = field;
     view.WriteFields();
+    // As typing does: with every field complete, Add is ready at once.
+    view.UpdateAddButton();
     view.UpdateModifyButton();
 }
 

@@ -12,6 +12,7 @@
 #include "framework/MessageMap.h"
 
 class CPaperDef;
+struct StoreReport;
 
 // Posted by the form to itself when the weight field has lost the focus.
 inline constexpr UINT WM_CHECK_WEIGHT_RANGE = WM_APP + 100;  // 0x8064
@@ -140,10 +141,12 @@ public:
     EditPendingRelease& operator=(const EditPendingRelease&) = delete;
 };
 
-int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName);
-// Writes CurrentCatalog into the configured catalog `catalogName`, in the form
-// its PDL demands; the store's result code.
-int16_t SaveCatalogAs(const std::string& catalogName);
+int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName, StoreReport& report);
+// The one way the editor stores a catalog: writes CurrentCatalog into the
+// configured catalog `catalogName`, in the form its PDL demands, after asking
+// before entries the load cannot read would be removed. True when stored;
+// otherwise the failure has been reported (or the user said No).
+bool SaveCatalogAs(HWND window, const std::string& catalogName);
 void UpdateMainWindowTitle();
 void SetCatalogAvailable(const std::string& catalogName, bool available);
 int QueryCloseMainWindow(HWND owner);

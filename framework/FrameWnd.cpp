@@ -98,6 +98,8 @@ bool CFrameWnd::OnUpdateCommand(CCmdUI& ui) {
 
 void CFrameWnd::OnClose() { DestroyWindow(hwnd_); }
 
+bool CFrameWnd::OnQueryEndSession() { return true; }
+
 void CFrameWnd::OnActivateApp(bool, DWORD) {}
 
 // Every item of the opening popup is enabled exactly when some target in the
@@ -133,6 +135,8 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             OnClose();
             return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession() ? TRUE : FALSE;
         case WM_ACTIVATEAPP: {
             LRESULT result = Default(message, wParam, lParam);
             OnActivateApp(wParam != 0, static_cast<DWORD>(lParam));

@@ -39,6 +39,8 @@ public:
 protected:
     virtual void PreCreateWindow(DWORD& style, DWORD& exStyle);
     virtual void OnClose();
+    // WM_QUERYENDSESSION: whether the session may end (logoff, restart, shutdown).
+    virtual bool OnQueryEndSession();
     virtual void OnActivateApp(bool active, DWORD otherThreadId);
     virtual void OnInitMenuPopup(HMENU popup, UINT index, bool systemMenu);
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

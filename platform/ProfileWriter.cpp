@@ -36,6 +36,8 @@ void ProfileWriter::Add(std::string_view key, std::string_view value) {
     bytes_ += "\r\n";
 }
 
-bool ProfileWriter::WriteTo(const std::string& path) const { return WriteFileReplacing(path, bytes_); }
+bool ProfileWriter::WriteTo(const std::string& path, long* error) const {
+    return WriteFileReplacing(path, bytes_, error);
+}
 
 }  // namespace platform

@@ -29,8 +29,9 @@ public:
     const std::string& Bytes() const { return bytes_; }
 
     // Writes the bytes to `path`, replacing the file there only once they are
-    // all written (see WriteFileReplacing). True when `path` holds them.
-    bool WriteTo(const std::string& path) const;
+    // all written (see WriteFileReplacing). True when `path` holds them;
+    // otherwise `error`, when given, receives the system's error code.
+    bool WriteTo(const std::string& path, long* error = nullptr) const;
 
 private:
     std::string bytes_;

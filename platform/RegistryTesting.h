@@ -28,4 +28,15 @@ void ReportCreateDisposition(const std::string& path, uint32_t disposition);
 // which is created if it does not exist, and goes when the key is deleted.
 void MakeValueUndeletable(const std::string& path, const std::string& name);
 
+// The calls a test can make fail anywhere: setting a value (SetStringValue and
+// SetRawValue), deleting one, enumerating one.
+enum class RegCall { Set, Delete, Enumerate };
+
+// Calls of that kind numbered `first` to `first + count - 1`, counted from now
+// (1 = the next one), answer `result` and change nothing. One hook per kind.
+void FailRegistryCall(RegCall call, unsigned first, long result, unsigned count = 1);
+
+// How many calls of that kind were made since ResetMemoryRegistry.
+unsigned RegistryCallCount(RegCall call);
+
 }  // namespace platform

@@ -145,6 +145,14 @@ struct Registry {
     std::map<std::string, long> openFailures;
     std::map<std::string, long> createFailures;
     std::map<std::string, uint32_t> createDispositions;
+    // Calls made of each kind, and the numbers of those that are to fail.
+    struct CallHook {
+        unsigned made = 0;
+        unsigned firstFailing = 0;  // 0: none fails
+        unsigned lastFailing = 0;
+        long result = kRegOk;
+    };
+    CallHook calls[3];
 };
 
 Registry& TheRegistry() {
@@ -231,11 +239,19 @@ long Resolve(const RegKey& key, bool forWriting, OpenKey*& open) {
     return kRegOk;
 }
 
+// Counts the call; the result a hook has chosen for it, or kRegOk.
+long CountCall(Registry& registry, RegCall call) {
+    Registry::CallHook& hook = registry.calls[static_cast<int>(call)];
+    const unsigned number = ++hook.made;
+    return hook.firstFailing != 0 && number >= hook.firstFailing && number <= hook.lastFailing ? hook.result : kRegOk;
+}
+
 bool IsStringType(uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
 long SetValue(const RegKey& key, const std::string& rawName, uint32_t type, std::string bytes) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
+    if (const long failure = CountCall(registry, RegCall::Set); failure != kRegOk) return failure;
     OpenKey* open = nullptr;
     if (const long result = Resolve(key, true, open); result != kRegOk) return result;
     const std::string name = AsCString(rawName);
@@ -306,6 +322,7 @@ long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_
     value = RegValue{};
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
+    if (const long failure = CountCall(registry, RegCall::Enumerate); failure != kRegOk) return failure;
     OpenKey* open = nullptr;
     if (const long result = Resolve(key, false, open); result != kRegOk) return result;
     const Value* found = open->node->values.At(index);
@@ -332,6 +349,7 @@ long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, cons
 long DeleteValue(const RegKey& key, const std::string& rawName) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
+    if (const long failure = CountCall(registry, RegCall::Delete); failure != kRegOk) return failure;
     OpenKey* open = nullptr;
     if (const long result = Resolve(key, true, open); result != kRegOk) return result;
     Node& node = *open->node;
@@ -366,6 +384,7 @@ void ResetMemoryRegistry() {
     registry.openFailures.clear();
     registry.createFailures.clear();
     registry.createDispositions.clear();
+    for (Registry::CallHook& hook : registry.calls) hook = {};
 }
 
 void FailOpenKey(const std::string& path, long result) {
@@ -403,6 +422,21 @@ void MakeValueUndeletable(const std::string& path, const std::string& name) {
     std::lock_guard lock(registry.mutex);
     bool created = false;
     CreateKey(registry, names, created)->undeletableValues.insert(FoldRegistryName(AsCString(name)));
+}
+
+void FailRegistryCall(RegCall call, unsigned first, long result, unsigned count) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    Registry::CallHook& hook = registry.calls[static_cast<int>(call)];
+    hook.firstFailing = first == 0 || count == 0 ? 0 : hook.made + first;
+    hook.lastFailing = count > ~0u - hook.firstFailing ? ~0u : hook.firstFailing + count - 1;
+    hook.result = result;
+}
+
+unsigned RegistryCallCount(RegCall call) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    return registry.calls[static_cast<int>(call)].made;
 }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Small seams to the operating system: the working directory, file access and
+// Small seams to the operating system: file access, the system's error texts and
 // the Windows family.
 #pragma once
 
@@ -6,18 +6,22 @@
 
 namespace platform {
 
-// The separator appended between a directory and a file name.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
-
-// GetCurrentDirectoryA with a buffer of `capacity` bytes; "" when it fails.
-std::string CurrentDirectory(unsigned capacity = 260);
-
 // The C runtime's access test in read mode.
 bool FileIsReadable(const std::string& path);
+
+// Opens the file for reading and closes it again: 0 when that works,
+// otherwise the system's error code (Win32 numbering: 2 or 3 when there is no
+// such file, 5 when it cannot be read, a folder included).
+long ProbeFileForReading(const std::string& path);
+
+// The system's own description of an error code (FormatMessageA, in the
+// system's language), without a trailing line break; "" when it has none.
+std::string SystemErrorText(long code);
+
+#ifndef _WIN32
+// An errno value as the Win32 error code that means the same.
+long SystemErrorFromErrno(int error);
+#endif
 
 // GetVersionExA's dwPlatformId (1 = Windows 95/98, 2 = NT); false when the call
 // fails. Natively it answers what tests set, NT by default.

@@ -3,18 +3,32 @@
 #include <io.h>
 #include <windows.h>
 
-#include <vector>
-
 namespace platform {
 
-std::string CurrentDirectory(unsigned capacity) {
-    std::vector<char> buffer(capacity ? capacity : 1, '\0');
-    DWORD length = GetCurrentDirectoryA(capacity, buffer.data());
-    if (length == 0 || length >= capacity) return {};
-    return std::string(buffer.data(), length);
+bool FileIsReadable(const std::string& path) { return _access(path.c_str(), 4) == 0; }
+
+long ProbeFileForReading(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error ? static_cast<long>(error) : ERROR_GEN_FAILURE;
+    }
+    CloseHandle(file);
+    return 0;
 }
 
-bool FileIsReadable(const std::string& path) { return _access(path.c_str(), 4) == 0; }
+std::string SystemErrorText(long code) {
+    char* text = nullptr;
+    // Language 0: the system's own language, as the rest of the system speaks.
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result(text ? text : "", text ? length : 0);
+    if (text) LocalFree(text);
+    while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) result.pop_back();
+    return result;
+}
 
 bool QueryWindowsPlatform(unsigned long& platformId) {
     OSVERSIONINFOA info{};

@@ -8,6 +8,7 @@
 #define IDS_REGISTRY_OPEN_FAILED 10003
 #define IDS_REGISTRY_DISPOSITION 10004
 #define IDS_ERROR_LOCATION 10005
+#define IDS_CONFIG_NOT_READ 10006
 #define IDS_DEFAULT_EXPORT_NAME 20000
 #define IDS_CATALOG_FILE_FILTER 20001
 
@@ -16,6 +17,7 @@
 #define TXT_INVALID_LANGUAGE "Invalid language specified!\nDefaulting to English."
 #define TXT_REGISTRY_OPEN_FAILED "Registry Create/Open failed for the Paper Catalog."
 #define TXT_REGISTRY_DISPOSITION "Invalid Registry Create disposition"
+#define TXT_CONFIG_NOT_READ "Configuration file exists but could not be read!\n\nFile: %s"
 #define TXT_ERROR_LOCATION "%s\n\nFile: %s\nLine: %d"
 #define TXT_DEFAULT_EXPORT_NAME "Paper Catalog.cat"
 #define TXT_CATALOG_FILE_FILTER "Paper Catalog   (*.cat)|*.cat|All Files   (*.*)|*.*||"

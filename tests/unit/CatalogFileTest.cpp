@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 
 #include <csignal>
@@ -14,6 +17,7 @@
 
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "platform/FileReplace.h"
 #include "state/AppState.h"
 #include "tests/unit/PaperTestSupport.h"
 
@@ -179,11 +183,18 @@ TEST_F(CatalogFileTest, CheckRefusesEveryFileThatDoesNotStartExactlyWithTheHeade
         SCOPED_TRACE(c.label);
         const std::string path = PathOf("check" + std::to_string(number++) + ".cat");
         WriteBytes(path, c.bytes);
-        EXPECT_EQ(CPaperCatalog().CheckImportFile(path), c.expected);
+        StoreReport report{99, {}};
+        EXPECT_EQ(CPaperCatalog().CheckImportFile(path, &report), c.expected);
+        EXPECT_EQ(report.SystemError, 0);
     }
-    EXPECT_EQ(CPaperCatalog().CheckImportFile(PathOf("missing.cat")), IMPORT_FILE_INCOMPATIBLE);
+    // A file that cannot be read is refused with the system's reason; one of
+    // another format without.
+    StoreReport report;
+    EXPECT_EQ(CPaperCatalog().CheckImportFile(PathOf("missing.cat"), &report), IMPORT_FILE_INCOMPATIBLE);
+    EXPECT_EQ(report.SystemError, 2);
     fs::create_directory(PathOf("folder.cat"));
-    EXPECT_EQ(CPaperCatalog().CheckImportFile(PathOf("folder.cat")), IMPORT_FILE_INCOMPATIBLE);
+    EXPECT_EQ(CPaperCatalog().CheckImportFile(PathOf("folder.cat"), &report), IMPORT_FILE_INCOMPATIBLE);
+    EXPECT_EQ(report.SystemError, 5);
 }
 
 TEST_F(CatalogFileTest, CheckLeavesTheCatalogAlone) {
@@ -318,17 +329,55 @@ TEST_F(CatalogFileTest, ExportReplacesAnExistingFileAndLeavesNothingElseBehind) 
 TEST_F(CatalogFileTest, FailedExportReportsFalseAndLeavesTheTargetAsItWas) {
     const CPaperCatalog catalog = MakeCatalog(ManyPapers(3));
 
-    EXPECT_FALSE(catalog.ExportToFile((dir_ / "missing" / "x.cat").string()));
+    StoreReport report;
+    EXPECT_FALSE(catalog.ExportToFile((dir_ / "missing" / "x.cat").string(), &report));
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
+    // No such folder (3 on Windows; the C library does not tell it from no such file).
+    EXPECT_TRUE(report.SystemError == 2 || report.SystemError == 3) << report.SystemError;
 
-    // The file is written completely, then cannot be moved over a directory.
+    // The file is written completely, then cannot be put over a directory.
     fs::create_directory(dir_ / "folder.cat");
     WriteBytes(PathOf("folder.cat/inside.txt"), "kept");
-    EXPECT_FALSE(catalog.ExportToFile(PathOf("folder.cat")));
+    report = StoreReport{};
+    EXPECT_FALSE(catalog.ExportToFile(PathOf("folder.cat"), &report));
+    EXPECT_NE(report.SystemError, 0);
     EXPECT_TRUE(fs::is_directory(dir_ / "folder.cat"));
     EXPECT_EQ(ReadBytes(PathOf("folder.cat/inside.txt")), "kept");
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"folder.cat"});
 }
+
+TEST_F(CatalogFileTest, ExportRemovesWhatAnExportThatNeverFinishedLeftInTheFolder) {
+    // Left by a crash: our own prefix and ending. Other files stay.
+    WriteBytes(PathOf(std::string(platform::kReplacingFilePrefix) + "4711-0.tmp"), "half a catal");
+    WriteBytes(PathOf(std::string(platform::kReplacingFilePrefix) + "12-3.tmp"), "");
+    WriteBytes(PathOf("~other-1-0.tmp"), "someone else's");
+    WriteBytes(PathOf("notes.txt"), "kept");
+    ASSERT_TRUE(MakeCatalog(ManyPapers(2)).ExportToFile(PathOf("out.cat")));
+    std::vector<std::string> entries = DirectoryEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"notes.txt", "out.cat", "~other-1-0.tmp"}));
+}
+
+#ifdef _WIN32
+TEST_F(CatalogFileTest, ExportOverAFileKeepsItsAttributes) {
+    const std::string path = PathOf("target.cat");
+    WriteBytes(path, "old");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(MakeCatalog(ManyPapers(2)).ExportToFile(path));
+    EXPECT_NE(ReadBytes(path), "old");
+    EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    // A read-only file is refused, as opening it for writing would be.
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string before = ReadBytes(path);
+    StoreReport report;
+    EXPECT_FALSE(MakeCatalog(ManyPapers(3)).ExportToFile(path, &report));
+    EXPECT_NE(report.SystemError, 0);
+    EXPECT_EQ(ReadBytes(path), before);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
+}
+#endif
 
 #ifndef _WIN32
 // Run out of room part-way through the file: the file size limit makes write()

@@ -72,6 +72,43 @@ TEST_F(ConfigurationTest, MissingFileShowsOneEnglishErrorBoxAndReadsNothing) {
     EXPECT_TRUE(AppState.ProductName.empty());
 }
 
+TEST_F(ConfigurationTest, AFileThatIsThereButCannotBeReadIsReportedAsSuch) {
+    // A folder of that name exists, but no file can be read from it.
+    fs::create_directory(dir_ / "Vellicor.cfg");
+    EXPECT_FALSE(ReadConfiguration());
+    ASSERT_EQ(Boxes().size(), 1u);
+    const std::string heading = "Configuration file exists but could not be read!\n\nFile: Vellicor.cfg\n";
+    EXPECT_EQ(Boxes()[0].text.substr(0, heading.size()), heading);
+    EXPECT_GT(Boxes()[0].text.size(), heading.size()) << "the system's reason follows";
+    EXPECT_EQ(Boxes()[0].text.find("language"), std::string::npos);
+    EXPECT_EQ(AppState.CurrentLanguage, 0);
+}
+
+TEST_F(ConfigurationTest, StartsFromAFolderNamedOutsideTheAnsiCodePage) {
+    // Greek and Japanese letters: GetCurrentDirectoryA cannot name this folder.
+    struct Case {
+        const char* script;
+        const char8_t* name;
+    };
+    for (const Case& c : {Case{"Greek", u8"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac"}, Case{"Japanese", u8"\u65e5\u672c\u8a9e"}}) {
+        SCOPED_TRACE(c.script);
+        const fs::path folder = dir_ / fs::path(c.name);
+        fs::create_directory(folder);
+        {
+            std::ofstream out(folder / "Vellicor.cfg", std::ios::binary);
+            out << "[I18N]\r\nLanguage=German\r\n[Strings]\r\nProduct_Name=Griechisch\r\n";
+        }
+        fs::current_path(folder);
+        AppState.Reset();
+        platform::ClearRecordedMessageBoxes();
+        EXPECT_TRUE(ReadConfiguration());
+        EXPECT_TRUE(Boxes().empty());
+        EXPECT_EQ(AppState.CurrentLanguage, 6);
+        EXPECT_EQ(AppState.ProductName, "Griechisch");
+        fs::current_path(dir_);
+    }
+}
+
 TEST_F(ConfigurationTest, ReadsLanguageLimitsProductNameAndCatalogs) {
     WriteConfig(EnglishNt("Catalog_01=Office\r\nPDL_01=PS\r\nRegistry_01=SOFTWARE\\QuandrelTests\\Configuration\\Office\r\n"));
     EXPECT_TRUE(ReadConfiguration());

@@ -166,4 +166,43 @@ TEST_F(MemoryRegistryTest, ALargeKeyKeepsItsOrderThroughDeletions) {
     ExpectEnumeration(key, {"Again"});
 }
 
+TEST_F(MemoryRegistryTest, ChosenCallsFailWithTheChosenResultAndChangeNothing) {
+    RegKey key;
+    uint32_t disposition = 0;
+    ASSERT_EQ(kRegOk, CreateOrOpenKey(kPath, key, disposition));
+    ASSERT_EQ(kRegOk, SetStringValue(key, "A", "1"));
+    EXPECT_EQ(1u, RegistryCallCount(RegCall::Set));
+
+    // The second and third sets from now fail; the others go through.
+    FailRegistryCall(RegCall::Set, 2, kRegAccessDenied, 2);
+    EXPECT_EQ(kRegOk, SetStringValue(key, "B", "2"));
+    EXPECT_EQ(kRegAccessDenied, SetStringValue(key, "A", "changed"));
+    EXPECT_EQ(kRegAccessDenied, SetRawValue(key, "C", kRegSz, "3"));
+    EXPECT_EQ(kRegOk, SetStringValue(key, "D", "4"));
+    EXPECT_EQ(5u, RegistryCallCount(RegCall::Set));
+
+    FailRegistryCall(RegCall::Delete, 1, kRegKeyDeleted);
+    EXPECT_EQ(kRegKeyDeleted, DeleteValue(key, "B"));
+    EXPECT_EQ(kRegOk, DeleteValue(key, "B"));
+
+    RegValue value;
+    FailRegistryCall(RegCall::Enumerate, 1, kRegInvalid);
+    EXPECT_EQ(kRegInvalid, EnumValue(key, 0, 64, 128, value));
+    EXPECT_EQ(kRegOk, EnumValue(key, 0, 64, 128, value));
+    EXPECT_EQ("A", value.name);
+    EXPECT_EQ(std::string("1\0", 2), value.data);
+    EXPECT_EQ(kRegOk, EnumValue(key, 1, 64, 128, value));
+    EXPECT_EQ("D", value.name);
+    EXPECT_EQ(kRegNoMoreItems, EnumValue(key, 2, 64, 128, value));
+
+    // Every call from the chosen one on; a first of 0 removes the hook.
+    FailRegistryCall(RegCall::Set, 1, kRegAccessDenied, ~0u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(kRegAccessDenied, SetStringValue(key, "E", "5"));
+    FailRegistryCall(RegCall::Set, 0, kRegOk);
+    EXPECT_EQ(kRegOk, SetStringValue(key, "E", "5"));
+
+    ResetMemoryRegistry();
+    EXPECT_EQ(0u, RegistryCallCount(RegCall::Set));
+}
+
 }  // namespace

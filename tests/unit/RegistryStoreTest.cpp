@@ -5,6 +5,7 @@
 // planted in name order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -18,7 +19,9 @@
 #include "platform/Registry.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include "platform/RegistryTesting.h"
 #endif
 
@@ -318,16 +321,92 @@ TEST_F(RegistryStoreTest, SaveRefusesAnEmptyPath) {
     EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry("", true), STORE_KEY_FAILED);
 }
 
-TEST_F(RegistryStoreTest, AFailedWriteStopsTheSaveBeforeAnyOldValueIsDeleted) {
-    // The registry refuses value names longer than 16,383 characters.
+TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
+    // The registry refuses value names longer than 16,383 characters: the
+    // last paper cannot be written after the others were.
     const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
-                                             CPaperDef(std::string(16384, 'x'), "A4", "80", "white", "plain", false, 1)});
-    ASSERT_EQ(Plant(kKeyA, {{"Old", Sz("A4,80,white,plain,F,0")}}), platform::kRegOk);
-    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_KEY_FAILED);
-    const std::optional<Values> values = ReadKey(kKeyA);
-    ASSERT_TRUE(values.has_value());
-    EXPECT_EQ(values->count("Old"), 1u);
+                                             CPaperDef("New", "A3", "90", "red", "tab", true, 1),
+                                             CPaperDef(std::string(16384, 'x'), "A4", "80", "white", "plain", false, 2)});
+    const Planted planted = {{"Letter", Sz("A4,90,red,plain,F,0")},
+                             {"Old", Sz("A4,80,white,plain,F,1")},
+                             {"letter ", Sz("A4,80,white,plain,F,2")},
+                             {"Count", Dword(3)}};
+    ASSERT_EQ(Plant(kKeyA, planted), platform::kRegOk);
+    const std::optional<Values> before = ReadKey(kKeyA);
+    ASSERT_TRUE(before.has_value());
+    StoreReport report;
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, &report), STORE_KEY_FAILED);
+    EXPECT_EQ(report.SystemError, platform::kRegInvalid);
+    EXPECT_EQ(ReadKey(kKeyA), before);
 }
+
+TEST_F(RegistryStoreTest, TheLoadNamesTheStringValuesItCouldNotRead) {
+    const std::string longName(70, 'N');
+    const std::string longText = "A4,80," + std::string(200, 'c') + ",plain,F,1";
+    ASSERT_EQ(Plant(kKeyA, {{"A", Sz("LETTER,75,white,plain,F,0")},
+                            {longName, Sz("A4,80,white,plain,F,1")},
+                            {"Long text", Sz(longText)},
+                            {std::string(90, 'D'), Dword(1)},
+                            {"Blob", {platform::kRegBinary, std::string(300, 'b')}}}),
+              platform::kRegOk);
+    // Values of other types are no papers: only the string values count.
+    const std::vector<std::string> unreadable = {longName, "Long text"};
+    const auto sorted = [](std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    CPaperCatalog catalog;
+    StoreReport report;
+    EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS", &report), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(catalog), "A@0");
+    EXPECT_EQ(report.SystemError, 0);
+    EXPECT_EQ(sorted(report.UnreadableNames), sorted(unreadable));
+
+    StoreReport found;
+    EXPECT_EQ(FindUnreadableValues(kKeyA, found), STORE_OK);
+    EXPECT_EQ(sorted(found.UnreadableNames), sorted(unreadable));
+    // A key that does not exist yet holds nothing to lose.
+    EXPECT_EQ(FindUnreadableValues(kKeyB, found), STORE_OK);
+    EXPECT_TRUE(found.UnreadableNames.empty());
+    EXPECT_EQ(FindUnreadableValues("", found), STORE_KEY_FAILED);
+}
+
+#ifdef _WIN32
+// The real registry refusing a write: a key whose security lets everyone read
+// it and nobody change it, as for a user without administrator rights.
+TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
+    ASSERT_EQ(Plant(kKeyA, {{"Letter", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyA.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    alignas(DWORD) char aclBytes[256];
+    PACL acl = reinterpret_cast<PACL>(aclBytes);
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone) &&
+                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+    FreeSid(everyone);
+    RegCloseKey(key);
+
+    const std::optional<Values> before = ReadKey(kKeyA);
+    ASSERT_TRUE(before.has_value());
+    for (bool descriptive : {false, true}) {
+        SCOPED_TRACE(descriptive ? "descriptive form" : "keyword form");
+        StoreReport report;
+        EXPECT_EQ(CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})
+                      .SaveToRegistry(kKeyA, descriptive, &report),
+                  STORE_KEY_FAILED);
+        EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
+        EXPECT_EQ(ReadKey(kKeyA), before);
+    }
+    CPaperCatalog loaded;
+    EXPECT_EQ(loaded.LoadFromRegistry(kKeyA, "PS"), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(loaded), "Letter@0");
+}
+#endif
 
 TEST_F(RegistryStoreTest, SavedCatalogsLoadBackInBothForms) {
     AppState.CurrentLanguage = 6;
@@ -376,26 +455,148 @@ protected:
     }
 };
 
-TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheCatalogWhole) {
+TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheKeyAsItWas) {
     const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
                                              CPaperDef("A4", "A4", "80", "white", "plain", false, 1)});
-    struct Case {
-        const char* undeletable;
-        const char* survivor;  // the spelling under which the first paper's data is found
-    } cases[] = {{"Stuck", "Letter"}, {"LETTER", "LETTER"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.undeletable);
+    for (const char* undeletable : {"Stuck", "LETTER"}) {
+        SCOPED_TRACE(undeletable);
         platform::DeleteKeyTree(kKeyA);
-        ASSERT_EQ(Plant(kKeyA, {{"Old1", Sz("a")}, {c.undeletable, Sz("b")}, {"Old2", Sz("c")}}), platform::kRegOk);
-        platform::MakeValueUndeletable(kKeyA, c.undeletable);
-        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_KEY_FAILED);
-        const std::optional<Values> values = ReadKey(kKeyA);
-        ASSERT_TRUE(values.has_value());
-        EXPECT_EQ(values->count(c.undeletable), 1u);
-        ASSERT_EQ(values->count(c.survivor), 1u);
-        EXPECT_EQ(values->at(c.survivor), Sz("LETTER,75,white,plain,F,0"));
-        ASSERT_EQ(values->count("A4"), 1u);
-        EXPECT_EQ(values->at("A4"), Sz("A4,80,white,plain,F,1"));
+        ASSERT_EQ(Plant(kKeyA, {{"Old1", Sz("a")}, {undeletable, Sz("b")}, {"Old2", Sz("c")}}), platform::kRegOk);
+        const std::optional<Values> before = ReadKey(kKeyA);
+        platform::MakeValueUndeletable(kKeyA, undeletable);
+        StoreReport report;
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, &report), STORE_KEY_FAILED);
+        EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
+        EXPECT_EQ(ReadKey(kKeyA), before);
+    }
+}
+
+// A key of each form holding old papers, a paper the new catalog keeps as it
+// is, names in another case, a value of another type, one too long to be
+// read and one with data longer than any buffer of the save.
+struct FailureCase {
+    const char* what;
+    bool descriptive;
+    Planted planted;
+};
+
+const CPaperCatalog& NewCatalog() {
+    static const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+                                                    CPaperDef("A4", "A4", "80", "white", "plain", false, 1),
+                                                    CPaperDef("Card", "A3", "200", "blue", "cover", true, 2)});
+    return catalog;
+}
+
+std::vector<FailureCase> FailureCases() {
+    return {
+        {"keyword form", false,
+         {{"A4", Sz("A4,80,white,plain,F,1")},
+          {"LETTER", Sz("A4,90,red,plain,F,0")},
+          {"Old", Sz("A4,80,white,plain,F,2")},
+          {"Count", Dword(3)},
+          {std::string(70, 'L'), Sz("A4,80,white,plain,F,3")},
+          {"Huge", Sz(std::string(20000, 'h'))}}},
+        {"descriptive form", true,
+         {{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,75 gsm,white,plain,f")},
+          {"paperdef1", Sz("Old,l,595 842 ,80 gsm,white,plain,f")},
+          {"PaperDef3", Sz("Gone,l,595 842 ,80 gsm,white,plain,f")},
+          {"Blob", {platform::kRegBinary, std::string("\x00\x01", 2)}},
+          {"PaperDef4" + std::string(60, 'x'), Sz("Long,l,595 842 ,80 gsm,white,plain,f")}}},
+    };
+}
+
+// Every set and every delete of the save, failed one at a time: the save
+// fails and the key holds exactly what it held before, so it loads as before.
+// When every later call of that kind fails too, putting the key back may fail,
+// and the save says so; whenever it does not, the key is as it was.
+TEST_F(RegistryStoreFailureTest, EveryFailurePointOfASaveLeavesTheKeyAsItWas) {
+    using platform::RegCall;
+    for (const FailureCase& c : FailureCases()) {
+        SCOPED_TRACE(c.what);
+        const char* pdl = c.descriptive ? "PCL" : "PS";
+        for (RegCall call : {RegCall::Set, RegCall::Delete}) {
+            // A save that succeeds, to count its calls of that kind.
+            platform::DeleteKeyTree(kKeyA);
+            ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
+            const std::optional<Values> before = ReadKey(kKeyA);
+            ASSERT_TRUE(before.has_value());
+            CPaperCatalog loadedBefore;
+            ASSERT_EQ(loadedBefore.LoadFromRegistry(kKeyA, pdl), STORE_OK);
+            const unsigned start = platform::RegistryCallCount(call);
+            ASSERT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive), STORE_OK);
+            const unsigned calls = platform::RegistryCallCount(call) - start;
+            ASSERT_GT(calls, 0u);
+
+            int rollbackFailures = 0;
+            for (unsigned nth = 1; nth <= calls; ++nth) {
+                for (bool laterFailToo : {false, true}) {
+                    SCOPED_TRACE((call == RegCall::Set ? "set " : "delete ") + std::to_string(nth) +
+                                 (laterFailToo ? " and every later one" : ""));
+                    platform::DeleteKeyTree(kKeyA);
+                    ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
+                    platform::FailRegistryCall(call, nth, platform::kRegAccessDenied, laterFailToo ? ~0u : 1u);
+                    StoreReport report;
+                    const int16_t result = NewCatalog().SaveToRegistry(kKeyA, c.descriptive, &report);
+                    platform::FailRegistryCall(call, 0, platform::kRegOk);
+                    EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
+                    if (!laterFailToo || result == STORE_KEY_FAILED) {
+                        EXPECT_EQ(result, STORE_KEY_FAILED);
+                        EXPECT_EQ(ReadKey(kKeyA), before);
+                        CPaperCatalog loaded;
+                        EXPECT_EQ(loaded.LoadFromRegistry(kKeyA, pdl), STORE_OK);
+                        EXPECT_EQ(DescribeAll(loaded), DescribeAll(loadedBefore));
+                    } else {
+                        EXPECT_EQ(result, STORE_ROLLBACK_FAILED);
+                        ++rollbackFailures;
+                    }
+                }
+            }
+            EXPECT_GT(rollbackFailures, 0);
+        }
+    }
+}
+
+// An enumeration failing anywhere: the save writes nothing, the load keeps
+// the catalog it was to fill.
+TEST_F(RegistryStoreFailureTest, AnEnumerationFailingAnywhereEndsLoadAndSaveWithNothingChanged) {
+    using platform::RegCall;
+    for (const FailureCase& c : FailureCases()) {
+        SCOPED_TRACE(c.what);
+        const char* pdl = c.descriptive ? "PCL" : "PS";
+        platform::DeleteKeyTree(kKeyA);
+        ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
+        const std::optional<Values> before = ReadKey(kKeyA);
+        unsigned start = platform::RegistryCallCount(RegCall::Enumerate);
+        CPaperCatalog probe;
+        ASSERT_EQ(probe.LoadFromRegistry(kKeyA, pdl), STORE_OK);
+        const unsigned loadCalls = platform::RegistryCallCount(RegCall::Enumerate) - start;
+        for (unsigned nth = 1; nth <= loadCalls; ++nth) {
+            SCOPED_TRACE("load, enumeration " + std::to_string(nth));
+            platform::FailRegistryCall(RegCall::Enumerate, nth, platform::kRegKeyDeleted);
+            CPaperCatalog catalog = CatalogOf({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
+            StoreReport report;
+            EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, pdl, &report), STORE_KEY_FAILED);
+            EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
+            EXPECT_TRUE(report.UnreadableNames.empty());
+            EXPECT_EQ(NamesAndPositions(catalog), "Keep@0");
+        }
+
+        start = platform::RegistryCallCount(RegCall::Enumerate);
+        ASSERT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive), STORE_OK);
+        const unsigned saveCalls = platform::RegistryCallCount(RegCall::Enumerate) - start;
+        for (unsigned nth = 1; nth <= saveCalls; ++nth) {
+            SCOPED_TRACE("save, enumeration " + std::to_string(nth));
+            platform::DeleteKeyTree(kKeyA);
+            ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
+            const unsigned sets = platform::RegistryCallCount(RegCall::Set);
+            platform::FailRegistryCall(RegCall::Enumerate, nth, platform::kRegKeyDeleted);
+            StoreReport report;
+            EXPECT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive, &report), STORE_KEY_FAILED);
+            EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
+            EXPECT_EQ(platform::RegistryCallCount(RegCall::Set), sets) << "nothing is written";
+            platform::FailRegistryCall(RegCall::Enumerate, 0, platform::kRegOk);
+            EXPECT_EQ(ReadKey(kKeyA), before);
+        }
     }
 }
 

@@ -21,6 +21,7 @@
 #include "editor/CatalogDialogs.h"
 #include "editor/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "platform/System.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "tests/win/GuiTestSupport.h"
@@ -1081,10 +1082,10 @@ TEST_F(AppGui, SaveOfferWhoseSaveFailsReportsItAndCancels) {
     });
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[1].text.starts_with(
-        "Registry Create/Open failed for the Paper Catalog.\n\nFile: MessageBoxes.cpp\nLine: "))
+    EXPECT_TRUE(Boxes()[1].text.starts_with("The catalog could not be saved.\nCatalog: Broken\nRegistry key: "
+                                            "HKEY_LOCAL_MACHINE\\\\" + KeyPath("Broken") + "\n"))
         << Boxes()[1].text;
-    EXPECT_EQ(Boxes()[1].caption, "Vellicor");
+    EXPECT_EQ(Boxes()[1].caption, "Quandrel ");
     EXPECT_EQ(Boxes()[1].style, kStopBox);
     EXPECT_EQ(AppState.CurrentCatalogName, "");
     EXPECT_EQ(AppState.CatalogTitle, "Untitled");
@@ -1097,7 +1098,7 @@ TEST_F(AppGui, SaveOfferWhoseSaveFailsReportsItAndCancels) {
     AnswerBoxes({IDYES, IDOK});
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[1].text.starts_with("Registry Create/Open failed")) << Boxes()[1].text;
+    EXPECT_TRUE(Boxes()[1].text.starts_with("The catalog could not be saved.\nCatalog: Gone\n")) << Boxes()[1].text;
     EXPECT_EQ(AppState.CurrentCatalogName, "Gone");
 }
 
@@ -1148,10 +1149,56 @@ TEST_F(AppGui, ClosingWithUnsavedChangesKeepsTheWindowUnlessTheyAreSavedOrDroppe
     SendMessageA(Frame(), WM_CLOSE, 0, 0);
     Pump();
     ASSERT_EQ(Boxes().size(), 4u);
-    EXPECT_TRUE(Boxes()[3].text.starts_with("Registry Create/Open failed")) << Boxes()[3].text;
+    EXPECT_TRUE(Boxes()[3].text.starts_with("The catalog could not be saved.\nCatalog: Broken\n")) << Boxes()[3].text;
     EXPECT_TRUE(IsWindow(Frame()));
     EXPECT_TRUE(AppState.CatalogModified);
     EXPECT_EQ(Text(Frame()), "Quandrel  - Untitled");
+}
+
+// Logoff, restart and shutdown ask what File > Exit asks; Cancel refuses the
+// end of the session, and the program goes on as it was.
+TEST_F(AppGui, EndOfSessionAsksTheCloseQuestionsAndCancelRefusesIt) {
+    StartIn("English", ThreeCatalogs());
+    const auto endSession = [&] { return SendMessageA(Frame(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); };
+    EXPECT_EQ(endSession(), TRUE);
+    EXPECT_TRUE(Boxes().empty()) << "nothing changed, nothing asked";
+
+    AppState.CatalogModified = true;
+    AnswerBoxes({IDCANCEL});
+    EXPECT_EQ(endSession(), FALSE);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "The catalog has changed.\nCatalog: Untitled\n\nDo you want to save the changes?");
+    EXPECT_TRUE(IsWindowVisible(Frame()));
+    EXPECT_TRUE(AppState.CatalogModified);
+
+    // A typed change the user wants to complete refuses it as well.
+    AppState.PaperEditPending = true;
+    AnswerBoxes({IDYES});
+    EXPECT_EQ(endSession(), FALSE);
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_TRUE(AppState.PaperEditPending);
+
+    // No to both: the session may end. Should another program refuse, the
+    // changes are still marked.
+    AnswerBoxes({IDNO, IDNO});
+    EXPECT_EQ(endSession(), TRUE);
+    EXPECT_EQ(Boxes().size(), 4u);
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(IsWindow(Frame()));
+
+    // Yes: saved under the chosen catalog first.
+    AnswerBoxes({IDYES});
+    OnNextDialog([](fw::CDialog& d) {
+        ChooseDialogLine(d, IDC_SAVE_AS_LIST, 0);
+        SendMessageA(d.Item(IDC_SAVE_AS_BUTTON), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(endSession(), TRUE);
+    EXPECT_EQ(Boxes().size(), 5u);
+    EXPECT_FALSE(AppState.CatalogModified);
+    ASSERT_FALSE(AppState.CurrentCatalogName.empty());
+    const auto stored = StoredValues(KeyPath(AppState.CurrentCatalogName));
+    EXPECT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored.count("Keep"), 0u);
 }
 
 TEST_F(AppGui, InternalErrorNamesTheCallersFileAndLine) {
@@ -1174,15 +1221,62 @@ TEST_F(AppGui, InternalErrorNamesTheCallersFileAndLine) {
         EXPECT_EQ(Boxes()[0].owner, Form());
     }
 
-    // A failed save names the caller too, or gives the name-collision message.
+    // An impossible creation disposition from a save is one too.
     platform::ClearRecordedMessageBoxes();
-    AnswerBoxes({IDOK, IDOK});
-    const int line = __LINE__; ReportSaveFailure(Frame(), STORE_BAD_DISPOSITION);
-    ReportSaveFailure(Frame(), STORE_NAME_CASE_COLLISION);
-    ASSERT_EQ(Boxes().size(), 2u);
+    AnswerBoxes({IDOK});
+    const int line = __LINE__; ReportStoreFailure(Frame(), true, "Main", "SOFTWARE\\Q", STORE_BAD_DISPOSITION, 0);
+    ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Invalid Registry Create disposition\n\nFile: AppGuiTest.cpp\nLine: " + std::to_string(line));
-    EXPECT_EQ(Boxes()[1].text, Msg(19004, kEnglish));
-    EXPECT_EQ(Boxes()[1].owner, Frame());
+}
+
+// Store and file failures in the operator's language, with the system's own
+// reason: never the internal-error box.
+TEST_F(AppGui, StoreAndFileFailuresAreReportedInTheOperatorsLanguage) {
+    const std::string key = "SOFTWARE\\Quandrel\\Press";
+    const std::string denied = platform::SystemErrorText(ERROR_ACCESS_DENIED) + " (5)";
+    const std::string missing = platform::SystemErrorText(ERROR_FILE_NOT_FOUND) + " (2)";
+    ASSERT_FALSE(denied.starts_with(" ")) << "the system has a text for it";
+    for (const char* language : {"English", "German"}) {
+        SCOPED_TRACE(language);
+        StopApp();
+        StartIn(language);
+        const int16_t l = AppState.CurrentLanguage;
+        const std::string catalog = Msg(3524, l) + " ";
+        const std::string keyLine = Msg(19103, l) + " ";
+        const std::string where = catalog + "Press\n" + keyLine + "HKEY_LOCAL_MACHINE\\" + key + "\n";
+        struct Case {
+            bool saving;
+            int16_t code;
+            long error;
+            std::string text;
+        } cases[] = {
+            {true, STORE_KEY_FAILED, ERROR_ACCESS_DENIED,
+             Msg(19100, l) + "\n" + where + denied + "\n\n" + Msg(19104, l) + "\n" + Msg(19110, l)},
+            {true, STORE_ROLLBACK_FAILED, ERROR_INVALID_PARAMETER,
+             Msg(19102, l) + "\n" + Msg(19109, l) + "\n" + where + platform::SystemErrorText(87) + " (87)"},
+            // Reading the key: no word about rights for saving.
+            {false, STORE_KEY_FAILED, ERROR_ACCESS_DENIED, Msg(19101, l) + "\n" + where + denied},
+            {false, STORE_KEY_FAILED, ERROR_FILE_NOT_FOUND, Msg(19101, l) + "\n" + where + missing},
+            {true, STORE_NAME_CASE_COLLISION, 0, Msg(19004, l)},
+        };
+        for (const Case& c : cases) {
+            platform::ClearRecordedMessageBoxes();
+            AnswerBoxes({IDOK});
+            ReportStoreFailure(Frame(), c.saving, "Press", key, c.code, c.error);
+            ASSERT_EQ(Boxes().size(), 1u);
+            EXPECT_EQ(Boxes()[0].text, c.text);
+            EXPECT_EQ(Boxes()[0].caption, Lab(10109, l));
+            EXPECT_EQ(Boxes()[0].style, kStopBox);
+            EXPECT_EQ(Boxes()[0].owner, Frame());
+        }
+        platform::ClearRecordedMessageBoxes();
+        AnswerBoxes({IDOK, IDOK});
+        ReportFileFailure(Form(), 19005, "C:\\out\\x.cat", ERROR_ACCESS_DENIED);
+        ReportFileFailure(Form(), 19108, "C:\\in\\x.cat", ERROR_FILE_NOT_FOUND);
+        ASSERT_EQ(Boxes().size(), 2u);
+        EXPECT_EQ(Boxes()[0].text, Msg(19005, l) + "\nC:\\out\\x.cat\n" + denied);
+        EXPECT_EQ(Boxes()[1].text, Msg(19108, l) + "\nC:\\in\\x.cat\n" + missing);
+    }
 }
 
 TEST_F(AppGui, InternalErrorWithoutWindowsHasNoOwner) {

@@ -352,7 +352,7 @@ TEST_F(EditorGuiTest, ChoosingASizeThenAColourKeepsTheSize) {
     EXPECT_EQ(Text(IDC_COLOR), "blue");
 }
 
-TEST_F(EditorGuiTest, ChoosingFromAListRecomputesModify) {
+TEST_F(EditorGuiTest, ChoosingFromAListRecomputesAddAndModify) {
     const std::vector<Paper> papers{kLetter, kBond};
     Start(&papers);
     ClickListLine(IDC_PAPER_LIST, 1);
@@ -360,6 +360,16 @@ TEST_F(EditorGuiTest, ChoosingFromAListRecomputesModify) {
     ASSERT_FALSE(Enabled(IDC_MODIFY));
     ChooseComboLine(IDC_TYPE, 1);  // cover
     EXPECT_TRUE(Enabled(IDC_MODIFY));
+
+    // With a new name, the choice that completes the fields enables Add at once.
+    Retype(IDC_NAME, "Fresh");
+    for (int field : {IDC_COLOR, IDC_WEIGHT, IDC_TYPE}) {
+        SCOPED_TRACE(field);
+        Retype(field, "");
+        ASSERT_FALSE(Enabled(IDC_ADD));
+        ChooseComboLine(field, 2);
+        EXPECT_TRUE(Enabled(IDC_ADD));
+    }
 }
 
 TEST_F(EditorGuiTest, OnlyChoosingTransparencyForcesOneSided) {
