@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "resources/StringTable.h"
 #include "state/AppState.h"

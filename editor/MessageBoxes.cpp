@@ -8,6 +8,7 @@
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "platform/MessageBox.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"

@@ -6,6 +6,13 @@
 
 namespace platform {
 
+// The separator appended between a directory and a file name.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
 // The C runtime's access test in read mode.
 bool FileIsReadable(const std::string& path);
 
@@ -13,10 +20,6 @@ bool FileIsReadable(const std::string& path);
 // otherwise the system's error code (Win32 numbering: 2 or 3 when there is no
 // such file, 5 when it cannot be read, a folder included).
 long ProbeFileForReading(const std::string& path);
-
-// The system's own description of an error code (FormatMessageA, in the
-// system's language), without a trailing line break; "" when it has none.
-std::string SystemErrorText(long code);
 
 #ifndef _WIN32
 // An errno value as the Win32 error code that means the same.

@@ -41,7 +41,6 @@ long ProbeFileForReading(const std::string& path) {
     return folder ? SystemErrorFromErrno(EISDIR) : 0;
 }
 
-std::string SystemErrorText(long code) { return code ? "error " + std::to_string(code) : std::string(); }
 
 bool QueryWindowsPlatform(unsigned long& platformId) {
     if (!platformQuerySucceeds) return false;

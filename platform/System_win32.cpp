@@ -18,18 +18,6 @@ long ProbeFileForReading(const std::string& path) {
     return 0;
 }
 
-std::string SystemErrorText(long code) {
-    char* text = nullptr;
-    // Language 0: the system's own language, as the rest of the system speaks.
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result(text ? text : "", text ? length : 0);
-    if (text) LocalFree(text);
-    while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) result.pop_back();
-    return result;
-}
-
 bool QueryWindowsPlatform(unsigned long& platformId) {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;  // 148

@@ -335,7 +335,7 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
     const std::optional<Values> before = ReadKey(kKeyA);
     ASSERT_TRUE(before.has_value());
     StoreReport report;
-    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, &report), STORE_KEY_FAILED);
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, nullptr, &report), STORE_KEY_FAILED);
     EXPECT_EQ(report.SystemError, platform::kRegInvalid);
     EXPECT_EQ(ReadKey(kKeyA), before);
 }
@@ -397,7 +397,7 @@ TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
         SCOPED_TRACE(descriptive ? "descriptive form" : "keyword form");
         StoreReport report;
         EXPECT_EQ(CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})
-                      .SaveToRegistry(kKeyA, descriptive, &report),
+                      .SaveToRegistry(kKeyA, descriptive, nullptr, &report),
                   STORE_KEY_FAILED);
         EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
         EXPECT_EQ(ReadKey(kKeyA), before);
@@ -465,7 +465,7 @@ TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheKeyAsItWas
         const std::optional<Values> before = ReadKey(kKeyA);
         platform::MakeValueUndeletable(kKeyA, undeletable);
         StoreReport report;
-        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, &report), STORE_KEY_FAILED);
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, nullptr, &report), STORE_KEY_FAILED);
         EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
         EXPECT_EQ(ReadKey(kKeyA), before);
     }
@@ -536,7 +536,7 @@ TEST_F(RegistryStoreFailureTest, EveryFailurePointOfASaveLeavesTheKeyAsItWas) {
                     ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
                     platform::FailRegistryCall(call, nth, platform::kRegAccessDenied, laterFailToo ? ~0u : 1u);
                     StoreReport report;
-                    const int16_t result = NewCatalog().SaveToRegistry(kKeyA, c.descriptive, &report);
+                    const int16_t result = NewCatalog().SaveToRegistry(kKeyA, c.descriptive, nullptr, &report);
                     platform::FailRegistryCall(call, 0, platform::kRegOk);
                     EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
                     if (!laterFailToo || result == STORE_KEY_FAILED) {
@@ -591,7 +591,7 @@ TEST_F(RegistryStoreFailureTest, AnEnumerationFailingAnywhereEndsLoadAndSaveWith
             const unsigned sets = platform::RegistryCallCount(RegCall::Set);
             platform::FailRegistryCall(RegCall::Enumerate, nth, platform::kRegKeyDeleted);
             StoreReport report;
-            EXPECT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive, &report), STORE_KEY_FAILED);
+            EXPECT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive, nullptr, &report), STORE_KEY_FAILED);
             EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
             EXPECT_EQ(platform::RegistryCallCount(RegCall::Set), sets) << "nothing is written";
             platform::FailRegistryCall(RegCall::Enumerate, 0, platform::kRegOk);

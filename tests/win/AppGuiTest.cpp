@@ -21,6 +21,7 @@
 #include "editor/CatalogDialogs.h"
 #include "editor/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "resources/resource.h"
 #include "state/AppState.h"

@@ -22,6 +22,7 @@
 
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
