@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/Application.h"
+#include "platform/WindowPlacement.h"
 
 namespace fw {
 
@@ -36,7 +37,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         self->hwnd_ = hwnd;
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         try {
+            RECT before{};
+            GetWindowRect(hwnd, &before);
             const bool defaultFocus = self->OnInitDialog();
+            // As the classic framework did: a dialog that did not place itself
+            // during its initialisation is centred over its owner.
+            RECT after{};
+            GetWindowRect(hwnd, &after);
+            if (after.left == before.left && after.top == before.top)
+                platform::CentreOverOwner(hwnd, GetWindow(hwnd, GW_OWNER));
             if (Hook()) PostMessageA(hwnd, kRunHookMessage, 0, 0);
             return defaultFocus ? TRUE : FALSE;
         } catch (const std::exception& e) {
