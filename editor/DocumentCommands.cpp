@@ -9,9 +9,11 @@
 #include <utility>
 
 #include "catalog/PaperCatalog.h"
+#include "catalog/StoredImage.h"
 #include "editor/Backups.h"
 #include "editor/CatalogDialogs.h"
 #include "editor/MessageBoxes.h"
+#include "editor/StoredChanges.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "framework/FileDialog.h"
@@ -121,6 +123,9 @@ void CVellicorView::OnFileOpen() {
     std::string pdlName;
     FindCatalogLocation(chosenName, registryPath, pdlName);
 
+    // Read before the load: a change made in between shows at Save as one made
+    // by someone else, never the other way round.
+    std::optional<StoredKeyImage> storedImage = ReadStoredImage(registryPath);
     // A failed load leaves the catalog being edited in place, with its name,
     // title and form: an empty catalog must never stand behind a list that
     // still shows papers, nor be saved over a stored catalog.
@@ -130,6 +135,7 @@ void CVellicorView::OnFileOpen() {
         return;
     }
     AppState.CurrentCatalogName = chosenName;
+    AppState.StoredCatalogImage = std::move(storedImage);
     if (AppState.CurrentCatalog->GetCount() == 0) BuildDefaultCatalog();
     AppState.CatalogTitle = AppState.CurrentCatalogName;
     ShowReplacedCatalog(*this);
@@ -143,9 +149,11 @@ void CVellicorView::OnFileSave() {
     if (!SaveEnabled(*this)) return;
     if (!PassPendingEditGate(Hwnd())) return;
     EditPendingRelease release;
+    if (!PassStoredChangeGate(Hwnd())) return;
 
     // Not stored: the catalog stays marked as changed.
     if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName)) return;
+    RememberStoredCatalog(AppState.CurrentCatalogName);
     AppState.CatalogModified = false;
 }
 
@@ -162,6 +170,7 @@ void CVellicorView::OnFileSaveAs() {
     if (!SaveCatalogAs(Hwnd(), chosenName)) return;
     SetCatalogAvailable(chosenName, true);
     AppState.CurrentCatalogName = chosenName;
+    RememberStoredCatalog(chosenName);
     AppState.CatalogTitle = chosenName;
     UpdateMainWindowTitle();
     AppState.CatalogModified = false;

@@ -5,6 +5,7 @@
 
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogDialogs.h"
+#include "editor/StoredChanges.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "platform/MessageBox.h"
@@ -90,6 +91,9 @@ int PromptSaveChanges(HWND window) {
         if (dialog.DoModal() != IDOK) return platform::kIdCancel;
         AppState.CurrentCatalogName = AppState.SaveAsName;
         AppState.CatalogTitle = AppState.SaveAsName;
+    } else if (!PassStoredChangeGate(window)) {
+        // Not overwritten: the caller stops, and the changes are still there.
+        return platform::kIdCancel;
     }
 
     if (!SaveCatalogAs(window, AppState.CurrentCatalogName)) {
@@ -101,6 +105,7 @@ int PromptSaveChanges(HWND window) {
     }
     // The key exists now: Open offers the catalog from now on, as after Save As.
     SetCatalogAvailable(AppState.CurrentCatalogName, true);
+    RememberStoredCatalog(AppState.CurrentCatalogName);
     // The caller may yet stop (a cancelled Open or Import): the title bar
     // must already name the catalog it was saved as.
     if (askedForName) UpdateMainWindowTitle();

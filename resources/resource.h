@@ -90,4 +90,11 @@
 // The application title: the caption of the internal-error box.
 #define IDS_APP_TITLE 57344
 
+// Stored catalog changed by someone else: the question before Save overwrites it.
+#define IDD_STORED_CHANGE 7000
+#define IDC_STORED_CHANGE_ICON 7001
+#define IDC_STORED_CHANGE_TEXT 7002
+#define IDC_STORED_CHANGE_OVERWRITE 7003
+#define IDC_STORED_CHANGE_DIFFERENCES 7004
+
 #endif

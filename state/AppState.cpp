@@ -30,4 +30,5 @@ void AppStateRecord::Reset() {
     PaperEditPending = false;
     BackupFolder.clear();
     BackupKeep = 0;
+    StoredCatalogImage.reset();
 }

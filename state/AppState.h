@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,15 @@ struct CatalogLocation {
     std::string PdlName;       // PDL_NN
     std::string RegistryPath;  // Registry_NN, below HKEY_LOCAL_MACHINE
 };
+
+// One value of a catalog's key as it was read (name, registry type, raw data).
+struct StoredValueImage {
+    std::string Name;
+    uint32_t Type = 0;
+    std::string Data;
+    bool operator==(const StoredValueImage&) const = default;
+};
+using StoredKeyImage = std::vector<StoredValueImage>;
 
 struct AppStateRecord {
     AppStateRecord();
@@ -58,6 +68,10 @@ struct AppStateRecord {
     // save replaces it, and how many backups per catalog are kept (0: none).
     std::string BackupFolder;
     int32_t BackupKeep = 0;
+    // What the key of CurrentCatalogName held when the catalog was opened or
+    // last saved; Save reads the key again and asks before it overwrites a
+    // change made by someone else. Nothing when it is not known.
+    std::optional<StoredKeyImage> StoredCatalogImage;
 
     // Puts every field back to its initial value (tests start from it).
     void Reset();

@@ -198,6 +198,23 @@ protected:
     }
 
     std::string PathIn(const std::string& name) const { return (Dir() / name).string(); }
+
+    // A dialog action for the question before overwriting a catalog changed
+    // elsewhere: presses `button` (or Enter, for IDOK), keeping what it showed.
+    std::function<void(fw::CDialog&)> AnswerStoredChange(int button) {
+        return [this, button](fw::CDialog& dialog) {
+            EXPECT_EQ(dialog.TemplateId(), static_cast<UINT>(IDD_STORED_CHANGE));
+            storedChangeText_ = Text(dialog.Item(IDC_STORED_CHANGE_TEXT));
+            storedChangeCaption_ = Text(dialog.Hwnd());
+            if (button == IDOK) {
+                SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+            } else {
+                SendMessageA(dialog.Item(button), BM_CLICK, 0, 0);
+            }
+        };
+    }
+    std::string storedChangeText_;
+    std::string storedChangeCaption_;
 };
 
 // ---------------------------------------------------------------- New, Close
@@ -506,8 +523,10 @@ TEST_F(DocumentCommandsGuiTest, OpenOfAKeyThatCannotBeReadIsReportedAndKeepsTheC
     EXPECT_EQ(AppState.CurrentCatalogName, "Other");
     EXPECT_EQ(AppState.CurrentCatalog->GetCount(), 2);
 
-    // Save still goes where the catalog came from, and nothing was emptied.
+    // Save still goes where the catalog came from, and nothing was emptied
+    // (the marker planted meanwhile is a change made elsewhere: overwritten).
     PlantDword(KeyPath("Other"), "Marker");
+    OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
     Command(ID_FILE_SAVE);
     EXPECT_EQ(ReadStoredValues(KeyPath("Other")), kExampleDescriptive);
     EXPECT_FALSE(KeyExists(KeyPath("Main")));
@@ -687,6 +706,8 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
     AddPaperNamed("Draft");
     ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()), ERROR_SUCCESS);
 
+    // The key gone is a change made elsewhere: overwriting it is what fails.
+    OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
     AnswerBoxes({IDOK});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 1u);
@@ -1008,6 +1029,105 @@ TEST_F(DocumentCommandsGuiTest, ClosingAnUnchangedCatalogAsksNothing) {
     Command(ID_APP_EXIT);
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_TRUE(Boxes().empty());
+}
+
+// --------------------------------------- A catalog changed by someone else
+
+TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewhere) {
+    Start();
+    OpenCatalog("Main");
+    AddPaperNamed("Mine");
+    // Another operator adds a paper to the stored catalog meanwhile.
+    PlantValues(KeyPath("Main"), {{"Theirs", Sz("A4,80,white,plain,F,2")}});
+    const StoredValues theirs = ReadStoredValues(KeyPath("Main"));
+
+    // Cancel: nothing written, the changes still there and still marked.
+    OnNextDialog(AnswerStoredChange(IDCANCEL));
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(storedChangeCaption_, "Stored Catalog Changed");
+    EXPECT_EQ(storedChangeText_,
+              "Someone else has changed the stored catalog since you opened or last saved it.\nCatalog: Main\n\n"
+              "If you save now, their changes will be lost.\n\nDo you want to overwrite the stored catalog?");
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(Boxes().empty());
+
+    // Enter presses the default button, which never overwrites.
+    OnNextDialog(AnswerStoredChange(IDOK));
+    PressKeys({VK_CONTROL, 'S'});
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
+    EXPECT_TRUE(AppState.CatalogModified);
+
+    // Overwrite: the editor's catalog replaces theirs.
+    OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")),
+              (StoredValues{{"Letter", Sz("LETTER,75,white,plain,F,0")},
+                            {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
+                            {"Mine", Sz("LETTER,75,white,plain,F,2")}}));
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // What was saved is remembered: the next Save asks nothing (an unexpected
+    // dialog fails the test) until someone else changes the catalog again.
+    AddPaperNamed("Second");
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Second"), 1u);
+    EXPECT_FALSE(AppState.CatalogModified);
+    PlantDword(KeyPath("Main"), "Stamp");
+    AddPaperNamed("Third");
+    OnNextDialog(AnswerStoredChange(IDCANCEL));
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Third"), 0u);
+}
+
+TEST_F(DocumentCommandsGuiTest, SaveAsksNothingWhenTheStoredCatalogIsAsItWas) {
+    Start();
+    OpenCatalog("Other");
+    AddPaperNamed("Mine");
+    // Changed and changed back by someone else: the content is what counts,
+    // however the values were rewritten (and in whatever order).
+    PlantValues(KeyPath("Other"), {{"PaperDef0", Sz("Letter,8.5 x 11 in,612 792 ,80 gsm,white,plain,f")}});
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    ASSERT_EQ(platform::CreateOrOpenKey(KeyPath("Other"), key, disposition), platform::kRegOk);
+    ASSERT_EQ(platform::DeleteValue(key, "PaperDef0"), platform::kRegOk);
+    PlantValues(KeyPath("Other"), {{"PaperDef0", kExampleDescriptive.at("PaperDef0")}});
+
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Other")).count("PaperDef2"), 1u);
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(DocumentCommandsGuiTest, SaveAsReplacesByIntentAndTheSaveOfferAsksLikeSave) {
+    Start();
+    OpenCatalog("Main");
+    AddPaperNamed("Mine");
+    PlantValues(KeyPath("Main"), {{"Theirs", Sz("A4,80,white,plain,F,2")}});
+
+    // The save offer before New: Yes saves into the open catalog, so it asks
+    // first; Cancel there stops New with everything kept.
+    AnswerBoxes({IDYES});
+    OnNextDialog(AnswerStoredChange(IDCANCEL));
+    Command(ID_FILE_NEW);
+    EXPECT_EQ(AppState.CurrentCatalogName, "Main");
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Theirs"), 1u);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 3u);
+
+    // Save As, even into the same catalog, replaces it by the user's choice.
+    OnNextDialog(Choose("Main"));
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Theirs"), 0u);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Mine"), 1u);
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // ... and what it saved is remembered: the save offer then asks nothing more.
+    AddPaperNamed("Later");
+    AnswerBoxes({IDYES});
+    Command(ID_FILE_NEW);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Later"), 1u);
+    EXPECT_EQ(Title(), kUntitledTitle);
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "editor/StoredChanges.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "catalog/PaperCatalog.h"
+#include "catalog/StoredImage.h"
+#include "editor/Relabel.h"
+#include "resources/resource.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+
+namespace {
+
+constexpr int16_t kCaptionLabel = 11500;
+constexpr int16_t kOverwriteLabel = 11501;
+constexpr int16_t kDifferencesLabel = 11502;
+constexpr int16_t kCancelLabel = 10105;
+constexpr int16_t kCatalogMessage = 3524;
+constexpr int16_t kChangedElsewhereMessage = 19500;
+constexpr int16_t kChangesLostMessage = 19501;
+constexpr int16_t kOverwriteQuestion = 19502;
+// Added to a button's text width, as in the catalog dialogs.
+constexpr int kButtonTextMargin = 20;
+
+std::string RegistryPathOf(const std::string& catalogName) {
+    std::string registryPath;
+    std::string pdlName;
+    FindCatalogLocation(catalogName, registryPath, pdlName);
+    return registryPath;
+}
+
+RECT RectInParent(HWND child, HWND parent) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace
+
+void RememberStoredCatalog(const std::string& catalogName) {
+    AppState.StoredCatalogImage = ReadStoredImage(RegistryPathOf(catalogName));
+}
+
+bool PassStoredChangeGate(HWND window) {
+    if (!AppState.StoredCatalogImage) return true;
+    const std::optional<StoredKeyImage> now = ReadStoredImage(RegistryPathOf(AppState.CurrentCatalogName));
+    // A key that cannot be read now cannot be written either: the save says why.
+    if (!now || *now == *AppState.StoredCatalogImage) return true;
+
+    CStoredChangeDlg question(AppState.CurrentCatalogName, false);
+    return question.DoModal(window) == IDC_STORED_CHANGE_OVERWRITE;
+}
+
+CStoredChangeDlg::CStoredChangeDlg(std::string catalogName, bool offerDifferences)
+    : fw::CDialog(IDD_STORED_CHANGE), catalogName_(std::move(catalogName)), offerDifferences_(offerDifferences) {}
+
+bool CStoredChangeDlg::OnInitDialog() {
+    SetItemLabel(Hwnd(), 0, 0, kCaptionLabel);
+    SetItemLabel(Hwnd(), IDC_STORED_CHANGE_OVERWRITE, 0, kOverwriteLabel);
+    SetItemLabel(Hwnd(), IDC_STORED_CHANGE_DIFFERENCES, 0, kDifferencesLabel);
+    SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
+    const std::string text = InterfaceMessage(kChangedElsewhereMessage) + "\n" + InterfaceMessage(kCatalogMessage) + " " +
+                             catalogName_ + "\n\n" + InterfaceMessage(kChangesLostMessage) + "\n\n" +
+                             InterfaceMessage(kOverwriteQuestion);
+    SetDlgItemTextA(Hwnd(), IDC_STORED_CHANGE_TEXT, text.c_str());
+    SendDlgItemMessageA(Hwnd(), IDC_STORED_CHANGE_ICON, STM_SETICON,
+                        reinterpret_cast<WPARAM>(LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_WARNING */)), 0);
+
+    if (!offerDifferences_) {
+        // Cancel becomes the default: Enter never overwrites.
+        ShowWindow(Item(IDC_STORED_CHANGE_DIFFERENCES), SW_HIDE);
+        EnableWindow(Item(IDC_STORED_CHANGE_DIFFERENCES), FALSE);
+        SendMessageA(Hwnd(), DM_SETDEFID, IDCANCEL, 0);
+        SendMessageA(Item(IDC_STORED_CHANGE_DIFFERENCES), BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
+        SendMessageA(Item(IDCANCEL), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+    }
+    FitButtons();
+    // The focus on the default button, away from Overwrite.
+    SetFocus(Item(offerDifferences_ ? IDC_STORED_CHANGE_DIFFERENCES : IDCANCEL));
+    return false;
+}
+
+// Each shown button as wide as its text needs (never narrower than in the
+// template), in a row ending at the Cancel button's right edge, with the
+// template's gaps between them.
+void CStoredChangeDlg::FitButtons() {
+    std::vector<HWND> row;
+    row.push_back(Item(IDC_STORED_CHANGE_OVERWRITE));
+    if (offerDifferences_) row.push_back(Item(IDC_STORED_CHANGE_DIFFERENCES));
+    row.push_back(Item(IDCANCEL));
+
+    const RECT cancel = RectInParent(Item(IDCANCEL), Hwnd());
+    const RECT differences = RectInParent(Item(IDC_STORED_CHANGE_DIFFERENCES), Hwnd());
+    const int gap = cancel.left - differences.right;
+    const int templateWidth = cancel.right - cancel.left;
+    int right = cancel.right;
+    for (auto button = row.rbegin(); button != row.rend(); ++button) {
+        const int width = std::max<int>(templateWidth, MeasureItemText(*button) + kButtonTextMargin);
+        MoveWindow(*button, right - width, cancel.top, width, cancel.bottom - cancel.top, FALSE);
+        right -= width + gap;
+    }
+}
+
+bool CStoredChangeDlg::OnNotify(int controlId, UINT code) {
+    if (code != BN_CLICKED) return false;
+    if (controlId == IDC_STORED_CHANGE_OVERWRITE || (controlId == IDC_STORED_CHANGE_DIFFERENCES && offerDifferences_)) {
+        EndDialog(controlId);
+        return true;
+    }
+    return false;
+}
+
+void CStoredChangeDlg::OnOK() {
+    EndDialog(offerDifferences_ ? IDC_STORED_CHANGE_DIFFERENCES : IDCANCEL);
+}
