@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
+#include <iterator>
 
 #include "catalog/PaperCatalog.h"
 #include "catalog/StoredImage.h"
 #include "editor/Relabel.h"
+#include "editor/VellicorView.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
@@ -50,12 +51,17 @@ bool PassStoredChangeGate(HWND window) {
     // A key that cannot be read now cannot be written either: the save says why.
     if (!now || *now == *AppState.StoredCatalogImage) return true;
 
-    CStoredChangeDlg question(AppState.CurrentCatalogName, false);
-    return question.DoModal(window) == IDC_STORED_CHANGE_OVERWRITE;
+    // After the differences the question comes back, until the user decides.
+    for (;;) {
+        CStoredChangeDlg question(AppState.CurrentCatalogName);
+        const INT_PTR answer = question.DoModal(window);
+        if (answer != IDC_STORED_CHANGE_DIFFERENCES) return answer == IDC_STORED_CHANGE_OVERWRITE;
+        if (CVellicorView* view = CurrentView()) view->OnFileCompare();
+    }
 }
 
-CStoredChangeDlg::CStoredChangeDlg(std::string catalogName, bool offerDifferences)
-    : fw::CDialog(IDD_STORED_CHANGE), catalogName_(std::move(catalogName)), offerDifferences_(offerDifferences) {}
+CStoredChangeDlg::CStoredChangeDlg(std::string catalogName)
+    : fw::CDialog(IDD_STORED_CHANGE), catalogName_(std::move(catalogName)) {}
 
 bool CStoredChangeDlg::OnInitDialog() {
     SetItemLabel(Hwnd(), 0, 0, kCaptionLabel);
@@ -68,36 +74,24 @@ bool CStoredChangeDlg::OnInitDialog() {
     SetDlgItemTextA(Hwnd(), IDC_STORED_CHANGE_TEXT, text.c_str());
     SendDlgItemMessageA(Hwnd(), IDC_STORED_CHANGE_ICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_WARNING */)), 0);
-
-    if (!offerDifferences_) {
-        // Cancel becomes the default: Enter never overwrites.
-        ShowWindow(Item(IDC_STORED_CHANGE_DIFFERENCES), SW_HIDE);
-        EnableWindow(Item(IDC_STORED_CHANGE_DIFFERENCES), FALSE);
-        SendMessageA(Hwnd(), DM_SETDEFID, IDCANCEL, 0);
-        SendMessageA(Item(IDC_STORED_CHANGE_DIFFERENCES), BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
-        SendMessageA(Item(IDCANCEL), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
-    }
     FitButtons();
     // The focus on the default button, away from Overwrite.
-    SetFocus(Item(offerDifferences_ ? IDC_STORED_CHANGE_DIFFERENCES : IDCANCEL));
+    SetFocus(Item(IDC_STORED_CHANGE_DIFFERENCES));
     return false;
 }
 
-// Each shown button as wide as its text needs (never narrower than in the
+// Each button as wide as its text needs (never narrower than in the
 // template), in a row ending at the Cancel button's right edge, with the
 // template's gaps between them.
 void CStoredChangeDlg::FitButtons() {
-    std::vector<HWND> row;
-    row.push_back(Item(IDC_STORED_CHANGE_OVERWRITE));
-    if (offerDifferences_) row.push_back(Item(IDC_STORED_CHANGE_DIFFERENCES));
-    row.push_back(Item(IDCANCEL));
+    const HWND row[] = {Item(IDC_STORED_CHANGE_OVERWRITE), Item(IDC_STORED_CHANGE_DIFFERENCES), Item(IDCANCEL)};
 
     const RECT cancel = RectInParent(Item(IDCANCEL), Hwnd());
     const RECT differences = RectInParent(Item(IDC_STORED_CHANGE_DIFFERENCES), Hwnd());
     const int gap = cancel.left - differences.right;
     const int templateWidth = cancel.right - cancel.left;
     int right = cancel.right;
-    for (auto button = row.rbegin(); button != row.rend(); ++button) {
+    for (auto button = std::rbegin(row); button != std::rend(row); ++button) {
         const int width = std::max<int>(templateWidth, MeasureItemText(*button) + kButtonTextMargin);
         MoveWindow(*button, right - width, cancel.top, width, cancel.bottom - cancel.top, FALSE);
         right -= width + gap;
@@ -106,13 +100,11 @@ void CStoredChangeDlg::FitButtons() {
 
 bool CStoredChangeDlg::OnNotify(int controlId, UINT code) {
     if (code != BN_CLICKED) return false;
-    if (controlId == IDC_STORED_CHANGE_OVERWRITE || (controlId == IDC_STORED_CHANGE_DIFFERENCES && offerDifferences_)) {
+    if (controlId == IDC_STORED_CHANGE_OVERWRITE || controlId == IDC_STORED_CHANGE_DIFFERENCES) {
         EndDialog(controlId);
         return true;
     }
     return false;
 }
 
-void CStoredChangeDlg::OnOK() {
-    EndDialog(offerDifferences_ ? IDC_STORED_CHANGE_DIFFERENCES : IDCANCEL);
-}
+void CStoredChangeDlg::OnOK() { EndDialog(IDC_STORED_CHANGE_DIFFERENCES); }

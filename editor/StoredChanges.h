@@ -22,11 +22,12 @@ void RememberStoredCatalog(const std::string& catalogName);
 bool PassStoredChangeGate(HWND window);
 
 // The question: the catalog's name, what happened, and the buttons Overwrite,
-// Show Differences (only when `offerDifferences`) and Cancel. Ends with
+// Show Differences (the Compare with Stored Catalog of the File menu: what the
+// save would change in the stored catalog) and Cancel. Ends with
 // IDC_STORED_CHANGE_OVERWRITE, IDC_STORED_CHANGE_DIFFERENCES or IDCANCEL.
 class CStoredChangeDlg : public fw::CDialog {
 public:
-    CStoredChangeDlg(std::string catalogName, bool offerDifferences);
+    explicit CStoredChangeDlg(std::string catalogName);
 
 protected:
     bool OnInitDialog() override;
@@ -38,5 +39,4 @@ private:
     void FitButtons();
 
     std::string catalogName_;
-    bool offerDifferences_;
 };

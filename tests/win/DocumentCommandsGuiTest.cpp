@@ -1052,9 +1052,22 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewher
     EXPECT_TRUE(AppState.CatalogModified);
     EXPECT_TRUE(Boxes().empty());
 
-    // Enter presses the default button, which never overwrites.
+    // Enter presses the default button, Show Differences: the comparison of the
+    // File menu, what the save would change there (their paper would go);
+    // then the question again.
+    std::vector<std::string> differences;
     OnNextDialog(AnswerStoredChange(IDOK));
+    OnNextDialog([&differences](fw::CDialog& dialog) {
+        EXPECT_EQ(dialog.TemplateId(), static_cast<UINT>(IDD_COMPARE_CATALOG));
+        differences = DialogLines(dialog, IDC_COMPARE_LIST);
+        dialog.EndDialog(IDCANCEL);
+    });
+    OnNextDialog(AnswerStoredChange(IDCANCEL));
     PressKeys({VK_CONTROL, 'S'});
+    EXPECT_EQ(differences.size(), 2u) << testing::PrintToString(differences);
+    EXPECT_TRUE(std::any_of(differences.begin(), differences.end(),
+                            [](const std::string& line) { return line.find("Theirs") != std::string::npos; }))
+        << testing::PrintToString(differences);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
     EXPECT_TRUE(AppState.CatalogModified);
 
