@@ -67,34 +67,21 @@ void DiscoverCatalogLocations(const std::string& configurationPath, const std::s
     AppendLocations(platform::ProfileFile::Load(configurationPath), section);
 }
 
-bool ReadConfiguration() {
-    // The bare name, which the system resolves against the current directory
-    // itself: a directory name outside the ANSI code page would come back from
-    // GetCurrentDirectoryA with its letters replaced, naming no folder at all.
-    const std::string path = kConfigurationFileName;
-
+ConfigurationResult LoadConfiguration(const std::string& path, long* error) {
     // A file that is missing and one that is there but cannot be read are told
     // apart: the second is not an invalid language.
-    if (const long error = platform::ProbeFileForReading(path); error != 0) {
-        const bool missing = error == 2 || error == 3;  // no such file, no such folder
-        const std::string format = platform::LoadStringTableText(missing ? IDS_CONFIG_NOT_OPENED : IDS_CONFIG_NOT_READ);
-        char text[512];
-        std::snprintf(text, sizeof text, format.c_str(), kConfigurationFileName);
-        std::string report = text;
-        if (!missing) {
-            const std::string reason = platform::SystemErrorText(error);
-            if (!reason.empty()) report += "\n" + reason;
-        }
-        ShowStartupError(report);
-        return false;
+    if (const long probe = platform::ProbeFileForReading(path); probe != 0) {
+        if (error) *error = probe;
+        const bool missing = probe == 2 || probe == 3;  // no such file, no such folder
+        return missing ? ConfigurationResult::Missing : ConfigurationResult::Unreadable;
     }
-
     const platform::ProfileFile file = platform::ProfileFile::Load(path);
 
+    ConfigurationResult result = ConfigurationResult::Read;
     AppState.CurrentLanguage = FindLanguageIndex(file.GetString("I18N", "Language", "", kLanguageCapacity));
     if (AppState.CurrentLanguage == -1) {
         AppState.CurrentLanguage = kEnglish;
-        ShowStartupError(platform::LoadStringTableText(IDS_INVALID_LANGUAGE));
+        result = ConfigurationResult::InvalidLanguage;
     }
 
     AppState.MinimumPaperWeight = file.GetInt("Limits", "MinimumPaperWeight", 60);
@@ -106,5 +93,36 @@ bool ReadConfiguration() {
     AppState.BackupKeep = backups.Keep;
 
     AppendLocations(file, GetWindowsFamily());
+    return result;
+}
+
+bool ReadConfiguration() {
+    // The bare name, which the system resolves against the current directory
+    // itself: a directory name outside the ANSI code page would come back from
+    // GetCurrentDirectoryA with its letters replaced, naming no folder at all.
+    const std::string path = kConfigurationFileName;
+
+    long error = 0;
+    switch (LoadConfiguration(path, &error)) {
+    case ConfigurationResult::Missing:
+    case ConfigurationResult::Unreadable: {
+        const bool missing = error == 2 || error == 3;
+        const std::string format = platform::LoadStringTableText(missing ? IDS_CONFIG_NOT_OPENED : IDS_CONFIG_NOT_READ);
+        char text[512];
+        std::snprintf(text, sizeof text, format.c_str(), kConfigurationFileName);
+        std::string report = text;
+        if (!missing) {
+            const std::string reason = platform::SystemErrorText(error);
+            if (!reason.empty()) report += "\n" + reason;
+        }
+        ShowStartupError(report);
+        return false;
+    }
+    case ConfigurationResult::InvalidLanguage:
+        ShowStartupError(platform::LoadStringTableText(IDS_INVALID_LANGUAGE));
+        return true;
+    case ConfigurationResult::Read:
+        return true;
+    }
     return true;
 }

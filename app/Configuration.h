@@ -10,6 +10,14 @@ inline constexpr const char* kConfigurationFileName = "Vellicor.cfg";
 // False (after its error box) when the file cannot be opened.
 bool ReadConfiguration();
 
+// What LoadConfiguration found. An invalid language still loads the rest, in English.
+enum class ConfigurationResult { Read, Missing, Unreadable, InvalidLanguage };
+
+// The reading itself, without a word to the user: the command-line companion
+// reports in its own way what the editor reports in boxes. `error` receives
+// the system's error code when the file is missing or cannot be read.
+ConfigurationResult LoadConfiguration(const std::string& path, long* error = nullptr);
+
 // The catalog section for the running Windows family: "Windows 95_98",
 // "Windows NT", or "" when the family is unknown.
 std::string GetWindowsFamily();

@@ -8,7 +8,11 @@
 
 bool InitializeAppState() {
     const bool configured = ReadConfiguration();
+    InitializeEditingState();
+    return configured;
+}
 
+void InitializeEditingState() {
     AppState.CatalogModified = false;
     AppState.PaperEditPending = false;
     AppState.WeightCheckArmed = 1;
@@ -23,5 +27,4 @@ bool InitializeAppState() {
 
     AppState.DefaultPaperName = DefaultPaperNameFor(AppState.CurrentLanguage);
     BuildDefaultCatalog();
-    return configured;
 }

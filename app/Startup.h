@@ -8,4 +8,9 @@
 // the remaining steps run even when it failed.
 bool InitializeAppState();
 
+// The steps after the configuration: flags, counts, title, default catalog.
+// The command-line companion reads its configuration its own way, then takes
+// these, so that it reads and writes catalogs exactly as the editor does.
+void InitializeEditingState();
+
 inline constexpr const char* kProgramVersion = QUANDREL_VERSION_TEXT;

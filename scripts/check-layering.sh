@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 # Bottom first. resources/ holds only ids and generated tables, so every layer may read it.
-layers=(resources platform state text catalog framework editor app)
+layers=(resources platform state text catalog framework editor app cmd)
 
 rank() {
     local i

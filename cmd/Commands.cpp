@@ -1,0 +1,363 @@
+#include "cmd/Commands.h"
+
+#include <cctype>
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
+
+#include "app/Configuration.h"
+#include "app/Startup.h"
+#include "catalog/PaperCatalog.h"
+#include "catalog/PaperDef.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+#include "text/TextFormat.h"
+
+namespace {
+
+// Messages of the companion ("MSG#").
+enum : int16_t {
+    kUsageIntroduction = 19600,
+    kUsageHeading = 19601,
+    kUsageList = 19602,
+    kUsageExport = 19603,
+    kUsageImport = 19604,
+    kUsageCheck = 19605,
+    kUsageCompare = 19606,
+    kUsageOptions = 19607,
+    kUsageExitCodes = 19608,
+    kUnknownSwitch = 19610,
+    kMissingValue = 19611,
+    kUnexpectedArgument = 19612,
+    kNoCommand = 19613,
+    kConfigurationNotOpened = 19614,
+    kConfigurationLanguage = 19615,
+    kCatalogNotConfigured = 19616,
+    kCatalogNotRead = 19617,
+    kFileNotRead = 19618,
+    kFileRefused = 19619,
+    kFileNotWritten = 19620,
+    kSaveRefused = 19621,
+    kExported = 19624,
+    kImported = 19625,
+    kCheckAccepted = 19626,
+    kCheckCaseTwins = 19627,
+    kListLine = 19628,
+    kAvailable = 19629,
+    kNotAvailable = 19630,
+    kNoCatalogs = 19631,
+    kCaseCollision = 19004,
+};
+constexpr int16_t kForceOneSidedLabel = 10116;
+
+enum class Verb { None, List, Export, Import, Check, Compare, Help };
+
+struct VerbSwitch {
+    const char* name;
+    Verb verb;
+    size_t operands;
+    bool takesCsv;
+};
+
+const VerbSwitch kVerbs[] = {
+    {"list", Verb::List, 0, true},     {"export", Verb::Export, 2, false}, {"import", Verb::Import, 2, false},
+    {"check", Verb::Check, 1, true},   {"compare", Verb::Compare, 2, true}, {"?", Verb::Help, 0, false},
+};
+
+// The command lines of the usage text: the program's own syntax, the same in every language.
+const char* const kSyntax[] = {
+    "  VellicorCmd /list [/csv]",
+    "  VellicorCmd /export \"<catalog>\" <file.cat>",
+    "  VellicorCmd /import <file.cat> \"<catalog>\" [/nobackup]",
+    "  VellicorCmd /check <file.cat> [/csv]",
+    "  VellicorCmd /compare <file.cat> \"<catalog>\" [/csv]",
+    "  VellicorCmd /?",
+};
+
+struct Invocation {
+    Verb verb = Verb::None;
+    const VerbSwitch* verbSwitch = nullptr;
+    std::vector<std::string> operands;
+    bool csv = false;
+    bool noBackup = false;
+    std::string configurationPath = kConfigurationFileName;
+};
+
+std::string Message(int16_t id) { return InterfaceMessage(id); }
+
+bool IsSwitch(const std::string& argument) {
+    return argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
+}
+
+std::string SwitchName(const std::string& argument) {
+    std::string name = argument.substr(1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+void WriteUsage(std::vector<std::string>& lines) {
+    lines.push_back(Message(kUsageIntroduction));
+    lines.push_back(Message(kUsageHeading));
+    for (const char* line : kSyntax) lines.emplace_back(line);
+    for (int16_t id : {kUsageList, kUsageExport, kUsageImport, kUsageCheck, kUsageCompare, kUsageOptions,
+                       kUsageExitCodes}) {
+        lines.push_back(Message(id));
+    }
+}
+
+// What is wrong with a command line: a message and the argument it names.
+struct ParseError {
+    int16_t messageId = 0;
+    std::string argument;
+};
+
+// Reads the arguments into `invocation`; answers what is wrong with them, if anything.
+ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocation) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!IsSwitch(argument)) {
+            invocation.operands.push_back(argument);
+            continue;
+        }
+        const std::string name = SwitchName(argument);
+        if (name == "csv") {
+            invocation.csv = true;
+        } else if (name == "nobackup") {
+            invocation.noBackup = true;
+        } else if (name == "config") {
+            if (i + 1 == arguments.size()) return {kMissingValue, argument};
+            invocation.configurationPath = arguments[++i];
+        } else {
+            const VerbSwitch* found = nullptr;
+            for (const VerbSwitch& candidate : kVerbs) {
+                if (name == candidate.name) found = &candidate;
+            }
+            // One command per run: a second one is as wrong as an unknown one.
+            if (!found || invocation.verbSwitch) return {kUnknownSwitch, argument};
+            invocation.verbSwitch = found;
+            invocation.verb = found->verb;
+        }
+    }
+    if (!invocation.verbSwitch) return {kNoCommand, ""};
+    const VerbSwitch& verb = *invocation.verbSwitch;
+    if (invocation.operands.size() < verb.operands) return {kMissingValue, std::string("/") + verb.name};
+    if (invocation.operands.size() > verb.operands) return {kUnexpectedArgument, invocation.operands[verb.operands]};
+    if (invocation.csv && !verb.takesCsv) return {kUnknownSwitch, "/csv"};
+    if (invocation.noBackup && invocation.verb != Verb::Import) return {kUnknownSwitch, "/nobackup"};
+    return {};
+}
+
+// The configured catalog the operator means: its exact name first, then the
+// first whose name differs only in letter case.
+const CatalogLocation* FindCatalog(const std::string& name) {
+    for (const CatalogLocation& location : AppState.CatalogLocations) {
+        if (location.CatalogName == name) return &location;
+    }
+    const std::string folded = platform::FoldRegistryName(name);
+    for (const CatalogLocation& location : AppState.CatalogLocations) {
+        if (platform::FoldRegistryName(location.CatalogName) == folded) return &location;
+    }
+    return nullptr;
+}
+
+bool KeywordForm(const CatalogLocation& location) { return location.PdlName == "PS"; }
+
+std::string KeyText(const CatalogLocation& location) { return "HKEY_LOCAL_MACHINE\\" + location.RegistryPath; }
+
+// One CSV line: fields quoted where they must be, code page 1252 turned into UTF-8;
+// the first line carries the byte-order mark.
+void WriteCsvRow(CommandOutput& output, std::initializer_list<std::string> fields) {
+    std::string line = output.out.empty() ? "\xEF\xBB\xBF" : "";
+    bool first = true;
+    for (const std::string& field : fields) {
+        if (!first) line += ',';
+        first = false;
+        const std::string text = Cp1252ToUtf8(field);
+        if (text.find_first_of(",\"\r\n") == std::string::npos) {
+            line += text;
+            continue;
+        }
+        line += '"';
+        for (char c : text) {
+            if (c == '"') line += '"';
+            line += c;
+        }
+        line += '"';
+    }
+    output.out.push_back(line);
+    output.utf8 = true;
+}
+
+// Two paper names that the keyword form cannot keep apart, or an empty pair.
+std::pair<std::string, std::string> CaseTwins(const CPaperCatalog& catalog) {
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const std::string name = platform::FoldRegistryName(catalog.GetPaper(i).Name);
+        for (int j = i + 1; j < catalog.GetCount(); ++j) {
+            if (platform::FoldRegistryName(catalog.GetPaper(j).Name) == name) {
+                return {catalog.GetPaper(i).Name, catalog.GetPaper(j).Name};
+            }
+        }
+    }
+    return {};
+}
+
+int List(const Invocation& invocation, CommandOutput& output) {
+    if (invocation.csv) WriteCsvRow(output, {"Catalog", "PDL", "Key", "Available", "Papers"});
+    if (AppState.CatalogLocations.empty() && !invocation.csv) output.out.push_back(Message(kNoCatalogs));
+    for (const CatalogLocation& location : AppState.CatalogLocations) {
+        CPaperCatalog catalog;
+        const bool read = location.Available && catalog.LoadFromRegistry(location.RegistryPath, location.PdlName) == STORE_OK;
+        const std::string papers = read ? std::to_string(catalog.GetCount()) : "";
+        if (invocation.csv) {
+            WriteCsvRow(output, {location.CatalogName, location.PdlName, KeyText(location),
+                                 location.Available ? "yes" : "no", papers});
+        } else {
+            output.out.push_back(FormatText(Message(kListLine),
+                                            {location.CatalogName, location.PdlName, KeyText(location),
+                                             Message(location.Available ? kAvailable : kNotAvailable),
+                                             read ? papers : "-"}));
+        }
+    }
+    return kExitDone;
+}
+
+// The configured catalog named by `name`, or the exit code after the message.
+int ResolveCatalog(const std::string& name, const CatalogLocation*& location, CommandOutput& output) {
+    location = FindCatalog(name);
+    if (location) return kExitDone;
+    output.err.push_back(FormatText(Message(kCatalogNotConfigured), {name}));
+    return kExitCatalog;
+}
+
+int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandOutput& output) {
+    if (catalog.LoadFromRegistry(location.RegistryPath, location.PdlName) == STORE_OK) return kExitDone;
+    output.err.push_back(FormatText(Message(kCatalogNotRead), {location.CatalogName, KeyText(location)}));
+    return kExitCatalog;
+}
+
+// Reads a catalog file as Import does, refusing what Import refuses.
+int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output) {
+    if (!platform::FileIsReadable(path)) {
+        output.err.push_back(FormatText(Message(kFileNotRead), {path}));
+        return kExitCatalogFile;
+    }
+    if (catalog.CheckImportFile(path) != STORE_OK) {
+        output.err.push_back(FormatText(Message(kFileRefused), {path}));
+        return kExitCatalogFile;
+    }
+    catalog.ImportFromFile(path);
+    return kExitDone;
+}
+
+int Export(const Invocation& invocation, CommandOutput& output) {
+    const CatalogLocation* location = nullptr;
+    if (int code = ResolveCatalog(invocation.operands[0], location, output)) return code;
+    CPaperCatalog catalog;
+    if (int code = LoadStored(*location, catalog, output)) return code;
+    const std::string& path = invocation.operands[1];
+    if (!catalog.ExportToFile(path)) {
+        output.err.push_back(FormatText(Message(kFileNotWritten), {path}));
+        return kExitCatalogFile;
+    }
+    output.out.push_back(FormatText(Message(kExported), {std::to_string(catalog.GetCount()), path}));
+    return kExitDone;
+}
+
+int Check(const Invocation& invocation, CommandOutput& output) {
+    CPaperCatalog catalog;
+    if (int code = LoadFile(invocation.operands[0], catalog, output)) return code;
+    if (invocation.csv) {
+        WriteCsvRow(output, {"Position", "Name", "Size", "Color", "Weight", "Type", "ForceOneSided"});
+    } else {
+        output.out.push_back(FormatText(Message(kCheckAccepted), {std::to_string(catalog.GetCount())}));
+    }
+    const std::string oneSided = InterfaceLabel(kForceOneSidedLabel, TF_NO_AMPERSAND);
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const CPaperDef paper = catalog.GetPaper(i);
+        if (invocation.csv) {
+            WriteCsvRow(output, {std::to_string(i + 1), paper.Name, paper.Size, paper.Color, paper.Weight, paper.Type,
+                                 paper.ForceOneSided ? "yes" : "no"});
+            continue;
+        }
+        std::string line = "  " + std::to_string(i + 1) + ". " + paper.Name + ", " + SizeLabelFromKeyword(paper.Size) +
+                           ", " + paper.Color + ", " + paper.Weight + ", " + paper.Type;
+        if (paper.ForceOneSided) line += ", " + oneSided;
+        output.out.push_back(line);
+    }
+    if (const auto twins = CaseTwins(catalog); !twins.first.empty() && !invocation.csv) {
+        output.out.push_back(FormatText(Message(kCheckCaseTwins), {twins.first, twins.second}));
+    }
+    return kExitDone;
+}
+
+int Import(const Invocation& invocation, CommandOutput& output) {
+    const CatalogLocation* location = nullptr;
+    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    CPaperCatalog catalog;
+    const std::string& path = invocation.operands[0];
+    if (int code = LoadFile(path, catalog, output)) return code;
+
+    const int16_t result = catalog.SaveToRegistry(location->RegistryPath, !KeywordForm(*location));
+    if (result == STORE_NAME_CASE_COLLISION) {
+        // An editor message: its line breaks become lines of their own.
+        const std::string message = Message(kCaseCollision);
+        std::string_view text = message;
+        for (size_t end; (end = text.find('\r')) != std::string_view::npos; text.remove_prefix(end + 1)) {
+            output.err.emplace_back(text.substr(0, end));
+        }
+        output.err.emplace_back(text);
+        return kExitRules;
+    }
+    if (result != STORE_OK) {
+        output.err.push_back(FormatText(Message(kSaveRefused), {location->CatalogName, KeyText(*location)}));
+        return kExitRegistry;
+    }
+    output.out.push_back(FormatText(Message(kImported), {std::to_string(catalog.GetCount()), location->CatalogName}));
+    return kExitDone;
+}
+
+}  // namespace
+
+int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output) {
+    AppState.Reset();
+    AppState.CurrentLanguage = kEnglish;
+
+    Invocation invocation;
+    const ParseError error = Parse(arguments, invocation);
+    // Read first, so that even a wrong command line is answered in the
+    // configured language; its own failure counts only for a real command.
+    const ConfigurationResult configuration = LoadConfiguration(invocation.configurationPath);
+    if (configuration != ConfigurationResult::Read) AppState.CurrentLanguage = kEnglish;
+    InitializeEditingState();
+
+    if (error.messageId != 0) {
+        output.err.push_back(FormatText(Message(error.messageId), {error.argument}));
+        WriteUsage(output.err);
+        return kExitUsage;
+    }
+    if (invocation.verb == Verb::Help) {
+        WriteUsage(output.out);
+        return kExitDone;
+    }
+    if (configuration == ConfigurationResult::Missing) {
+        output.err.push_back(FormatText(Message(kConfigurationNotOpened), {invocation.configurationPath}));
+        return kExitConfiguration;
+    }
+    if (configuration == ConfigurationResult::InvalidLanguage) {
+        output.err.push_back(FormatText(Message(kConfigurationLanguage), {invocation.configurationPath}));
+        return kExitConfiguration;
+    }
+
+    switch (invocation.verb) {
+    case Verb::List: return List(invocation, output);
+    case Verb::Export: return Export(invocation, output);
+    case Verb::Import: return Import(invocation, output);
+    case Verb::Check: return Check(invocation, output);
+    case Verb::Compare:
+    case Verb::Help:
+    case Verb::None: break;
+    }
+    return kExitUsage;
+}

@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "catalog/PaperCatalog.h"
+#include "cmd/Commands.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+#include "tests/unit/PaperTestSupport.h"
+#ifndef _WIN32
+#include "platform/RegistryTesting.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kRoot = "SOFTWARE\\QuandrelTests\\Commands";
+const std::string kKeywordKey = std::string(kRoot) + "\\Office PS";
+const std::string kDescriptiveKey = std::string(kRoot) + "\\Office PCL";
+const std::string kMissingKey = std::string(kRoot) + "\\Archive";
+
+// Three catalogs: keyword form, descriptive form, and one whose key does not exist.
+std::string Config(const std::string& language = "English") {
+    return "[I18N]\r\nLanguage=" + language + "\r\n[Windows NT]\r\n"
+           "Catalog_01=Office PostScript\r\nPDL_01=PS\r\nRegistry_01=" + kKeywordKey + "\r\n"
+           "Catalog_02=Office PCL\r\nPDL_02=PCL\r\nRegistry_02=" + kDescriptiveKey + "\r\n"
+           "Catalog_03=Archive\r\nPDL_03=PS\r\nRegistry_03=" + kMissingKey + "\r\n";
+}
+
+CPaperCatalog CatalogOf(const std::vector<std::string>& names) {
+    CPaperCatalog catalog;
+    for (const std::string& name : names) catalog.AddPaper(name, "A4", "80", "White", "Plain", false, catalog.GetCount());
+    return catalog;
+}
+
+struct Outcome {
+    int code;
+    CommandOutput output;
+};
+
+// Each test runs in a directory of its own, current while it runs, with the
+// test keys removed before and after.
+class CommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetWindowsPlatformForTesting(true, 2);
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("quandrel-cmd-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        platform::DeleteKeyTree(kRoot);
+        Write("Vellicor.cfg", Config());
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(dir_);
+        platform::DeleteKeyTree(kRoot);
+        AppState.Reset();
+    }
+
+    static void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream out(name, std::ios::binary);
+        out << bytes;
+    }
+    static std::string Read(const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static Outcome Call(std::vector<std::string> arguments) {
+        Outcome run{};
+        run.code = RunCommand(arguments, run.output);
+        return run;
+    }
+
+    // Stores `catalog` as the editor's Save As into a key would.
+    static void Store(const CPaperCatalog& catalog, const std::string& key, bool descriptive) {
+        AppState.CurrentLanguage = kEnglish;
+        ASSERT_EQ(catalog.SaveToRegistry(key, descriptive), STORE_OK);
+    }
+    static std::string Stored(const std::string& key, const std::string& pdl) {
+        CPaperCatalog catalog;
+        if (catalog.LoadFromRegistry(key, pdl) != STORE_OK) return "<unreadable>";
+        return DescribeAll(catalog);
+    }
+
+    fs::path previous_;
+    fs::path dir_;
+};
+
+TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string firstError;
+    };
+    const Case cases[] = {
+        {{}, "No command was given."},
+        {{"/frobnicate"}, "Unknown switch: /frobnicate"},
+        {{"/list", "/export", "Office PCL", "x.cat"}, "Unknown switch: /export"},
+        {{"/export", "Office PCL"}, "A value is missing after /export."},
+        {{"/import", "x.cat", "Office PCL", "extra"}, "Unexpected argument: extra"},
+        {{"/export", "Office PCL", "x.cat", "/csv"}, "Unknown switch: /csv"},
+        {{"/check", "x.cat", "/nobackup"}, "Unknown switch: /nobackup"},
+        {{"/list", "/config"}, "A value is missing after /config."},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = Call(c.arguments);
+        EXPECT_EQ(run.code, kExitUsage) << c.firstError;
+        ASSERT_FALSE(run.output.err.empty()) << c.firstError;
+        EXPECT_EQ(run.output.err.front(), c.firstError);
+        // The usage follows the message, on standard error; nothing on standard output.
+        EXPECT_NE(std::find(run.output.err.begin(), run.output.err.end(), "  VellicorCmd /?"), run.output.err.end());
+        EXPECT_TRUE(run.output.out.empty());
+    }
+    EXPECT_FALSE(fs::exists("x.cat"));
+    platform::RegKey key;
+    EXPECT_NE(platform::OpenKeyForReading(kDescriptiveKey, key), platform::kRegOk);
+
+    // Asked for, the usage goes to standard output, in the configured language.
+    Write("Vellicor.cfg", Config("German"));
+    const Outcome help = Call({"/?"});
+    EXPECT_EQ(help.code, kExitDone);
+    ASSERT_GE(help.output.out.size(), 3u);
+    EXPECT_EQ(help.output.out[1], "Aufruf:");
+    EXPECT_TRUE(help.output.err.empty());
+}
+
+TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
+    fs::remove("Vellicor.cfg");
+    Outcome run = Call({"/list"});
+    EXPECT_EQ(run.code, kExitConfiguration);
+    EXPECT_EQ(run.output.err, std::vector<std::string>{"The configuration file Vellicor.cfg could not be opened."});
+
+    Write("Vellicor.cfg", Config("Klingon"));
+    run = Call({"/list"});
+    EXPECT_EQ(run.code, kExitConfiguration);
+    EXPECT_EQ(run.output.err, std::vector<std::string>{"The configuration file Vellicor.cfg names no known language."});
+
+    // /config names another file, wherever it is.
+    fs::create_directories("other place");
+    Write("other place/site.cfg", Config("Swedish"));
+    run = Call({"/config", "other place/site.cfg", "/list"});
+    EXPECT_EQ(run.code, kExitDone);
+    ASSERT_EQ(run.output.out.size(), 3u);
+    EXPECT_EQ(run.output.out[2], "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey + ": inte tillg\xE4nglig, - papper");
+}
+
+TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
+    Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+    Store(CatalogOf({"Gloss"}), kDescriptiveKey, true);
+
+    Outcome run = Call({"/LIST"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, (std::vector<std::string>{
+                                  "Office PostScript (PDL PS), HKEY_LOCAL_MACHINE\\" + kKeywordKey + ": available, 2 papers",
+                                  "Office PCL (PDL PCL), HKEY_LOCAL_MACHINE\\" + kDescriptiveKey + ": available, 1 papers",
+                                  "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey + ": not available, - papers",
+                              }));
+    EXPECT_FALSE(run.output.utf8);
+
+    // For programs: UTF-8 with a byte-order mark, one header row, fields quoted
+    // where they hold a comma, language-independent values.
+    Write("Vellicor.cfg", Config("French") + "Catalog_04=Caf\xE9, \"noir\"\r\nPDL_04=PCL\r\nRegistry_04=" + kMissingKey + "\r\n");
+    run = Call({"/list", "/csv"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_TRUE(run.output.utf8);
+    ASSERT_EQ(run.output.out.size(), 5u);
+    EXPECT_EQ(run.output.out[0], "\xEF\xBB\xBF" "Catalog,PDL,Key,Available,Papers");
+    EXPECT_EQ(run.output.out[1], "Office PostScript,PS,HKEY_LOCAL_MACHINE\\" + kKeywordKey + ",yes,2");
+    EXPECT_EQ(run.output.out[4], "\"Caf\xC3\xA9, \"\"noir\"\"\",PCL,HKEY_LOCAL_MACHINE\\" + kMissingKey + ",no,");
+}
+
+TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
+    Store(CatalogOf({"Plain", "Heavy", "Gloss"}), kKeywordKey, false);
+    const std::string original = Stored(kKeywordKey, "PS");
+
+    // Catalog names match in any letter case, as listed.
+    Outcome run = Call({"/export", "office postscript", "out.cat"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"3 papers written to out.cat."});
+    CPaperCatalog exported;
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_EQ(exported.CheckImportFile("out.cat"), STORE_OK);
+
+    run = Call({"/import", "out.cat", "OFFICE PCL"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"3 papers stored in the catalog Office PCL."});
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), original);
+
+    // Into a key that does not exist yet, as Save As would create it.
+    run = Call({"/import", "out.cat", "Archive"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(Stored(kMissingKey, "PS"), original);
+}
+
+TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
+    Store(CatalogOf({"Plain"}), kKeywordKey, false);
+    const std::string before = Stored(kKeywordKey, "PS");
+    Write("twins.cat", "");
+    {
+        AppState.CurrentLanguage = kEnglish;
+        ASSERT_TRUE(CatalogOf({"Gloss", "GLOSS"}).ExportToFile("twins.cat"));
+        Write("other.txt", "[Something else]\r\n");
+    }
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        std::string firstError;
+    };
+    const Case cases[] = {
+        {{"/import", "twins.cat", "Nowhere"}, kExitCatalog, "Nowhere is not a configured catalog."},
+        {{"/import", "missing.cat", "Office PostScript"}, kExitCatalogFile, "The catalog file missing.cat could not be read."},
+        {{"/import", "other.txt", "Office PostScript"}, kExitCatalogFile,
+         "The catalog file other.txt was refused: it does not have the format required for importing a catalog."},
+        {{"/import", "twins.cat", "Office PostScript"}, kExitRules,
+         "The catalog holds papers whose names differ only in letter case."},
+        {{"/export", "Archive", "x.cat"}, kExitCatalog,
+         "The catalog Archive could not be read from the registry key HKEY_LOCAL_MACHINE\\" + kMissingKey + "."},
+        {{"/export", "Office PostScript", "no such folder/x.cat"}, kExitCatalogFile,
+         "The catalog file no such folder/x.cat could not be written."},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = Call(c.arguments);
+        EXPECT_EQ(run.code, c.code) << c.firstError;
+        ASSERT_FALSE(run.output.err.empty()) << c.firstError;
+        EXPECT_EQ(run.output.err.front(), c.firstError);
+        EXPECT_EQ(Stored(kKeywordKey, "PS"), before) << c.firstError;
+    }
+    // The descriptive form keeps both names apart, so the same file is welcome there.
+    EXPECT_EQ(Call({"/import", "twins.cat", "Office PCL"}).code, kExitDone);
+#ifndef _WIN32
+    // The registry refuses the key: code 5, and the stored catalog is untouched.
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_TRUE(CatalogOf({"Matt", "Silk"}).ExportToFile("two.cat"));
+    platform::FailCreateKey(kKeywordKey, platform::kRegAccessDenied);
+    const Outcome refused = Call({"/import", "two.cat", "Office PostScript"});
+    EXPECT_EQ(refused.code, kExitRegistry);
+    EXPECT_EQ(refused.output.err, std::vector<std::string>{"The catalog Office PostScript could not be saved in the registry key "
+                                                           "HKEY_LOCAL_MACHINE\\" + kKeywordKey + ". The key is unchanged."});
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    platform::ResetMemoryRegistry();
+#endif
+}
+
+TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
+    AppState.CurrentLanguage = kEnglish;
+    CPaperCatalog catalog = CatalogOf({"Gloss", "GLOSS"});
+    catalog.ModifyPaper("GLOSS", "LETTER", "120", "Blue", "Glossy", true, 1);
+    ASSERT_TRUE(catalog.ExportToFile("in.cat"));
+
+    Outcome run = Call({"/check", "in.cat"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, (std::vector<std::string>{
+                                  "The catalog file can be imported. It holds 2 papers:",
+                                  "  1. Gloss, 210 x 297 mm, White, 80, Plain",
+                                  "  2. GLOSS, 8.5 x 11 in, Blue, 120, Glossy, Force 1-sided",
+                                  "The names Gloss and GLOSS differ only in letter case: a catalog with the PDL PS cannot hold both.",
+                              }));
+    run = Call({"/check", "in.cat", "/csv"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, (std::vector<std::string>{
+                                  "\xEF\xBB\xBF" "Position,Name,Size,Color,Weight,Type,ForceOneSided",
+                                  "1,Gloss,A4,White,80,Plain,no",
+                                  "2,GLOSS,LETTER,Blue,120,Glossy,yes",
+                              }));
+    EXPECT_EQ(Call({"/check", "absent.cat"}).code, kExitCatalogFile);
+}
+
+}  // namespace
