@@ -1141,6 +1141,114 @@ TEST_F(DocumentCommandsGuiTest, SaveAsReplacesByIntentAndTheSaveOfferAsksLikeSav
     Command(ID_FILE_NEW);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Later"), 1u);
     EXPECT_EQ(Title(), kUntitledTitle);
+// ------------------------------------------------- The command-line companion
+
+struct CompanionRun {
+    DWORD code = 0;
+    std::string out;
+    std::string err;
+};
+
+HANDLE InheritableFile(const fs::path& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs VellicorCmd.exe (built beside the program, a folder above the tests) in
+// `folder`, as a deployment tool would, collecting both output streams in files.
+CompanionRun RunCompanion(const std::wstring& arguments, const fs::path& folder) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const fs::path program = fs::path(self).parent_path().parent_path() / "VellicorCmd.exe";
+    const fs::path outPath = folder / "companion-out.txt";
+    const fs::path errPath = folder / "companion-err.txt";
+    HANDLE out = InheritableFile(outPath);
+    HANDLE err = InheritableFile(errPath);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    CompanionRun run;
+    run.code = 0xFFFF;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       folder.wstring().c_str(), &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &run.code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        ADD_FAILURE() << "VellicorCmd.exe did not start: " << GetLastError();
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    run.out = ReadFileBytes(outPath);
+    run.err = ReadFileBytes(errPath);
+    return run;
+}
+
+TEST_F(DocumentCommandsGuiTest, TheCompanionWritesTheBytesTheEditorWrites) {
+    const fs::path example = Dir() / "Example.cat";
+    WriteFileBytes(example, ExampleFileBytes());
+    Start();
+    OpenCatalog("Main");
+    AnswerFileDialog(PathIn("editor.cat"));
+    Command(ID_FILE_EXPORT);
+    // The editor's Import, then Save As into a catalog of either stored form.
+    AnswerFileDialog(example.string());
+    Command(ID_FILE_IMPORT);
+    OnNextDialog(Choose("Fresh"));
+    Command(ID_FILE_SAVE_AS);
+    OnNextDialog(Choose("Lower"));
+    Command(ID_FILE_SAVE_AS);
+    ASSERT_TRUE(Boxes().empty());
+
+    CompanionRun run = RunCompanion(L"/export main companion.cat", Dir());
+    EXPECT_EQ(run.code, 0u) << run.err;
+    EXPECT_EQ(ReadFileBytes(Dir() / "companion.cat"), ReadFileBytes(Dir() / "editor.cat"));
+
+    run = RunCompanion(L"/import Example.cat Empty", Dir());
+    EXPECT_EQ(run.code, 0u) << run.err;
+    EXPECT_EQ(run.out, "2 papers stored in the catalog Empty.\r\n");
+    EXPECT_EQ(ReadStoredValues(KeyPath("Empty")), ReadStoredValues(KeyPath("Fresh")));
+    run = RunCompanion(L"/import Example.cat \"OTHER\"", Dir());
+    EXPECT_EQ(run.code, 0u) << run.err;
+    EXPECT_EQ(ReadStoredValues(KeyPath("Other")), ReadStoredValues(KeyPath("Lower")));
+}
+
+TEST_F(DocumentCommandsGuiTest, TheCompanionTakesAnyPathAndAnswersWithItsExitCode) {
+    // A folder named in Greek letters, with blanks, as a deployment share might be.
+    const fs::path folder = Dir() / L"\u039A\u03B1\u03C4\u03AC\u03BB\u03BF\u03B3\u03BF\u03B9 \u03C7\u03B1\u03C1\u03C4\u03B9\u03BF\u03CD";
+    fs::create_directories(folder);
+    WriteFileBytes(folder / "office papers.cat", ExampleFileBytes());
+
+    CompanionRun run = RunCompanion(L"/check \"" + (folder / "office papers.cat").wstring() + L"\"", Dir());
+    EXPECT_EQ(run.code, 0u) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\r')), "The catalog file can be imported. It holds 2 papers:");
+    EXPECT_EQ(run.err, "");
+
+    const struct {
+        const wchar_t* arguments;
+        DWORD code;
+    } cases[] = {
+        {L"/check absent.cat", 4}, {L"/export \"No Such Catalog\" x.cat", 3}, {L"/frobnicate", 1},
+        {L"", 1},                  {L"/list /config elsewhere.cfg", 2},
+    };
+    for (const auto& c : cases) {
+        run = RunCompanion(c.arguments, Dir());
+        EXPECT_EQ(run.code, c.code) << run.err;
+        // Failures speak on standard error only.
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err, "");
+    }
+    run = RunCompanion(L"/list /csv", Dir());
+    EXPECT_EQ(run.code, 0u);
+    EXPECT_EQ(run.out.substr(0, 37), "\xEF\xBB\xBF" "Catalog,PDL,Key,Available,Papers\r\n");
+    EXPECT_FALSE(fs::exists(Dir() / "x.cat"));
 }
 
 }  // namespace
