@@ -111,6 +111,10 @@ cmp -s packaging/Vellicor.cfg "$config" || fail "the starting Vellicor.cfg is no
 step "2. start the installed program from the shortcut's working folder"
 scripts/smoke-test.sh 'C:\Program Files\Quandrel\'"${programs[0]}" "$(dirname "$config")" "$WORK/installed.png"
 wineserver -p  # the smoke test ended the server with the program's helpers
+# The companion answers from the same folder, reading the starting configuration.
+listing=$(cd "$(dirname "$config")" && wine 'C:\Program Files\Quandrel\VellicorCmd.exe' /list) ||
+  fail "the installed VellicorCmd.exe /list ended with $?"
+grep -q 'PDL' <<<"$listing" || fail "the installed VellicorCmd.exe /list printed no catalog: $listing"
 
 step "3. the administrator's edited Vellicor.cfg survives a reinstall, a repair and an upgrade"
 printf '; Edited by the administrator\r\n' >>"$config"
