@@ -10,6 +10,7 @@
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "text/StringLists.h"
+#include "text/TextFormat.h"
 
 namespace {
 
@@ -73,21 +74,6 @@ std::vector<size_t> LongestIncreasing(const std::vector<int>& sequence) {
     std::vector<size_t> result;
     for (size_t i = tails.empty() ? SIZE_MAX : tails.back(); i != SIZE_MAX; i = previous[i]) result.push_back(i);
     std::reverse(result.begin(), result.end());
-    return result;
-}
-
-// "%1", "%2", ... replaced by the arguments: translations may put them in any order.
-std::string Fill(std::string text, const std::vector<std::string>& arguments) {
-    std::string result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
-            const size_t n = static_cast<size_t>(text[i + 1] - '1');
-            if (n < arguments.size()) result += arguments[n];
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
     return result;
 }
 
@@ -173,11 +159,11 @@ std::string DescribeDifference(const PaperDifference& difference, int16_t langua
     const std::string to = std::to_string(difference.newPosition + 1);
     switch (difference.kind) {
         case PaperDifference::Added:
-            return Fill(GetLocalizedString(kMessageList, kAddedMessage, language), {name, to});
+            return FormatText(GetLocalizedString(kMessageList, kAddedMessage, language), {name, to});
         case PaperDifference::Removed:
-            return Fill(GetLocalizedString(kMessageList, kRemovedMessage, language), {name, from});
+            return FormatText(GetLocalizedString(kMessageList, kRemovedMessage, language), {name, from});
         case PaperDifference::Moved:
-            return Fill(GetLocalizedString(kMessageList, kMovedMessage, language), {name, from, to});
+            return FormatText(GetLocalizedString(kMessageList, kMovedMessage, language), {name, from, to});
         case PaperDifference::Changed: break;
     }
     std::string fields;
@@ -199,5 +185,5 @@ std::string DescribeDifference(const PaperDifference& difference, int16_t langua
         fields += GetLocalizedString(kLabelList, labelId, language, TF_NO_AMPERSAND | TF_NO_COLON) + " " +
                   ShownValue(old, change.attribute, language) + " -> " + ShownValue(now, change.attribute, language);
     }
-    return Fill(GetLocalizedString(kMessageList, kChangedMessage, language), {name, fields});
+    return FormatText(GetLocalizedString(kMessageList, kChangedMessage, language), {name, fields});
 }

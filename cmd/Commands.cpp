@@ -7,8 +7,11 @@
 
 #include "app/Configuration.h"
 #include "app/Startup.h"
+#include "catalog/CatalogBackup.h"
+#include "catalog/CatalogDifference.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "state/AppState.h"
@@ -40,6 +43,8 @@ enum : int16_t {
     kFileRefused = 19619,
     kFileNotWritten = 19620,
     kSaveRefused = 19621,
+    kBackupNotWritten = 19622,
+    kNothingSaved = 19623,
     kExported = 19624,
     kImported = 19625,
     kCheckAccepted = 19626,
@@ -48,6 +53,7 @@ enum : int16_t {
     kAvailable = 19629,
     kNotAvailable = 19630,
     kNoCatalogs = 19631,
+    kSameCatalog = 19632,
     kCaseCollision = 19004,
 };
 constexpr int16_t kForceOneSidedLabel = 10116;
@@ -299,7 +305,22 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     const std::string& path = invocation.operands[0];
     if (int code = LoadFile(path, catalog, output)) return code;
 
-    const int16_t result = catalog.SaveToRegistry(location->RegistryPath, !KeywordForm(*location));
+    // The backup is made from the save's own reading of the key, just before
+    // anything is written, as the editor's save does; no question to ask here.
+    const BackupSettings backups{AppState.BackupFolder, AppState.BackupKeep};
+    BackupResult backup;
+    const int16_t result = catalog.SaveToRegistry(
+        location->RegistryPath, !KeywordForm(*location), [&](const CPaperCatalog& stored) {
+            if (invocation.noBackup) return true;
+            backup = WriteBackup(backups, location->CatalogName, stored, platform::CurrentLocalTime());
+            return backup.outcome != BackupResult::Failed;
+        });
+    if (result == STORE_SAVE_DECLINED) {
+        output.err.push_back(FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder}));
+        if (!backup.reason.empty()) output.err.push_back(backup.reason);
+        output.err.push_back(Message(kNothingSaved));
+        return kExitBackup;
+    }
     if (result == STORE_NAME_CASE_COLLISION) {
         // An editor message: its line breaks become lines of their own.
         const std::string message = Message(kCaseCollision);
@@ -314,8 +335,64 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         output.err.push_back(FormatText(Message(kSaveRefused), {location->CatalogName, KeyText(*location)}));
         return kExitRegistry;
     }
+    PruneBackups(backups, location->CatalogName);
     output.out.push_back(FormatText(Message(kImported), {std::to_string(catalog.GetCount()), location->CatalogName}));
     return kExitDone;
+}
+
+// Language-independent names for /compare /csv.
+const char* KindName(PaperDifference::Kind kind) {
+    switch (kind) {
+    case PaperDifference::Added: return "added";
+    case PaperDifference::Removed: return "removed";
+    case PaperDifference::Changed: return "changed";
+    case PaperDifference::Moved: return "moved";
+    }
+    return "";
+}
+
+const char* FieldName(int attribute) {
+    switch (attribute) {
+    case PA_SIZE: return "Size";
+    case PA_COLOR: return "Color";
+    case PA_WEIGHT: return "Weight";
+    case PA_TYPE: return "Type";
+    case PA_FORCE_ONE_SIDED: return "ForceOneSided";
+    default: return "";
+    }
+}
+
+std::string PositionText(int position) { return position < 0 ? "" : std::to_string(position + 1); }
+
+// The catalog file against what the key holds, as the editor's Compare shows
+// the catalog being edited against it: one line per difference.
+int Compare(const Invocation& invocation, CommandOutput& output) {
+    const CatalogLocation* location = nullptr;
+    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    CPaperCatalog catalog;
+    if (int code = LoadFile(invocation.operands[0], catalog, output)) return code;
+    const std::vector<PaperDifference> differences =
+        CompareWithStore(catalog, location->RegistryPath, location->PdlName);
+
+    if (invocation.csv) WriteCsvRow(output, {"Change", "Name", "OldPosition", "NewPosition", "Field", "OldValue", "NewValue"});
+    for (const PaperDifference& difference : differences) {
+        if (!invocation.csv) {
+            output.out.push_back(DescribeDifference(difference, AppState.CurrentLanguage));
+            continue;
+        }
+        const std::string kind = KindName(difference.kind);
+        const std::string from = PositionText(difference.oldPosition);
+        const std::string to = PositionText(difference.newPosition);
+        if (difference.changes.empty()) WriteCsvRow(output, {kind, difference.name, from, to, "", "", ""});
+        for (const FieldChange& change : difference.changes) {
+            WriteCsvRow(output, {kind, difference.name, from, to, FieldName(change.attribute), change.oldValue, change.newValue});
+        }
+    }
+    if (differences.empty()) {
+        if (!invocation.csv) output.out.push_back(FormatText(Message(kSameCatalog), {location->CatalogName}));
+        return kExitDone;
+    }
+    return kExitDifferent;
 }
 
 }  // namespace
@@ -355,7 +432,7 @@ int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output)
     case Verb::Export: return Export(invocation, output);
     case Verb::Import: return Import(invocation, output);
     case Verb::Check: return Check(invocation, output);
-    case Verb::Compare:
+    case Verb::Compare: return Compare(invocation, output);
     case Verb::Help:
     case Verb::None: break;
     }

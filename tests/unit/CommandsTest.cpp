@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "cmd/Commands.h"
 #include "platform/Registry.h"
@@ -28,7 +29,7 @@ const std::string kMissingKey = std::string(kRoot) + "\\Archive";
 
 // Three catalogs: keyword form, descriptive form, and one whose key does not exist.
 std::string Config(const std::string& language = "English") {
-    return "[I18N]\r\nLanguage=" + language + "\r\n[Windows NT]\r\n"
+    return "[I18N]\r\nLanguage=" + language + "\r\n[Backups]\r\nFolder=Backups\r\n[Windows NT]\r\n"
            "Catalog_01=Office PostScript\r\nPDL_01=PS\r\nRegistry_01=" + kKeywordKey + "\r\n"
            "Catalog_02=Office PCL\r\nPDL_02=PCL\r\nRegistry_02=" + kDescriptiveKey + "\r\n"
            "Catalog_03=Archive\r\nPDL_03=PS\r\nRegistry_03=" + kMissingKey + "\r\n";
@@ -85,6 +86,8 @@ protected:
     // Stores `catalog` as the editor's Save As into a key would.
     static void Store(const CPaperCatalog& catalog, const std::string& key, bool descriptive) {
         AppState.CurrentLanguage = kEnglish;
+        // The descriptive form needs the size list, as the editor has it.
+        AppState.SizeChoiceCount = static_cast<int16_t>(PageSizeTable.size());
         ASSERT_EQ(catalog.SaveToRegistry(key, descriptive), STORE_OK);
     }
     static std::string Stored(const std::string& key, const std::string& pdl) {
@@ -273,6 +276,67 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
                                   "2,GLOSS,LETTER,Blue,120,Glossy,yes",
                               }));
     EXPECT_EQ(Call({"/check", "absent.cat"}).code, kExitCatalogFile);
+}
+
+TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
+    Store(CatalogOf({"Old", "Older"}), kKeywordKey, false);
+    const std::string old = Stored(kKeywordKey, "PS");
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_TRUE(CatalogOf({"New"}).ExportToFile("new.cat"));
+    const auto backups = [] {
+        std::vector<BackupEntry> entries;
+        std::string reason;
+        ListBackups({"Backups", 20}, "Office PostScript", entries, reason);
+        return entries;
+    };
+
+    EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript"}).code, kExitDone);
+    ASSERT_EQ(backups().size(), 1u);
+    CPaperCatalog backedUp;
+    ASSERT_TRUE(ReadBackup(backups()[0].path, backedUp));
+    EXPECT_EQ(DescribeAll(backedUp), old);
+    EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript", "/nobackup"}).code, kExitDone);
+    EXPECT_EQ(backups().size(), 1u);
+
+    // A backup that cannot be written stops the import before the key is touched.
+    fs::remove_all("Backups");
+    Write("Backups", "a file where the folder should be");
+    Store(CatalogOf({"Old", "Older"}), kKeywordKey, false);
+    const Outcome refused = Call({"/import", "new.cat", "Office PostScript"});
+    EXPECT_EQ(refused.code, kExitBackup);
+    ASSERT_GE(refused.output.err.size(), 2u);
+    EXPECT_EQ(refused.output.err.front().rfind("No backup of the catalog Office PostScript could be written in the folder ", 0), 0u);
+    EXPECT_EQ(refused.output.err.back(), "Nothing was saved. /nobackup saves without a backup.");
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), old);
+    EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript", "/NoBackup"}).code, kExitDone);
+    EXPECT_NE(Stored(kKeywordKey, "PS"), old);
+}
+
+TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
+    Store(CatalogOf({"Plain", "Heavy", "Gloss"}), kDescriptiveKey, true);
+    CPaperCatalog file = CatalogOf({"Plain", "Gloss", "Heavy", "Matt"});
+    file.ModifyPaper("Plain", "A4", "90", "White", "Plain", false, 0);
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_TRUE(file.ExportToFile("changed.cat"));
+
+    Outcome run = Call({"/compare", "changed.cat", "office pcl"});
+    EXPECT_EQ(run.code, kExitDifferent);
+    EXPECT_EQ(run.output.out.size(), 3u);
+    run = Call({"/compare", "changed.cat", "Office PCL", "/csv"});
+    EXPECT_EQ(run.code, kExitDifferent);
+    EXPECT_EQ(run.output.out, (std::vector<std::string>{
+                                  "\xEF\xBB\xBF" "Change,Name,OldPosition,NewPosition,Field,OldValue,NewValue",
+                                  "changed,Plain,1,1,Weight,80,90",
+                                  "moved,Gloss,3,2,,,",
+                                  "added,Matt,,4,,,",
+                              }));
+    // Comparing never writes.
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(CatalogOf({"Plain", "Heavy", "Gloss"})));
+
+    ASSERT_EQ(Call({"/export", "Office PCL", "same.cat"}).code, kExitDone);
+    run = Call({"/compare", "same.cat", "Office PCL"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"The catalog file and the stored catalog Office PCL are the same."});
 }
 
 }  // namespace
