@@ -1161,10 +1161,15 @@ CompanionRun RunCompanion(const std::wstring& arguments, const fs::path& folder)
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const fs::path program = fs::path(self).parent_path().parent_path() / "VellicorCmd.exe";
-    const fs::path outPath = folder / "companion-out.txt";
-    const fs::path errPath = folder / "companion-err.txt";
+    // New files for every run: Wine may still hold the last run's files for a
+    // moment after its process ended.
+    static int runs = 0;
+    ++runs;
+    const fs::path outPath = folder / ("companion-out-" + std::to_string(runs) + ".txt");
+    const fs::path errPath = folder / ("companion-err-" + std::to_string(runs) + ".txt");
     HANDLE out = InheritableFile(outPath);
     HANDLE err = InheritableFile(errPath);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) ADD_FAILURE() << "output files not made: " << GetLastError();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -1213,7 +1218,7 @@ TEST_F(DocumentCommandsGuiTest, TheCompanionWritesTheBytesTheEditorWrites) {
 
     run = RunCompanion(L"/import Example.cat Empty", Dir());
     EXPECT_EQ(run.code, 0u) << run.err;
-    EXPECT_EQ(run.out, "2 papers stored in the catalog Empty.\r\n");
+    EXPECT_EQ(run.out, "2 papers stored in the catalog Empty.\r\n") << run.err;
     EXPECT_EQ(ReadStoredValues(KeyPath("Empty")), ReadStoredValues(KeyPath("Fresh")));
     run = RunCompanion(L"/import Example.cat \"OTHER\"", Dir());
     EXPECT_EQ(run.code, 0u) << run.err;
@@ -1247,7 +1252,7 @@ TEST_F(DocumentCommandsGuiTest, TheCompanionTakesAnyPathAndAnswersWithItsExitCod
     }
     run = RunCompanion(L"/list /csv", Dir());
     EXPECT_EQ(run.code, 0u);
-    EXPECT_EQ(run.out.substr(0, 37), "\xEF\xBB\xBF" "Catalog,PDL,Key,Available,Papers\r\n");
+    EXPECT_EQ(run.out.substr(0, 37), "\xEF\xBB\xBF" "Catalog,PDL,Key,Available,Papers\r\n") << run.code << " " << run.err;
     EXPECT_FALSE(fs::exists(Dir() / "x.cat"));
 }
 
