@@ -54,6 +54,9 @@ enum : int16_t {
     kNotAvailable = 19630,
     kNoCatalogs = 19631,
     kSameCatalog = 19632,
+    kRollbackFailed = 19633,
+    kUnreadableEntries = 19634,
+    kConfigurationNotRead = 19635,
     kCaseCollision = 19004,
 };
 constexpr int16_t kForceOneSidedLabel = 10116;
@@ -172,6 +175,12 @@ bool KeywordForm(const CatalogLocation& location) { return location.PdlName == "
 
 std::string KeyText(const CatalogLocation& location) { return "HKEY_LOCAL_MACHINE\\" + location.RegistryPath; }
 
+// A failure's message, then the system's own reason on a line of its own.
+void Complain(CommandOutput& output, const std::string& message, long systemError) {
+    output.err.push_back(message);
+    if (systemError != 0) output.err.push_back(platform::SystemErrorText(static_cast<unsigned long>(systemError)));
+}
+
 // One CSV line: fields quoted where they must be, code page 1252 turned into UTF-8;
 // the first line carries the byte-order mark.
 void WriteCsvRow(CommandOutput& output, std::initializer_list<std::string> fields) {
@@ -238,15 +247,16 @@ int ResolveCatalog(const std::string& name, const CatalogLocation*& location, Co
 }
 
 int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandOutput& output) {
-    if (catalog.LoadFromRegistry(location.RegistryPath, location.PdlName) == STORE_OK) return kExitDone;
-    output.err.push_back(FormatText(Message(kCatalogNotRead), {location.CatalogName, KeyText(location)}));
+    StoreReport report;
+    if (catalog.LoadFromRegistry(location.RegistryPath, location.PdlName, &report) == STORE_OK) return kExitDone;
+    Complain(output, FormatText(Message(kCatalogNotRead), {location.CatalogName, KeyText(location)}), report.SystemError);
     return kExitCatalog;
 }
 
 // Reads a catalog file as Import does, refusing what Import refuses.
 int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output) {
-    if (!platform::FileIsReadable(path)) {
-        output.err.push_back(FormatText(Message(kFileNotRead), {path}));
+    if (const long error = platform::ProbeFileForReading(path); error != 0) {
+        Complain(output, FormatText(Message(kFileNotRead), {path}), error);
         return kExitCatalogFile;
     }
     if (catalog.CheckImportFile(path) != STORE_OK) {
@@ -263,8 +273,9 @@ int Export(const Invocation& invocation, CommandOutput& output) {
     CPaperCatalog catalog;
     if (int code = LoadStored(*location, catalog, output)) return code;
     const std::string& path = invocation.operands[1];
-    if (!catalog.ExportToFile(path)) {
-        output.err.push_back(FormatText(Message(kFileNotWritten), {path}));
+    StoreReport report;
+    if (!catalog.ExportToFile(path, &report)) {
+        Complain(output, FormatText(Message(kFileNotWritten), {path}), report.SystemError);
         return kExitCatalogFile;
     }
     output.out.push_back(FormatText(Message(kExported), {std::to_string(catalog.GetCount()), path}));
@@ -305,16 +316,29 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     const std::string& path = invocation.operands[0];
     if (int code = LoadFile(path, catalog, output)) return code;
 
+    // Entries the program cannot read would be removed by the save. The editor
+    // asks; here nobody can be asked, so nothing is written.
+    StoreReport unreadable;
+    if (FindUnreadableValues(location->RegistryPath, unreadable) == STORE_OK && !unreadable.UnreadableNames.empty()) {
+        output.err.push_back(FormatText(Message(kUnreadableEntries), {location->CatalogName, KeyText(*location),
+                                                                      std::to_string(unreadable.UnreadableNames.size())}));
+        for (const std::string& name : unreadable.UnreadableNames) output.err.push_back("  " + name);
+        return kExitCatalog;
+    }
+
     // The backup is made from the save's own reading of the key, just before
     // anything is written, as the editor's save does; no question to ask here.
     const BackupSettings backups{AppState.BackupFolder, AppState.BackupKeep};
     BackupResult backup;
+    StoreReport report;
     const int16_t result = catalog.SaveToRegistry(
-        location->RegistryPath, !KeywordForm(*location), [&](const CPaperCatalog& stored) {
+        location->RegistryPath, !KeywordForm(*location),
+        [&](const CPaperCatalog& stored) {
             if (invocation.noBackup) return true;
             backup = WriteBackup(backups, location->CatalogName, stored, platform::CurrentLocalTime());
             return backup.outcome != BackupResult::Failed;
-        });
+        },
+        &report);
     if (result == STORE_SAVE_DECLINED) {
         output.err.push_back(FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder}));
         if (!backup.reason.empty()) output.err.push_back(backup.reason);
@@ -332,7 +356,8 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         return kExitRules;
     }
     if (result != STORE_OK) {
-        output.err.push_back(FormatText(Message(kSaveRefused), {location->CatalogName, KeyText(*location)}));
+        const int16_t message = result == STORE_ROLLBACK_FAILED ? kRollbackFailed : kSaveRefused;
+        Complain(output, FormatText(Message(message), {location->CatalogName, KeyText(*location)}), report.SystemError);
         return kExitRegistry;
     }
     PruneBackups(backups, location->CatalogName);
@@ -405,7 +430,8 @@ int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output)
     const ParseError error = Parse(arguments, invocation);
     // Read first, so that even a wrong command line is answered in the
     // configured language; its own failure counts only for a real command.
-    const ConfigurationResult configuration = LoadConfiguration(invocation.configurationPath);
+    long configurationError = 0;
+    const ConfigurationResult configuration = LoadConfiguration(invocation.configurationPath, &configurationError);
     if (configuration != ConfigurationResult::Read) AppState.CurrentLanguage = kEnglish;
     InitializeEditingState();
 
@@ -420,6 +446,10 @@ int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output)
     }
     if (configuration == ConfigurationResult::Missing) {
         output.err.push_back(FormatText(Message(kConfigurationNotOpened), {invocation.configurationPath}));
+        return kExitConfiguration;
+    }
+    if (configuration == ConfigurationResult::Unreadable) {
+        Complain(output, FormatText(Message(kConfigurationNotRead), {invocation.configurationPath}), configurationError);
         return kExitConfiguration;
     }
     if (configuration == ConfigurationResult::InvalidLanguage) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -225,7 +226,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
         {{"/import", "other.txt", "Office PostScript"}, kExitCatalogFile,
          "The catalog file other.txt was refused: it does not have the format required for importing a catalog."},
         {{"/import", "twins.cat", "Office PostScript"}, kExitRules,
-         "The catalog holds papers whose names differ only in letter case."},
+         "The catalog holds papers with the same name, or with names that differ only in letter case."},
         {{"/export", "Archive", "x.cat"}, kExitCatalog,
          "The catalog Archive could not be read from the registry key HKEY_LOCAL_MACHINE\\" + kMissingKey + "."},
         {{"/export", "Office PostScript", "no such folder/x.cat"}, kExitCatalogFile,
@@ -244,14 +245,61 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     // The registry refuses the key: code 5, and the stored catalog is untouched.
     AppState.CurrentLanguage = kEnglish;
     ASSERT_TRUE(CatalogOf({"Matt", "Silk"}).ExportToFile("two.cat"));
-    platform::FailCreateKey(kKeywordKey, platform::kRegAccessDenied);
-    const Outcome refused = Call({"/import", "two.cat", "Office PostScript"});
-    EXPECT_EQ(refused.code, kExitRegistry);
-    EXPECT_EQ(refused.output.err, std::vector<std::string>{"The catalog Office PostScript could not be saved in the registry key "
-                                                           "HKEY_LOCAL_MACHINE\\" + kKeywordKey + ". The key is unchanged."});
-    EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    const std::string key = "HKEY_LOCAL_MACHINE\\" + kKeywordKey;
+    // Refused at once, refused part-way (the key put back), and refused so
+    // that the key cannot be put back either: the last is said as it is.
+    const struct {
+        std::function<void()> fail;
+        std::string message;
+        bool unchanged;
+    } registryFailures[] = {
+        {[] { platform::FailCreateKey(kKeywordKey, platform::kRegAccessDenied); },
+         "The catalog Office PostScript could not be saved in the registry key " + key + ". The key is unchanged.", true},
+        {[] { platform::FailRegistryCall(platform::RegCall::Set, 2, platform::kRegAccessDenied); },
+         "The catalog Office PostScript could not be saved in the registry key " + key + ". The key is unchanged.", true},
+        {[] {
+             platform::FailRegistryCall(platform::RegCall::Set, 2, platform::kRegAccessDenied, 100);
+             platform::FailRegistryCall(platform::RegCall::Delete, 1, platform::kRegAccessDenied, 100);
+         },
+         "The catalog Office PostScript could not be saved in the registry key " + key +
+             ", and the key could not be put back as it was: it may hold an incomplete catalog.",
+         false},
+    };
+    for (const auto& failure : registryFailures) {
+        platform::ResetMemoryRegistry();
+        Store(CatalogOf({"Plain"}), kKeywordKey, false);
+        failure.fail();
+        const Outcome refused = Call({"/import", "two.cat", "Office PostScript"});
+        EXPECT_EQ(refused.code, kExitRegistry) << failure.message;
+        ASSERT_FALSE(refused.output.err.empty());
+        EXPECT_EQ(refused.output.err.front(), failure.message);
+        EXPECT_EQ(Stored(kKeywordKey, "PS") == before, failure.unchanged) << failure.message;
+    }
     platform::ResetMemoryRegistry();
 #endif
+    // Entries the program cannot read would be lost: nobody to ask, nothing written.
+    Store(CatalogOf({"Plain"}), kKeywordKey, false);
+    const std::string longName(70, 'L');
+    {
+        platform::RegKey key;
+        uint32_t disposition = 0;
+        ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
+        ASSERT_EQ(platform::SetStringValue(key, longName, "LETTER,80,white,plain,F,1"), platform::kRegOk);
+    }
+    const Outcome kept = Call({"/import", "twins.cat", "Office PCL"});
+    EXPECT_EQ(kept.code, kExitDone);
+    const Outcome unreadable = Call({"/import", "other.txt", "Office PostScript"});
+    EXPECT_EQ(unreadable.code, kExitCatalogFile);
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_TRUE(CatalogOf({"Matt"}).ExportToFile("one.cat"));
+    const Outcome stopped = Call({"/import", "one.cat", "office postscript"});
+    EXPECT_EQ(stopped.code, kExitCatalog);
+    EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
+                                      "The registry key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
+                                          " of the catalog Office PostScript holds 1 entries that cannot be read. "
+                                          "/import would remove them, so nothing was saved:",
+                                      "  " + longName}));
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
 }
 
 TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
