@@ -85,6 +85,18 @@ DWORD PutInPlace(const std::string& temporary, const std::string& path) {
     return ERROR_SUCCESS;
 }
 
+// The full path: Wine's ReplaceFileA refuses a bare file name (ERROR_DIRECTORY),
+// and the command-line companion is given names relative to where it runs.
+std::string FullPath(const std::string& path) {
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::string full(needed, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
 bool Fail(long* error, DWORD code) {
     if (error) *error = static_cast<long>(code ? code : ERROR_GEN_FAILURE);
     return false;
@@ -92,7 +104,8 @@ bool Fail(long* error, DWORD code) {
 
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, long* error) {
+bool WriteFileReplacing(const std::string& target, std::string_view bytes, long* error) {
+    const std::string path = FullPath(target);
     const std::string directory = DirectoryOf(path);
     RemoveLeftovers(directory);
 

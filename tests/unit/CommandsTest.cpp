@@ -194,6 +194,8 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
     CPaperCatalog exported;
     AppState.CurrentLanguage = kEnglish;
     ASSERT_EQ(exported.CheckImportFile("out.cat"), STORE_OK);
+    // Again over the file it wrote, named relative to the current folder.
+    EXPECT_EQ(Call({"/export", "Office PostScript", "out.cat"}).code, kExitDone);
 
     run = Call({"/import", "out.cat", "OFFICE PCL"});
     EXPECT_EQ(run.code, kExitDone);
@@ -209,7 +211,6 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
 TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     Store(CatalogOf({"Plain"}), kKeywordKey, false);
     const std::string before = Stored(kKeywordKey, "PS");
-    Write("twins.cat", "");
     {
         AppState.CurrentLanguage = kEnglish;
         ASSERT_TRUE(CatalogOf({"Gloss", "GLOSS"}).ExportToFile("twins.cat"));
