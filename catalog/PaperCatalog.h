@@ -26,7 +26,8 @@ struct StoreReport {
     // there is none, as for a refused empty path or a case collision.
     long SystemError = 0;
     // The load: the full names of string values too long for its buffers,
-    // which it skipped.
+    // which it skipped; a save with a look before writing: those the key
+    // holds, which the save removes.
     std::vector<std::string> UnreadableNames;
 };
 
@@ -51,7 +52,8 @@ public:
     // it read it (STORE_ROLLBACK_FAILED when even that fails). `beforeWrite`,
     // when given, sees what the key holds (as the load would read it: the form
     // follows `descriptiveForm`) once it is read and before anything is
-    // written; false stops the save with STORE_SAVE_DECLINED.
+    // written, with the names of the values the load would skip already in
+    // the report; false stops the save with STORE_SAVE_DECLINED.
     int16_t LoadFromRegistry(const std::string& registryPath, const std::string& pdlName,
                              StoreReport* report = nullptr);
     using BeforeWrite = std::function<bool(const CPaperCatalog& stored)>;

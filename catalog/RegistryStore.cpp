@@ -245,9 +245,13 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
             out.SystemError = result;
             return STORE_KEY_FAILED;
         }
-        if (beforeWrite && value.type == platform::kRegSz && value.name.size() < kReadNameCapacity &&
-            value.data.size() <= kReadDataCapacity) {
-            held.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
+        if (beforeWrite && value.type == platform::kRegSz) {
+            if (value.name.size() < kReadNameCapacity && value.data.size() <= kReadDataCapacity) {
+                held.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
+            } else {
+                // The load skips it: the caller's look may want to keep it.
+                out.UnreadableNames.push_back(value.name);
+            }
         }
         const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.name));
         if (found == valueByFoldedName.end() || values[found->second].name != value.name) {

@@ -316,29 +316,28 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     const std::string& path = invocation.operands[0];
     if (int code = LoadFile(path, catalog, output)) return code;
 
-    // Entries the program cannot read would be removed by the save. The editor
-    // asks; here nobody can be asked, so nothing is written.
-    StoreReport unreadable;
-    if (FindUnreadableValues(location->RegistryPath, unreadable) == STORE_OK && !unreadable.UnreadableNames.empty()) {
-        output.err.push_back(FormatText(Message(kUnreadableEntries), {location->CatalogName, KeyText(*location),
-                                                                      std::to_string(unreadable.UnreadableNames.size())}));
-        for (const std::string& name : unreadable.UnreadableNames) output.err.push_back("  " + name);
-        return kExitCatalog;
-    }
-
     // The backup is made from the save's own reading of the key, just before
-    // anything is written, as the editor's save does; no question to ask here.
+    // anything is written, as the editor's save does. Entries the program
+    // cannot read would be removed by the save: the editor asks, but here
+    // nobody can be asked, so nothing is written.
     const BackupSettings backups{AppState.BackupFolder, AppState.BackupKeep};
     BackupResult backup;
     StoreReport report;
     const int16_t result = catalog.SaveToRegistry(
         location->RegistryPath, !KeywordForm(*location),
         [&](const CPaperCatalog& stored) {
+            if (!report.UnreadableNames.empty()) return false;
             if (invocation.noBackup) return true;
             backup = WriteBackup(backups, location->CatalogName, stored, platform::CurrentLocalTime());
             return backup.outcome != BackupResult::Failed;
         },
         &report);
+    if (result == STORE_SAVE_DECLINED && !report.UnreadableNames.empty()) {
+        output.err.push_back(FormatText(Message(kUnreadableEntries), {location->CatalogName, KeyText(*location),
+                                                                      std::to_string(report.UnreadableNames.size())}));
+        for (const std::string& name : report.UnreadableNames) output.err.push_back("  " + name);
+        return kExitCatalog;
+    }
     if (result == STORE_SAVE_DECLINED) {
         output.err.push_back(FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder}));
         if (!backup.reason.empty()) output.err.push_back(backup.reason);
