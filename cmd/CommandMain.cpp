@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cmd/Commands.h"
+#include "platform/DllSearch.h"
 
 namespace {
 
@@ -83,6 +84,8 @@ void WriteLines(DWORD which, const std::vector<std::string>& lines, bool utf8) {
 }  // namespace
 
 int main() {
+    // Deployment tools start the companion from any folder, a share among them.
+    platform::RestrictDllSearchToSystemFolder();
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
