@@ -1141,6 +1141,8 @@ TEST_F(DocumentCommandsGuiTest, SaveAsReplacesByIntentAndTheSaveOfferAsksLikeSav
     Command(ID_FILE_NEW);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Later"), 1u);
     EXPECT_EQ(Title(), kUntitledTitle);
+}
+
 // ------------------------------------------------- The command-line companion
 
 struct CompanionRun {
