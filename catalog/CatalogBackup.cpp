@@ -9,6 +9,7 @@
 #include "catalog/PaperCatalog.h"
 #include "platform/ProfileFile.h"
 #include "platform/System.h"
+#include "state/AppState.h"
 
 namespace {
 
@@ -93,6 +94,8 @@ bool ParseBackupName(std::string_view name, platform::LocalTime& time, int& sequ
 }
 
 }  // namespace
+
+BackupSettings CurrentBackupSettings() { return {AppState.BackupFolder, AppState.BackupKeep}; }
 
 std::string DefaultBackupFolder() {
     const std::string base = platform::ExpandEnvironment("%ProgramData%");

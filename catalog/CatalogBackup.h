@@ -22,6 +22,10 @@ struct BackupSettings {
     int32_t Keep = kDefaultBackupKeep;  // backups kept per catalog; 0 turns backups off
 };
 
+// The [Backups] settings the configuration gave (AppState), for the editor
+// and the command-line companion alike.
+BackupSettings CurrentBackupSettings();
+
 // "%ProgramData%\Quandrel\Backups", expanded.
 std::string DefaultBackupFolder();
 

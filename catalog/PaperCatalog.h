@@ -73,10 +73,6 @@ private:
     std::vector<CPaperDef> papers_;
 };
 
-// The names of the string values in the key that a load would skip as too
-// long (in report.UnreadableNames): a save removes them. A key that does not
-// exist holds none.
-int16_t FindUnreadableValues(const std::string& registryPath, StoreReport& report);
 
 // Replaces AppState.CurrentCatalog by a new catalog holding only the default paper.
 void BuildDefaultCatalog();

@@ -176,20 +176,6 @@ int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const s
     return STORE_OK;
 }
 
-int16_t FindUnreadableValues(const std::string& registryPath, StoreReport& report) {
-    report = StoreReport{};
-    if (registryPath.empty()) return STORE_KEY_FAILED;
-    platform::RegKey key;
-    long result = platform::OpenKeyForReading(registryPath, key);
-    // A save creates the key; there is nothing in it to lose.
-    if (result == platform::kRegNotFound) return STORE_OK;
-    if (result == platform::kRegOk) result = ReadAsLoaded(key, report.UnreadableNames, [](platform::RegValue) {});
-    if (result == platform::kRegOk) return STORE_OK;
-    report.SystemError = result;
-    report.UnreadableNames.clear();
-    return STORE_KEY_FAILED;
-}
-
 int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
                                       const BeforeWrite& beforeWrite, StoreReport* report) const {
     StoreReport unused;

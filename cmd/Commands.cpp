@@ -320,7 +320,7 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     // anything is written, as the editor's save does. Entries the program
     // cannot read would be removed by the save: the editor asks, but here
     // nobody can be asked, so nothing is written.
-    const BackupSettings backups{AppState.BackupFolder, AppState.BackupKeep};
+    const BackupSettings backups = CurrentBackupSettings();
     BackupResult backup;
     StoreReport report;
     const int16_t result = catalog.SaveToRegistry(

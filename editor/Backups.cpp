@@ -101,7 +101,6 @@ void KeepOnScreen(HWND window) {
 
 }  // namespace
 
-BackupSettings CurrentBackupSettings() { return {AppState.BackupFolder, AppState.BackupKeep}; }
 
 bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored) {
     const BackupResult result = WriteBackup(CurrentBackupSettings(), catalogName, stored, platform::CurrentLocalTime());

@@ -11,9 +11,6 @@
 #include "catalog/CatalogBackup.h"
 #include "framework/Dialog.h"
 
-// The [Backups] settings of the configuration.
-BackupSettings CurrentBackupSettings();
-
 // Backs up `stored`, what the key of `catalogName` holds, before a save
 // replaces it. When the backup cannot be written the user is asked, naming the
 // folder and the system's reason, whether to save without one: true to go on

@@ -224,20 +224,21 @@ bool SaveCatalogAs(HWND window, const std::string& catalogName) {
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);
 
-    // Entries Open could not read are removed by a save, never without asking.
-    StoreReport report;
-    int16_t result = FindUnreadableValues(registryPath, report);
-    if (result == STORE_OK && !report.UnreadableNames.empty() &&
-        ReportUnreadableEntries(window, catalogName, registryPath, report.UnreadableNames, true) != IDYES) {
-        return false;
-    }
     // Only this exact PDL name takes the keyword form; "ps" is descriptive.
-    // The backup is made from the save's own read of the key, before it writes.
-    if (result == STORE_OK) {
-        result = AppState.CurrentCatalog->SaveToRegistry(
-            registryPath, pdlName != "PS",
-            [&catalogName](const CPaperCatalog& stored) { return BackUpBeforeSave(catalogName, stored); }, &report);
-    }
+    // The save's own read of the key, before it writes, serves both looks:
+    // entries Open could not read are removed by a save, never without asking,
+    // and the backup is made of what the key holds.
+    StoreReport report;
+    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(
+        registryPath, pdlName != "PS",
+        [&](const CPaperCatalog& stored) {
+            if (!report.UnreadableNames.empty() &&
+                ReportUnreadableEntries(window, catalogName, registryPath, report.UnreadableNames, true) != IDYES) {
+                return false;
+            }
+            return BackUpBeforeSave(catalogName, stored);
+        },
+        &report);
     if (result == STORE_OK) {
         PruneBackupsAfterSave(catalogName);
         return true;

@@ -362,13 +362,19 @@ TEST_F(RegistryStoreTest, TheLoadNamesTheStringValuesItCouldNotRead) {
     EXPECT_EQ(report.SystemError, 0);
     EXPECT_EQ(sorted(report.UnreadableNames), sorted(unreadable));
 
+    // A save's look before writing is told the same names: the ones it would remove.
     StoreReport found;
-    EXPECT_EQ(FindUnreadableValues(kKeyA, found), STORE_OK);
-    EXPECT_EQ(sorted(found.UnreadableNames), sorted(unreadable));
+    std::vector<std::string> seen;
+    const auto look = [&](const CPaperCatalog&) {
+        seen = found.UnreadableNames;
+        return false;
+    };
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, look, &found), STORE_SAVE_DECLINED);
+    EXPECT_EQ(sorted(seen), sorted(unreadable));
     // A key that does not exist yet holds nothing to lose.
-    EXPECT_EQ(FindUnreadableValues(kKeyB, found), STORE_OK);
-    EXPECT_TRUE(found.UnreadableNames.empty());
-    EXPECT_EQ(FindUnreadableValues("", found), STORE_KEY_FAILED);
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyB, false, look, &found), STORE_SAVE_DECLINED);
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(catalog.SaveToRegistry("", false, look, &found), STORE_KEY_FAILED);
 }
 
 #ifdef _WIN32
