@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 #include "catalog/PaperCatalog.h"
@@ -90,37 +89,28 @@ std::string CPaperCatalog::ExportBytes() const {
 }
 
 bool CPaperCatalog::ExportToFile(const std::string& path, StoreReport* report) const {
-    long error = 0;
-    const bool written = platform::WriteFileReplacing(path, ExportBytes(), &error);
-    if (report) *report = StoreReport{written ? 0 : error, {}};
+    platform::ReplaceFailure failure;
+    const bool written = platform::WriteFileReplacing(path, ExportBytes(), &failure);
+    if (report) {
+        *report = StoreReport{};
+        if (!written) {
+            report->SystemError = failure.error;
+            report->Kept = failure.kept;
+        }
+    }
     return written;
 }
 
-int16_t CPaperCatalog::CheckImportFile(const std::string& path, StoreReport* report) const {
-    if (report) *report = StoreReport{};
-    // A file that cannot be read is told apart from one of another format.
-    if (const long error = platform::ProbeFileForReading(path); error != 0) {
-        if (report) report->SystemError = error;
-        return IMPORT_FILE_INCOMPATIBLE;
-    }
-    {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) return IMPORT_FILE_INCOMPATIBLE;
-        char start[kFileHeader.size()] = {};
-        file.read(start, sizeof start);
-        if (static_cast<size_t>(file.gcount()) != sizeof start ||
-            std::string_view(start, sizeof start) != kFileHeader) {
-            return IMPORT_FILE_INCOMPATIBLE;
-        }
-    }
-    const platform::ProfileFile file = platform::ProfileFile::Load(path);
+int16_t CPaperCatalog::CheckImportBytes(std::string_view bytes, bool acceptEmpty) const {
+    if (bytes.substr(0, kFileHeader.size()) != kFileHeader) return IMPORT_FILE_INCOMPATIBLE;
+    const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
     std::string value;
-    if (file.GetString(kPapersSection, PaperKey(0), "", kValueCapacity, value) == 0) return IMPORT_FILE_INCOMPATIBLE;
-    return STORE_OK;
+    if (file.GetString(kPapersSection, PaperKey(0), "", kValueCapacity, value) != 0) return STORE_OK;
+    return acceptEmpty && !file.HasSection(kPapersSection) ? STORE_OK : IMPORT_FILE_INCOMPATIBLE;
 }
 
-void CPaperCatalog::ImportFromFile(const std::string& path) {
-    const platform::ProfileFile file = platform::ProfileFile::Load(path);
+void CPaperCatalog::ImportFromBytes(std::string_view bytes) {
+    const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
     std::string value;
     for (int number = 0; file.GetString(kPapersSection, PaperKey(number), "", kValueCapacity, value) != 0; ++number) {
         const auto pieces = SplitValue(value);
@@ -128,4 +118,20 @@ void CPaperCatalog::ImportFromFile(const std::string& path) {
         // number; on any other it keeps every Position equal to its index.
         AddPaper(pieces[0], pieces[1], pieces[2], pieces[3], pieces[4], pieces[5] == "T", GetCount());
     }
+}
+
+int16_t CPaperCatalog::CheckImportFile(const std::string& path, StoreReport* report) const {
+    if (report) *report = StoreReport{};
+    std::string bytes;
+    // A file that cannot be read is told apart from one of another format.
+    if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
+        if (report) report->SystemError = error;
+        return IMPORT_FILE_INCOMPATIBLE;
+    }
+    return CheckImportBytes(bytes);
+}
+
+void CPaperCatalog::ImportFromFile(const std::string& path) {
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) == 0) ImportFromBytes(bytes);
 }

@@ -4,10 +4,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalog/PaperDef.h"
+#include "platform/FileReplace.h"
 
 // Result codes of the store and the catalog file.
 enum : int16_t {
@@ -29,6 +32,9 @@ struct StoreReport {
     // which it skipped; a save with a look before writing: those the key
     // holds, which the save removes.
     std::vector<std::string> UnreadableNames;
+    // A failed export whose replace may have moved the old file aside: where
+    // the new file and the old one now are.
+    std::optional<platform::KeptFiles> Kept;
 };
 
 class CPaperCatalog {
@@ -68,6 +74,12 @@ public:
     std::string ExportBytes() const;
     int16_t CheckImportFile(const std::string& path, StoreReport* report = nullptr) const;
     void ImportFromFile(const std::string& path);
+    // The same for a file's bytes, read once: what is checked is then what is
+    // imported, however the file changes meanwhile. `acceptEmpty` also lets
+    // through the file Export writes for a catalog without papers: the header
+    // and no "Papers" section at all.
+    int16_t CheckImportBytes(std::string_view bytes, bool acceptEmpty = false) const;
+    void ImportFromBytes(std::string_view bytes);
 
 private:
     std::vector<CPaperDef> papers_;

@@ -1,5 +1,6 @@
 #include "cmd/Commands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <initializer_list>
@@ -57,6 +58,15 @@ enum : int16_t {
     kRollbackFailed = 19633,
     kUnreadableEntries = 19634,
     kConfigurationNotRead = 19635,
+    kUsageAllowEmpty = 19650,
+    kUsageEndOfSwitches = 19651,
+    kFileHoldsNoPapers = 19652,
+    kAllowEmptyHint = 19653,
+    kCatalogNameAmbiguous = 19654,
+    kNewFileKept = 19655,
+    kPreviousFileMoved = 19656,
+    kPreviousFileInPlace = 19657,
+    kPreviousFileNotFound = 19658,
     kCaseCollision = 19004,
 };
 constexpr int16_t kForceOneSidedLabel = 10116;
@@ -79,7 +89,7 @@ const VerbSwitch kVerbs[] = {
 const char* const kSyntax[] = {
     "  VellicorCmd /list [/csv]",
     "  VellicorCmd /export \"<catalog>\" <file.cat>",
-    "  VellicorCmd /import <file.cat> \"<catalog>\" [/nobackup]",
+    "  VellicorCmd /import <file.cat> \"<catalog>\" [/nobackup] [/allowempty]",
     "  VellicorCmd /check <file.cat> [/csv]",
     "  VellicorCmd /compare <file.cat> \"<catalog>\" [/csv]",
     "  VellicorCmd /?",
@@ -91,6 +101,7 @@ struct Invocation {
     std::vector<std::string> operands;
     bool csv = false;
     bool noBackup = false;
+    bool allowEmpty = false;  // a catalog file without papers may empty the catalog
     std::string configurationPath = kConfigurationFileName;
 };
 
@@ -111,7 +122,7 @@ void WriteUsage(std::vector<std::string>& lines) {
     lines.push_back(Message(kUsageHeading));
     for (const char* line : kSyntax) lines.emplace_back(line);
     for (int16_t id : {kUsageList, kUsageExport, kUsageImport, kUsageCheck, kUsageCompare, kUsageOptions,
-                       kUsageExitCodes}) {
+                       kUsageAllowEmpty, kUsageEndOfSwitches, kUsageExitCodes}) {
         lines.push_back(Message(id));
     }
 }
@@ -123,18 +134,25 @@ struct ParseError {
 };
 
 // Reads the arguments into `invocation`; answers what is wrong with them, if anything.
+// A lone "--" ends the switches: what follows is a file or catalog name even
+// when it begins with "/" or "-" (a file named "-old.cat").
 ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocation) {
+    bool switchesEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (!IsSwitch(argument)) {
+        if (switchesEnded || !IsSwitch(argument)) {
             invocation.operands.push_back(argument);
             continue;
         }
         const std::string name = SwitchName(argument);
-        if (name == "csv") {
+        if (argument == "--") {
+            switchesEnded = true;
+        } else if (name == "csv") {
             invocation.csv = true;
         } else if (name == "nobackup") {
             invocation.noBackup = true;
+        } else if (name == "allowempty") {
+            invocation.allowEmpty = true;
         } else if (name == "config") {
             if (i + 1 == arguments.size()) return {kMissingValue, argument};
             invocation.configurationPath = arguments[++i];
@@ -155,20 +173,31 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
     if (invocation.operands.size() > verb.operands) return {kUnexpectedArgument, invocation.operands[verb.operands]};
     if (invocation.csv && !verb.takesCsv) return {kUnknownSwitch, "/csv"};
     if (invocation.noBackup && invocation.verb != Verb::Import) return {kUnknownSwitch, "/nobackup"};
+    if (invocation.allowEmpty && invocation.verb != Verb::Import) return {kUnknownSwitch, "/allowempty"};
     return {};
 }
 
-// The configured catalog the operator means: its exact name first, then the
-// first whose name differs only in letter case.
-const CatalogLocation* FindCatalog(const std::string& name) {
+// The configured catalog the operator means: the first of its exact name, as
+// the editor finds it, otherwise the one whose name differs only in letter
+// case. Where several names differ from it only so ("Office" and "OFFICE"
+// for "office"), none is chosen: `candidates` receives them.
+const CatalogLocation* FindCatalog(const std::string& name, std::vector<std::string>& candidates) {
+    candidates.clear();
     for (const CatalogLocation& location : AppState.CatalogLocations) {
         if (location.CatalogName == name) return &location;
     }
     const std::string folded = platform::FoldRegistryName(name);
+    const CatalogLocation* found = nullptr;
     for (const CatalogLocation& location : AppState.CatalogLocations) {
-        if (platform::FoldRegistryName(location.CatalogName) == folded) return &location;
+        if (platform::FoldRegistryName(location.CatalogName) != folded) continue;
+        // A name configured twice is one catalog, as the editor opens the first.
+        if (std::find(candidates.begin(), candidates.end(), location.CatalogName) != candidates.end()) continue;
+        candidates.push_back(location.CatalogName);
+        if (!found) found = &location;
     }
-    return nullptr;
+    if (candidates.size() > 1) return nullptr;
+    candidates.clear();
+    return found;
 }
 
 bool KeywordForm(const CatalogLocation& location) { return location.PdlName == "PS"; }
@@ -240,9 +269,15 @@ int List(const Invocation& invocation, CommandOutput& output) {
 
 // The configured catalog named by `name`, or the exit code after the message.
 int ResolveCatalog(const std::string& name, const CatalogLocation*& location, CommandOutput& output) {
-    location = FindCatalog(name);
+    std::vector<std::string> candidates;
+    location = FindCatalog(name, candidates);
     if (location) return kExitDone;
-    output.err.push_back(FormatText(Message(kCatalogNotConfigured), {name}));
+    if (candidates.empty()) {
+        output.err.push_back(FormatText(Message(kCatalogNotConfigured), {name}));
+        return kExitCatalog;
+    }
+    output.err.push_back(FormatText(Message(kCatalogNameAmbiguous), {name}));
+    for (const std::string& candidate : candidates) output.err.push_back("  " + candidate);
     return kExitCatalog;
 }
 
@@ -253,17 +288,27 @@ int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandO
     return kExitCatalog;
 }
 
-// Reads a catalog file as Import does, refusing what Import refuses.
-int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output) {
-    if (const long error = platform::ProbeFileForReading(path); error != 0) {
+// Reads a catalog file as Import does, refusing what Import refuses. The file
+// is read once and those bytes are checked and imported: a file replaced or
+// locked meanwhile cannot pass the check and then import as nothing. A
+// catalog of no papers would empty the stored one, so it is refused unless
+// the operator says it is meant (`emptyMeant`).
+int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output, bool emptyMeant = false) {
+    std::string bytes;
+    if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
         Complain(output, FormatText(Message(kFileNotRead), {path}), error);
         return kExitCatalogFile;
     }
-    if (catalog.CheckImportFile(path) != STORE_OK) {
+    if (catalog.CheckImportBytes(bytes, true) != STORE_OK) {
         output.err.push_back(FormatText(Message(kFileRefused), {path}));
         return kExitCatalogFile;
     }
-    catalog.ImportFromFile(path);
+    catalog.ImportFromBytes(bytes);
+    if (catalog.GetCount() == 0 && !emptyMeant) {
+        output.err.push_back(FormatText(Message(kFileHoldsNoPapers), {path}));
+        output.err.push_back(Message(kAllowEmptyHint));
+        return kExitRules;
+    }
     return kExitDone;
 }
 
@@ -276,6 +321,17 @@ int Export(const Invocation& invocation, CommandOutput& output) {
     StoreReport report;
     if (!catalog.ExportToFile(path, &report)) {
         Complain(output, FormatText(Message(kFileNotWritten), {path}), report.SystemError);
+        // The replace failed after it may have moved the old file aside: say where both are.
+        if (const auto& kept = report.Kept) {
+            if (!kept->newFile.empty()) output.err.push_back(FormatText(Message(kNewFileKept), {kept->newFile}));
+            if (!kept->previousFile.empty()) {
+                output.err.push_back(FormatText(Message(kPreviousFileMoved), {kept->previousFile}));
+            } else if (kept->previousInPlace) {
+                output.err.push_back(FormatText(Message(kPreviousFileInPlace), {path}));
+            } else {
+                output.err.push_back(Message(kPreviousFileNotFound));
+            }
+        }
         return kExitCatalogFile;
     }
     output.out.push_back(FormatText(Message(kExported), {std::to_string(catalog.GetCount()), path}));
@@ -314,7 +370,7 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
     CPaperCatalog catalog;
     const std::string& path = invocation.operands[0];
-    if (int code = LoadFile(path, catalog, output)) return code;
+    if (int code = LoadFile(path, catalog, output, invocation.allowEmpty)) return code;
 
     // The backup is made from the save's own reading of the key, just before
     // anything is written, as the editor's save does. Entries the program

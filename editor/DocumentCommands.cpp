@@ -29,7 +29,6 @@ namespace {
 constexpr int16_t kProductLabel = 10109;
 constexpr int16_t kUntitledLabel = 10106;
 constexpr int16_t kImportRefusedMessage = 3525;
-constexpr int16_t kExportFailedMessage = 19005;
 constexpr int16_t kImportFailedMessage = 19108;
 constexpr const char* kCatalogExtension = "cat";
 
@@ -211,7 +210,7 @@ void CVellicorView::OnFileExport() {
     if (!path) return;
     StoreReport report;
     if (!AppState.CurrentCatalog->ExportToFile(*path, &report)) {
-        ReportFileFailure(Hwnd(), kExportFailedMessage, *path, report.SystemError);
+        ReportExportFailure(Hwnd(), *path, report.SystemError, report.Kept);
     }
 }
 

@@ -31,6 +31,11 @@ constexpr int16_t kUnreadableCount = 19106;
 constexpr int16_t kRemoveUnreadableQuestion = 19107;
 constexpr int16_t kMayBeIncompleteMessage = 19109;
 constexpr int16_t kRunAsAdministratorMessage = 19110;
+constexpr int16_t kExportFailedMessage = 19005;
+constexpr int16_t kNewFileKeptMessage = 19140;
+constexpr int16_t kPreviousFileMovedMessage = 19141;
+constexpr int16_t kPreviousFileInPlaceMessage = 19142;
+constexpr int16_t kPreviousFileNotFoundMessage = 19143;
 // Entries named in a report of unreadable ones, and the characters shown of each.
 constexpr size_t kNamesShown = 10;
 constexpr size_t kNameCharactersShown = 40;
@@ -147,6 +152,21 @@ void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName
 
 void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError) {
     ShowRefusal(window, InterfaceMessage(messageId) + "\n" + path + ReasonLine(systemError));
+}
+
+void ReportExportFailure(HWND window, const std::string& path, long systemError,
+                         const std::optional<platform::KeptFiles>& kept) {
+    std::string text = InterfaceMessage(kExportFailedMessage) + "\n" + path + ReasonLine(systemError);
+    if (kept) {
+        text += "\n";
+        if (!kept->newFile.empty()) text += "\n" + InterfaceMessage(kNewFileKeptMessage) + "\n" + kept->newFile;
+        if (!kept->previousFile.empty()) {
+            text += "\n" + InterfaceMessage(kPreviousFileMovedMessage) + "\n" + kept->previousFile;
+        } else {
+            text += "\n" + InterfaceMessage(kept->previousInPlace ? kPreviousFileInPlaceMessage : kPreviousFileNotFoundMessage);
+        }
+    }
+    ShowRefusal(window, text);
 }
 
 int ReportUnreadableEntries(HWND window, const std::string& catalogName, const std::string& registryPath,

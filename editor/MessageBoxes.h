@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <source_location>
 #include <string>
 #include <vector>
+
+#include "platform/FileReplace.h"
 
 // An error or a refusal: the text with the product label as caption, the stop
 // icon and OK, owned by `owner`.
@@ -42,6 +45,12 @@ void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName
 // Reports a failed export or import (`messageId`: its heading), the file's
 // path and the system's reason.
 void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError);
+
+// Reports a failed export as ReportFileFailure does; when the replace failed
+// after it may have moved the old file aside, also where the complete new
+// file and the file's previous content now are.
+void ReportExportFailure(HWND window, const std::string& path, long systemError,
+                         const std::optional<platform::KeptFiles>& kept);
 
 // The entries of a catalog's key that are too long to be read, named
 // (shortened) and counted: reported after an Open, or (`askToRemove`) asked

@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "platform/System.h"
 
@@ -24,15 +26,23 @@ std::string TemporaryName(const std::string& directory, unsigned attempt) {
     return directory + kReplacingFilePrefix + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
 }
 
-// Files left by an export that never finished.
-void RemoveLeftovers(const std::string& directory) {
+// A leftover younger than this may be another export's complete file waiting
+// for its rename (on a share, from another machine).
+constexpr time_t kLeftoverAgeSeconds = 10 * 60;
+
+// Files left by an export that never finished, ten minutes older than `now`:
+// the time the file system gave the file just made, so that leftovers are
+// aged by the clock that stamped them.
+void RemoveLeftovers(const std::string& directory, time_t now) {
     DIR* folder = opendir(directory.empty() ? "." : directory.c_str());
     if (!folder) return;
     const size_t prefixLength = std::strlen(kReplacingFilePrefix);
     while (const dirent* entry = readdir(folder)) {
         const std::string name = entry->d_name;
+        struct stat status {};
         if (name.size() > prefixLength + 4 && name.compare(0, prefixLength, kReplacingFilePrefix) == 0 &&
-            name.compare(name.size() - 4, 4, ".tmp") == 0) {
+            name.compare(name.size() - 4, 4, ".tmp") == 0 && lstat((directory + name).c_str(), &status) == 0 &&
+            S_ISREG(status.st_mode) && status.st_mtime + kLeftoverAgeSeconds < now) {
             unlink((directory + name).c_str());
         }
     }
@@ -51,33 +61,37 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool Fail(long* error, int code) {
-    if (error) *error = SystemErrorFromErrno(code);
+bool Fail(ReplaceFailure* failure, int code) {
+    if (failure) failure->error = SystemErrorFromErrno(code ? code : EIO);
     return false;
 }
 
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, long* error) {
+// rename() puts the new file in place in one step: there is no moment
+// without either file, so no backup is needed here.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, ReplaceFailure* failure) {
+    if (failure) *failure = ReplaceFailure{};
     const std::string directory = DirectoryOf(path);
-    RemoveLeftovers(directory);
 
     std::string temporary;
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = TemporaryName(directory, attempt);
         fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return Fail(error, errno);
+        if (fd < 0 && errno != EEXIST) return Fail(failure, errno);
     }
-    if (fd < 0) return Fail(error, EEXIST);
+    if (fd < 0) return Fail(failure, EEXIST);
+    struct stat made {};
+    RemoveLeftovers(directory, fstat(fd, &made) == 0 ? made.st_mtime : time(nullptr));
 
-    int failure = 0;
-    if (!WriteAll(fd, bytes) || fsync(fd) != 0) failure = errno;
-    if (close(fd) != 0 && failure == 0) failure = errno;
-    if (failure == 0 && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    if (failure == 0) failure = errno;
+    int error = 0;
+    if (!WriteAll(fd, bytes) || fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (error == 0) error = errno;
     unlink(temporary.c_str());
-    return Fail(error, failure);
+    return Fail(failure, error);
 }
 
 }  // namespace platform

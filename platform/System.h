@@ -21,6 +21,12 @@ bool FileIsReadable(const std::string& path);
 // such file, 5 when it cannot be read, a folder included).
 long ProbeFileForReading(const std::string& path);
 
+// The whole file in `bytes`, read through one handle (on Windows one that
+// lets nobody write to the file meanwhile, so that the bytes are one version
+// of it): 0, or the system's error code as ProbeFileForReading gives it
+// (`bytes` then empty).
+long ReadWholeFile(const std::string& path, std::string& bytes);
+
 #ifndef _WIN32
 // An errno value as the Win32 error code that means the same.
 long SystemErrorFromErrno(int error);

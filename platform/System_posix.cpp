@@ -41,6 +41,25 @@ long ProbeFileForReading(const std::string& path) {
     return folder ? SystemErrorFromErrno(EISDIR) : 0;
 }
 
+long ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return SystemErrorFromErrno(errno);
+    int error = 0;
+    struct stat status {};
+    if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
+    char buffer[65536];
+    while (error == 0) {
+        const ssize_t read = ::read(fd, buffer, sizeof buffer);
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) error = errno ? errno : EIO;
+        if (read <= 0) break;
+        bytes.append(buffer, static_cast<size_t>(read));
+    }
+    close(fd);
+    if (error != 0) bytes.clear();
+    return SystemErrorFromErrno(error);
+}
 
 bool QueryWindowsPlatform(unsigned long& platformId) {
     if (!platformQuerySucceeds) return false;

@@ -18,6 +18,34 @@ long ProbeFileForReading(const std::string& path) {
     return 0;
 }
 
+long ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error ? static_cast<long>(error) : ERROR_GEN_FAILURE;
+    }
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000) {
+        bytes.reserve(static_cast<size_t>(size.QuadPart));
+    }
+    char buffer[65536];
+    DWORD error = ERROR_SUCCESS;
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
+            error = GetLastError() ? GetLastError() : ERROR_READ_FAULT;
+            break;
+        }
+        if (read == 0) break;
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    if (error != ERROR_SUCCESS) bytes.clear();
+    return static_cast<long>(error);
+}
+
 bool QueryWindowsPlatform(unsigned long& platformId) {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;  // 148

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -154,38 +155,46 @@ TEST_F(CatalogFileTest, FrenchBannerIsWiderAndTheFileImportsUnderAnotherLanguage
 
 TEST_F(CatalogFileTest, CheckRefusesEveryFileThatDoesNotStartExactlyWithTheHeaderOrLacksPaper000) {
     const std::string papers = "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n";
+    // `empty`: a file of no papers that the check lets through when told to
+    // (as the companion's /allowempty does): the header and no Papers section.
     struct Case {
         const char* label;
         std::string bytes;
         int16_t expected;
+        bool empty;
     };
     const std::vector<Case> cases = {
-        {"plain file", kHeader + papers, STORE_OK},
-        {"LF line ends", "[Paper Catalog]\n[Papers]\nPaper_000=a\n", STORE_OK},
-        {"no final line end", "[Paper Catalog]\r\n[Papers]\r\nPaper_000=a", STORE_OK},
-        {"text glued to the header", "[Paper Catalog]xyz\r\n" + papers, STORE_OK},
-        {"lower-case header", "[paper catalog]\r\n" + papers, IMPORT_FILE_INCOMPATIBLE},
-        {"byte-order mark", "\xEF\xBB\xBF" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
-        {"blank line first", "\r\n" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
-        {"comment first", ";catalog\r\n" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
-        {"blank before the header", " " + kHeader + papers, IMPORT_FILE_INCOMPATIBLE},
-        {"14 bytes", "[Paper Catalog", IMPORT_FILE_INCOMPATIBLE},
-        {"the header alone", "[Paper Catalog]", IMPORT_FILE_INCOMPATIBLE},
-        {"empty file", "", IMPORT_FILE_INCOMPATIBLE},
-        {"empty Paper_000", kHeader + "[Papers]\r\nPaper_000=\r\nPaper_001=a\r\n", IMPORT_FILE_INCOMPATIBLE},
-        {"blank Paper_000", kHeader + "[Papers]\r\nPaper_000=   \r\n", IMPORT_FILE_INCOMPATIBLE},
-        {"no Paper_000", kHeader + "[Papers]\r\nPaper_001=a\r\n", IMPORT_FILE_INCOMPATIBLE},
-        {"no Papers section", kHeader + "Paper_000=a\r\n", IMPORT_FILE_INCOMPATIBLE},
-        {"Paper_000 in another section", kHeader + "[Other]\r\nPaper_000=a\r\n", IMPORT_FILE_INCOMPATIBLE},
+        {"plain file", kHeader + papers, STORE_OK, false},
+        {"LF line ends", "[Paper Catalog]\n[Papers]\nPaper_000=a\n", STORE_OK, false},
+        {"no final line end", "[Paper Catalog]\r\n[Papers]\r\nPaper_000=a", STORE_OK, false},
+        {"text glued to the header", "[Paper Catalog]xyz\r\n" + papers, STORE_OK, false},
+        {"lower-case header", "[paper catalog]\r\n" + papers, IMPORT_FILE_INCOMPATIBLE, false},
+        {"byte-order mark", "\xEF\xBB\xBF" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE, false},
+        {"blank line first", "\r\n" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE, false},
+        {"comment first", ";catalog\r\n" + kHeader + papers, IMPORT_FILE_INCOMPATIBLE, false},
+        {"blank before the header", " " + kHeader + papers, IMPORT_FILE_INCOMPATIBLE, false},
+        {"14 bytes", "[Paper Catalog", IMPORT_FILE_INCOMPATIBLE, false},
+        {"the header alone", "[Paper Catalog]", IMPORT_FILE_INCOMPATIBLE, true},
+        {"an empty catalog exported", Banner(kEnglishBanner), IMPORT_FILE_INCOMPATIBLE, true},
+        {"empty file", "", IMPORT_FILE_INCOMPATIBLE, false},
+        {"empty Paper_000", kHeader + "[Papers]\r\nPaper_000=\r\nPaper_001=a\r\n", IMPORT_FILE_INCOMPATIBLE, false},
+        {"blank Paper_000", kHeader + "[Papers]\r\nPaper_000=   \r\n", IMPORT_FILE_INCOMPATIBLE, false},
+        {"no Paper_000", kHeader + "[Papers]\r\nPaper_001=a\r\n", IMPORT_FILE_INCOMPATIBLE, false},
+        {"empty Papers section", kHeader + "[papers]\r\n", IMPORT_FILE_INCOMPATIBLE, false},
+        {"no Papers section", kHeader + "Paper_000=a\r\n", IMPORT_FILE_INCOMPATIBLE, true},
+        {"Paper_000 in another section", kHeader + "[Other]\r\nPaper_000=a\r\n", IMPORT_FILE_INCOMPATIBLE, true},
     };
     int number = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string path = PathOf("check" + std::to_string(number++) + ".cat");
         WriteBytes(path, c.bytes);
-        StoreReport report{99, {}};
+        StoreReport report;
+        report.SystemError = 99;
         EXPECT_EQ(CPaperCatalog().CheckImportFile(path, &report), c.expected);
         EXPECT_EQ(report.SystemError, 0);
+        EXPECT_EQ(CPaperCatalog().CheckImportBytes(c.bytes), c.expected);
+        EXPECT_EQ(CPaperCatalog().CheckImportBytes(c.bytes, true), c.expected == STORE_OK || c.empty ? STORE_OK : IMPORT_FILE_INCOMPATIBLE);
     }
     // A file that cannot be read is refused with the system's reason; one of
     // another format without.
@@ -346,16 +355,26 @@ TEST_F(CatalogFileTest, FailedExportReportsFalseAndLeavesTheTargetAsItWas) {
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"folder.cat"});
 }
 
-TEST_F(CatalogFileTest, ExportRemovesWhatAnExportThatNeverFinishedLeftInTheFolder) {
-    // Left by a crash: our own prefix and ending. Other files stay.
-    WriteBytes(PathOf(std::string(platform::kReplacingFilePrefix) + "4711-0.tmp"), "half a catal");
-    WriteBytes(PathOf(std::string(platform::kReplacingFilePrefix) + "12-3.tmp"), "");
-    WriteBytes(PathOf("~other-1-0.tmp"), "someone else's");
+TEST_F(CatalogFileTest, ExportRemovesWhatAnExportThatNeverFinishedLeftInTheFolderTenMinutesAgo) {
+    const std::string prefix = platform::kReplacingFilePrefix;
+    // Left by a crash: our own prefix and ending, eleven minutes old. Other
+    // files stay: younger ones (another PC's export may be about to put its
+    // file in place), the backups and new files a failed replace left for
+    // the user, and files of other names.
+    const auto elevenMinutesAgo = fs::file_time_type::clock::now() - std::chrono::minutes(11);
+    for (const std::string& name : {prefix + "4711-0.tmp", prefix + "12-3.tmp", prefix + "5-0.bak", prefix + "5-0.cat",
+                                   std::string("~other-1-0.tmp")}) {
+        WriteBytes(PathOf(name), "half a catal");
+        fs::last_write_time(PathOf(name), elevenMinutesAgo);
+    }
+    WriteBytes(PathOf(prefix + "4712-0.tmp"), "another export's complete file");
+    fs::last_write_time(PathOf(prefix + "4712-0.tmp"), fs::file_time_type::clock::now() - std::chrono::minutes(9));
     WriteBytes(PathOf("notes.txt"), "kept");
     ASSERT_TRUE(MakeCatalog(ManyPapers(2)).ExportToFile(PathOf("out.cat")));
     std::vector<std::string> entries = DirectoryEntries();
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"notes.txt", "out.cat", "~other-1-0.tmp"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{"notes.txt", "out.cat", "~Vellicor-4712-0.tmp", "~Vellicor-5-0.bak",
+                                                 "~Vellicor-5-0.cat", "~other-1-0.tmp"}));
 }
 
 #ifdef _WIN32
@@ -376,6 +395,69 @@ TEST_F(CatalogFileTest, ExportOverAFileKeepsItsAttributes) {
     EXPECT_EQ(ReadBytes(path), before);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
+}
+
+// The system's replace can fail after moving the old file to the backup name
+// (results the real one gives only when a volume misbehaves): the complete
+// new file and the old one both stay, and the report says where each is.
+// A failure that left the old file in place keeps nothing but that file.
+TEST_F(CatalogFileTest, AReplaceFailingPartWayKeepsBothFilesAndSaysWhere) {
+    enum Step { Nothing, MoveOldAside, CopyOldAside };  // what the replace did before it failed
+    struct Case {
+        const char* label;
+        unsigned long result;
+        Step step;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"old moved aside", ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, MoveOldAside, true},
+        {"neither moved", ERROR_UNABLE_TO_MOVE_REPLACEMENT, Nothing, true},
+        {"old moved aside, another result", ERROR_ACCESS_DENIED, MoveOldAside, true},
+        {"old copied aside, another result", ERROR_UNABLE_TO_REMOVE_REPLACED, CopyOldAside, false},
+    };
+    const CPaperCatalog catalog = MakeCatalog(ManyPapers(2));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        const std::string path = PathOf("target.cat");
+        WriteBytes(path, "old");
+        std::string backup;
+        platform::SetSystemReplaceForTesting(
+            [&](const std::string& replaced, const std::string& replacement, const std::string& aside) -> unsigned long {
+                // Beside the target, under a name nothing has yet.
+                EXPECT_EQ(fs::path(aside).parent_path(), fs::path(replaced).parent_path());
+                EXPECT_FALSE(fs::exists(aside));
+                EXPECT_EQ(ReadBytes(replacement), catalog.ExportBytes());
+                backup = aside;
+                if (c.step == MoveOldAside) {
+                    EXPECT_TRUE(MoveFileA(replaced.c_str(), aside.c_str()));
+                } else if (c.step == CopyOldAside) {
+                    EXPECT_TRUE(CopyFileA(replaced.c_str(), aside.c_str(), TRUE));
+                }
+                return c.result;
+            });
+        StoreReport report;
+        const bool written = catalog.ExportToFile(path, &report);
+        platform::SetSystemReplaceForTesting(nullptr);
+        EXPECT_FALSE(written);
+        EXPECT_EQ(report.SystemError, static_cast<long>(c.result));
+        ASSERT_EQ(report.Kept.has_value(), c.kept);
+        if (!c.kept) {
+            EXPECT_EQ(ReadBytes(path), "old");
+            EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
+            continue;
+        }
+        // Renamed from its temporary name, so that no later export removes it.
+        EXPECT_EQ(fs::path(report.Kept->newFile).extension(), ".cat");
+        EXPECT_EQ(ReadBytes(report.Kept->newFile), catalog.ExportBytes());
+        const bool moved = c.step == MoveOldAside;
+        EXPECT_EQ(report.Kept->previousFile, moved ? backup : "");
+        EXPECT_EQ(report.Kept->previousInPlace, !moved);
+        EXPECT_EQ(ReadBytes(moved ? backup : path), "old");
+        EXPECT_EQ(fs::exists(path), !moved);
+        EXPECT_EQ(DirectoryEntries().size(), 2u);
+    }
 }
 #endif
 

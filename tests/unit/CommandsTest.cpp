@@ -10,12 +10,15 @@
 #include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "cmd/Commands.h"
+#include "platform/FileReplace.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
 #include "tests/unit/PaperTestSupport.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include "platform/RegistryTesting.h"
 #endif
 
@@ -114,6 +117,9 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
         {{"/import", "x.cat", "Office PCL", "extra"}, "Unexpected argument: extra"},
         {{"/export", "Office PCL", "x.cat", "/csv"}, "Unknown switch: /csv"},
         {{"/check", "x.cat", "/nobackup"}, "Unknown switch: /nobackup"},
+        {{"/check", "x.cat", "/allowempty"}, "Unknown switch: /allowempty"},
+        // After a lone "--" everything is a name, a switch's look-alike too.
+        {{"/check", "--", "x.cat", "/csv"}, "Unexpected argument: /csv"},
         {{"/list", "/config"}, "A value is missing after /config."},
     };
     for (const Case& c : cases) {
@@ -206,6 +212,23 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
     run = Call({"/import", "out.cat", "Archive"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(Stored(kMissingKey, "PS"), original);
+#ifdef _WIN32
+    // The system's replace fails after moving the old file aside: where both files are.
+    std::string aside;
+    platform::SetSystemReplaceForTesting(
+        [&](const std::string& replaced, const std::string&, const std::string& backup) -> unsigned long {
+            aside = backup;
+            return MoveFileA(replaced.c_str(), backup.c_str()) ? ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 : GetLastError();
+        });
+    run = Call({"/export", "Office PostScript", "out.cat"});
+    platform::SetSystemReplaceForTesting(nullptr);
+    EXPECT_EQ(run.code, kExitCatalogFile);
+    ASSERT_EQ(run.output.err.size(), 4u);
+    EXPECT_EQ(run.output.err[0], "The catalog file out.cat could not be written.");
+    EXPECT_EQ(run.output.err[2], "The complete new catalog file was kept as " + aside.substr(0, aside.size() - 4) + ".cat.");
+    EXPECT_EQ(run.output.err[3], "The previous content of the file is now in " + aside + ".");
+    EXPECT_FALSE(fs::exists("out.cat"));
+#endif
 }
 
 TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
@@ -214,6 +237,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     {
         AppState.CurrentLanguage = kEnglish;
         ASSERT_TRUE(CatalogOf({"Gloss", "GLOSS"}).ExportToFile("twins.cat"));
+        ASSERT_TRUE(CPaperCatalog().ExportToFile("empty.cat"));
         Write("other.txt", "[Something else]\r\n");
     }
     struct Case {
@@ -228,6 +252,9 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
          "The catalog file other.txt was refused: it does not have the format required for importing a catalog."},
         {{"/import", "twins.cat", "Office PostScript"}, kExitRules,
          "The catalog holds papers with the same name, or with names that differ only in letter case."},
+        // A catalog of no papers would empty the stored one: only when meant.
+        {{"/import", "empty.cat", "Office PostScript"}, kExitRules, "The catalog file empty.cat holds no papers."},
+        {{"/check", "empty.cat"}, kExitRules, "The catalog file empty.cat holds no papers."},
         {{"/export", "Archive", "x.cat"}, kExitCatalog,
          "The catalog Archive could not be read from the registry key HKEY_LOCAL_MACHINE\\" + kMissingKey + "."},
         {{"/export", "Office PostScript", "no such folder/x.cat"}, kExitCatalogFile,
@@ -242,6 +269,37 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     }
     // The descriptive form keeps both names apart, so the same file is welcome there.
     EXPECT_EQ(Call({"/import", "twins.cat", "Office PCL"}).code, kExitDone);
+    const Outcome emptied = Call({"/import", "empty.cat", "Office PCL", "/allowempty"});
+    EXPECT_EQ(emptied.code, kExitDone);
+    EXPECT_EQ(emptied.output.out, std::vector<std::string>{"0 papers stored in the catalog Office PCL."});
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "");
+
+    // A name that fits two configured catalogs but for letter case chooses neither.
+    Write("Vellicor.cfg", Config() + "Catalog_04=OFFICE POSTSCRIPT\r\nPDL_04=PCL\r\nRegistry_04=" + kMissingKey + "\r\n");
+    const Outcome ambiguous = Call({"/import", "twins.cat", "office postscript"});
+    EXPECT_EQ(ambiguous.code, kExitCatalog);
+    EXPECT_EQ(ambiguous.output.err, (std::vector<std::string>{
+                                        "office postscript fits several configured catalogs whose names differ only "
+                                        "in letter case. Give the name exactly as configured:",
+                                        "  Office PostScript", "  OFFICE POSTSCRIPT"}));
+    EXPECT_EQ(Call({"/import", "twins.cat", "OFFICE POSTSCRIPT"}).code, kExitDone);
+    EXPECT_EQ(Stored(kMissingKey, "PCL"), DescribeAll(CatalogOf({"Gloss", "GLOSS"})));
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    Write("Vellicor.cfg", Config());
+#ifdef _WIN32
+    // A file another program is writing is not read half-written.
+    {
+        HANDLE writer = CreateFileA("twins.cat", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        const Outcome busy = Call({"/import", "twins.cat", "Office PCL"});
+        CloseHandle(writer);
+        EXPECT_EQ(busy.code, kExitCatalogFile);
+        ASSERT_FALSE(busy.output.err.empty());
+        EXPECT_EQ(busy.output.err.front(), "The catalog file twins.cat could not be read.");
+        EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "");
+    }
+#endif
 #ifndef _WIN32
     // The registry refuses the key: code 5, and the stored catalog is untouched.
     AppState.CurrentLanguage = kEnglish;
@@ -325,6 +383,13 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
                                   "2,GLOSS,LETTER,Blue,120,Glossy,yes",
                               }));
     EXPECT_EQ(Call({"/check", "absent.cat"}).code, kExitCatalogFile);
+
+    // A file whose name begins with "-" is given after a lone "--".
+    fs::copy_file("in.cat", "-old.cat");
+    EXPECT_EQ(Call({"/check", "-old.cat"}).code, kExitUsage);
+    run = Call({"/check", "--", "-old.cat"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out.front(), "The catalog file can be imported. It holds 2 papers:");
 }
 
 TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {

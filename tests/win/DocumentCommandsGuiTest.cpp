@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "catalog/PaperCatalog.h"
+#include "platform/FileReplace.h"
 #include "platform/Registry.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -962,6 +963,30 @@ TEST_F(DocumentCommandsGuiTest, AFailedExportIsReportedWithThePathAndLeavesTheOl
     for (const auto& entry : fs::directory_iterator(Dir())) files.push_back(entry.path().filename().string());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"Locked.cat", "Vellicor.cfg"}));
+
+    // The system's replace fails after moving the old file aside: both files
+    // stay, and the report says where each is.
+    std::string aside;
+    platform::SetSystemReplaceForTesting(
+        [&](const std::string& replaced, const std::string&, const std::string& backup) -> unsigned long {
+            aside = backup;
+            return MoveFileA(replaced.c_str(), backup.c_str()) ? ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 : GetLastError();
+        });
+    platform::ClearRecordedMessageBoxes();
+    AnswerBoxes({IDOK});
+    AnswerFileDialog(locked.string());
+    Command(ID_FILE_EXPORT);
+    platform::SetSystemReplaceForTesting(nullptr);
+    ASSERT_EQ(Boxes().size(), 1u);
+    const std::string kept = aside.substr(0, aside.size() - 4) + ".cat";
+    const std::string reason = platform::SystemErrorText(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    EXPECT_EQ(Boxes()[0].text, "The catalog could not be exported to this file:\n" + locked.string() + "\n" +
+                                   (reason.empty() ? "" : reason + " ") + "(1177)\n\n"
+                                   "The complete new catalog is in this file:\n" + kept + "\n"
+                                   "The file's previous content is now in this file:\n" + aside);
+    EXPECT_EQ(ReadFileBytes(aside), "old contents");
+    EXPECT_EQ(ReadFileBytes(kept), AppState.CurrentCatalog->ExportBytes());
+    EXPECT_FALSE(fs::exists(locked));
 }
 
 // ------------------------------------------------------- Save menu enabling
