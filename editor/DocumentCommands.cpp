@@ -182,19 +182,19 @@ void CVellicorView::OnFileImport() {
 
     const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(false));
     if (!path) return;
-    // The file is checked before anything is replaced: a refused file leaves
-    // the catalog being edited as it was.
-    auto imported = std::make_unique<CPaperCatalog>();
-    StoreReport report;
-    if (imported->CheckImportFile(*path, &report) != STORE_OK) {
-        if (report.SystemError != 0) {
-            ReportFileFailure(Hwnd(), kImportFailedMessage, *path, report.SystemError);
-        } else {
-            ShowRefusal(Hwnd(), InterfaceMessage(kImportRefusedMessage));
-        }
+    // Read once: the bytes checked are the bytes imported, whatever happens to
+    // the file meanwhile. A refused file leaves the catalog being edited as it was.
+    std::string bytes;
+    if (const long error = platform::ReadWholeFile(*path, bytes); error != 0) {
+        ReportFileFailure(Hwnd(), kImportFailedMessage, *path, error);
         return;
     }
-    imported->ImportFromFile(*path);
+    auto imported = std::make_unique<CPaperCatalog>();
+    if (imported->CheckImportBytes(bytes) != STORE_OK) {
+        ShowRefusal(Hwnd(), InterfaceMessage(kImportRefusedMessage));
+        return;
+    }
+    imported->ImportFromBytes(bytes);
     AppState.CurrentCatalog = std::move(imported);
     // An imported catalog belongs to no configured catalog until Save As.
     AppState.CurrentCatalogName.clear();
