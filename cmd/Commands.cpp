@@ -30,8 +30,9 @@ enum : int16_t {
     kUsageImport = 19604,
     kUsageCheck = 19605,
     kUsageCompare = 19606,
-    kUsageOptions = 19607,
+    kUsageCsvOption = 19607,
     kUsageExitCodes = 19608,
+    kCaseCollisionAdvice = 19609,
     kUnknownSwitch = 19610,
     kMissingValue = 19611,
     kUnexpectedArgument = 19612,
@@ -67,6 +68,8 @@ enum : int16_t {
     kPreviousFileMoved = 19656,
     kPreviousFileInPlace = 19657,
     kPreviousFileNotFound = 19658,
+    kUsageNoBackupOption = 19636,
+    kUsageConfigOption = 19637,
     kCaseCollision = 19004,
 };
 constexpr int16_t kForceOneSidedLabel = 10116;
@@ -121,8 +124,9 @@ void WriteUsage(std::vector<std::string>& lines) {
     lines.push_back(Message(kUsageIntroduction));
     lines.push_back(Message(kUsageHeading));
     for (const char* line : kSyntax) lines.emplace_back(line);
-    for (int16_t id : {kUsageList, kUsageExport, kUsageImport, kUsageCheck, kUsageCompare, kUsageOptions,
-                       kUsageAllowEmpty, kUsageEndOfSwitches, kUsageExitCodes}) {
+    for (int16_t id : {kUsageList, kUsageExport, kUsageImport, kUsageCheck, kUsageCompare, kUsageCsvOption,
+                       kUsageNoBackupOption, kUsageConfigOption, kUsageAllowEmpty, kUsageEndOfSwitches,
+                       kUsageExitCodes}) {
         lines.push_back(Message(id));
     }
 }
@@ -401,13 +405,15 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         return kExitBackup;
     }
     if (result == STORE_NAME_CASE_COLLISION) {
-        // An editor message: its line breaks become lines of their own.
+        // The editor's message, one line per line break, says what is wrong and
+        // why; its last line tells the operator to save again, which means
+        // nothing here, so the companion's own advice takes its place.
         const std::string message = Message(kCaseCollision);
         std::string_view text = message;
         for (size_t end; (end = text.find('\r')) != std::string_view::npos; text.remove_prefix(end + 1)) {
             output.err.emplace_back(text.substr(0, end));
         }
-        output.err.emplace_back(text);
+        output.err.push_back(Message(kCaseCollisionAdvice));
         return kExitRules;
     }
     if (result != STORE_OK) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -142,6 +143,12 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
     ASSERT_GE(help.output.out.size(), 3u);
     EXPECT_EQ(help.output.out[1], "Aufruf:");
     EXPECT_TRUE(help.output.err.empty());
+    // One line per option, one after another.
+    const auto csv = std::find(help.output.out.begin(), help.output.out.end(),
+                               "/csv: Ausgabe f\xFCr andere Programme (UTF-8, eine Kopfzeile).");
+    ASSERT_GE(std::distance(csv, help.output.out.end()), 3);
+    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import.");
+    EXPECT_EQ(csv[2], "/config <Pfad>: eine andere Konfigurationsdatei.");
 }
 
 TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
@@ -267,6 +274,26 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
         EXPECT_EQ(run.output.err.front(), c.firstError);
         EXPECT_EQ(Stored(kKeywordKey, "PS"), before) << c.firstError;
     }
+    // Names that differ only in case: what is wrong and why, as the editor says
+    // it, then the companion's own advice instead of the editor's "save again",
+    // in every language.
+    EXPECT_EQ(Call({"/import", "twins.cat", "Office PostScript"}).output.err,
+              (std::vector<std::string>{
+                  "The catalog holds papers with the same name, or with names that differ only in letter case.",
+                  "The registry cannot store them apart, so the catalog was not saved.",
+                  "Rename or delete one of each such pair in the catalog file, then import it again.",
+              }));
+    for (const char* language :
+         {"Danish", "Dutch", "Finnish", "French", "German", "Italian", "Norwegian", "Spanish", "Swedish"}) {
+        Write("Vellicor.cfg", Config(language));
+        const Outcome run = Call({"/import", "twins.cat", "Office PostScript"});
+        const int16_t index = FindLanguageIndex(language);
+        const std::string editor = GetLocalizedString(kMessageList, 19004, index);
+        ASSERT_EQ(run.output.err.size(), 3u) << language;
+        EXPECT_EQ(editor.rfind(run.output.err[0] + "\r" + run.output.err[1] + "\r", 0), 0u) << language;
+        EXPECT_EQ(run.output.err[2], GetLocalizedString(kMessageList, 19609, index)) << language;
+    }
+    Write("Vellicor.cfg", Config());
     // The descriptive form keeps both names apart, so the same file is welcome there.
     EXPECT_EQ(Call({"/import", "twins.cat", "Office PCL"}).code, kExitDone);
     const Outcome emptied = Call({"/import", "empty.cat", "Office PCL", "/allowempty"});

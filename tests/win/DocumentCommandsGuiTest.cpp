@@ -1072,7 +1072,8 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewher
     EXPECT_EQ(storedChangeCaption_, "Stored Catalog Changed");
     EXPECT_EQ(storedChangeText_,
               "Someone else has changed the stored catalog since you opened or last saved it.\nCatalog: Main\n\n"
-              "If you save now, their changes will be lost.\n\nDo you want to overwrite the stored catalog?");
+              "If you save now, the changes made in the meantime will be lost.\n\n"
+              "Do you want to overwrite the stored catalog?");
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
     EXPECT_TRUE(AppState.CatalogModified);
     EXPECT_TRUE(Boxes().empty());
