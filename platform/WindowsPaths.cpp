@@ -1,6 +1,6 @@
-#include <cctype>
-
 #include "platform/Files.h"
+
+#include <cctype>
 
 namespace platform {
 

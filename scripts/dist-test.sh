@@ -7,7 +7,7 @@
 #  2. the installed program, started from the shortcut's working folder, shows its
 #     main window and closes; the companion lists the catalogs and imports one,
 #     backing up what the key held into a folder only administrators may change,
-#     and refuses a backup folder that others may write (exit 7);
+#     and refuses a backup folder that others may write or that is a link (exit 7);
 #  3. the administrator edits Vellicor.cfg; the same package installed again, a
 #     repair, and a newer package (same upgrade code, built here) replacing this
 #     one leave it unchanged; the older package then refuses to downgrade;
@@ -147,6 +147,19 @@ chmod o-w "$backups"
 expect_equal "the import's exit code with a backup folder others may write" "$status" 7
 grep -q 'Users without administrator rights can change the folder' "$WORK/refused.txt" ||
   fail "the refused import did not say why: $(cat "$WORK/refused.txt")"
+# A catalog's folder that is a link (Wine shows a Unix symbolic link as a
+# reparse point, as Windows shows a junction) is refused too.
+mv "$catalog_folder" "$WORK/real-folder"
+mkdir -p "$WORK/elsewhere"
+ln -s "$WORK/elsewhere" "$catalog_folder"
+status=0
+companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null 2>"$WORK/refused.txt" || status=$?
+rm "$catalog_folder"
+mv "$WORK/real-folder" "$catalog_folder"
+expect_equal "the import's exit code with a catalog folder that is a link" "$status" 7
+grep -q 'is a junction or another kind of link' "$WORK/refused.txt" ||
+  fail "the import into a linked folder did not say why: $(cat "$WORK/refused.txt")"
+[ -z "$(ls -A "$WORK/elsewhere")" ] || fail "the import wrote through the link"
 
 step "3. the administrator's edited Vellicor.cfg survives a reinstall, a repair and an upgrade"
 printf '; Edited by the administrator\r\n' >>"$config"
