@@ -17,9 +17,11 @@
 namespace {
 
 constexpr const char* kSection = "Backups";
-// Enough for any path Windows accepts without the long-path prefix.
-constexpr size_t kFolderCapacity = 260;
-constexpr size_t kKeepCapacity = 16;
+// More than any path the ANSI file functions accept: a longer folder fails with
+// the system's reason rather than being cut to another folder.
+constexpr size_t kFolderCapacity = 1024;
+// A value that fills this was cut: "0000000000000000000005" is no 0.
+constexpr size_t kKeepCapacity = 64;
 constexpr const char* kExtension = ".cat";
 // More saves than this in one second are not expected; the limit ends the
 // search, and backup names never carry more than three digits.
@@ -147,11 +149,10 @@ bool ParseBackupName(std::string_view name, platform::LocalTime& time, int& sequ
     sequence = 1;
     if (name.size() == 19) return true;
     // " (N)" with N from 2 to 999, written without leading zeros.
-    const size_t digits = name.size() - 22;
-    if (name.size() < 23 || digits > 3 || name.substr(19, 2) != " (" || name.back() != ')' || name[21] == '0') {
+    if (name.size() < 23 || name.size() > 25 || name.substr(19, 2) != " (" || name.back() != ')' || name[21] == '0') {
         return false;
     }
-    return ReadNumber(name, 21, digits, sequence) && sequence >= 2;
+    return ReadNumber(name, 21, name.size() - 22, sequence) && sequence >= 2;
 }
 
 auto TimeKey(const platform::LocalTime& t) { return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second); }
@@ -247,7 +248,7 @@ BackupSettings ReadBackupSettings(const platform::ProfileFile& configuration) {
     const std::string keep = configuration.GetString(kSection, "Keep", "", kKeepCapacity);
     const size_t first = keep.find_first_not_of(" \t");
     const size_t last = keep.find_last_not_of(" \t");
-    if (first == std::string::npos) return settings;
+    if (first == std::string::npos || keep.size() + 1 >= kKeepCapacity) return settings;
     int32_t value = 0;
     for (size_t i = first; i <= last; ++i) {
         if (keep[i] < '0' || keep[i] > '9') return settings;

@@ -141,6 +141,7 @@ TEST(BackupSettingsTest, ConfigurationGivesFolderAndKeepOrTheDefaults) {
         {"[Backups]\r\nKeep=4294967295\r\n", fallback, 20, ""},
         {"[Backups]\r\nKeep=5x\r\n", fallback, 20, ""},
         {"[Backups]\r\nKeep=+5\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=" + std::string(70, '0') + "5\r\n", fallback, 20, ""},
         {"[Backups]\r\nFolder=%QUANDREL_BACKUP_TEST%\\B\r\n", kAbsolute + "\\B", 20, ""},
         {"[Backups]\r\nFolder=%NOT_SET_ANYWHERE_Q%\\B\r\n", "%NOT_SET_ANYWHERE_Q%\\B", 20, unset},
         {"[Backups]\r\nFolder=" + kAbsolute + "\\%NOT_SET_ANYWHERE_Q%\r\n", kAbsolute + "\\%NOT_SET_ANYWHERE_Q%", 20, unset},
