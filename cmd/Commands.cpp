@@ -388,7 +388,8 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         [&](const CPaperCatalog& stored) {
             if (!report.UnreadableNames.empty()) return false;
             if (invocation.noBackup) return true;
-            backup = WriteBackup(backups, location->CatalogName, stored, platform::CurrentLocalTime());
+            backup = WriteBackup(backups, location->CatalogName, location->RegistryPath, stored,
+                                 platform::CurrentLocalTime());
             return backup.outcome != BackupResult::Failed;
         },
         &report);
@@ -421,7 +422,7 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         Complain(output, FormatText(Message(message), {location->CatalogName, KeyText(*location)}), report.SystemError);
         return kExitRegistry;
     }
-    PruneBackups(backups, location->CatalogName);
+    PruneBackups(backups, location->CatalogName, location->RegistryPath, platform::CurrentLocalTime(), backup.path);
     output.out.push_back(FormatText(Message(kImported), {std::to_string(catalog.GetCount()), location->CatalogName}));
     return kExitDone;
 }

@@ -31,6 +31,7 @@ constexpr int16_t kRestoreLabel = 11305;
 constexpr int16_t kPaperCountLabel = 11306;
 constexpr int16_t kNotACatalogLabel = 11307;
 constexpr int16_t kDifferencesLabel = 11308;
+constexpr int16_t kFutureDateLabel = 11310;
 constexpr int16_t kNoDifferenceMessage = 19304;
 constexpr int16_t kBackupFailedMessage = 19305;
 constexpr int16_t kBackupFolderMessage = 19306;
@@ -64,8 +65,10 @@ std::string BackupLine(const BackupEntry& entry) {
     char when[32];
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", entry.time.year, entry.time.month, entry.time.day,
                   entry.time.hour, entry.time.minute, entry.time.second);
-    const std::string count = entry.paperCount < 0 ? InterfaceLabel(kNotACatalogLabel)
-                                                   : WithArgument(InterfaceLabel(kPaperCountLabel), std::to_string(entry.paperCount));
+    std::string count = entry.paperCount < 0 ? InterfaceLabel(kNotACatalogLabel)
+                                             : WithArgument(InterfaceLabel(kPaperCountLabel), std::to_string(entry.paperCount));
+    // Listed last, and said so: a date ahead of the clock is no sign of a recent backup.
+    if (entry.future) count += " " + InterfaceLabel(kFutureDateLabel);
     return std::string(when) + "\t" + count;
 }
 
@@ -102,8 +105,11 @@ void KeepOnScreen(HWND window) {
 }  // namespace
 
 
-bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored) {
-    const BackupResult result = WriteBackup(CurrentBackupSettings(), catalogName, stored, platform::CurrentLocalTime());
+bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
+                      std::string& written) {
+    const BackupResult result =
+        WriteBackup(CurrentBackupSettings(), catalogName, registryPath, stored, platform::CurrentLocalTime());
+    written = result.path;
     if (result.outcome != BackupResult::Failed) return true;
     const std::string text = InterfaceMessage(kBackupFailedMessage) + "\n" + InterfaceMessage(kBackupFolderMessage) +
                              " " + result.folder + "\n" + result.reason + "\n\n" +
@@ -112,7 +118,9 @@ bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& store
                                     platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
 }
 
-void PruneBackupsAfterSave(const std::string& catalogName) { PruneBackups(CurrentBackupSettings(), catalogName); }
+void PruneBackupsAfterSave(const std::string& catalogName, const std::string& registryPath, const std::string& written) {
+    PruneBackups(CurrentBackupSettings(), catalogName, registryPath, platform::CurrentLocalTime(), written);
+}
 
 // ------------------------------------------------------------------ commands
 
@@ -120,11 +128,14 @@ void CVellicorView::OnUpdateConfiguredCatalog(fw::CCmdUI& ui) { ui.Enable(Curren
 
 void CVellicorView::OnFileRestoreVersion() {
     if (!CurrentCatalogIsConfigured()) return;
+    std::string registryPath;
+    std::string pdlName;
+    FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
     const BackupSettings settings = CurrentBackupSettings();
-    const std::string folder = BackupFolderFor(settings, AppState.CurrentCatalogName);
+    const std::string folder = BackupFolderFor(settings, AppState.CurrentCatalogName, registryPath);
     std::vector<BackupEntry> backups;
     std::string reason;
-    if (!ListBackups(settings, AppState.CurrentCatalogName, backups, reason)) {
+    if (!ListBackups(settings, AppState.CurrentCatalogName, registryPath, platform::CurrentLocalTime(), backups, reason)) {
         ShowRefusal(Hwnd(), InterfaceMessage(kBackupsNotListedMessage) + "\n" + folder + "\n" + reason);
         return;
     }

@@ -11,14 +11,18 @@
 #include "catalog/CatalogBackup.h"
 #include "framework/Dialog.h"
 
-// Backs up `stored`, what the key of `catalogName` holds, before a save
-// replaces it. When the backup cannot be written the user is asked, naming the
-// folder and the system's reason, whether to save without one: true to go on
-// with the save, false when nothing is to be written.
-bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored);
+// Backs up `stored`, what the key `registryPath` of `catalogName` holds,
+// before a save replaces it. When the backup cannot be written the user is
+// asked, naming the folder and the reason (the system's, or why the folder is
+// not used), whether to save without one: true to go on with the save, false
+// when nothing is to be written. `written` receives the backup's path, ""
+// when none was written.
+bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
+                      std::string& written);
 
-// After a successful save: only the newest backups are kept.
-void PruneBackupsAfterSave(const std::string& catalogName);
+// After a successful save: only the newest backups are kept, and always the
+// one the save wrote, whatever the clock said of the others.
+void PruneBackupsAfterSave(const std::string& catalogName, const std::string& registryPath, const std::string& written);
 
 // "Restore Previous Version": the backups newest first, one line each with
 // date, time and paper count. OK, Enter or a double-click takes the chosen one.

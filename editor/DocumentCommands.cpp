@@ -228,6 +228,7 @@ bool SaveCatalogAs(HWND window, const std::string& catalogName) {
     // entries Open could not read are removed by a save, never without asking,
     // and the backup is made of what the key holds.
     StoreReport report;
+    std::string backup;
     const int16_t result = AppState.CurrentCatalog->SaveToRegistry(
         registryPath, pdlName != "PS",
         [&](const CPaperCatalog& stored) {
@@ -235,11 +236,11 @@ bool SaveCatalogAs(HWND window, const std::string& catalogName) {
                 ReportUnreadableEntries(window, catalogName, registryPath, report.UnreadableNames, true) != IDYES) {
                 return false;
             }
-            return BackUpBeforeSave(catalogName, stored);
+            return BackUpBeforeSave(catalogName, registryPath, stored, backup);
         },
         &report);
     if (result == STORE_OK) {
-        PruneBackupsAfterSave(catalogName);
+        PruneBackupsAfterSave(catalogName, registryPath, backup);
         return true;
     }
     // The user declined to save without a backup: the question said it all.

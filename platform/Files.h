@@ -21,10 +21,24 @@ inline constexpr unsigned long kFileExistsError = 80;
 inline constexpr unsigned long kFileExistsError = 17;
 #endif
 
-// Creates `path` and any missing parent folders. True when `path` is a folder
-// afterwards; otherwise `reason` holds the system's text (a file standing where
-// a folder should be included).
+// Creates `path` and any missing parent folders below its root, each with the
+// rights of CreateProtectedFolder (platform/FolderSecurity.h). `path` must be
+// absolute (IsAbsolutePath). True when `path` is a folder afterwards; otherwise
+// `reason` holds the system's text (a file standing where a folder should be
+// included).
 bool CreateFolders(const std::string& path, std::string& reason);
+
+// A path that names the same folder whatever the current folder and drive:
+// with a root of WindowsRootLength on Windows, from "/" elsewhere.
+bool IsAbsolutePath(const std::string& path);
+
+// The root of a Windows path that names a folder absolutely, a part nobody
+// creates: "C:\" (3) of "C:\Data", "\\server\share" of
+// "\\server\share\Data". 0 for a path that depends on the current folder
+// or drive ("Data", "C:Data", "\Data"), for "\\server" without a share, and
+// for the device and literal namespaces "\\.\" and "\\?\". Portable, so that
+// it is tested everywhere.
+size_t WindowsRootLength(std::string_view path);
 
 enum class NewFileResult { Written, Exists, Failed };
 

@@ -10,21 +10,27 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/FolderSecurity.h"
+
 namespace platform {
 
 std::string SystemErrorText(unsigned long code) { return std::strerror(static_cast<int>(code)); }
 
 bool CreateFolders(const std::string& path, std::string& reason) {
-    if (path.empty()) {
+    if (!IsAbsolutePath(path)) {
         reason = SystemErrorText(ENOENT);
         return false;
     }
     // Each prefix in turn; one that exists as a folder is fine, anything else fails.
     for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
         const std::string prefix = path.substr(0, end);
-        if (!prefix.empty() && mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) {
-            reason = SystemErrorText(static_cast<unsigned long>(errno));
-            return false;
+        struct stat existing {};
+        if (!prefix.empty() && prefix.back() != '/' && stat(prefix.c_str(), &existing) != 0) {
+            const unsigned long error = CreateProtectedFolder(prefix);
+            if (error != 0 && error != EEXIST) {
+                reason = SystemErrorText(error);
+                return false;
+            }
         }
         if (end == std::string::npos) break;
     }
@@ -39,6 +45,8 @@ bool CreateFolders(const std::string& path, std::string& reason) {
     }
     return true;
 }
+
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
 
 NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/FolderSecurity.h"
+
 namespace platform {
 
 std::string SystemErrorText(unsigned long code) {
@@ -25,23 +27,24 @@ bool IsFolder(const std::string& path) {
 }  // namespace
 
 bool CreateFolders(const std::string& path, std::string& reason) {
-    if (path.empty()) {
-        reason = SystemErrorText(ERROR_PATH_NOT_FOUND);
+    const size_t root = WindowsRootLength(path);
+    if (root == 0) {
+        reason = SystemErrorText(ERROR_BAD_PATHNAME);
         return false;
     }
-    // Each prefix after a separator in turn; drive roots and "\\server\share"
-    // cannot be created and need not be.
-    for (size_t end = path.find_first_of("\\/", 1);; end = path.find_first_of("\\/", end + 1)) {
+    // Each folder below the root in turn: a drive's root and "\\server\share"
+    // cannot be created and need not be (asking for "\\server" fails at once).
+    for (size_t end = path.find_first_of("\\/", root);; end = path.find_first_of("\\/", end + 1)) {
         const std::string prefix = path.substr(0, end);
-        const bool root = prefix.empty() || prefix.back() == ':' || prefix.find_first_not_of("\\/") == std::string::npos;
-        if (!root && !IsFolder(prefix) && !CreateDirectoryA(prefix.c_str(), nullptr)) {
-            const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
+        const bool creatable = prefix.size() > root && prefix.back() != '\\' && prefix.back() != '/';
+        if (creatable && !IsFolder(prefix)) {
+            const DWORD error = CreateProtectedFolder(prefix);
+            if (error != 0 && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
                 reason = SystemErrorText(error);
                 return false;
             }
             // Something of that name exists: fine only when it is a folder.
-            if (!IsFolder(prefix)) {
+            if (error != 0 && !IsFolder(prefix)) {
                 reason = SystemErrorText(error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error);
                 return false;
             }
@@ -50,6 +53,8 @@ bool CreateFolders(const std::string& path, std::string& reason) {
     }
     return true;
 }
+
+bool IsAbsolutePath(const std::string& path) { return WindowsRootLength(path) > 0; }
 
 NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

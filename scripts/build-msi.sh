@@ -44,8 +44,18 @@ msi_id() { echo "${1//[^A-Za-z0-9_.]/_}"; }
 # shortcut as an advertised one (its target is the feature) since it does not
 # implement Advertise="no". Component attributes: 256 64-bit, 128 never
 # overwrite (the key file exists: install nothing), 16 permanent.
+# It has no Permission or PermissionEx element either: the backup folder's
+# rights go into MsiLockPermissionsEx (Windows Installer 5.0, which the package
+# requires), applied when CreateFolders makes the folder or finds it made:
+# Administrators and SYSTEM full control, Users read, nothing inherited from
+# %ProgramData%, owned by Administrators. The program makes its own folders
+# with the same rights (platform/FolderSecurity_win32.cpp).
+backup_rights='O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
 msibuild "$msi" \
   -q "UPDATE Component SET Attributes = 256" \
   -q "UPDATE Component SET Attributes = 400 WHERE Component = 'StartingConfiguration'" \
+  -q "UPDATE Component SET Attributes = 272 WHERE Component = 'BackupFolder'" \
+  -q 'CREATE TABLE `MsiLockPermissionsEx` (`MsiLockPermissionsEx` CHAR(72) NOT NULL, `LockObject` CHAR(72) NOT NULL, `Table` CHAR(32) NOT NULL, `SDDLText` LONGCHAR NOT NULL, `Condition` CHAR(255) PRIMARY KEY `MsiLockPermissionsEx`)' \
+  -q "INSERT INTO \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\`, \`LockObject\`, \`Table\`, \`SDDLText\`) VALUES ('BackupFolderRights', 'BACKUPDIR', 'CreateFolder', '$backup_rights')" \
   -q "UPDATE Shortcut SET Target = '[#F_$(msi_id "${programs[0]}")]' WHERE Shortcut = 'StartMenuShortcut'"
 

@@ -2,13 +2,17 @@
 # `make dist-test`: tries what `make dist` wrote, under Wine in a fresh prefix
 # (build/install-test/prefix), as an administrator's deployment would:
 #  1. msiexec /i /qn; the program files, the per-machine shortcut's target and
-#     working folder, the starting Vellicor.cfg and the Programs and Features entry;
+#     working folder, the starting Vellicor.cfg, the backup folder with its rights
+#     in the package, and the Programs and Features entry;
 #  2. the installed program, started from the shortcut's working folder, shows its
-#     main window and closes;
+#     main window and closes; the companion lists the catalogs and imports one,
+#     backing up what the key held into a folder only administrators may change,
+#     and refuses a backup folder that others may write or that is a link (exit 7);
 #  3. the administrator edits Vellicor.cfg; the same package installed again, a
 #     repair, and a newer package (same upgrade code, built here) replacing this
 #     one leave it unchanged; the older package then refuses to downgrade;
-#  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg kept;
+#  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg and
+#     the backups kept;
 #  5. the portable zip, unpacked, starts from its own folder.
 # Needs $DISPLAY for the program's window: make dist-test runs it under Xvfb.
 set -euo pipefail
@@ -44,6 +48,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 drive_c="$WINEPREFIX/drive_c"
 install_dir="$drive_c/Program Files/Quandrel"
 config="$drive_c/ProgramData/Quandrel/Vellicor.cfg"
+backups="$drive_c/ProgramData/Quandrel/Backups"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quandrel.lnk"
 user_shortcut="$drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Quandrel.lnk"
 shortcut_info="$ROOT/build/win/tests/shortcut_info.exe"
@@ -107,6 +112,11 @@ code=$(product_code "$msi")
 msiexec /i "$(windows_path "$msi")"
 check_installed "$VERSION" "$code"
 cmp -s packaging/Vellicor.cfg "$config" || fail "the starting Vellicor.cfg is not in %ProgramData%\\Quandrel"
+[ -d "$backups" ] || fail "no backup folder %ProgramData%\\Quandrel\\Backups"
+# Wine's installer does not apply MsiLockPermissionsEx: the package is checked instead.
+expect_equal "the backup folder's rights in the package" \
+  "$(msiinfo export "$msi" MsiLockPermissionsEx | tr -d '\r' | awk -F'\t' '$2 == "BACKUPDIR" { print $3 " " $4 }')" \
+  "CreateFolder O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 
 step "2. start the installed program from the shortcut's working folder"
 scripts/smoke-test.sh 'C:\Program Files\Quandrel\'"${programs[0]}" "$(dirname "$config")" "$WORK/installed.png"
@@ -115,6 +125,41 @@ wineserver -p  # the smoke test ended the server with the program's helpers
 listing=$(cd "$(dirname "$config")" && wine 'C:\Program Files\Quandrel\VellicorCmd.exe' /list) ||
   fail "the installed VellicorCmd.exe /list ended with $?"
 grep -q 'PDL' <<<"$listing" || fail "the installed VellicorCmd.exe /list printed no catalog: $listing"
+# An import over a stored catalog backs it up first, into a folder of its own
+# that the program made (Wine keeps what Everyone may do in the Unix mode).
+companion() { (cd "$(dirname "$config")" && wine 'C:\Program Files\Quandrel\VellicorCmd.exe' "$@"); }
+wine reg add 'HKLM\SOFTWARE\Quandrel\Catalogs\PostScript' /v Letter /d 'LETTER,75,white,plain,F,0' /f >/dev/null
+companion /export "PostScript papers" 'C:\ProgramData\Quandrel\papers.cat' >/dev/null ||
+  fail "the installed VellicorCmd.exe /export ended with $?"
+companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null ||
+  fail "the installed VellicorCmd.exe /import ended with $?"
+shopt -s nullglob
+written=("$backups"/PostScript\ papers~*/*.cat)
+shopt -u nullglob
+[ ${#written[@]} -eq 1 ] || fail "the import wrote ${#written[@]} backups, not one, below $backups"
+catalog_folder=$(dirname "${written[0]}")
+[ "$(( 0$(stat -c %a "$catalog_folder") & 2 ))" = 0 ] || fail "others may write $catalog_folder"
+# A backup folder others may write is refused, and nothing is saved.
+chmod o+w "$backups"
+status=0
+companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null 2>"$WORK/refused.txt" || status=$?
+chmod o-w "$backups"
+expect_equal "the import's exit code with a backup folder others may write" "$status" 7
+grep -q 'Users without administrator rights can change the folder' "$WORK/refused.txt" ||
+  fail "the refused import did not say why: $(cat "$WORK/refused.txt")"
+# A catalog's folder that is a link (Wine shows a Unix symbolic link as a
+# reparse point, as Windows shows a junction) is refused too.
+mv "$catalog_folder" "$WORK/real-folder"
+mkdir -p "$WORK/elsewhere"
+ln -s "$WORK/elsewhere" "$catalog_folder"
+status=0
+companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null 2>"$WORK/refused.txt" || status=$?
+rm "$catalog_folder"
+mv "$WORK/real-folder" "$catalog_folder"
+expect_equal "the import's exit code with a catalog folder that is a link" "$status" 7
+grep -q 'is a junction or another kind of link' "$WORK/refused.txt" ||
+  fail "the import into a linked folder did not say why: $(cat "$WORK/refused.txt")"
+[ -z "$(ls -A "$WORK/elsewhere")" ] || fail "the import wrote through the link"
 
 step "3. the administrator's edited Vellicor.cfg survives a reinstall, a repair and an upgrade"
 printf '; Edited by the administrator\r\n' >>"$config"
@@ -151,6 +196,7 @@ for f in "${shipped[@]}"; do [ ! -e "$install_dir/$f" ] || fail "$f is still ins
 read_registry
 expect_equal "uninstall entries" "$(arp_entries | wc -l)" 0
 cmp -s "$WORK/edited.cfg" "$config" || fail "uninstalling changed or removed Vellicor.cfg"
+[ -f "${written[0]}" ] || fail "uninstalling removed the backups"
 
 step "5. the portable zip starts from its own folder"
 unzip -q "$zip" -d "$WORK/portable"

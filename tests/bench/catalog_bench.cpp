@@ -199,11 +199,13 @@ int main() {
         const auto backedUpSave = [&](const CPaperCatalog& next) {
             const platform::LocalTime now{2026, 1, 1, 0, second / 60 % 60, second % 60};
             ++second;
+            BackupResult written;
             // As the editor saves: the backup from the save's own read of the key.
             next.SaveToRegistry(kKey, false, [&](const CPaperCatalog& stored) {
-                return WriteBackup(backups, "Bench", stored, now).outcome != BackupResult::Failed;
+                written = WriteBackup(backups, "Bench", kKey, stored, now);
+                return written.outcome != BackupResult::Failed;
             });
-            PruneBackups(backups, "Bench");
+            PruneBackups(backups, "Bench", kKey, now, written.path);
         };
         std::printf("\nSave of %d papers with and without its backup, seconds, best of three runs\n", count);
         std::printf("%-28s %9s %9s %7s\n", "", "save", "+backup", "ratio");

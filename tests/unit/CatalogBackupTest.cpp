@@ -3,6 +3,8 @@
 // under Wine) and the registry seam.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Files.h"
+#include "platform/FolderSecurity.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -25,6 +28,13 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kTestRoot = "SOFTWARE\\QuandrelTests\\Backups";
+const std::string kOfficeKey = kTestRoot + "\\Office";
+// A folder named the same from any current folder, on either system.
+#ifdef _WIN32
+const std::string kAbsolute = "D:\\Safe";
+#else
+const std::string kAbsolute = "/safe";
+#endif
 
 void SetEnvironment(const char* name, const std::string& value) {
 #ifdef _WIN32
@@ -78,11 +88,19 @@ protected:
         AppState.Reset();
     }
 
-    std::vector<BackupEntry> List(const std::string& catalogName) const {
+    std::vector<BackupEntry> List(const std::string& catalogName, const std::string& key = kOfficeKey,
+                                  const platform::LocalTime& now = At(23, 59, 59)) const {
         std::vector<BackupEntry> entries;
         std::string reason;
-        EXPECT_TRUE(ListBackups(settings_, catalogName, entries, reason)) << reason;
+        EXPECT_TRUE(ListBackups(settings_, catalogName, key, now, entries, reason)) << reason;
         return entries;
+    }
+    fs::path Folder(const std::string& catalogName, const std::string& key = kOfficeKey) const {
+        return BackupFolderFor(settings_, catalogName, key);
+    }
+    BackupResult Write(const std::vector<std::string>& papers, const platform::LocalTime& now,
+                       const std::string& catalogName = "Office", const std::string& key = kOfficeKey) const {
+        return WriteBackup(settings_, catalogName, key, Catalog(papers), now);
     }
 
     fs::path dir_;
@@ -90,31 +108,82 @@ protected:
 };
 
 TEST(BackupSettingsTest, ConfigurationGivesFolderAndKeepOrTheDefaults) {
-    SetEnvironment("QUANDREL_BACKUP_TEST", "Expanded");
+    AppState.CurrentLanguage = kEnglish;
+    SetEnvironment("QUANDREL_BACKUP_TEST", kAbsolute);
+#ifndef _WIN32
+    SetEnvironment("ProgramData", "/programdata");
+#endif
     const std::string fallback = DefaultBackupFolder();
     const std::string separator(1, platform::kPathSeparator);
     EXPECT_EQ(fallback.substr(fallback.size() - 17), separator + "Quandrel" + separator + "Backups");
+    const std::string relative =
+        "The backup folder in the configuration ([Backups] Folder=) is not a full path such as C:\\Backups or "
+        "\\\\server\\share\\Backups.";
+    const std::string unset = "The backup folder in the configuration ([Backups] Folder=) uses the environment "
+                              "variable %NOT_SET_ANYWHERE_Q%, which is not set.";
     struct Case {
-        const char* configuration;
+        std::string configuration;
         std::string folder;
         int keep;
+        std::string problem;
     } cases[] = {
-        {"[I18N]\r\nLanguage=English\r\n", fallback, 20},
-        {"[Backups]\r\nFolder=D:\\Safe\r\nKeep=5\r\n", "D:\\Safe", 5},
-        {"[backups]\r\nfolder=X\r\n", "X", 20},
-        {"[Backups]\r\nFolder=\r\nKeep=0\r\n", fallback, 0},
-        {"[Backups]\r\nKeep=-4\r\n", fallback, 20},
-        {"[Backups]\r\nKeep=seven\r\n", fallback, 20},
-        {"[Backups]\r\nKeep= 3\r\n", fallback, 3},
-        {"[Backups]\r\nFolder=%QUANDREL_BACKUP_TEST%\\B\r\n", "Expanded\\B", 20},
-        {"[Backups]\r\nFolder=%NOT_SET_ANYWHERE_Q%\\B\r\n", "%NOT_SET_ANYWHERE_Q%\\B", 20},
+        {"[I18N]\r\nLanguage=English\r\n", fallback, 20, ""},
+        {"[Backups]\r\nFolder=" + kAbsolute + "\r\nKeep=5\r\n", kAbsolute, 5, ""},
+        {"[backups]\r\nfolder=X\r\n", "X", 20, relative},
+        {"[Backups]\r\nFolder=\r\nKeep=0\r\n", fallback, 0, ""},
+        {"[Backups]\r\nKeep=-4\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=seven\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep= 3\r\n", fallback, 3, ""},
+        {"[Backups]\r\nKeep=9999\r\n", fallback, 9999, ""},
+        {"[Backups]\r\nKeep=0007\r\n", fallback, 7, ""},
+        {"[Backups]\r\nKeep=10000\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=4294967296\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=4294967295\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=5x\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=+5\r\n", fallback, 20, ""},
+        {"[Backups]\r\nKeep=" + std::string(70, '0') + "5\r\n", fallback, 20, ""},
+        {"[Backups]\r\nFolder=%QUANDREL_BACKUP_TEST%\\B\r\n", kAbsolute + "\\B", 20, ""},
+        {"[Backups]\r\nFolder=%NOT_SET_ANYWHERE_Q%\\B\r\n", "%NOT_SET_ANYWHERE_Q%\\B", 20, unset},
+        {"[Backups]\r\nFolder=" + kAbsolute + "\\%NOT_SET_ANYWHERE_Q%\r\n", kAbsolute + "\\%NOT_SET_ANYWHERE_Q%", 20, unset},
+        {"[Backups]\r\nFolder=" + kAbsolute + "\\100%\\x%y\r\n", kAbsolute + "\\100%\\x%y", 20, ""},
+        {"[Backups]\r\nFolder=Backups\\%QUANDREL_BACKUP_TEST%\r\n", "Backups\\" + kAbsolute, 20, relative},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.configuration);
         const BackupSettings settings = ReadBackupSettings(platform::ProfileFile::Parse(c.configuration));
         EXPECT_EQ(settings.Folder, c.folder);
         EXPECT_EQ(settings.Keep, c.keep);
+        EXPECT_EQ(BackupFolderProblem(settings), c.problem);
     }
+}
+
+// Creating a folder starts below the root, which nobody creates: a drive's
+// root, or a share's (never "\\server" alone).
+TEST(BackupSettingsTest, WindowsPathsSplitIntoTheRootAndTheFoldersBelowIt) {
+    const struct {
+        const char* path;
+        size_t root;
+    } cases[] = {
+        {"C:\\Data\\Backups", 3},
+        {"c:/Data", 3},
+        {"C:\\", 3},
+        {"\\\\server\\share\\Quandrel\\Backups", 14},
+        {"\\\\server\\share", 14},
+        {"//server/share/Backups", 14},
+        {"\\\\server\\share\\", 14},
+        {"\\\\server", 0},
+        {"\\\\server\\", 0},
+        {"\\\\\\share\\Backups", 0},
+        {"\\\\.\\C:\\Backups", 0},
+        {"\\\\?\\C:\\Backups", 0},
+        {"C:", 0},
+        {"C:Backups", 0},
+        {"\\Backups", 0},
+        {"Backups", 0},
+        {"1:\\Backups", 0},
+        {"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::WindowsRootLength(c.path), c.root) << c.path;
 }
 
 TEST(BackupNamesTest, CatalogNamesBecomeSafeAndDistinctFolderNames) {
@@ -136,6 +205,12 @@ TEST(BackupNamesTest, CatalogNamesBecomeSafeAndDistinctFolderNames) {
         {"Com7", "_Com7", true},
         {"COM10", "COM10", false},
         {"Console", "Console", false},
+        // Windows takes the superscript digits of code page 1252 for digits here.
+        {"COM\xB9", "_COM\xB9", true},
+        {"com\xB2.cat", "_com\xB2.cat", true},
+        {"LPT\xB3", "_LPT\xB3", true},
+        {"LPT\xB2 ", "LPT\xB2_", true},
+        {"COM\xBD", "COM\xBD", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,23 +226,50 @@ TEST(BackupNamesTest, CatalogNamesBecomeSafeAndDistinctFolderNames) {
     // Two names made safe alike still get folders of their own.
     EXPECT_NE(SafeFileName("A/B"), SafeFileName("A?B"));
     EXPECT_NE(SafeFileName("A/B"), SafeFileName("A_B"));
+
+    // A catalog's folder: its safe name, then a checksum of the name and the
+    // key, as the registry tells keys apart (letter case and a separator at
+    // either end make no other key). Folder names are compared as Windows
+    // does, whatever the letter case.
+    const BackupSettings settings{kAbsolute, 20};
+    const auto folderName = [&settings](const std::string& name, const std::string& key) {
+        std::string folder = fs::path(BackupFolderFor(settings, name, key)).filename().string();
+        for (char& c : folder) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return folder;
+    };
+    const std::string office = folderName("Office", "SOFTWARE\\Q\\Office");
+    EXPECT_EQ(fs::path(BackupFolderFor(settings, "Office", "SOFTWARE\\Q\\Office")).parent_path().string(), kAbsolute);
+    EXPECT_EQ(office.substr(0, 7), "office~");
+    EXPECT_EQ(office.size(), 15u);
+    EXPECT_EQ(folderName("Sales/East", "K").substr(0, 11), "sales_east~");
+    EXPECT_NE(office, folderName("OFFICE", "SOFTWARE\\Q\\Office"));
+    EXPECT_NE(office, folderName("Office", "SOFTWARE\\Q\\Office 2"));
+    EXPECT_NE(office, folderName("Office", "SOFTWARE\\Q\\Office\\Sub"));
+    EXPECT_EQ(office, folderName("Office", "software\\q\\OFFICE\\"));
+    EXPECT_EQ(folderName("\xC9t\xE9", "Key\\\xC9t\xE9\xFF"), folderName("\xC9t\xE9", "KEY\\\xC9T\xC9\x9F"));
+    EXPECT_EQ(EarlierBackupFolderFor(settings, "A/B"), (fs::path(kAbsolute) / SafeFileName("A/B")).string());
     EXPECT_EQ(BackupFileName({2026, 1, 2, 3, 4, 5}, 1), "2026-01-02 03-04-05.cat");
     EXPECT_EQ(BackupFileName({2026, 12, 31, 23, 59, 9}, 2), "2026-12-31 23-59-09 (2).cat");
 }
 
 TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwritten) {
-    ASSERT_EQ(WriteBackup(settings_, "Office", Catalog({"Letter", "Cover"}), At(10, 0, 0)).outcome, BackupResult::Written);
+    ASSERT_EQ(Write({"Letter", "Cover"}, At(10, 0, 0)).outcome, BackupResult::Written);
     // Three saves in one second, one a second later, one earlier.
     for (int i = 0; i < 3; ++i) {
-        const BackupResult result = WriteBackup(settings_, "Office", Catalog({"Letter"}), At(10, 0, 1));
+        const BackupResult result = Write({"Letter"}, At(10, 0, 1));
         ASSERT_EQ(result.outcome, BackupResult::Written) << result.reason;
-        EXPECT_EQ(result.folder, (fs::path(settings_.Folder) / "Office").string());
+        EXPECT_EQ(result.folder, Folder("Office").string());
     }
-    ASSERT_EQ(WriteBackup(settings_, "Office", Catalog({"A", "B", "C"}), At(9, 59, 59)).outcome, BackupResult::Written);
+    ASSERT_EQ(Write({"A", "B", "C"}, At(9, 59, 59)).outcome, BackupResult::Written);
     // Strangers in the folder are neither listed nor removed.
-    WriteBytes(fs::path(settings_.Folder) / "Office" / "notes.txt", "keep me");
-    WriteBytes(fs::path(settings_.Folder) / "Office" / "2026-12-07 10-00-01 (1).cat", "not ours");
-    WriteBytes(fs::path(settings_.Folder) / "Office" / "2026-12-07 10-00-0x.cat", "not ours");
+    // Names a backup never has: a sequence of 1, with a leading zero or of more
+    // than three digits (one that overflows any integer), an impossible date.
+    for (const char* name : {"notes.txt", "2026-12-07 10-00-01 (1).cat", "2026-12-07 10-00-0x.cat",
+                             "2026-12-07 10-00-01 (02).cat", "2026-12-07 10-00-01 (1000).cat",
+                             "2026-12-07 10-00-01 (99999999999999999999).cat", "2026-13-07 10-00-01.cat",
+                             "2026-12-07 24-00-01.cat", "2026-12-07 10-00-01 ().cat"}) {
+        WriteBytes(Folder("Office") / name, "keep me");
+    }
 
     const std::vector<BackupEntry> entries = List("Office");
     EXPECT_EQ(FileNames(entries), (std::vector<std::string>{"2026-12-07 10-00-01 (3).cat", "2026-12-07 10-00-01 (2).cat",
@@ -184,22 +286,154 @@ TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwri
     EXPECT_EQ(DescribeAll(read), DescribeAll(Catalog({"Letter", "Cover"})));
     EXPECT_EQ(ReadBytes(entries[3].path), Catalog({"Letter", "Cover"}).ExportBytes());
 
-    PruneBackups(settings_, "Office");
+    PruneBackups(settings_, "Office", kOfficeKey, At(23, 59, 59));
     EXPECT_EQ(FileNames(List("Office")), (std::vector<std::string>{"2026-12-07 10-00-01 (3).cat", "2026-12-07 10-00-01 (2).cat",
                                                                     "2026-12-07 10-00-01.cat"}));
-    EXPECT_EQ(ReadBytes(fs::path(settings_.Folder) / "Office" / "notes.txt"), "keep me");
-    EXPECT_TRUE(fs::exists(fs::path(settings_.Folder) / "Office" / "2026-12-07 10-00-01 (1).cat"));
+    EXPECT_EQ(ReadBytes(Folder("Office") / "notes.txt"), "keep me");
+    EXPECT_EQ(ReadBytes(Folder("Office") / "2026-12-07 10-00-01 (99999999999999999999).cat"), "keep me");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder("Office")), fs::directory_iterator()), 12);
     // Another catalog's backups are apart.
     EXPECT_TRUE(List("Other").empty());
 }
 
+// A clock set back (a CMOS reset, a virtual machine restored) makes the real
+// backups look newer than the one a save just wrote; planted files dated 2099
+// look newer still. Neither may push the new backup out.
+TEST_F(CatalogBackupTest, TheBackupJustWrittenStaysAndFutureDatesAreNeverTheNewest) {
+    settings_.Keep = 2;
+    const platform::LocalTime later{2027, 3, 1, 12, 0, 0};
+    ASSERT_EQ(Write({"Real 1"}, later).outcome, BackupResult::Written);
+    ASSERT_EQ(Write({"Real 2"}, {2027, 3, 2, 12, 0, 0}).outcome, BackupResult::Written);
+    WriteBytes(Folder("Office") / "2099-01-01 00-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    ASSERT_EQ(Write({"Older"}, At(9, 0, 0)).outcome, BackupResult::Written);
+
+    // The clock now says 2026-12-07 10:00.
+    const BackupResult saved = Write({"Now"}, At(10, 0, 0));
+    ASSERT_EQ(saved.outcome, BackupResult::Written);
+    std::vector<BackupEntry> entries = List("Office", kOfficeKey, At(10, 0, 0));
+    EXPECT_EQ(FileNames(entries), (std::vector<std::string>{"2026-12-07 10-00-00.cat", "2026-12-07 09-00-00.cat",
+                                                             "2027-03-01 12-00-00.cat", "2027-03-02 12-00-00.cat",
+                                                             "2099-01-01 00-00-00.cat"}));
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_FALSE(entries[1].future);
+    EXPECT_TRUE(entries[2].future);
+    EXPECT_TRUE(entries[4].future);
+
+    PruneBackups(settings_, "Office", kOfficeKey, At(10, 0, 0), saved.path);
+    EXPECT_EQ(FileNames(List("Office", kOfficeKey, At(10, 0, 0))),
+              (std::vector<std::string>{"2026-12-07 10-00-00.cat", "2026-12-07 09-00-00.cat"}));
+    // Keep=1 with only future dates beside it: the new backup is the one kept.
+    WriteBytes(Folder("Office") / "2099-01-01 00-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    settings_.Keep = 1;
+    const BackupResult next = Write({"Next"}, At(9, 30, 0));
+    PruneBackups(settings_, "Office", kOfficeKey, At(9, 30, 0), next.path);
+    EXPECT_EQ(FileNames(List("Office", kOfficeKey, At(9, 30, 0))), (std::vector<std::string>{"2026-12-07 09-30-00.cat"}));
+}
+
+// Folders named after the catalog alone were shared by names equal but for
+// letter case (one folder on Windows) and by one name configured for two keys.
+TEST_F(CatalogBackupTest, EachCatalogAndKeyHasItsOwnFolderAndTheEarlierFolderIsOfferedButNeverPruned) {
+    settings_.Keep = 1;
+    const std::string otherKey = kTestRoot + "\\Elsewhere";
+    ASSERT_EQ(Write({"Mine"}, At(8, 0, 0)).outcome, BackupResult::Written);
+    ASSERT_EQ(Write({"Twin"}, At(8, 0, 1), "OFFICE").outcome, BackupResult::Written);
+    ASSERT_EQ(Write({"Other key"}, At(8, 0, 2), "Office", otherKey).outcome, BackupResult::Written);
+    const fs::path earlier = EarlierBackupFolderFor(settings_, "Office");
+    fs::create_directories(earlier);
+    WriteBytes(earlier / "2026-12-07 07-00-00.cat", Catalog({"Old 1"}).ExportBytes());
+    WriteBytes(earlier / "2026-12-07 08-00-00.cat", Catalog({"Old 2"}).ExportBytes());
+
+    const BackupResult saved = Write({"Mine again"}, At(9, 0, 0));
+    PruneBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), saved.path);
+    const std::vector<BackupEntry> entries = List("Office");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].path, saved.path);
+    EXPECT_EQ(entries[1].path, (earlier / "2026-12-07 08-00-00.cat").string());
+    EXPECT_TRUE(entries[1].earlierFolder);
+    EXPECT_FALSE(entries[0].earlierFolder);
+    EXPECT_EQ(entries[1].paperCount, 1);
+    // Where names are compared without regard to case, the earlier folder of
+    // "OFFICE" is that of "Office": only its own folder is apart.
+    const std::vector<BackupEntry> twin = List("OFFICE");
+    EXPECT_EQ(std::count_if(twin.begin(), twin.end(), [](const BackupEntry& e) { return !e.earlierFolder; }), 1);
+    EXPECT_EQ(List("Office", otherKey).size(), 3u);  // its own, and the two of the shared earlier folder
+    PruneBackups(settings_, "Office", otherKey, At(9, 0, 0));
+    EXPECT_TRUE(fs::exists(earlier / "2026-12-07 07-00-00.cat"));
+}
+
+// Standard users may add files below %ProgramData%: a catalog planted there
+// would be restored into HKEY_LOCAL_MACHINE by an administrator.
+TEST_F(CatalogBackupTest, FoldersThatMayNotBeTrustedAreNeitherWrittenNorListedNorPruned) {
+    ASSERT_EQ(Write({"Real"}, At(8, 0, 0)).outcome, BackupResult::Written);
+    const fs::path folder = Folder("Office");
+    std::string reason;
+    EXPECT_EQ(platform::CheckFolderSafety(folder.string(), reason), platform::FolderSafety::Safe) << reason;
+    EXPECT_EQ(platform::CheckFolderSafety(settings_.Folder, reason), platform::FolderSafety::Safe) << reason;
+    WriteBytes(folder / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    settings_.Keep = 1;
+
+    const auto expectRefused = [this, &folder](const std::string& expected) {
+        const BackupResult result = Write({"Real"}, At(9, 0, 0));
+        EXPECT_EQ(result.outcome, BackupResult::Failed);
+        EXPECT_EQ(result.reason, expected);
+        EXPECT_EQ(result.folder, folder.string());
+        std::vector<BackupEntry> entries;
+        std::string reason;
+        EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), entries, reason));
+        EXPECT_EQ(reason, expected);
+        EXPECT_TRUE(entries.empty());
+        PruneBackups(settings_, "Office", kOfficeKey, At(9, 0, 0));
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    };
+    ASSERT_TRUE(platform::OpenFolderToUsersForTesting(folder.string()));
+    EXPECT_EQ(platform::CheckFolderSafety(folder.string(), reason), platform::FolderSafety::OpenToUsers);
+    expectRefused("Users without administrator rights can change the folder " + folder.string() +
+                  ", so backups are neither kept in it nor restored from it.");
+
+    // The configured folder open to users: a catalog's folder made in it could be replaced.
+    fs::remove_all(settings_.Folder);
+    ASSERT_EQ(Write({"Real"}, At(8, 0, 0)).outcome, BackupResult::Written);
+    WriteBytes(folder / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    ASSERT_TRUE(platform::OpenFolderToUsersForTesting(settings_.Folder));
+    expectRefused("Users without administrator rights can change the folder " + settings_.Folder +
+                  ", so backups are neither kept in it nor restored from it.");
+
+    // No backups where a relative folder would put them: the current folder.
+    settings_.Folder = "Backups";
+    const BackupResult relative = Write({"Real"}, At(9, 0, 0));
+    EXPECT_EQ(relative.outcome, BackupResult::Failed);
+    EXPECT_EQ(relative.reason, BackupFolderProblem(settings_));
+    EXPECT_FALSE(relative.reason.empty());
+    EXPECT_FALSE(fs::exists("Backups"));
+}
+
+// A junction or symbolic link may lead into a folder standard users own.
+TEST_F(CatalogBackupTest, AFolderThatIsALinkIsNeitherWrittenNorListed) {
+    const fs::path elsewhere = dir_ / "Elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directories(settings_.Folder);
+    std::error_code error;
+    fs::create_directory_symlink(elsewhere, Folder("Office"), error);
+    if (error) GTEST_SKIP() << "no directory links here: " << error.message();
+    WriteBytes(elsewhere / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    const BackupResult result = Write({"Real"}, At(9, 0, 0));
+    EXPECT_EQ(result.outcome, BackupResult::Failed);
+    EXPECT_EQ(result.reason, "The folder " + Folder("Office").string() +
+                                 " is a junction or another kind of link, so backups are neither kept in it nor restored from it.");
+    std::vector<BackupEntry> entries;
+    std::string reason;
+    EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), entries, reason));
+    EXPECT_EQ(reason, result.reason);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
+}
+
 TEST_F(CatalogBackupTest, KeepZeroWritesAndRemovesNothing) {
-    ASSERT_EQ(WriteBackup(settings_, "Office", Catalog({"Letter"}), At(8, 0, 0)).outcome, BackupResult::Written);
+    ASSERT_EQ(Write({"Letter"}, At(8, 0, 0)).outcome, BackupResult::Written);
     settings_.Keep = 0;
-    EXPECT_EQ(WriteBackup(settings_, "Office", Catalog({"Letter"}), At(8, 0, 1)).outcome, BackupResult::Off);
-    PruneBackups(settings_, "Office");
+    EXPECT_EQ(Write({"Letter"}, At(8, 0, 1)).outcome, BackupResult::Off);
+    PruneBackups(settings_, "Office", kOfficeKey, At(8, 0, 1));
     EXPECT_EQ(List("Office").size(), 1u);
-    EXPECT_EQ(WriteBackup(settings_, "Office", CPaperCatalog(), At(8, 0, 2)).outcome, BackupResult::Off);
+    EXPECT_EQ(Write({}, At(8, 0, 2)).outcome, BackupResult::Off);
 }
 
 TEST_F(CatalogBackupTest, TheKeyIsReadWithTheStoresOwnLoadAndAnEmptyOrMissingKeyNeedsNoBackup) {
@@ -211,7 +445,7 @@ TEST_F(CatalogBackupTest, TheKeyIsReadWithTheStoresOwnLoadAndAnEmptyOrMissingKey
         ASSERT_EQ(platform::CreateOrOpenKey(key, open, disposition), platform::kRegOk);
     }
     EXPECT_EQ(BackUpStoredCatalog(settings_, "Office", key, "PS", At(7, 0, 0)).outcome, BackupResult::NotNeeded);
-    EXPECT_FALSE(fs::exists(fs::path(settings_.Folder) / "Office"));
+    EXPECT_FALSE(fs::exists(Folder("Office")));
 
     CPaperCatalog stored = Catalog({"B", "A"});
     stored.ModifyPaper("B", "TABLOID", "160", "blue", "cover", true, 0);
@@ -281,27 +515,27 @@ TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
 TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothing) {
     // A file where the backup folder should be, at either level.
     WriteBytes(dir_ / "Backups", "a file");
-    BackupResult result = WriteBackup(settings_, "Office", Catalog({"Letter"}), At(6, 0, 0));
+    BackupResult result = Write({"Letter"}, At(6, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
     EXPECT_EQ(ReadBytes(dir_ / "Backups"), "a file");
     std::vector<BackupEntry> entries;
     std::string reason;
-    EXPECT_TRUE(ListBackups(settings_, "Office", entries, reason) == false || entries.empty());
+    EXPECT_TRUE(ListBackups(settings_, "Office", kOfficeKey, At(6, 0, 0), entries, reason) == false || entries.empty());
 
     fs::remove(dir_ / "Backups");
     fs::create_directories(dir_ / "Backups");
-    WriteBytes(dir_ / "Backups" / "Office", "a file");
-    result = WriteBackup(settings_, "Office", Catalog({"Letter"}), At(6, 0, 0));
+    WriteBytes(Folder("Office"), "a file");
+    result = Write({"Letter"}, At(6, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(ReadBytes(dir_ / "Backups" / "Office"), "a file");
-    EXPECT_FALSE(ListBackups(settings_, "Office", entries, reason));
+    EXPECT_EQ(ReadBytes(Folder("Office")), "a file");
+    EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(6, 0, 0), entries, reason));
     EXPECT_FALSE(reason.empty());
 }
 
 TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguagesBannerIsRead) {
-    const fs::path folder = fs::path(settings_.Folder) / "Office";
+    const fs::path folder = Folder("Office");
     fs::create_directories(folder);
     WriteBytes(folder / "2026-12-07 05-00-00.cat", "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
     WriteBytes(folder / "2026-12-07 05-00-01.cat", "");
@@ -326,12 +560,12 @@ TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguages
 // A folder nobody may write to, not even the administrator: the immutable
 // attribute, where the file system has it.
 TEST_F(CatalogBackupTest, AReadOnlyFolderFailsWithTheSystemsReason) {
-    const fs::path folder = fs::path(settings_.Folder) / "Office";
+    const fs::path folder = Folder("Office");
     fs::create_directories(folder);
     if (std::system(("chattr +i '" + folder.string() + "' 2>/dev/null").c_str()) != 0) {
         GTEST_SKIP() << "no immutable attribute here";
     }
-    const BackupResult result = WriteBackup(settings_, "Office", Catalog({"Letter"}), At(6, 0, 0));
+    const BackupResult result = Write({"Letter"}, At(6, 0, 0));
     std::system(("chattr -i '" + folder.string() + "'").c_str());
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_EQ(result.reason, platform::SystemErrorText(EPERM));

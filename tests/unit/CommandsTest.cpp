@@ -34,7 +34,9 @@ const std::string kMissingKey = std::string(kRoot) + "\\Archive";
 
 // Three catalogs: keyword form, descriptive form, and one whose key does not exist.
 std::string Config(const std::string& language = "English") {
-    return "[I18N]\r\nLanguage=" + language + "\r\n[Backups]\r\nFolder=Backups\r\n[Windows NT]\r\n"
+    // Backups in the test's own folder, which is current when this is called.
+    return "[I18N]\r\nLanguage=" + language + "\r\n[Backups]\r\nFolder=" + (fs::current_path() / "Backups").string() +
+           "\r\n[Windows NT]\r\n"
            "Catalog_01=Office PostScript\r\nPDL_01=PS\r\nRegistry_01=" + kKeywordKey + "\r\n"
            "Catalog_02=Office PCL\r\nPDL_02=PCL\r\nRegistry_02=" + kDescriptiveKey + "\r\n"
            "Catalog_03=Archive\r\nPDL_03=PS\r\nRegistry_03=" + kMissingKey + "\r\n";
@@ -427,7 +429,8 @@ TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
     const auto backups = [] {
         std::vector<BackupEntry> entries;
         std::string reason;
-        ListBackups({"Backups", 20}, "Office PostScript", entries, reason);
+        ListBackups({(fs::current_path() / "Backups").string(), 20}, "Office PostScript", kKeywordKey,
+                    platform::CurrentLocalTime(), entries, reason);
         return entries;
     };
 

@@ -21,6 +21,7 @@
 #include "catalog/PaperCatalog.h"
 #include "editor/Backups.h"
 #include "editor/Relabel.h"
+#include "platform/FolderSecurity.h"
 #include "platform/Registry.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
@@ -146,8 +147,14 @@ protected:
     std::vector<BackupEntry> Backups(const std::string& catalogName) {
         std::vector<BackupEntry> entries;
         std::string reason;
-        EXPECT_TRUE(ListBackups(CurrentBackupSettings(), catalogName, entries, reason)) << reason;
+        EXPECT_TRUE(ListBackups(CurrentBackupSettings(), catalogName, KeyPath("Main"), platform::CurrentLocalTime(),
+                                entries, reason))
+            << reason;
         return entries;
+    }
+    // The backup folder of the catalog configured at the "Main" key.
+    fs::path MainFolder(const std::string& catalogName = "Main") const {
+        return BackupFolderFor(CurrentBackupSettings(), catalogName, KeyPath("Main"));
     }
 
     // The Compare dialog's lines; it is closed with Esc.
@@ -192,7 +199,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     AnswerBoxes({IDOK});
     Command(ID_FILE_RESTORE_VERSION);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "There is no backup of this catalog yet.\nBackup folder: " + (BackupDir() / "Main").string());
+    EXPECT_EQ(Boxes()[0].text, "There is no backup of this catalog yet.\nBackup folder: " + MainFolder().string());
 
     // Ctrl+S: the key's former content is the backup, in the Export layout.
     PressKeys({VK_CONTROL, 'S'});
@@ -208,7 +215,11 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     EXPECT_EQ(Compare(), std::vector<std::string>{"The catalog in the editor is the same as the stored catalog."});
 
     // Two more saves (Save As onto the same catalog, and the save offer of New):
-    // only the newest two backups stay.
+    // only the newest two backups stay, each save's own among them, however
+    // far ahead of the clock other files are dated.
+    for (const char* name : {"2099-01-01 00-00-00.cat", "2099-01-01 00-00-01.cat"}) {
+        WriteFileBytes(MainFolder() / name, first.ExportBytes());
+    }
     AddPaperNamed("Fourth");
     OnNextDialog([](fw::CDialog& dialog) {
         ChooseDialogLine(dialog, IDC_SAVE_AS_LIST, 0);
@@ -290,7 +301,7 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     const platform::MessageBoxRequest& box = Boxes()[0];
     EXPECT_EQ(box.style & 0x0F, static_cast<unsigned>(MB_YESNO));
     EXPECT_EQ(box.style & 0xF0, static_cast<unsigned>(MB_ICONWARNING));
-    const std::string folder = BackupFolderFor(CurrentBackupSettings(), "Sales/East: A?");
+    const std::string folder = MainFolder("Sales/East: A?").string();
     EXPECT_EQ(box.text.substr(0, box.text.find('\n')), "The stored catalog could not be backed up before it is replaced.");
     EXPECT_NE(box.text.find("\nBackup folder: " + folder + "\n"), std::string::npos);
     EXPECT_NE(box.text.find("\n\nDo you want to save without a backup?"), std::string::npos);
@@ -318,6 +329,25 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(fs::path(backups[0].path).parent_path().filename().string().substr(0, 15), "Sales_East_ A_~");
 
+    // Standard users may change the catalog's folder: the same question, with
+    // that reason, and Restore offers nothing from it.
+    const std::string salesFolder = fs::path(backups[0].path).parent_path().string();
+    ASSERT_TRUE(platform::OpenFolderToUsersForTesting(salesFolder));
+    AddPaperNamed("Extra");
+    AnswerBoxes({IDNO});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 3u);
+    const std::string openReason = "Users without administrator rights can change the folder " + salesFolder +
+                                   ", so backups are neither kept in it nor restored from it.";
+    EXPECT_NE(Boxes()[2].text.find("\nBackup folder: " + salesFolder + "\n" + openReason + "\n\n"), std::string::npos)
+        << Boxes()[2].text;
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 4u);
+    EXPECT_TRUE(AppState.CatalogModified);
+    AnswerBoxes({IDOK});
+    Command(ID_FILE_RESTORE_VERSION);
+    ASSERT_EQ(Boxes().size(), 4u);
+    EXPECT_EQ(Boxes()[3].text, "The backups of this catalog cannot be listed.\n" + salesFolder + "\n" + openReason);
+
     // Save As onto a catalog whose key does not exist yet needs no backup.
     OnNextDialog([](fw::CDialog& dialog) {
         ChooseDialogLine(dialog, IDC_SAVE_AS_LIST, 2);
@@ -325,21 +355,28 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     });
     Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(AppState.CurrentCatalogName, "Fresh");
-    EXPECT_EQ(Boxes().size(), 2u);
-    EXPECT_FALSE(fs::exists(BackupFolderFor(CurrentBackupSettings(), "Fresh")));
+    EXPECT_EQ(Boxes().size(), 4u);
+    EXPECT_FALSE(fs::exists(BackupFolderFor(CurrentBackupSettings(), "Fresh", KeyPath("Fresh"))));
 }
 
 TEST_F(BackupsGuiTest, UnreadableBackupsAreReportedAndTheCatalogKept) {
     Configure("English");
     ASSERT_TRUE(StartApp());
     OpenCatalog("Main");
-    const fs::path folder = BackupDir() / "Main";
+    const fs::path folder = MainFolder();
     fs::create_directories(folder);
     WriteFileBytes(folder / "2026-01-01 00-00-00.cat", "[Papers]\r\nPaper_000=X,A4,80,white,plain,F\r\n");
+    // Dated ahead of any clock this test runs by: listed last, and said so.
+    CPaperCatalog later;
+    later.AddPaper("Later", "A4", "80", "white", "plain", false, 0);
+    WriteFileBytes(folder / "2099-12-31 23-59-59.cat", later.ExportBytes());
     AddPaperNamed("Draft");
 
     OnNextDialog([](fw::CDialog& dialog) {
-        EXPECT_EQ(DialogLines(dialog, IDC_RESTORE_LIST)[0].substr(19), "\tnot a catalog file");
+        const std::vector<std::string> lines = DialogLines(dialog, IDC_RESTORE_LIST);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0].substr(19), "\tnot a catalog file");
+        EXPECT_EQ(lines[1], "2099-12-31 23:59:59\tPapers: 1 (date in the future)");
         ChooseDialogLine(dialog, IDC_RESTORE_LIST, 0);
         SendMessageA(dialog.Item(IDC_RESTORE_BUTTON), BM_CLICK, 0, 0);
     });

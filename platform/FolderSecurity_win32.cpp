@@ -1,0 +1,149 @@
+#include "platform/FolderSecurity.h"
+
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <memory>
+
+#include "platform/Files.h"
+
+namespace platform {
+
+namespace {
+
+// Administrators and SYSTEM change, Users read and list, in the folder and all
+// that is made in it; protected from the rights of the folder above, which
+// below %ProgramData% let Users add files.
+constexpr const char* kProtectedRights = "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// As %ProgramData% lets Users add files and folders, for Users and Everyone
+// (Wine keeps only what Everyone may do, in the folder's Unix mode).
+constexpr const char* kProgramDataRights =
+    "D:AI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;WD)(A;CI;0x116;;;BU)(A;CI;0x116;;;WD)";
+
+// Enough to plant, remove or replace a backup: adding files or folders,
+// removing what the folder holds or the folder itself, changing its rights or owner.
+constexpr ACCESS_MASK kChangingRights =
+    FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+
+struct LocalFreeDeleter {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+using LocalMemory = std::unique_ptr<void, LocalFreeDeleter>;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+LocalMemory DescriptorFromText(const char* text) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &descriptor, nullptr)) return {};
+    return LocalMemory(descriptor);
+}
+
+// The groups every standard user belongs to.
+bool IsStandardUsersSid(PSID sid) {
+    return IsWellKnownSid(sid, WinWorldSid) || IsWellKnownSid(sid, WinAuthenticatedUserSid) ||
+           IsWellKnownSid(sid, WinBuiltinUsersSid) || IsWellKnownSid(sid, WinInteractiveSid);
+}
+
+bool IsRunningUser(PSID sid) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const OwnedHandle owner(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size == 0) return false;
+    std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
+    if (!GetTokenInformation(token, TokenUser, buffer.get(), size, &size)) return false;
+    return EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, sid) != FALSE;
+}
+
+bool OwnerMayBeTrusted(PSID owner) {
+    return owner && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid) ||
+                     IsRunningUser(owner));
+}
+
+// What the list grants a standard user, in the order the system reads it: a
+// right denied before it is granted stays denied.
+ACCESS_MASK StandardUserRights(PACL dacl) {
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    ACCESS_MASK granted = 0;
+    ACCESS_MASK denied = 0;
+    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, index, &entry)) continue;
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if (header->AceFlags & INHERIT_ONLY_ACE) continue;  // for what is made in the folder, not the folder
+        const bool allows =
+            header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+        const bool denies =
+            header->AceType == ACCESS_DENIED_ACE_TYPE || header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE;
+        if (!allows && !denies) continue;
+        // These types share one layout: header, mask, then the SID.
+        auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        if (!IsStandardUsersSid(reinterpret_cast<PSID>(&ace->SidStart))) continue;
+        ACCESS_MASK mask = ace->Mask;
+        MapGenericMask(&mask, &mapping);
+        if (allows) {
+            granted |= mask & ~denied;
+        } else {
+            denied |= mask & ~granted;
+        }
+    }
+    return granted;
+}
+
+}  // namespace
+
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return FolderSafety::Missing;
+        reason = SystemErrorText(error);
+        return FolderSafety::Failed;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderSafety::ReparsePoint;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        reason = SystemErrorText(ERROR_DIRECTORY);
+        return FolderSafety::Failed;
+    }
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
+                                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                                              &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+        reason = SystemErrorText(error);
+        return FolderSafety::Failed;
+    }
+    const LocalMemory release(descriptor);
+    // No list at all lets everyone do everything (a FAT drive, for one).
+    if (!dacl || !OwnerMayBeTrusted(owner)) return FolderSafety::OpenToUsers;
+    return (StandardUserRights(dacl) & kChangingRights) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
+}
+
+unsigned long CreateProtectedFolder(const std::string& path) {
+    const LocalMemory descriptor = DescriptorFromText(kProtectedRights);
+    if (!descriptor) return GetLastError();
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+    return CreateDirectoryA(path.c_str(), &attributes) ? 0 : GetLastError();
+}
+
+bool OpenFolderToUsersForTesting(const std::string& path) {
+    const LocalMemory descriptor = DescriptorFromText(kProgramDataRights);
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!descriptor || !GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted)) return false;
+    std::string name = path;
+    return SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 dacl, nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace platform
