@@ -144,20 +144,20 @@ std::string BackupFileName(const platform::LocalTime& t, int sequence) {
 }
 
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName, const CPaperCatalog& stored,
-                         const platform::LocalTime& now) {
+                         const platform::LocalTime& now, const StoredKeyImage& kept) {
     BackupResult result;
     if (settings.Keep <= 0) {
         result.outcome = BackupResult::Off;
         return result;
     }
     result.folder = BackupFolderFor(settings, catalogName);
-    if (stored.GetCount() == 0) return result;
+    if (stored.GetCount() == 0 && kept.empty()) return result;
 
     if (!platform::CreateFolders(result.folder, result.reason)) {
         result.outcome = BackupResult::Failed;
         return result;
     }
-    const std::string bytes = stored.ExportBytes();
+    const std::string bytes = stored.ExportBytes(kept);
     for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
         result.path = Join(result.folder, BackupFileName(now, sequence));
         switch (platform::WriteNewFile(result.path, bytes, result.reason)) {

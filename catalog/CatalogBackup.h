@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "state/AppState.h"
 
 class CPaperCatalog;
 namespace platform {
@@ -55,10 +56,11 @@ struct BackupResult {
     std::string reason;  // the system's reason when it failed
 };
 
-// Writes `stored` as a backup of `catalogName`. Nothing is written when
-// backups are off or the catalog holds no paper.
+// Writes `stored` as a backup of `catalogName`, with the key's entries that
+// are no papers (`kept`) in a section Import does not read. Nothing is
+// written when backups are off or there is neither a paper nor an entry.
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName, const CPaperCatalog& stored,
-                         const platform::LocalTime& now);
+                         const platform::LocalTime& now, const StoredKeyImage& kept = {});
 
 // Reads the catalog's key with the store's own load and backs up what it
 // holds; a missing or empty key needs no backup.

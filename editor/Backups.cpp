@@ -102,9 +102,13 @@ void KeepOnScreen(HWND window) {
 }  // namespace
 
 
-bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored) {
-    const BackupResult result = WriteBackup(CurrentBackupSettings(), catalogName, stored, platform::CurrentLocalTime());
+bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored, const StoredKeyImage& kept,
+                      bool& asked) {
+    asked = false;
+    const BackupResult result =
+        WriteBackup(CurrentBackupSettings(), catalogName, stored, platform::CurrentLocalTime(), kept);
     if (result.outcome != BackupResult::Failed) return true;
+    asked = true;
     const std::string text = InterfaceMessage(kBackupFailedMessage) + "\n" + InterfaceMessage(kBackupFolderMessage) +
                              " " + result.folder + "\n" + result.reason + "\n\n" +
                              InterfaceMessage(kSaveWithoutBackupMessage);
@@ -157,11 +161,21 @@ void CVellicorView::OnFileRestoreVersion() {
 
 void CVellicorView::OnFileCompare() {
     if (!CurrentCatalogIsConfigured()) return;
+    ShowStoredDifferences(Hwnd(), AppState.CurrentCatalogName);
+}
+
+void ShowStoredDifferences(HWND window, const std::string& catalogName) {
     std::string registryPath;
     std::string pdlName;
-    FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
+    FindCatalogLocation(catalogName, registryPath, pdlName);
+    std::vector<PaperDifference> differences;
+    long systemError = 0;
+    if (CompareWithStore(*AppState.CurrentCatalog, registryPath, pdlName, differences, &systemError) != STORE_OK) {
+        ReportCompareFailure(window, catalogName, registryPath, systemError);
+        return;
+    }
     std::vector<std::string> lines;
-    for (const PaperDifference& difference : CompareWithStore(*AppState.CurrentCatalog, registryPath, pdlName)) {
+    for (const PaperDifference& difference : differences) {
         lines.push_back(DescribeDifference(difference, AppState.CurrentLanguage));
     }
     if (lines.empty()) lines.push_back(InterfaceMessage(kNoDifferenceMessage));

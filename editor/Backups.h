@@ -12,10 +12,16 @@
 #include "framework/Dialog.h"
 
 // Backs up `stored`, what the key of `catalogName` holds, before a save
-// replaces it. When the backup cannot be written the user is asked, naming the
+// replaces it, with the key's entries that are no papers (`kept`). When the
+// backup cannot be written the user is asked (`asked` says so), naming the
 // folder and the system's reason, whether to save without one: true to go on
 // with the save, false when nothing is to be written.
-bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored);
+bool BackUpBeforeSave(const std::string& catalogName, const CPaperCatalog& stored, const StoredKeyImage& kept,
+                      bool& asked);
+
+// The Compare with Stored Catalog window for the configured catalog
+// `catalogName`: what a save of the catalog being edited would change there.
+void ShowStoredDifferences(HWND window, const std::string& catalogName);
 
 // After a successful save: only the newest backups are kept.
 void PruneBackupsAfterSave(const std::string& catalogName);

@@ -183,7 +183,8 @@ TEST_F(CatalogFileTest, CheckRefusesEveryFileThatDoesNotStartExactlyWithTheHeade
         SCOPED_TRACE(c.label);
         const std::string path = PathOf("check" + std::to_string(number++) + ".cat");
         WriteBytes(path, c.bytes);
-        StoreReport report{99, {}};
+        StoreReport report;
+        report.SystemError = 99;
         EXPECT_EQ(CPaperCatalog().CheckImportFile(path, &report), c.expected);
         EXPECT_EQ(report.SystemError, 0);
     }

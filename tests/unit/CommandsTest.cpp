@@ -297,10 +297,24 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     EXPECT_EQ(stopped.code, kExitCatalog);
     EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
                                       "The registry key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
-                                          " of the catalog Office PostScript holds 1 entries that cannot be read. "
-                                          "/import would remove them, so nothing was saved:",
-                                      "  " + longName}));
+                                          " of the catalog Office PostScript holds 1 entries that are not part of the "
+                                          "catalog. /import would remove them, so nothing was saved:",
+                                      "  " + longName + ": too long to be read"}));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    // So would a value of another type, and a paper another value displaced.
+    {
+        platform::RegKey key;
+        uint32_t disposition = 0;
+        ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
+        ASSERT_EQ(platform::DeleteValue(key, longName), platform::kRegOk);
+        ASSERT_EQ(platform::SetRawValue(key, "Version", platform::kRegDword, std::string("\x02\0\0\0", 4)), platform::kRegOk);
+        ASSERT_EQ(platform::SetStringValue(key, "Zinc", "A4,80,white,plain,F,0"), platform::kRegOk);
+    }
+    const Outcome kept2 = Call({"/import", "one.cat", "Office PostScript"});
+    EXPECT_EQ(kept2.code, kExitCatalog);
+    ASSERT_EQ(kept2.output.err.size(), 3u);
+    EXPECT_EQ(kept2.output.err[1], "  Plain: its place in the catalog is taken by Zinc");
+    EXPECT_EQ(kept2.output.err[2], "  Version: not text");
 }
 
 TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {

@@ -16,6 +16,7 @@
 
 #include "PaperTestSupport.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/StoredImage.h"
 #include "platform/Registry.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
@@ -340,41 +341,92 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
     EXPECT_EQ(ReadKey(kKeyA), before);
 }
 
-TEST_F(RegistryStoreTest, TheLoadNamesTheStringValuesItCouldNotRead) {
+// "Name:reason" for each skipped entry, ":by" naming the value in its place.
+std::vector<std::string> SkippedOf(const StoreReport& report) {
+    static const char* const kReasons[] = {"too long", "not text", "displaced", "name not writable"};
+    std::vector<std::string> lines;
+    for (const SkippedEntry& entry : report.Skipped) {
+        lines.push_back(entry.value.Name + ":" + kReasons[entry.reason] +
+                        (entry.displacedBy.empty() ? "" : ":" + entry.displacedBy));
+    }
+    return lines;
+}
+
+// Every entry the load leaves out is named with its reason, and a save's look
+// is told of the same ones: those the save would remove. Which papers load
+// does not change.
+TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     const std::string longName(70, 'N');
     const std::string longText = "A4,80," + std::string(200, 'c') + ",plain,F,1";
-    ASSERT_EQ(Plant(kKeyA, {{"A", Sz("LETTER,75,white,plain,F,0")},
-                            {longName, Sz("A4,80,white,plain,F,1")},
-                            {"Long text", Sz(longText)},
-                            {std::string(90, 'D'), Dword(1)},
-                            {"Blob", {platform::kRegBinary, std::string(300, 'b')}}}),
-              platform::kRegOk);
-    // Values of other types are no papers: only the string values count.
-    const std::vector<std::string> unreadable = {longName, "Long text"};
-    const auto sorted = [](std::vector<std::string> names) {
-        std::sort(names.begin(), names.end());
-        return names;
-    };
+    // In name order: "Comment", "Letter" and "Resolution" all claim position 0.
+    const Planted planted = {{"Blob", {platform::kRegBinary, std::string(300, 'b')}},
+                             {"Bond", Sz("A4,90,white,bond,F,1")},
+                             {"Comment", Sz("set by the service desk")},
+                             {"Letter", Sz("LETTER,75,white,plain,F,0")},
+                             {"Long text", Sz(longText)},
+                             {longName, Sz("A4,80,white,plain,F,1")},
+                             {"Resolution", Sz("600")},
+                             {"Version", Dword(3)}};
+    ASSERT_EQ(Plant(kKeyA, planted), platform::kRegOk);
+    const std::vector<std::string> skipped = {"Blob:not text",     "Comment:displaced:Resolution",
+                                              "Letter:displaced:Resolution", "Long text:too long",
+                                              longName + ":too long", "Version:not text"};
     CPaperCatalog catalog;
     StoreReport report;
     EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS", &report), STORE_OK);
-    EXPECT_EQ(NamesAndPositions(catalog), "A@0");
+    EXPECT_EQ(NamesAndPositions(catalog), "Resolution@0 Bond@1");
     EXPECT_EQ(report.SystemError, 0);
-    EXPECT_EQ(sorted(report.UnreadableNames), sorted(unreadable));
+    EXPECT_EQ(SkippedOf(report), skipped);
+    EXPECT_EQ(report.Image.size(), planted.size());
+    EXPECT_EQ(report.Image, ReadStoredImage(kKeyA)) << "the one reading of the key";
 
-    // A save's look before writing is told the same names: the ones it would remove.
     StoreReport found;
     std::vector<std::string> seen;
-    const auto look = [&](const CPaperCatalog&) {
-        seen = found.UnreadableNames;
+    StoredKeyImage image;
+    std::string held;
+    const auto look = [&](const CPaperCatalog& stored) {
+        seen = SkippedOf(found);
+        image = found.Image;
+        held = DescribeAll(stored);
         return false;
     };
     EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, look, &found), STORE_SAVE_DECLINED);
-    EXPECT_EQ(sorted(seen), sorted(unreadable));
-    // A key that does not exist yet holds nothing to lose.
+    EXPECT_EQ(seen, skipped);
+    EXPECT_EQ(image, report.Image);
+    EXPECT_EQ(held, DescribeAll(catalog));
+    // A key that does not exist yet holds nothing to lose; a declined save
+    // does not leave behind the key it created.
     EXPECT_EQ(catalog.SaveToRegistry(kKeyB, false, look, &found), STORE_SAVE_DECLINED);
     EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(ReadKey(kKeyB), std::nullopt);
     EXPECT_EQ(catalog.SaveToRegistry("", false, look, &found), STORE_KEY_FAILED);
+
+#ifdef _WIN32
+    // A name the code page cannot hold reads as its likeness ("PapO"), by
+    // which no ANSI function reaches it: it is named, never taken for a paper,
+    // and a save that would have to remove it writes nothing.
+    ASSERT_EQ(Plant(kKeyB, {{"PapO", Sz("A4,80,white,plain,F,5")}, {"Letter", Sz("LETTER,75,white,plain,F,0")}}),
+              platform::kRegOk);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyB.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const std::wstring data = L"A4,90,red,plain,F,1";
+    ASSERT_EQ(RegSetValueExW(key, L"Pap\u03A9", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    const std::optional<Values> before = ReadKey(kKeyB);
+    EXPECT_EQ(catalog.LoadFromRegistry(kKeyB, "PS", &report), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(catalog), "Letter@0 PapO@1");
+    EXPECT_EQ(SkippedOf(report), std::vector<std::string>{"PapO:name not writable"});
+    for (const CPaperCatalog& saved : {catalog, CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})}) {
+        EXPECT_EQ(saved.SaveToRegistry(kKeyB, false, nullptr, &found), STORE_NAMES_NOT_WRITABLE);
+        EXPECT_EQ(SkippedOf(found), std::vector<std::string>{"PapO:name not writable"});
+        EXPECT_EQ(ReadKey(kKeyB), before);
+    }
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyB.c_str(), 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(key, L"Pap\u03A9", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+#endif
 }
 
 #ifdef _WIN32
@@ -583,7 +635,7 @@ TEST_F(RegistryStoreFailureTest, AnEnumerationFailingAnywhereEndsLoadAndSaveWith
             StoreReport report;
             EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, pdl, &report), STORE_KEY_FAILED);
             EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
-            EXPECT_TRUE(report.UnreadableNames.empty());
+            EXPECT_TRUE(report.Skipped.empty());
             EXPECT_EQ(NamesAndPositions(catalog), "Keep@0");
         }
 
