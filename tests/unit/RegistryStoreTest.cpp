@@ -6,10 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -693,6 +698,158 @@ TEST_F(RegistryStoreFailureTest, AnEmptyPathNeverReachesHkeyLocalMachine) {
     const std::optional<Values> root = ReadKey("");
     ASSERT_TRUE(root.has_value());
     EXPECT_EQ(*root, (Values{{"Sentinel", Sz("LETTER,75,white,plain,F,0")}}));
+}
+// A model of the store's save. Random catalogs in both forms over random keys
+// (papers, values of other types, entries too long, papers displaced, or no
+// key at all), another program changing the key after the load and while the
+// save's look keeps it waiting, the look declining, and a failure of any call
+// the save makes. After every save the key holds exactly what it held before
+// the save (with the other program's change) or exactly the new catalog, and
+// the result says which. A fixed seed here; `make fuzz` sets
+// QUANDREL_STORE_MODEL_SECONDS (and a seed of its own) to run it longer.
+TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
+    using platform::RegCall;
+    const char* seconds = std::getenv("QUANDREL_STORE_MODEL_SECONDS");
+    const char* seedText = std::getenv("QUANDREL_STORE_MODEL_SEED");
+    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261207u;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds ? std::atoi(seconds) : 0);
+    std::mt19937 random(seed);
+    const auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    const char* const names[] = {"Letter", "Bond", "Card", "Gloss", "Matt", "Tab", "Cover", "Plain"};
+    const auto randomCatalog = [&](int least) {
+        std::vector<std::string> pool(std::begin(names), std::end(names));
+        std::shuffle(pool.begin(), pool.end(), random);
+        CPaperCatalog catalog;
+        for (int i = 0, count = least + pick(5); i < count; ++i) {
+            catalog.AddPaper(pool[i], PageSizeTable[pick(9)].Keyword, std::to_string(60 + 10 * pick(15)),
+                             pick(2) ? "white" : "blue", pick(2) ? "plain" : "cover", pick(2) == 0, i);
+        }
+        return catalog;
+    };
+    // Another program: a value set (a paper's, or another type's) or one removed.
+    const auto changeElsewhere = [&] {
+        const std::optional<Values> now = ReadKey(kKeyA);
+        if (now && !now->empty() && pick(2)) {
+            platform::RegKey key;
+            uint32_t disposition = 0;
+            ASSERT_EQ(platform::CreateOrOpenKey(kKeyA, key, disposition), platform::kRegOk);
+            ASSERT_EQ(platform::DeleteValue(key, std::next(now->begin(), pick(static_cast<int>(now->size())))->first),
+                      platform::kRegOk);
+        } else {
+            ASSERT_EQ(Plant(kKeyA, {{pick(2) ? names[pick(8)] : "Stamp", pick(2) ? Sz("A4,80,red,plain,F,1") : Dword(7)}}),
+                      platform::kRegOk);
+        }
+    };
+    const auto valuesOf = [](const CPaperCatalog& catalog, bool descriptive) {
+        Values values;
+        for (int i = 0; i < catalog.GetCount(); ++i) {
+            std::string name;
+            std::string text;
+            if (descriptive) {
+                catalog.GetPaper(i).FormatDescriptiveValue(i, name, text);
+            } else {
+                catalog.GetPaper(i).FormatKeywordValue(name, text);
+            }
+            values[name] = Sz(text);
+        }
+        return values;
+    };
+    const auto imageOf = [](const Values& values) {
+        StoredKeyImage image;
+        for (const auto& [name, value] : values) image.push_back({name, value.type, value.bytes, true});
+        SortKeyImage(image);
+        return image;
+    };
+
+    unsigned tried = 0;
+    for (; tried < 400 || std::chrono::steady_clock::now() < until; ++tried) {
+        SCOPED_TRACE("case " + std::to_string(tried) + " of seed " + std::to_string(seed));
+        platform::ResetMemoryRegistry();
+        const bool descriptive = pick(2) == 0;
+        const char* pdl = descriptive ? "PCL" : "PS";
+        if (pick(4) != 0) {
+            ASSERT_EQ(randomCatalog(0).SaveToRegistry(kKeyA, descriptive), STORE_OK);
+            const Planted foreign[] = {
+                {{"Version", Dword(3)}}, {{"Blob", {platform::kRegBinary, std::string(300, 'b')}}},
+                {{std::string(64 + pick(40), 'L'), Sz("A4,80,white,plain,F,1")}},
+                {{"Long", Sz("A4,80," + std::string(130, 'c') + ",plain,F,2")}},
+                {{"Comment", Sz("set by the service desk")}},
+                {{descriptive ? "PaperDef00" : "Zed", Sz(descriptive ? "Zed,l,595 842 ,80 gsm,white,plain,f" : "A4,80,red,plain,F,0")}}};
+            for (const Planted& entry : foreign) {
+                if (pick(3) == 0) {
+                ASSERT_EQ(Plant(kKeyA, entry), platform::kRegOk);
+            }
+            }
+        }
+        if (pick(3) == 0) changeElsewhere();
+        const bool existed = ReadKey(kKeyA).has_value();
+        // What the store's load reads now, for the look to be shown.
+        CPaperCatalog loaded;
+        StoreReport loadReport;
+        if (existed) {
+            ASSERT_EQ(loaded.LoadFromRegistry(kKeyA, pdl, &loadReport), STORE_OK);
+        }
+        const Values before = ReadKey(kKeyA).value_or(Values{});
+
+        // A failure of the reading before the look, or of any later call.
+        const auto failSomewhere = [&](RegCall call) {
+            const bool unending = pick(8) == 0;
+            platform::FailRegistryCall(call, 1 + pick(12), pick(2) ? platform::kRegAccessDenied : platform::kRegKeyDeleted,
+                                       unending ? ~0u : 1u);
+            return unending;
+        };
+        const auto stopFailing = [] {
+            for (RegCall call : {RegCall::Set, RegCall::Delete, RegCall::Enumerate}) platform::FailRegistryCall(call, 0, platform::kRegOk);
+        };
+        bool unending = pick(5) == 0 && failSomewhere(RegCall::Enumerate);
+        const int mode = pick(4);  // decline, write, change and wait, wait
+        std::optional<Values> afterLook;
+        std::optional<RegCall> laterFailure;
+        const CPaperCatalog next = randomCatalog(1);
+        StoreReport report;
+        const int16_t result = next.SaveToRegistry(
+            kKeyA, descriptive,
+            [&](const CPaperCatalog& stored) {
+                stopFailing();
+                EXPECT_EQ(DescribeAll(stored), DescribeAll(loaded));
+                EXPECT_EQ(SkippedOf(report), SkippedOf(loadReport));
+                EXPECT_EQ(report.Image, existed ? loadReport.Image : StoredKeyImage{});
+                if (mode == 2) changeElsewhere();
+                afterLook = ReadKey(kKeyA).value_or(Values{});
+                if (pick(2)) {
+                    laterFailure = static_cast<RegCall>(pick(3));
+                    unending = failSomewhere(*laterFailure);
+                }
+                return mode == 0 ? LOOK_DECLINE : mode == 1 ? LOOK_WRITE : LOOK_WRITE_AFTER_WAIT;
+            },
+            &report);
+        stopFailing();
+        const std::optional<Values> after = ReadKey(kKeyA);
+        const Values held = after.value_or(Values{});
+        const Values& old = afterLook ? *afterLook : before;
+        if (result == STORE_OK) {
+            EXPECT_EQ(held, valuesOf(next, descriptive));
+            EXPECT_EQ(report.Image, imageOf(held));
+            EXPECT_NE(mode, 0);
+            EXPECT_TRUE(mode != 2 || *afterLook == before) << "written over a change made while waiting";
+        } else if (result == STORE_ROLLBACK_FAILED) {
+            EXPECT_TRUE(unending) << "only a failure that never ends keeps the key from being put back";
+        } else {
+            EXPECT_EQ(held, old);
+            EXPECT_TRUE(result != STORE_SAVE_DECLINED || mode == 0);
+            EXPECT_TRUE(result != STORE_CHANGED_MEANWHILE || (mode == 2 && *afterLook != before));
+            EXPECT_TRUE(result != STORE_CHANGED_MEANWHILE || report.Image == imageOf(held));
+            EXPECT_TRUE(result != STORE_KEY_FAILED || report.SystemError != 0);
+            // A key the save created and left empty is gone again, unless a
+            // failing call kept the save from making sure it was empty.
+            EXPECT_TRUE(existed || !held.empty() || !after || laterFailure == RegCall::Enumerate || unending);
+        }
+        EXPECT_TRUE(result == STORE_OK || result == STORE_KEY_FAILED || result == STORE_ROLLBACK_FAILED ||
+                    result == STORE_SAVE_DECLINED || result == STORE_CHANGED_MEANWHILE)
+            << result;
+        if (HasFailure()) break;
+    }
+    std::printf("store model: %u cases tried (seed %u)\n", tried, seed);
 }
 #endif
 
