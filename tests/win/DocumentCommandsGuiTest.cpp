@@ -277,7 +277,9 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     const GatedCommand& c = GetParam();
     PlantDword(KeyPath("Main"), "Marker");
     Start();
+    AnswerBoxes({IDOK});  // the marker, named as no paper
     OpenCatalog("Main");
+    platform::ClearRecordedMessageBoxes();
     MakePendingEdit();
     const StoredValues stored = ReadStoredValues(KeyPath("Main"));
 
@@ -297,7 +299,9 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     EXPECT_TRUE(FileDialogs().empty());
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), stored);
 
+    // Save goes on to ask before it removes the marker.
     AnswerBoxes({IDNO});
+    if (c.command == ID_FILE_SAVE) AnswerBoxes({IDYES});
     bool dialogShown = false;
     if (c.next == GatedCommand::Dialog) {
         OnNextDialog([&dialogShown](fw::CDialog& dialog) {
@@ -307,7 +311,7 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     }
     if (c.next == GatedCommand::FileDialog) AnswerFileDialog(std::nullopt);
     Command(c.command);
-    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes().size(), c.command == ID_FILE_SAVE ? 3u : 2u);
     EXPECT_FALSE(AppState.PaperEditPending);
     EXPECT_EQ(dialogShown, c.next == GatedCommand::Dialog);
     EXPECT_EQ(FileDialogs().size(), c.next == GatedCommand::FileDialog ? 1u : 0u);
