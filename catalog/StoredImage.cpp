@@ -40,15 +40,3 @@ void SortKeyImage(StoredKeyImage& image) {
         return std::tie(a.Name, a.Type, a.Data, a.ExactName) < std::tie(b.Name, b.Type, b.Data, b.ExactName);
     });
 }
-
-std::optional<StoredKeyImage> ReadStoredImage(const std::string& registryPath) {
-    if (registryPath.empty()) return std::nullopt;
-    platform::RegKey key;
-    const long opened = platform::OpenKeyForReading(registryPath, key);
-    if (opened == platform::kRegNotFound) return StoredKeyImage{};
-    if (opened != platform::kRegOk) return std::nullopt;
-    StoredKeyImage image;
-    if (ReadKeyImage(key, image) != platform::kRegOk) return std::nullopt;
-    SortKeyImage(image);
-    return image;
-}

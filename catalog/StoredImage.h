@@ -4,9 +4,6 @@
 // of the program, another tool) changed the stored catalog in between.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "platform/Registry.h"
 #include "state/AppState.h"
 
@@ -18,8 +15,3 @@ long ReadKeyImage(const platform::RegKey& key, StoredKeyImage& image);
 // In name order: the registry's order of values carries no meaning (a save
 // rewrites only the values that changed), so images are compared sorted.
 void SortKeyImage(StoredKeyImage& image);
-
-// Every value of HKEY_LOCAL_MACHINE\registryPath, in name order; a key that
-// does not exist reads as holding nothing. Nothing when the key cannot be
-// read to its end: then no one can tell.
-std::optional<StoredKeyImage> ReadStoredImage(const std::string& registryPath);
