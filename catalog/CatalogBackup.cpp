@@ -291,14 +291,15 @@ std::string BackupFileName(const platform::LocalTime& t, int sequence) {
 }
 
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName,
-                         const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now) {
+                         const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now,
+                         const StoredKeyImage& kept) {
     BackupResult result;
     if (settings.Keep <= 0) {
         result.outcome = BackupResult::Off;
         return result;
     }
     result.folder = BackupFolderFor(settings, catalogName, registryPath);
-    if (stored.GetCount() == 0) return result;
+    if (stored.GetCount() == 0 && kept.empty()) return result;
 
     // Checked before anything is made below the configured folder, and the
     // catalog's folder again once it exists, whoever made it.
@@ -310,7 +311,7 @@ BackupResult WriteBackup(const BackupSettings& settings, const std::string& cata
     if (!platform::CreateFolders(result.folder, result.reason)) return result;
     if (!CatalogFolderMayBeUsed(settings, result.folder, result.reason)) return result;
 
-    const std::string bytes = stored.ExportBytes();
+    const std::string bytes = stored.ExportBytes(kept);
     for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
         result.path = Join(result.folder, BackupFileName(now, sequence));
         switch (platform::WriteNewFile(result.path, bytes, result.reason)) {

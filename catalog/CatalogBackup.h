@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "state/AppState.h"
 
 class CPaperCatalog;
 namespace platform {
@@ -76,12 +77,15 @@ struct BackupResult {
     std::string reason;  // why it failed: the system's reason, or why the folder is not used
 };
 
-// Writes `stored` as a backup of the catalog `catalogName` at `registryPath`.
-// Nothing is written when backups are off or the catalog holds no paper.
-// Fails without writing when the configured folder is not usable, or when it
-// or the catalog's folder is one standard users can change or a reparse point.
+// Writes `stored` as a backup of the catalog `catalogName` at `registryPath`,
+// with the key's entries that are no papers (`kept`) in a section Import does
+// not read. Nothing is written when backups are off or there is neither a
+// paper nor an entry. Fails without writing when the configured folder is not
+// usable, or when it or the catalog's folder is one standard users can change
+// or a reparse point.
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName,
-                         const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now);
+                         const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now,
+                         const StoredKeyImage& kept = {});
 
 // Reads the catalog's key with the store's own load and backs up what it
 // holds; a missing or empty key needs no backup.

@@ -9,6 +9,7 @@
 
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "platform/Registry.h"
 #include "text/StringLists.h"
 #include "text/TextFormat.h"
 
@@ -129,10 +130,19 @@ std::vector<PaperDifference> CompareCatalogs(const CPaperCatalog& stored, const 
     return differences;
 }
 
-std::vector<PaperDifference> CompareWithStore(const CPaperCatalog& edited, const std::string& registryPath,
-                                              const std::string& pdlName) {
+int16_t CompareWithStore(const CPaperCatalog& edited, const std::string& registryPath, const std::string& pdlName,
+                         std::vector<PaperDifference>& differences, long* systemError) {
+    differences.clear();
+    if (systemError) *systemError = 0;
     CPaperCatalog stored;
-    if (stored.LoadFromRegistry(registryPath, pdlName) != STORE_OK) stored = CPaperCatalog();
+    StoreReport report;
+    if (const int16_t result = stored.LoadFromRegistry(registryPath, pdlName, &report); result != STORE_OK) {
+        if (report.SystemError != platform::kRegNotFound) {
+            if (systemError) *systemError = report.SystemError;
+            return result;
+        }
+        stored = CPaperCatalog();
+    }
 
     // The edited papers as a save would store them and the load read them back,
     // so that what the stored form cannot hold is no difference.
@@ -150,7 +160,8 @@ std::vector<PaperDifference> CompareWithStore(const CPaperCatalog& edited, const
         const CPaperDef read = CPaperDef::FromStoredValue(name, data, pdlName);
         saved.AddPaper(read.Name, read.Size, read.Weight, read.Color, read.Type, read.ForceOneSided, i);
     }
-    return CompareCatalogs(stored, saved);
+    differences = CompareCatalogs(stored, saved);
+    return STORE_OK;
 }
 
 std::string DescribeDifference(const PaperDifference& difference, int16_t language) {

@@ -32,9 +32,11 @@ std::vector<PaperDifference> CompareCatalogs(const CPaperCatalog& stored, const 
 
 // Compares `edited`, as the key would hold it after a save (through the PDL's
 // value form), with the key's content read by the store's own load. A key
-// that cannot be opened counts as an empty catalog.
-std::vector<PaperDifference> CompareWithStore(const CPaperCatalog& edited, const std::string& registryPath,
-                                              const std::string& pdlName);
+// that does not exist counts as an empty catalog; one that cannot be read is
+// a failure (the load's result, the system's error in `systemError`), never
+// a catalog whose papers would all seem new.
+int16_t CompareWithStore(const CPaperCatalog& edited, const std::string& registryPath, const std::string& pdlName,
+                         std::vector<PaperDifference>& differences, long* systemError = nullptr);
 
 // One line for the user in `language`.
 std::string DescribeDifference(const PaperDifference& difference, int16_t language);

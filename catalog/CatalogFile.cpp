@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::string_view kFileHeader = "[Paper Catalog]";
 constexpr const char* kPapersSection = "Papers";
+// Registry entries that are no papers, kept in a backup.
+constexpr const char* kKeptEntriesSection = "Registry Entries";
 constexpr int16_t kBannerMessage = 3526;
 
 // What the file's reader sees of a value and of each of its six pieces: a
@@ -73,7 +75,7 @@ std::array<std::string, kPieceCount> SplitValue(std::string_view value) {
 
 }  // namespace
 
-std::string CPaperCatalog::ExportBytes() const {
+std::string CPaperCatalog::ExportBytes(const StoredKeyImage& kept) const {
     platform::ProfileWriter writer(HeaderAndBanner(GetLocalizedString(kMessageList, kBannerMessage,
                                                                       AppState.CurrentLanguage)),
                                    kPapersSection);
@@ -85,7 +87,25 @@ std::string CPaperCatalog::ExportBytes() const {
                                   (paper.GetFlag(PA_FORCE_ONE_SIDED) ? 'T' : 'F');
         writer.Add(PaperKey(index), value);
     }
-    return writer.Bytes();
+    if (kept.empty()) return writer.Bytes();
+    // Hexadecimal, so that no name or data can end the line or look like a section.
+    platform::ProfileWriter entries(writer.Bytes(), kKeptEntriesSection);
+    const auto hex = [](const std::string& bytes) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        std::string text;
+        text.reserve(bytes.size() * 2);
+        for (unsigned char c : bytes) {
+            text += kDigits[c >> 4];
+            text += kDigits[c & 15];
+        }
+        return text;
+    };
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const std::string number = std::to_string(i);
+        const std::string key = "Entry_" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
+        entries.Add(key, std::to_string(kept[i].Type) + ',' + hex(kept[i].Name) + ',' + hex(kept[i].Data));
+    }
+    return entries.Bytes();
 }
 
 bool CPaperCatalog::ExportToFile(const std::string& path, StoreReport* report) const {

@@ -11,6 +11,7 @@
 
 #include "catalog/PaperDef.h"
 #include "platform/FileReplace.h"
+#include "state/AppState.h"
 
 // Result codes of the store and the catalog file.
 enum : int16_t {
@@ -20,18 +21,46 @@ enum : int16_t {
     IMPORT_FILE_INCOMPATIBLE = 3,  // the file may not be imported
     STORE_NAME_CASE_COLLISION = 4, // two paper names equal, or equal but for letter case: the keyword form cannot hold both
     STORE_ROLLBACK_FAILED = 5,     // a save failed part-way and the key could not be put back: it may hold a mix
+    STORE_NAMES_NOT_WRITABLE = 6,  // the key holds values whose names the code page cannot hold, which a save
+                                   // could neither remove nor put back: nothing written
+    STORE_CHANGED_MEANWHILE = 7,   // the key changed while the look before writing kept the save waiting: nothing written
     STORE_SAVE_DECLINED = -1,      // the caller's look before writing stopped the save: nothing written
 };
+
+// What a save's look before writing answers. A look that kept the save
+// waiting (a question, a backup written) asks for the key to be read again:
+// what another program changed meanwhile is never written over unseen.
+enum : int { LOOK_DECLINE = 0, LOOK_WRITE = 1, LOOK_WRITE_AFTER_WAIT = 2 };
+
+// A value of the key that is not part of the catalog the load reads.
+struct SkippedEntry {
+    enum Reason : uint8_t {
+        TooLong,         // a string value whose name or text is too long for the load's buffers
+        NotText,         // a value of another type than REG_SZ
+        Displaced,       // another value claims its position and, enumerated later, took it
+        NameNotWritable, // its name holds characters the code page cannot hold
+    } reason;
+    StoredValueImage value;
+    std::string displacedBy;  // Displaced: the name of the value in its place
+};
+
+// The message (MSG#) naming a skipped entry and why, one line: %1 its name,
+// %2 the value in its place.
+int16_t SkippedEntryMessage(SkippedEntry::Reason reason);
 
 // What a load, save or file operation can tell beside its result code.
 struct StoreReport {
     // The system's error code behind a failure (a Win32 error code); 0 when
     // there is none, as for a refused empty path or a case collision.
     long SystemError = 0;
-    // The load: the full names of string values too long for its buffers,
-    // which it skipped; a save with a look before writing: those the key
-    // holds, which the save removes.
-    std::vector<std::string> UnreadableNames;
+    // The entries of the key that are not part of the catalog, by name: the
+    // load skipped them; a save's look (and STORE_NAMES_NOT_WRITABLE) is told
+    // of those the save would remove.
+    std::vector<SkippedEntry> Skipped;
+    // Every value of the key in name order, from the one reading of the key:
+    // what the load read, what a save's look is shown, what the key holds
+    // after a save, and after STORE_CHANGED_MEANWHILE what it holds now.
+    StoredKeyImage Image;
     // A failed export whose replace may have moved the old file aside: where
     // the new file and the old one now are.
     std::optional<platform::KeptFiles> Kept;
@@ -52,17 +81,19 @@ public:
     void MovePaper(bool down, int index);
     bool ContainsName(const std::string& name) const;
 
-    // The registry store (RegistryStore.cpp).
+    // The registry store (RegistryStore.cpp). Each reads the key once, every
+    // value whole; the load takes the catalog from that reading.
     // A load cut short by any failure is a failure, the catalog untouched.
     // A save either writes the whole catalog or puts the key back exactly as
-    // it read it (STORE_ROLLBACK_FAILED when even that fails). `beforeWrite`,
-    // when given, sees what the key holds (as the load would read it: the form
-    // follows `descriptiveForm`) once it is read and before anything is
-    // written, with the names of the values the load would skip already in
-    // the report; false stops the save with STORE_SAVE_DECLINED.
+    // it read it (STORE_ROLLBACK_FAILED when even that fails); a key the save
+    // created and left empty is removed again. `beforeWrite`, when given, sees
+    // what the key holds (as the load would read it: the form follows
+    // `descriptiveForm`) once it is read and before anything is written, with
+    // the skipped entries and the image already in the report; it answers a
+    // LOOK_ value (true and false are LOOK_WRITE and LOOK_DECLINE).
     int16_t LoadFromRegistry(const std::string& registryPath, const std::string& pdlName,
                              StoreReport* report = nullptr);
-    using BeforeWrite = std::function<bool(const CPaperCatalog& stored)>;
+    using BeforeWrite = std::function<int(const CPaperCatalog& stored)>;
     int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
                            const BeforeWrite& beforeWrite = nullptr, StoreReport* report = nullptr) const;
 
@@ -70,8 +101,10 @@ public:
     // was written completely. A file CheckImportFile cannot open is refused
     // with the system's error in the report.
     bool ExportToFile(const std::string& path, StoreReport* report = nullptr) const;
-    // The bytes ExportToFile writes, banner in the current language.
-    std::string ExportBytes() const;
+    // The bytes ExportToFile writes, banner in the current language. Registry
+    // entries in `kept` follow in a section of their own, which Import does not
+    // read: one line each, "Entry_NNN=type,name,data", name and data in hexadecimal.
+    std::string ExportBytes(const StoredKeyImage& kept = {}) const;
     int16_t CheckImportFile(const std::string& path, StoreReport* report = nullptr) const;
     void ImportFromFile(const std::string& path);
     // The same for a file's bytes, read once: what is checked is then what is

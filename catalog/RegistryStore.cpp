@@ -8,19 +8,15 @@
 #include <vector>
 
 #include "catalog/PaperCatalog.h"
+#include "catalog/StoredImage.h"
 #include "platform/Registry.h"
 
 namespace {
 
-// Read buffers: a name of at most 63 characters and at most 127 characters of
-// text. Papers entered through the editor stay well within them.
-constexpr uint32_t kReadNameCapacity = 64;
-constexpr uint32_t kReadDataCapacity = 128;
-// The registry's longest value name (16,383 characters) and its terminator:
-// every value can be enumerated, however it was written.
-constexpr uint32_t kAnyNameCapacity = 16384;
-// Enough for any value this program writes, to tell whether it changed.
-constexpr uint32_t kCompareDataCapacity = 512;
+// The load's buffers: a name of at most 63 characters and at most 127
+// characters of text. Papers entered through the editor stay well within them.
+constexpr size_t kReadNameCapacity = 64;
+constexpr size_t kReadDataCapacity = 128;
 
 // The text of a REG_SZ value as the C API sees it: up to the first zero byte.
 std::string StoredText(const std::string& data) { return data.substr(0, data.find('\0')); }
@@ -30,73 +26,77 @@ struct StoredValue {
     std::string text;
 };
 
-// Papers go by their stored positions; of two at the same position the one
-// enumerated later wins. Positions with gaps or below zero (keys not written
-// by this program) are closed up so that no element is left empty.
-std::vector<CPaperDef> PlacePapers(std::vector<CPaperDef> read) {
+// The catalog the load makes of the key's values, read in the registry's
+// order, and the entries it leaves out. Only string values that fit the
+// load's buffers are papers. Papers go by their stored positions; of two at
+// the same position the one enumerated later wins. Positions with gaps or
+// below zero (keys not written by this program) are closed up so that no
+// element is left empty.
+std::vector<CPaperDef> ReadAsLoaded(const StoredKeyImage& values, const std::string& pdlName,
+                                    std::vector<SkippedEntry>& skipped) {
+    struct Read {
+        CPaperDef paper;
+        size_t value;
+    };
+    std::vector<Read> read;
+    read.reserve(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        const StoredValueImage& value = values[i];
+        if (!value.ExactName) {
+            skipped.push_back({SkippedEntry::NameNotWritable, value, {}});
+        } else if (value.Type != platform::kRegSz) {
+            skipped.push_back({SkippedEntry::NotText, value, {}});
+        } else if (value.Name.size() >= kReadNameCapacity || value.Data.size() > kReadDataCapacity) {
+            skipped.push_back({SkippedEntry::TooLong, value, {}});
+        } else {
+            read.push_back({CPaperDef::FromStoredValue(value.Name, StoredText(value.Data), pdlName), i});
+        }
+    }
     std::stable_sort(read.begin(), read.end(),
-                     [](const CPaperDef& a, const CPaperDef& b) { return a.Position < b.Position; });
+                     [](const Read& a, const Read& b) { return a.paper.Position < b.paper.Position; });
     std::vector<CPaperDef> papers;
     papers.reserve(read.size());
-    for (size_t i = 0; i < read.size(); ++i) {
-        if (i + 1 < read.size() && read[i + 1].Position == read[i].Position) continue;
-        papers.push_back(std::move(read[i]));
+    for (size_t first = 0; first < read.size();) {
+        size_t last = first;
+        while (last + 1 < read.size() && read[last + 1].paper.Position == read[first].paper.Position) ++last;
+        for (size_t i = first; i < last; ++i) {
+            skipped.push_back({SkippedEntry::Displaced, values[read[i].value], values[read[last].value].Name});
+        }
+        papers.push_back(std::move(read[last].paper));
         papers.back().Position = static_cast<int32_t>(papers.size() - 1);
+        first = last + 1;
     }
+    std::stable_sort(skipped.begin(), skipped.end(),
+                     [](const SkippedEntry& a, const SkippedEntry& b) { return a.value.Name < b.value.Name; });
     return papers;
 }
 
-// The value at `index` with all of its data, however large.
-long ReadWholeValue(const platform::RegKey& key, uint32_t index, platform::RegValue& value) {
-    uint32_t capacity = kCompareDataCapacity;
-    long result = platform::EnumValue(key, index, kAnyNameCapacity, capacity, value);
-    while (result == platform::kRegMoreData && capacity <= UINT32_MAX / 8) {
-        capacity *= 8;
-        result = platform::EnumValue(key, index, kAnyNameCapacity, capacity, value);
-    }
-    return result;
-}
-
-// Enumerates the key as the load reads it: `take` receives every value that
-// fits the buffers; the names of string values that do not are collected.
-// kRegOk once every value was met, otherwise the result that cut it short.
-template <class Take>
-long ReadAsLoaded(const platform::RegKey& key, std::vector<std::string>& unreadable, Take take) {
-    for (uint32_t index = 0;; ++index) {
-        platform::RegValue value;
-        long result = platform::EnumValue(key, index, kReadNameCapacity, kReadDataCapacity, value);
-        if (result == platform::kRegMoreData) {
-            // The index is not consumed: its name alone, for the report.
-            result = platform::EnumValue(key, index, kAnyNameCapacity, 0, value);
-            if (result == platform::kRegOk) {
-                if (value.type == platform::kRegSz) unreadable.push_back(std::move(value.name));
-                continue;
-            }
-        }
-        if (result == platform::kRegNoMoreItems) return platform::kRegOk;
-        if (result != platform::kRegOk) return result;
-        take(std::move(value));
-    }
+bool Holds(const StoredValueImage& stored, const StoredValue& value) {
+    return stored.ExactName && stored.Name == value.name && stored.Type == platform::kRegSz &&
+           stored.Data.size() == value.text.size() + 1 && stored.Data.back() == '\0' &&
+           stored.Data.compare(0, value.text.size(), value.text) == 0;
 }
 
 // The changes of one save, each value's state before it noted as it is first
 // touched, so that a failure can put the key back exactly as it was read.
 class SaveJournal {
 public:
-    SaveJournal(const platform::RegKey& key, std::vector<platform::RegValue> before) : key_(key), before_(std::move(before)) {
-        for (size_t i = 0; i < before_.size(); ++i) indexByName_.emplace(platform::FoldRegistryName(before_[i].name), i);
+    SaveJournal(const platform::RegKey& key, const StoredKeyImage& before) : key_(key), before_(before) {
+        for (size_t i = 0; i < before_.size(); ++i) indexByName_.emplace(platform::FoldRegistryName(before_[i].Name), i);
     }
 
+    // Only steps that took effect are noted: undoing one that did not would
+    // put back what someone else removed, or make up a value.
     long Set(const std::string& name, const std::string& text) {
-        Touch(name);
-        return platform::SetStringValue(key_, name, text);
+        const long result = platform::SetStringValue(key_, name, text);
+        if (result == platform::kRegOk) Touch(name);
+        return result;
     }
 
     long Delete(const std::string& name) {
-        const size_t touched = Touch(name);
         const long result = platform::DeleteValue(key_, name);
         // Only a value that is gone may come back under another spelling.
-        if (result == platform::kRegOk) touched_[touched].deleted = true;
+        if (result == platform::kRegOk) touched_[Touch(name)].deleted = true;
         return result;
     }
 
@@ -109,11 +109,11 @@ public:
                 whole = Removed(platform::DeleteValue(key_, touched->name)) && whole;
                 continue;
             }
-            const platform::RegValue& original = before_[found->second];
+            const StoredValueImage& original = before_[found->second];
             // A value deleted and written again may carry another spelling of
             // its name: only a fresh value takes the original spelling back.
-            if (touched->deleted) whole = Removed(platform::DeleteValue(key_, original.name)) && whole;
-            whole = platform::SetRawValue(key_, original.name, original.type, original.data) == platform::kRegOk && whole;
+            if (touched->deleted) whole = Removed(platform::DeleteValue(key_, original.Name)) && whole;
+            whole = platform::SetRawValue(key_, original.Name, original.Type, original.Data) == platform::kRegOk && whole;
         }
         return whole;
     }
@@ -136,13 +136,38 @@ private:
     }
 
     const platform::RegKey& key_;
-    std::vector<platform::RegValue> before_;
+    const StoredKeyImage& before_;
     std::unordered_map<std::string, size_t> indexByName_;  // by folded name
     std::vector<Touched> touched_;
     std::unordered_map<std::string, size_t> touchedByName_;  // by folded name
 };
 
+// A key the save created, holding nothing but what the save itself wrote, is
+// removed again: a catalog never saved must not be offered by Open.
+bool RemoveCreatedKey(const std::string& registryPath, const platform::RegKey& key,
+                      const std::unordered_map<std::string, size_t>& valueByFoldedName,
+                      const std::vector<StoredValue>& values) {
+    StoredKeyImage now;
+    if (ReadKeyImage(key, now) != platform::kRegOk) return false;
+    for (const StoredValueImage& value : now) {
+        const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.Name));
+        if (found == valueByFoldedName.end() || !Holds(value, values[found->second])) return false;
+    }
+    // Refused while the key has sub-keys: someone else's.
+    return platform::DeleteKey(registryPath) == platform::kRegOk;
+}
+
 }  // namespace
+
+int16_t SkippedEntryMessage(SkippedEntry::Reason reason) {
+    switch (reason) {
+    case SkippedEntry::TooLong: return 19121;
+    case SkippedEntry::NotText: return 19122;
+    case SkippedEntry::Displaced: return 19123;
+    case SkippedEntry::NameNotWritable: return 19124;
+    }
+    return 19121;
+}
 
 int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const std::string& pdlName,
                                         StoreReport* report) {
@@ -156,23 +181,16 @@ int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const s
         out.SystemError = result;
         return STORE_KEY_FAILED;
     }
-
-    // Values too long for the buffers are skipped and named in the report; any
-    // other failure ends the load with the catalog untouched: a later save would
+    // Any failure ends the load with the catalog untouched: a later save would
     // otherwise delete the papers never read.
-    std::vector<CPaperDef> read;
-    const long result = ReadAsLoaded(key, out.UnreadableNames, [&](platform::RegValue value) {
-        if (value.type == platform::kRegSz) {
-            read.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
-        }
-    });
-    if (result != platform::kRegOk) {
+    StoredKeyImage values;
+    if (const long result = ReadKeyImage(key, values); result != platform::kRegOk) {
         out.SystemError = result;
-        out.UnreadableNames.clear();
         return STORE_KEY_FAILED;
     }
-
-    papers_ = PlacePapers(std::move(read));
+    papers_ = ReadAsLoaded(values, pdlName, out.Skipped);
+    SortKeyImage(values);
+    out.Image = std::move(values);
     return STORE_OK;
 }
 
@@ -210,56 +228,66 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
     if (disposition != platform::kRegCreatedNewKey && disposition != platform::kRegOpenedExistingKey) {
         return STORE_BAD_DISPOSITION;
     }
+    const auto end = [&](int16_t result) -> int16_t {
+        if (disposition == platform::kRegCreatedNewKey &&
+            RemoveCreatedKey(registryPath, key, valueByFoldedName, values)) {
+            // Gone again, so the key is as it was before the save: not there.
+            if (result == STORE_ROLLBACK_FAILED) return STORE_KEY_FAILED;
+        }
+        return result;
+    };
+    const auto readFailed = [&](long result) -> int16_t {
+        out.SystemError = result;
+        return end(STORE_KEY_FAILED);
+    };
 
     // What the key holds now, every value in full: a failed save puts back
-    // from it whatever it changed. A value already holding exactly the paper's
-    // text is left as it is: saving a catalog with a few changes writes only those.
-    std::vector<platform::RegValue> before;
-    std::vector<std::string> stale;
-    std::vector<bool> unchanged(values.size(), false);
-    // What the store's load would read from the key, for the caller's look
-    // before anything is replaced: the values that fit the load's buffers.
-    std::vector<CPaperDef> held;
-    const std::string pdlName = descriptiveForm ? "" : "PS";
-    for (uint32_t index = 0;; ++index) {
-        platform::RegValue value;
-        const long result = ReadWholeValue(key, index, value);
-        if (result == platform::kRegNoMoreItems) break;
-        // Old values that cannot be read cannot be put back: fail the save
-        // before anything is written.
-        if (result != platform::kRegOk) {
-            out.SystemError = result;
-            return STORE_KEY_FAILED;
-        }
-        if (beforeWrite && value.type == platform::kRegSz) {
-            if (value.name.size() < kReadNameCapacity && value.data.size() <= kReadDataCapacity) {
-                held.push_back(CPaperDef::FromStoredValue(value.name, StoredText(value.data), pdlName));
-            } else {
-                // The load skips it: the caller's look may want to keep it.
-                out.UnreadableNames.push_back(value.name);
+    // from it whatever it changed, and the caller's look is shown what the
+    // store's load would read from it.
+    StoredKeyImage before;
+    if (const long result = ReadKeyImage(key, before); result != platform::kRegOk) return readFailed(result);
+    std::vector<CPaperDef> held = ReadAsLoaded(before, descriptiveForm ? "" : "PS", out.Skipped);
+    // The ANSI functions reach such a value by no name: it can be neither
+    // removed nor put back.
+    if (std::any_of(out.Skipped.begin(), out.Skipped.end(),
+                    [](const SkippedEntry& e) { return e.reason == SkippedEntry::NameNotWritable; })) {
+        return end(STORE_NAMES_NOT_WRITABLE);
+    }
+    if (beforeWrite) {
+        out.Image = before;
+        SortKeyImage(out.Image);
+        CPaperCatalog stored;
+        stored.papers_ = std::move(held);
+        const int answer = beforeWrite(stored);
+        if (answer == LOOK_DECLINE) return end(STORE_SAVE_DECLINED);
+        if (answer == LOOK_WRITE_AFTER_WAIT) {
+            StoredKeyImage now;
+            if (const long result = ReadKeyImage(key, now); result != platform::kRegOk) return readFailed(result);
+            SortKeyImage(now);
+            if (now != out.Image) {
+                out.Image = std::move(now);
+                return end(STORE_CHANGED_MEANWHILE);
             }
         }
-        const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.name));
-        if (found == valueByFoldedName.end() || values[found->second].name != value.name) {
-            stale.push_back(value.name);
-        } else if (value.type == platform::kRegSz && value.data.size() == values[found->second].text.size() + 1 &&
-                   value.data.compare(0, value.data.size() - 1, values[found->second].text) == 0 &&
-                   value.data.back() == '\0') {
+    }
+
+    // A value already holding exactly the paper's text is left as it is:
+    // saving a catalog with a few changes writes only those.
+    std::vector<std::string> stale;
+    std::vector<bool> unchanged(values.size(), false);
+    for (const StoredValueImage& value : before) {
+        const auto found = valueByFoldedName.find(platform::FoldRegistryName(value.Name));
+        if (found == valueByFoldedName.end() || values[found->second].name != value.Name) {
+            stale.push_back(value.Name);
+        } else if (Holds(value, values[found->second])) {
             unchanged[found->second] = true;
         }
-        before.push_back(std::move(value));
     }
 
-    if (beforeWrite) {
-        CPaperCatalog stored;
-        stored.papers_ = PlacePapers(std::move(held));
-        if (!beforeWrite(stored)) return STORE_SAVE_DECLINED;
-    }
-
-    SaveJournal journal(key, std::move(before));
+    SaveJournal journal(key, before);
     const auto fail = [&](long result) -> int16_t {
         out.SystemError = result;
-        return journal.Restore() ? STORE_KEY_FAILED : STORE_ROLLBACK_FAILED;
+        return end(journal.Restore() ? STORE_KEY_FAILED : STORE_ROLLBACK_FAILED);
     };
     // New values first, old ones removed afterwards: a reader never sees less
     // than the whole catalog.
@@ -280,5 +308,11 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
             if (const long result = journal.Set(value.name, value.text); result != platform::kRegOk) return fail(result);
         }
     }
+
+    // What the key holds now, without reading it again.
+    out.Image.clear();
+    out.Image.reserve(values.size());
+    for (const StoredValue& value : values) out.Image.push_back({value.name, platform::kRegSz, value.text + '\0', true});
+    SortKeyImage(out.Image);
     return STORE_OK;
 }

@@ -2,40 +2,41 @@
 
 #include <algorithm>
 #include <cstdint>
-
-#include "platform/Registry.h"
+#include <tuple>
 
 namespace {
-// Any value name fits; data grows from this until it fits (or is absurdly large).
+// First buffers: room for any value a catalog holds, so that one call reads
+// it. Anything larger is read again with room for any name and growing room
+// for its data.
+constexpr uint32_t kFirstNameCapacity = 256;
+constexpr uint32_t kFirstDataCapacity = 512;
 constexpr uint32_t kAnyNameCapacity = 16384;
-constexpr uint32_t kFirstDataCapacity = 4096;
-constexpr uint32_t kLargestDataCapacity = 64u << 20;
 }  // namespace
 
-std::optional<StoredKeyImage> ReadStoredImage(const std::string& registryPath) {
-    if (registryPath.empty()) return std::nullopt;
-    platform::RegKey key;
-    const long opened = platform::OpenKeyForReading(registryPath, key);
-    if (opened == platform::kRegNotFound) return StoredKeyImage{};
-    if (opened != platform::kRegOk) return std::nullopt;
-
-    StoredKeyImage image;
-    uint32_t dataCapacity = kFirstDataCapacity;
-    for (uint32_t index = 0;;) {
+long ReadKeyImage(const platform::RegKey& key, StoredKeyImage& image) {
+    image.clear();
+    for (uint32_t index = 0;; ++index) {
         platform::RegValue value;
-        const long result = platform::EnumValue(key, index, kAnyNameCapacity, dataCapacity, value);
-        if (result == platform::kRegNoMoreItems) break;
-        if (result == platform::kRegMoreData && dataCapacity < kLargestDataCapacity) {
-            dataCapacity *= 2;
-            continue;
+        uint32_t nameCapacity = kFirstNameCapacity;
+        uint32_t dataCapacity = kFirstDataCapacity;
+        long result;
+        while ((result = platform::EnumValue(key, index, nameCapacity, dataCapacity, value)) == platform::kRegMoreData) {
+            if (nameCapacity < kAnyNameCapacity) {
+                nameCapacity = kAnyNameCapacity;
+            } else if (dataCapacity <= UINT32_MAX / 8) {
+                dataCapacity *= 8;
+            } else {
+                break;
+            }
         }
-        if (result != platform::kRegOk) return std::nullopt;
-        image.push_back({std::move(value.name), value.type, std::move(value.data)});
-        ++index;
+        if (result == platform::kRegNoMoreItems) return platform::kRegOk;
+        if (result != platform::kRegOk) return result;
+        image.push_back({std::move(value.name), value.type, std::move(value.data), value.exactName});
     }
-    // The registry's order of values carries no meaning (a save rewrites only
-    // the values that changed); names are compared as stored.
-    std::sort(image.begin(), image.end(),
-              [](const StoredValueImage& a, const StoredValueImage& b) { return a.Name < b.Name; });
-    return image;
+}
+
+void SortKeyImage(StoredKeyImage& image) {
+    std::sort(image.begin(), image.end(), [](const StoredValueImage& a, const StoredValueImage& b) {
+        return std::tie(a.Name, a.Type, a.Data, a.ExactName) < std::tie(b.Name, b.Type, b.Data, b.ExactName);
+    });
 }

@@ -57,7 +57,6 @@ enum : int16_t {
     kNoCatalogs = 19631,
     kSameCatalog = 19632,
     kRollbackFailed = 19633,
-    kUnreadableEntries = 19634,
     kConfigurationNotRead = 19635,
     kUsageAllowEmpty = 19650,
     kUsageEndOfSwitches = 19651,
@@ -70,6 +69,9 @@ enum : int16_t {
     kPreviousFileNotFound = 19658,
     kUsageNoBackupOption = 19636,
     kUsageConfigOption = 19637,
+    kEntriesNotInCatalog = 19640,
+    kNamesNotWritable = 19641,
+    kChangedMeanwhile = 19642,
     kCaseCollision = 19004,
 };
 constexpr int16_t kForceOneSidedLabel = 10116;
@@ -369,6 +371,15 @@ int Check(const Invocation& invocation, CommandOutput& output) {
     return kExitDone;
 }
 
+// The key's entries that are not part of the catalog, one line each with the
+// reason (the editor's words for it).
+void ListSkipped(const std::vector<SkippedEntry>& skipped, CommandOutput& output) {
+    for (const SkippedEntry& entry : skipped) {
+        output.err.push_back("  " + FormatText(Message(SkippedEntryMessage(entry.reason)),
+                                               {entry.value.Name, entry.displacedBy}));
+    }
+}
+
 int Import(const Invocation& invocation, CommandOutput& output) {
     const CatalogLocation* location = nullptr;
     if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
@@ -377,27 +388,39 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     if (int code = LoadFile(path, catalog, output, invocation.allowEmpty)) return code;
 
     // The backup is made from the save's own reading of the key, just before
-    // anything is written, as the editor's save does. Entries the program
-    // cannot read would be removed by the save: the editor asks, but here
-    // nobody can be asked, so nothing is written.
+    // anything is written, as the editor's save does. Entries that are not
+    // part of the catalog would be removed by the save: the editor asks, but
+    // here nobody can be asked, so nothing is written.
     const BackupSettings backups = CurrentBackupSettings();
     BackupResult backup;
     StoreReport report;
     const int16_t result = catalog.SaveToRegistry(
         location->RegistryPath, !KeywordForm(*location),
         [&](const CPaperCatalog& stored) {
-            if (!report.UnreadableNames.empty()) return false;
-            if (invocation.noBackup) return true;
+            if (!report.Skipped.empty()) return LOOK_DECLINE;
+            if (invocation.noBackup) return LOOK_WRITE;
             backup = WriteBackup(backups, location->CatalogName, location->RegistryPath, stored,
                                  platform::CurrentLocalTime());
-            return backup.outcome != BackupResult::Failed;
+            if (backup.outcome == BackupResult::Failed) return LOOK_DECLINE;
+            // Writing it took time: the key must still hold what it saved.
+            return backup.outcome == BackupResult::Written ? LOOK_WRITE_AFTER_WAIT : LOOK_WRITE;
         },
         &report);
-    if (result == STORE_SAVE_DECLINED && !report.UnreadableNames.empty()) {
-        output.err.push_back(FormatText(Message(kUnreadableEntries), {location->CatalogName, KeyText(*location),
-                                                                      std::to_string(report.UnreadableNames.size())}));
-        for (const std::string& name : report.UnreadableNames) output.err.push_back("  " + name);
+    if (result == STORE_SAVE_DECLINED && !report.Skipped.empty()) {
+        output.err.push_back(FormatText(Message(kEntriesNotInCatalog), {location->CatalogName, KeyText(*location),
+                                                                        std::to_string(report.Skipped.size())}));
+        ListSkipped(report.Skipped, output);
         return kExitCatalog;
+    }
+    if (result == STORE_NAMES_NOT_WRITABLE) {
+        output.err.push_back(FormatText(Message(kNamesNotWritable), {location->CatalogName, KeyText(*location)}));
+        std::erase_if(report.Skipped, [](const SkippedEntry& e) { return e.reason != SkippedEntry::NameNotWritable; });
+        ListSkipped(report.Skipped, output);
+        return kExitCatalog;
+    }
+    if (result == STORE_CHANGED_MEANWHILE) {
+        output.err.push_back(FormatText(Message(kChangedMeanwhile), {location->CatalogName, KeyText(*location)}));
+        return kExitRegistry;
     }
     if (result == STORE_SAVE_DECLINED) {
         output.err.push_back(FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder}));
@@ -458,8 +481,14 @@ int Compare(const Invocation& invocation, CommandOutput& output) {
     if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
     CPaperCatalog catalog;
     if (int code = LoadFile(invocation.operands[0], catalog, output)) return code;
-    const std::vector<PaperDifference> differences =
-        CompareWithStore(catalog, location->RegistryPath, location->PdlName);
+    // Only a key that does not exist compares as empty: one that cannot be read
+    // is no catalog whose every paper would be new.
+    std::vector<PaperDifference> differences;
+    long systemError = 0;
+    if (CompareWithStore(catalog, location->RegistryPath, location->PdlName, differences, &systemError) != STORE_OK) {
+        Complain(output, FormatText(Message(kCatalogNotRead), {location->CatalogName, KeyText(*location)}), systemError);
+        return kExitCatalog;
+    }
 
     if (invocation.csv) WriteCsvRow(output, {"Change", "Name", "OldPosition", "NewPosition", "Field", "OldValue", "NewValue"});
     for (const PaperDifference& difference : differences) {

@@ -106,11 +106,13 @@ void KeepOnScreen(HWND window) {
 
 
 bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
-                      std::string& written) {
+                      const StoredKeyImage& kept, std::string& written, bool& asked) {
+    asked = false;
     const BackupResult result =
-        WriteBackup(CurrentBackupSettings(), catalogName, registryPath, stored, platform::CurrentLocalTime());
+        WriteBackup(CurrentBackupSettings(), catalogName, registryPath, stored, platform::CurrentLocalTime(), kept);
     written = result.path;
     if (result.outcome != BackupResult::Failed) return true;
+    asked = true;
     const std::string text = InterfaceMessage(kBackupFailedMessage) + "\n" + InterfaceMessage(kBackupFolderMessage) +
                              " " + result.folder + "\n" + result.reason + "\n\n" +
                              InterfaceMessage(kSaveWithoutBackupMessage);
@@ -168,11 +170,21 @@ void CVellicorView::OnFileRestoreVersion() {
 
 void CVellicorView::OnFileCompare() {
     if (!CurrentCatalogIsConfigured()) return;
+    ShowStoredDifferences(Hwnd(), AppState.CurrentCatalogName);
+}
+
+void ShowStoredDifferences(HWND window, const std::string& catalogName) {
     std::string registryPath;
     std::string pdlName;
-    FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
+    FindCatalogLocation(catalogName, registryPath, pdlName);
+    std::vector<PaperDifference> differences;
+    long systemError = 0;
+    if (CompareWithStore(*AppState.CurrentCatalog, registryPath, pdlName, differences, &systemError) != STORE_OK) {
+        ReportCompareFailure(window, catalogName, registryPath, systemError);
+        return;
+    }
     std::vector<std::string> lines;
-    for (const PaperDifference& difference : CompareWithStore(*AppState.CurrentCatalog, registryPath, pdlName)) {
+    for (const PaperDifference& difference : differences) {
         lines.push_back(DescribeDifference(difference, AppState.CurrentLanguage));
     }
     if (lines.empty()) lines.push_back(InterfaceMessage(kNoDifferenceMessage));

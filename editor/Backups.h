@@ -12,13 +12,18 @@
 #include "framework/Dialog.h"
 
 // Backs up `stored`, what the key `registryPath` of `catalogName` holds,
-// before a save replaces it. When the backup cannot be written the user is
-// asked, naming the folder and the reason (the system's, or why the folder is
+// before a save replaces it, with the key's entries that are no papers
+// (`kept`). When the backup cannot be written the user is asked (`asked` says
+// so), naming the folder and the reason (the system's, or why the folder is
 // not used), whether to save without one: true to go on with the save, false
 // when nothing is to be written. `written` receives the backup's path, ""
 // when none was written.
 bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
-                      std::string& written);
+                      const StoredKeyImage& kept, std::string& written, bool& asked);
+
+// The Compare with Stored Catalog window for the configured catalog
+// `catalogName`: what a save of the catalog being edited would change there.
+void ShowStoredDifferences(HWND window, const std::string& catalogName);
 
 // After a successful save: only the newest backups are kept, and always the
 // one the save wrote, whatever the clock said of the others.

@@ -3,13 +3,14 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "catalog/PaperCatalog.h"
-#include "catalog/StoredImage.h"
 #include "editor/Backups.h"
 #include "editor/CatalogDialogs.h"
 #include "editor/MessageBoxes.h"
@@ -122,9 +123,6 @@ void CVellicorView::OnFileOpen() {
     std::string pdlName;
     FindCatalogLocation(chosenName, registryPath, pdlName);
 
-    // Read before the load: a change made in between shows at Save as one made
-    // by someone else, never the other way round.
-    std::optional<StoredKeyImage> storedImage = ReadStoredImage(registryPath);
     // A failed load leaves the catalog being edited in place, with its name,
     // title and form: an empty catalog must never stand behind a list that
     // still shows papers, nor be saved over a stored catalog.
@@ -134,25 +132,22 @@ void CVellicorView::OnFileOpen() {
         return;
     }
     AppState.CurrentCatalogName = chosenName;
-    AppState.StoredCatalogImage = std::move(storedImage);
+    // The load's own reading of the key: Save compares its reading with it.
+    AppState.StoredCatalogImage = std::move(report.Image);
     if (AppState.CurrentCatalog->GetCount() == 0) BuildDefaultCatalog();
     AppState.CatalogTitle = AppState.CurrentCatalogName;
     ShowReplacedCatalog(*this);
     // Said once, on opening; a save into the key asks before removing them.
-    if (!report.UnreadableNames.empty()) {
-        ReportUnreadableEntries(Hwnd(), chosenName, registryPath, report.UnreadableNames, false);
-    }
+    if (!report.Skipped.empty()) ReportSkippedEntries(Hwnd(), chosenName, registryPath, report.Skipped, false);
 }
 
 void CVellicorView::OnFileSave() {
     if (!SaveEnabled(*this)) return;
     if (!PassPendingEditGate(Hwnd())) return;
     EditPendingRelease release;
-    if (!PassStoredChangeGate(Hwnd())) return;
 
     // Not stored: the catalog stays marked as changed.
-    if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName)) return;
-    RememberStoredCatalog(AppState.CurrentCatalogName);
+    if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName, true)) return;
     AppState.CatalogModified = false;
 }
 
@@ -166,10 +161,9 @@ void CVellicorView::OnFileSaveAs() {
     const std::string chosenName = AppState.SaveAsName;
     // Nothing stored there: the catalog keeps its name, its title and its
     // mark, and the chosen catalog does not become openable.
-    if (!SaveCatalogAs(Hwnd(), chosenName)) return;
+    if (!SaveCatalogAs(Hwnd(), chosenName, false)) return;
     SetCatalogAvailable(chosenName, true);
     AppState.CurrentCatalogName = chosenName;
-    RememberStoredCatalog(chosenName);
     AppState.CatalogTitle = chosenName;
     UpdateMainWindowTitle();
     AppState.CatalogModified = false;
@@ -218,33 +212,65 @@ void CVellicorView::OnUpdateFileSave(fw::CCmdUI& ui) { ui.Enable(SaveEnabled(*th
 
 void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled(*this)); }
 
-bool SaveCatalogAs(HWND window, const std::string& catalogName) {
+bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChangedElsewhere) {
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);
 
-    // Only this exact PDL name takes the keyword form; "ps" is descriptive.
-    // The save's own read of the key, before it writes, serves both looks:
-    // entries Open could not read are removed by a save, never without asking,
-    // and the backup is made of what the key holds.
+    // The save's own reading of the key, before it writes, serves every look:
+    // a change made by someone else since the catalog was opened or saved,
+    // entries that are not part of the catalog (a save removes them, never
+    // without asking), and the backup of what the key holds.
+    std::optional<StoredKeyImage> expected;
+    if (askIfChangedElsewhere) expected = AppState.StoredCatalogImage;
+    std::vector<std::string> agreedToRemove;
     StoreReport report;
     std::string backup;
-    const int16_t result = AppState.CurrentCatalog->SaveToRegistry(
-        registryPath, pdlName != "PS",
-        [&](const CPaperCatalog& stored) {
-            if (!report.UnreadableNames.empty() &&
-                ReportUnreadableEntries(window, catalogName, registryPath, report.UnreadableNames, true) != IDYES) {
-                return false;
+    const auto look = [&](const CPaperCatalog& stored) -> int {
+        bool asked = false;
+        if (expected && report.Image != *expected) {
+            asked = true;
+            if (!AskToOverwriteStoredChange(window, catalogName)) return LOOK_DECLINE;
+        }
+        StoredKeyImage kept;
+        bool agreed = true;
+        for (const SkippedEntry& entry : report.Skipped) {
+            kept.push_back(entry.value);
+            agreed = agreed && std::find(agreedToRemove.begin(), agreedToRemove.end(), entry.value.Name) !=
+                                   agreedToRemove.end();
+        }
+        if (!agreed) {
+            asked = true;
+            if (ReportSkippedEntries(window, catalogName, registryPath, report.Skipped, true) != IDYES) {
+                return LOOK_DECLINE;
             }
-            return BackUpBeforeSave(catalogName, registryPath, stored, backup);
-        },
-        &report);
+            for (const StoredValueImage& value : kept) agreedToRemove.push_back(value.Name);
+        }
+        bool backupAsked = false;
+        if (!BackUpBeforeSave(catalogName, registryPath, stored, kept, backup, backupAsked)) return LOOK_DECLINE;
+        // While a question was open someone else may have changed the key.
+        return asked || backupAsked ? LOOK_WRITE_AFTER_WAIT : LOOK_WRITE;
+    };
+    // Only this exact PDL name takes the keyword form; "ps" is descriptive.
+    int16_t result;
+    while ((result = AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS", look, &report)) ==
+           STORE_CHANGED_MEANWHILE) {
+        if (!AskToOverwriteStoredChange(window, catalogName)) return false;
+        // Seen and accepted: what the key holds now may be overwritten.
+        expected = report.Image;
+    }
     if (result == STORE_OK) {
         PruneBackupsAfterSave(catalogName, registryPath, backup);
+        // What the key holds now, remembered without reading it again.
+        AppState.StoredCatalogImage = std::move(report.Image);
         return true;
     }
-    // The user declined to save without a backup: the question said it all.
-    if (result != STORE_SAVE_DECLINED) ReportStoreFailure(window, true, catalogName, registryPath, result, report.SystemError);
+    if (result == STORE_NAMES_NOT_WRITABLE) {
+        ReportNamesNotWritable(window, catalogName, registryPath, report.Skipped);
+    } else if (result != STORE_SAVE_DECLINED) {
+        // A declined save: the user's answer said it all.
+        ReportStoreFailure(window, true, catalogName, registryPath, result, report.SystemError);
+    }
     return false;
 }
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogDialogs.h"
-#include "editor/StoredChanges.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "platform/MessageBox.h"
@@ -15,6 +15,7 @@
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
+#include "text/TextFormat.h"
 
 namespace {
 
@@ -26,9 +27,14 @@ constexpr int16_t kOpenFailedMessage = 19101;
 constexpr int16_t kNotPutBackMessage = 19102;
 constexpr int16_t kKeyLine = 19103;
 constexpr int16_t kAdministratorMessage = 19104;
-constexpr int16_t kUnreadableHeading = 19105;
-constexpr int16_t kUnreadableCount = 19106;
-constexpr int16_t kRemoveUnreadableQuestion = 19107;
+constexpr int16_t kRemoveSkippedQuestion = 19107;
+constexpr int16_t kSkippedHeading = 19120;
+constexpr int16_t kSkippedCount = 19125;
+constexpr int16_t kSkippedBackedUp = 19126;
+constexpr int16_t kSkippedNotBackedUp = 19127;
+constexpr int16_t kNamesNotWritableMessage = 19128;
+constexpr int16_t kUseRegistryEditorMessage = 19129;
+constexpr int16_t kCompareFailedMessage = 19130;
 constexpr int16_t kMayBeIncompleteMessage = 19109;
 constexpr int16_t kRunAsAdministratorMessage = 19110;
 constexpr int16_t kExportFailedMessage = 19005;
@@ -36,7 +42,7 @@ constexpr int16_t kNewFileKeptMessage = 19140;
 constexpr int16_t kPreviousFileMovedMessage = 19141;
 constexpr int16_t kPreviousFileInPlaceMessage = 19142;
 constexpr int16_t kPreviousFileNotFoundMessage = 19143;
-// Entries named in a report of unreadable ones, and the characters shown of each.
+// Entries named in a report of skipped ones, and the characters shown of each name.
 constexpr size_t kNamesShown = 10;
 constexpr size_t kNameCharactersShown = 40;
 
@@ -71,6 +77,22 @@ std::string ReasonLine(long systemError) {
     return "\n" + (reason.empty() ? std::string() : reason + " ") + "(" + std::to_string(systemError) + ")";
 }
 
+std::string Shortened(const std::string& name) {
+    return name.size() > kNameCharactersShown ? name.substr(0, kNameCharactersShown) + "..." : name;
+}
+
+// One line per entry, each with its reason, the first few only.
+std::string EntryLines(const std::vector<SkippedEntry>& entries) {
+    std::string text;
+    for (size_t i = 0; i < entries.size() && i < kNamesShown; ++i) {
+        const SkippedEntry& entry = entries[i];
+        text += "\n" + FormatText(InterfaceMessage(SkippedEntryMessage(entry.reason)),
+                                  {Shortened(entry.value.Name), Shortened(entry.displacedBy)});
+    }
+    if (entries.size() > kNamesShown) text += "\n...";
+    return text;
+}
+
 }  // namespace
 
 void ShowRefusal(HWND owner, const std::string& text) {
@@ -96,12 +118,10 @@ int PromptSaveChanges(HWND window) {
         if (dialog.DoModal() != IDOK) return platform::kIdCancel;
         AppState.CurrentCatalogName = AppState.SaveAsName;
         AppState.CatalogTitle = AppState.SaveAsName;
-    } else if (!PassStoredChangeGate(window)) {
-        // Not overwritten: the caller stops, and the changes are still there.
-        return platform::kIdCancel;
     }
 
-    if (!SaveCatalogAs(window, AppState.CurrentCatalogName)) {
+    // Not stored (or not overwritten): the caller stops, and the changes are still there.
+    if (!SaveCatalogAs(window, AppState.CurrentCatalogName, !askedForName)) {
         // Not saved under the chosen name, so the catalog does not carry it;
         // the caller stops, and the changes are still there to be saved.
         AppState.CurrentCatalogName = previousName;
@@ -110,7 +130,6 @@ int PromptSaveChanges(HWND window) {
     }
     // The key exists now: Open offers the catalog from now on, as after Save As.
     SetCatalogAvailable(AppState.CurrentCatalogName, true);
-    RememberStoredCatalog(AppState.CurrentCatalogName);
     // The caller may yet stop (a cancelled Open or Import): the title bar
     // must already name the catalog it was saved as.
     if (askedForName) UpdateMainWindowTitle();
@@ -169,19 +188,34 @@ void ReportExportFailure(HWND window, const std::string& path, long systemError,
     ShowRefusal(window, text);
 }
 
-int ReportUnreadableEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
-                            const std::vector<std::string>& names, bool askToRemove) {
-    std::string text = InterfaceMessage(kUnreadableHeading) + "\n" + CatalogAndKeyLines(catalogName, registryPath) + "\n";
-    for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
-        const std::string& name = names[i];
-        text += "\n" + (name.size() > kNameCharactersShown ? name.substr(0, kNameCharactersShown) + "..." : name);
-    }
-    if (names.size() > kNamesShown) text += "\n...";
-    text += "\n\n" + InterfaceMessage(kUnreadableCount) + " " + std::to_string(names.size());
+int ReportSkippedEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
+                         const std::vector<SkippedEntry>& entries, bool askToRemove) {
+    std::string text = InterfaceMessage(kSkippedHeading) + "\n" + CatalogAndKeyLines(catalogName, registryPath) + "\n" +
+                       EntryLines(entries) + "\n\n" + InterfaceMessage(kSkippedCount) + " " +
+                       std::to_string(entries.size());
     if (!askToRemove) {
         platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbOk | platform::kMbIconWarning);
         return platform::kIdOk;
     }
-    text += "\n\n" + InterfaceMessage(kRemoveUnreadableQuestion);
+    const bool backedUp = CurrentBackupSettings().Keep > 0;
+    text += "\n\n" + InterfaceMessage(backedUp ? kSkippedBackedUp : kSkippedNotBackedUp) + "\n" +
+            InterfaceMessage(kRemoveSkippedQuestion);
     return platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNo | platform::kMbIconWarning);
+}
+
+void ReportNamesNotWritable(HWND window, const std::string& catalogName, const std::string& registryPath,
+                            const std::vector<SkippedEntry>& entries) {
+    std::vector<SkippedEntry> named;
+    for (const SkippedEntry& entry : entries) {
+        if (entry.reason == SkippedEntry::NameNotWritable) named.push_back(entry);
+    }
+    ShowRefusal(window, InterfaceMessage(kSaveFailedMessage) + "\n" + CatalogAndKeyLines(catalogName, registryPath) +
+                            "\n\n" + InterfaceMessage(kNamesNotWritableMessage) + EntryLines(named) + "\n\n" +
+                            InterfaceMessage(kUseRegistryEditorMessage));
+}
+
+void ReportCompareFailure(HWND window, const std::string& catalogName, const std::string& registryPath,
+                          long systemError) {
+    ShowRefusal(window, InterfaceMessage(kCompareFailedMessage) + "\n" + CatalogAndKeyLines(catalogName, registryPath) +
+                            ReasonLine(systemError));
 }

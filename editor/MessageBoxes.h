@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/FileReplace.h"
+#include "catalog/PaperCatalog.h"
 
 // An error or a refusal: the text with the product label as caption, the stop
 // icon and OK, owned by `owner`.
@@ -52,8 +53,18 @@ void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, 
 void ReportExportFailure(HWND window, const std::string& path, long systemError,
                          const std::optional<platform::KeptFiles>& kept);
 
-// The entries of a catalog's key that are too long to be read, named
-// (shortened) and counted: reported after an Open, or (`askToRemove`) asked
-// about before a save would remove them, IDYES or IDNO.
-int ReportUnreadableEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
-                            const std::vector<std::string>& names, bool askToRemove);
+// The entries of a catalog's key that are not part of the catalog, each named
+// (shortened) with the reason, and counted: reported after an Open, or
+// (`askToRemove`) asked about before a save would remove them, saying whether
+// the backup before the save keeps them: IDYES or IDNO.
+int ReportSkippedEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
+                         const std::vector<SkippedEntry>& entries, bool askToRemove);
+
+// A save refused because the key holds entries whose names the program cannot
+// write (STORE_NAMES_NOT_WRITABLE): names them and says how to get rid of them.
+void ReportNamesNotWritable(HWND window, const std::string& catalogName, const std::string& registryPath,
+                            const std::vector<SkippedEntry>& entries);
+
+// Compare with Stored Catalog could not read the catalog's key.
+void ReportCompareFailure(HWND window, const std::string& catalogName, const std::string& registryPath,
+                          long systemError);

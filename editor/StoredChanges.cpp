@@ -4,8 +4,7 @@
 #include <utility>
 #include <iterator>
 
-#include "catalog/PaperCatalog.h"
-#include "catalog/StoredImage.h"
+#include "editor/Backups.h"
 #include "editor/Relabel.h"
 #include "editor/VellicorView.h"
 #include "resources/resource.h"
@@ -25,13 +24,6 @@ constexpr int16_t kOverwriteQuestion = 19502;
 // Added to a button's text width, as in the catalog dialogs.
 constexpr int kButtonTextMargin = 20;
 
-std::string RegistryPathOf(const std::string& catalogName) {
-    std::string registryPath;
-    std::string pdlName;
-    FindCatalogLocation(catalogName, registryPath, pdlName);
-    return registryPath;
-}
-
 RECT RectInParent(HWND child, HWND parent) {
     RECT rect{};
     GetWindowRect(child, &rect);
@@ -41,22 +33,12 @@ RECT RectInParent(HWND child, HWND parent) {
 
 }  // namespace
 
-void RememberStoredCatalog(const std::string& catalogName) {
-    AppState.StoredCatalogImage = ReadStoredImage(RegistryPathOf(catalogName));
-}
-
-bool PassStoredChangeGate(HWND window) {
-    if (!AppState.StoredCatalogImage) return true;
-    const std::optional<StoredKeyImage> now = ReadStoredImage(RegistryPathOf(AppState.CurrentCatalogName));
-    // A key that cannot be read now cannot be written either: the save says why.
-    if (!now || *now == *AppState.StoredCatalogImage) return true;
-
-    // After the differences the question comes back, until the user decides.
+bool AskToOverwriteStoredChange(HWND window, const std::string& catalogName) {
     for (;;) {
-        CStoredChangeDlg question(AppState.CurrentCatalogName);
+        CStoredChangeDlg question(catalogName);
         const INT_PTR answer = question.DoModal(window);
         if (answer != IDC_STORED_CHANGE_DIFFERENCES) return answer == IDC_STORED_CHANGE_OVERWRITE;
-        if (CVellicorView* view = CurrentView()) view->OnFileCompare();
+        ShowStoredDifferences(window, catalogName);
     }
 }
 

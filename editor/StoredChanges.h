@@ -1,9 +1,10 @@
 // A catalog changed by someone else is not overwritten silently. What the
 // catalog's key held when it was opened or last saved is remembered
-// (AppState.StoredCatalogImage); before Save writes into the same catalog it
-// reads the key again and, when it changed, asks whether to overwrite it,
-// to look at the differences first, or to cancel. Save As, which replaces a
-// catalog by intent, is not affected.
+// (AppState.StoredCatalogImage); a Save into the same catalog compares it with
+// its own reading of the key before it writes and, when it changed, asks
+// whether to overwrite it, to look at the differences first, or to cancel.
+// Save As, which replaces a catalog by intent, asks only when the key changed
+// while the save's own questions were open.
 #pragma once
 
 #include <windows.h>
@@ -12,14 +13,9 @@
 
 #include "framework/Dialog.h"
 
-// Remembers what the key of configured catalog `catalogName` holds now, after
-// it was saved there; forgets it when the key cannot be read.
-void RememberStoredCatalog(const std::string& catalogName);
-
-// Before a save into CurrentCatalogName: true when it may write (the key is as
-// remembered, nothing is remembered, or the user chose to overwrite); false
-// when the user cancelled.
-bool PassStoredChangeGate(HWND window);
+// The question below, shown again after the differences until the user
+// decides: true to overwrite the stored catalog of `catalogName`.
+bool AskToOverwriteStoredChange(HWND window, const std::string& catalogName);
 
 // The question: the catalog's name, what happened, and the buttons Overwrite,
 // Show Differences (the Compare with Stored Catalog of the File menu: what the

@@ -144,9 +144,13 @@ public:
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName, StoreReport& report);
 // The one way the editor stores a catalog: writes CurrentCatalog into the
 // configured catalog `catalogName`, in the form its PDL demands, after asking
-// before entries the load cannot read would be removed. True when stored;
-// otherwise the failure has been reported (or the user said No).
-bool SaveCatalogAs(HWND window, const std::string& catalogName);
+// before entries that are not part of the catalog would be removed and, with
+// `askIfChangedElsewhere`, before a change made by someone else since the
+// catalog was opened or saved would be overwritten. A change made while its
+// questions were open is asked about in any case. True when stored (what the
+// key holds then is remembered); otherwise the failure has been reported (or
+// the user said No).
+bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChangedElsewhere);
 void UpdateMainWindowTitle();
 void SetCatalogAvailable(const std::string& catalogName, bool available);
 int QueryCloseMainWindow(HWND owner);

@@ -81,10 +81,16 @@ struct RegValue {
     std::string name;
     uint32_t type = kRegNone;
     std::string data;  // the raw bytes; for REG_SZ including the terminating zero as stored
+    // False when the name holds characters the code page cannot hold: `name`
+    // is then only the code page's likeness of it (the ANSI functions give
+    // "PapO" for "Pap\u03A9"), and no function of this seam can reach the value by it.
+    bool exactName = true;
 };
 
 // RegEnumValueA at `index` with a name buffer of `nameCapacity` characters
-// (including the terminator) and a data buffer of `dataCapacity` bytes. A
+// (including the terminator) and a data buffer of `dataCapacity` bytes (the
+// Windows side calls the wide function and converts as the ANSI one does, so
+// that it can tell `exactName`). A
 // `dataCapacity` of 0 asks for no data (name and type only). kRegMoreData when
 // the name or the data does not fit; the index is not consumed by that. A name
 // fits when it is shorter than `nameCapacity`. On any result but kRegOk
@@ -101,6 +107,11 @@ long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, cons
 
 // RegDeleteValueA.
 long DeleteValue(const RegKey& key, const std::string& name);
+
+// RegDeleteKeyA: removes a key and its values, refused (kRegAccessDenied)
+// while it has sub-keys. A path naming HKEY_LOCAL_MACHINE itself is refused
+// with kRegInvalid.
+long DeleteKey(const std::string& path);
 
 // Removes a key and everything below it (tests clean up with it). A path
 // naming HKEY_LOCAL_MACHINE itself ("", "\\") is refused with kRegInvalid.

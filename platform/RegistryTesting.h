@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -35,6 +36,11 @@ enum class RegCall { Set, Delete, Enumerate };
 // Calls of that kind numbered `first` to `first + count - 1`, counted from now
 // (1 = the next one), answer `result` and change nothing. One hook per kind.
 void FailRegistryCall(RegCall call, unsigned first, long result, unsigned count = 1);
+
+// Runs `action` just before the call of that kind numbered `nth` (counted as
+// above), as another program changing the registry at that moment would; 0
+// forgets it. One action per kind.
+void BeforeRegistryCall(RegCall call, unsigned nth, std::function<void()> action);
 
 // How many calls of that kind were made since ResetMemoryRegistry.
 unsigned RegistryCallCount(RegCall call);

@@ -6,11 +6,13 @@
 // functions. Values are enumerated in the order they were first written, as
 // Windows does (Wine sorts them by name; callers rely on neither).
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -153,6 +155,12 @@ struct Registry {
         long result = kRegOk;
     };
     CallHook calls[3];
+    // An action run just before the call of a kind numbered `number`.
+    struct CallAction {
+        unsigned number = 0;  // 0: none
+        std::function<void()> action;
+    };
+    CallAction actions[3];
 };
 
 Registry& TheRegistry() {
@@ -239,6 +247,20 @@ long Resolve(const RegKey& key, bool forWriting, OpenKey*& open) {
     return kRegOk;
 }
 
+// Runs the action a test planted before the next call of that kind, outside
+// the lock: it changes the registry as another program would.
+void RunPlantedAction(Registry& registry, RegCall call) {
+    std::function<void()> action;
+    {
+        std::lock_guard lock(registry.mutex);
+        Registry::CallAction& planted = registry.actions[static_cast<int>(call)];
+        if (planted.number == 0 || planted.number != registry.calls[static_cast<int>(call)].made + 1) return;
+        action = std::exchange(planted.action, nullptr);
+        planted.number = 0;
+    }
+    action();
+}
+
 // Counts the call; the result a hook has chosen for it, or kRegOk.
 long CountCall(Registry& registry, RegCall call) {
     Registry::CallHook& hook = registry.calls[static_cast<int>(call)];
@@ -250,6 +272,7 @@ bool IsStringType(uint32_t type) { return type == kRegSz || type == kRegExpandSz
 
 long SetValue(const RegKey& key, const std::string& rawName, uint32_t type, std::string bytes) {
     Registry& registry = TheRegistry();
+    RunPlantedAction(registry, RegCall::Set);
     std::lock_guard lock(registry.mutex);
     if (const long failure = CountCall(registry, RegCall::Set); failure != kRegOk) return failure;
     OpenKey* open = nullptr;
@@ -321,6 +344,7 @@ long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition
 long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_t dataCapacity, RegValue& value) {
     value = RegValue{};
     Registry& registry = TheRegistry();
+    RunPlantedAction(registry, RegCall::Enumerate);
     std::lock_guard lock(registry.mutex);
     if (const long failure = CountCall(registry, RegCall::Enumerate); failure != kRegOk) return failure;
     OpenKey* open = nullptr;
@@ -348,6 +372,7 @@ long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, cons
 
 long DeleteValue(const RegKey& key, const std::string& rawName) {
     Registry& registry = TheRegistry();
+    RunPlantedAction(registry, RegCall::Delete);
     std::lock_guard lock(registry.mutex);
     if (const long failure = CountCall(registry, RegCall::Delete); failure != kRegOk) return failure;
     OpenKey* open = nullptr;
@@ -357,6 +382,22 @@ long DeleteValue(const RegKey& key, const std::string& rawName) {
     if (node.values.Find(name) == nullptr) return kRegNotFound;
     if (node.undeletableValues.count(FoldRegistryName(name)) > 0) return kRegAccessDenied;
     node.values.Erase(name);
+    return kRegOk;
+}
+
+long DeleteKey(const std::string& path) {
+    if (AsCString(path).find_first_not_of('\\') == std::string::npos) return kRegInvalid;
+    Registry& registry = TheRegistry();
+    std::vector<std::string> names;
+    if (const long result = SplitPath(path, names); result != kRegOk) return result;
+    std::lock_guard lock(registry.mutex);
+    std::vector<std::string> parentNames(names.begin(), names.end() - 1);
+    const std::shared_ptr<Node> parent = FindKey(registry, parentNames);
+    const std::shared_ptr<Node> node = parent ? FindChild(*parent, names.back()) : nullptr;
+    if (!node) return kRegNotFound;
+    if (!node->children.empty()) return kRegAccessDenied;
+    MarkDeleted(*node);
+    std::erase(parent->children, node);
     return kRegOk;
 }
 
@@ -385,6 +426,7 @@ void ResetMemoryRegistry() {
     registry.createFailures.clear();
     registry.createDispositions.clear();
     for (Registry::CallHook& hook : registry.calls) hook = {};
+    for (Registry::CallAction& planted : registry.actions) planted = {};
 }
 
 void FailOpenKey(const std::string& path, long result) {
@@ -431,6 +473,14 @@ void FailRegistryCall(RegCall call, unsigned first, long result, unsigned count)
     hook.firstFailing = first == 0 || count == 0 ? 0 : hook.made + first;
     hook.lastFailing = count > ~0u - hook.firstFailing ? ~0u : hook.firstFailing + count - 1;
     hook.result = result;
+}
+
+void BeforeRegistryCall(RegCall call, unsigned nth, std::function<void()> action) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    Registry::CallAction& planted = registry.actions[static_cast<int>(call)];
+    planted.number = nth == 0 ? 0 : registry.calls[static_cast<int>(call)].made + nth;
+    planted.action = std::move(action);
 }
 
 unsigned RegistryCallCount(RegCall call) {

@@ -1,8 +1,10 @@
 // The registry seam on Windows: HKEY_LOCAL_MACHINE through the ANSI functions.
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
-#include <vector>
+#include <memory>
+#include <string_view>
 
 #include "platform/Registry.h"
 
@@ -15,6 +17,27 @@ HKEY ToHkey(const RegKey& key) { return static_cast<HKEY>(key.Handle()); }
 // The C functions see a std::string up to its first zero byte; so does every
 // check made here.
 std::string AsCString(const std::string& text) { return std::string(text.c_str()); }
+
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// Wide text in the code page of the ANSI functions, converted as they convert
+// it (a character the code page lacks becomes its nearest likeness); `exact`,
+// when given, tells whether that converts back to the same text.
+std::string ToAnsi(const wchar_t* text, size_t length, bool* exact) {
+    if (exact) *exact = true;
+    if (length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max())) return {};
+    const int wideLength = static_cast<int>(length);
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(CP_ACP, 0, text, wideLength, ansi.data(), size, nullptr, nullptr);
+    if (exact) {
+        const int back = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+        std::wstring again(static_cast<size_t>(back > 0 ? back : 0), L'\0');
+        if (back > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, again.data(), back);
+        *exact = again == std::wstring_view(text, length);
+    }
+    return ansi;
+}
 
 long SetValue(const RegKey& key, const std::string& name, uint32_t type, const char* bytes, size_t size) {
     if (size > std::numeric_limits<DWORD>::max()) return kRegInvalid;
@@ -53,20 +76,39 @@ long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition
 
 long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_t dataCapacity, RegValue& value) {
     value = RegValue{};
-    // A buffer of at least one character even for a capacity of 0, so that the
-    // function answers "does not fit" rather than writing through a null pointer.
-    std::vector<char> name(nameCapacity > 0 ? nameCapacity : 1);
-    std::vector<BYTE> data(dataCapacity);
+    // The wide function, converted here as RegEnumValueA converts: only the
+    // wide name tells whether the code page can hold it. A buffer of at least
+    // one character even for a capacity of 0, so that the function answers
+    // "does not fit" rather than writing through a null pointer.
+    const auto name = std::make_unique_for_overwrite<wchar_t[]>(nameCapacity > 0 ? nameCapacity : 1);
+    // Text arrives as UTF-16, two bytes for each byte of its ANSI form.
+    const DWORD wideCapacity = static_cast<DWORD>(std::min<uint64_t>(uint64_t{dataCapacity} * 2, MAXDWORD));
+    const auto data = std::make_unique_for_overwrite<BYTE[]>(dataCapacity > 0 ? wideCapacity : 1);
     DWORD nameLength = nameCapacity;
-    DWORD dataLength = dataCapacity;
+    DWORD dataLength = wideCapacity;
     DWORD type = REG_NONE;
     const LONG result = dataCapacity > 0
-        ? RegEnumValueA(ToHkey(key), index, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength)
-        : RegEnumValueA(ToHkey(key), index, name.data(), &nameLength, nullptr, &type, nullptr, nullptr);
+        ? RegEnumValueW(ToHkey(key), index, name.get(), &nameLength, nullptr, &type, data.get(), &dataLength)
+        : RegEnumValueW(ToHkey(key), index, name.get(), &nameLength, nullptr, &type, nullptr, nullptr);
     if (result != ERROR_SUCCESS) return result;
-    value.name.assign(name.data(), nameLength);
+    std::string bytes;
+    if (dataCapacity > 0) {
+        if (IsStringType(type)) {
+            bytes = ToAnsi(reinterpret_cast<const wchar_t*>(data.get()), dataLength / sizeof(wchar_t), nullptr);
+        } else {
+            bytes.assign(reinterpret_cast<const char*>(data.get()), dataLength);
+        }
+        if (bytes.size() > dataCapacity) return ERROR_MORE_DATA;
+    }
+    bool exact = true;
+    value.name = ToAnsi(name.get(), nameLength, &exact);
+    if (value.name.size() >= nameCapacity) {
+        value.name.clear();
+        return ERROR_MORE_DATA;
+    }
+    value.exactName = exact;
     value.type = type;
-    if (dataCapacity > 0) value.data.assign(reinterpret_cast<const char*>(data.data()), dataLength);
+    value.data = std::move(bytes);
     return result;
 }
 
@@ -80,6 +122,11 @@ long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, cons
 
 long DeleteValue(const RegKey& key, const std::string& name) {
     return RegDeleteValueA(ToHkey(key), name.c_str());
+}
+
+long DeleteKey(const std::string& path) {
+    if (AsCString(path).find_first_not_of('\\') == std::string::npos) return kRegInvalid;
+    return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
 }
 
 long DeleteKeyTree(const std::string& path) {

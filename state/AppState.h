@@ -32,6 +32,9 @@ struct StoredValueImage {
     std::string Name;
     uint32_t Type = 0;
     std::string Data;
+    // False when the name holds characters the code page cannot hold: Name
+    // is then only its likeness, by which the value cannot be reached.
+    bool ExactName = true;
     bool operator==(const StoredValueImage&) const = default;
 };
 using StoredKeyImage = std::vector<StoredValueImage>;

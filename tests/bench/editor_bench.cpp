@@ -1,7 +1,8 @@
 // The editor form with a catalog of 10,000 papers, driven through its real
-// controls: refilling the form, one accepted keystroke in the name field, and
-// Add, Delete and Move Up. Prints each time against its target; the exit code
-// is 1 when a target is missed.
+// controls: refilling the form, Open (held to 1.5 times the store's load plus
+// the refill, measured in the same run), one accepted keystroke in the name
+// field, and Add, Delete and Move Up. Prints each time against its target;
+// the exit code is 1 when a target is missed.
 #include <windows.h>
 
 #include <algorithm>
@@ -49,6 +50,7 @@ struct Result {
     double milliseconds;  // the slowest run
     double median;
     double target;  // 0: shown for information, no target
+    bool medianJudged = false;  // the median, not the slowest run, is held to the target
 };
 
 class Bench {
@@ -219,9 +221,17 @@ int main() {
     results.push_back(Measure(
         "form refilled (10,000 papers)", 1500, 3, [&] { bench.UseLargeCatalog(); }, [&] { bench.Refill(); }));
 
+    // The store's own load of the same key: Open reads the key once, so it
+    // may take the load and the refill and little more.
+    results.push_back(Measure("store's load (10,000 papers)", 0, 5, [] {}, [] {
+        CPaperCatalog loaded;
+        loaded.LoadFromRegistry(kStoredCatalogKey, "PS");
+    }));
+    const double openTarget = 1.5 * (results[0].median + results[1].median);
+
     bool opened = true;
     results.push_back(Measure(
-        "Open (10,000 papers, keyword form)", 1500, 3,
+        "Open (10,000 papers, keyword form)", openTarget, 5,
         [&] {
             // From another catalog each time, so the list really changes.
             bench.UseLargeCatalog();
@@ -231,6 +241,8 @@ int main() {
             bench.OpenStoredCatalog();
             opened = opened && bench.ShowsStoredCatalog();
         }));
+    results.back().what += ", 1.5x (load + refill)";
+    results.back().medianJudged = true;
     if (!opened) std::fprintf(stderr, "Open did not show the stored catalog with its default paper\n");
 
     bench.ClickLine(5000);
@@ -299,16 +311,16 @@ int main() {
         "Move Up", 100, 10, [&] { bench.ClickLine(6000); }, [&] { bench.Click(IDC_MOVE_UP); }));
 
     bool missed = bench.UnexpectedBoxes() > 0 || !opened;
-    std::printf("%-40s %10s %10s %10s\n", "operation", "median ms", "max ms", "target ms");
+    std::printf("%-52s %10s %10s %10s\n", "operation", "median ms", "max ms", "target ms");
     for (const Result& r : results) {
         if (r.target == 0) {
-            std::printf("%-40s %10.2f %10.2f %10s\n", r.what.c_str(), r.median, r.milliseconds, "-");
+            std::printf("%-52s %10.2f %10.2f %10s\n", r.what.c_str(), r.median, r.milliseconds, "-");
             continue;
         }
-        const bool ok = r.milliseconds < r.target;
+        const bool ok = (r.medianJudged ? r.median : r.milliseconds) < r.target;
         missed = missed || !ok;
-        std::printf("%-40s %10.2f %10.2f %10.0f  %s\n", r.what.c_str(), r.median, r.milliseconds, r.target,
-                    ok ? "ok" : "MISSED");
+        std::printf("%-52s %10.2f %10.2f %10.0f  %s%s\n", r.what.c_str(), r.median, r.milliseconds, r.target,
+                    ok ? "ok" : "MISSED", r.medianJudged ? " (median)" : "");
     }
     std::printf("papers at the end: %d\n", AppState.CurrentCatalog->GetCount());
     return missed ? 1 : 0;

@@ -10,6 +10,9 @@
 #include "catalog/CatalogDifference.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
+#ifndef _WIN32
+#include "platform/RegistryTesting.h"
+#endif
 #include "state/AppState.h"
 #include "text/StringLists.h"
 
@@ -119,22 +122,46 @@ TEST_F(CatalogDifferenceTest, TheKeyIsReadByTheStoresLoadAndNeverWritten) {
     const CPaperCatalog saved = Catalog({"Letter:LETTER,75,white,plain,F", "Cover:TABLOID,160,blue,cover,T"});
     ASSERT_EQ(saved.SaveToRegistry(keyword, false), STORE_OK);
     ASSERT_EQ(saved.SaveToRegistry(descriptive, true), STORE_OK);
+    const auto compare = [](const CPaperCatalog& edited, const std::string& key, const std::string& pdl) {
+        std::vector<PaperDifference> differences = {{PaperDifference::Added, "stale", -1, 0, {}}};
+        long systemError = -1;
+        EXPECT_EQ(CompareWithStore(edited, key, pdl, differences, &systemError), STORE_OK) << key;
+        EXPECT_EQ(systemError, 0);
+        return Lines(differences);
+    };
 
     // What was saved compares equal in both forms.
-    EXPECT_TRUE(CompareWithStore(saved, keyword, "PS").empty());
-    EXPECT_TRUE(CompareWithStore(saved, descriptive, "PCL").empty());
+    EXPECT_TRUE(compare(saved, keyword, "PS").empty());
+    EXPECT_TRUE(compare(saved, descriptive, "PCL").empty());
 
     CPaperCatalog edited = saved;
     edited.AddPaper("New", "A4", "80", "white", "plain", false, 2);
     edited.MovePaper(false, 1);
-    EXPECT_EQ(Lines(CompareWithStore(edited, keyword, "PS")),
+    EXPECT_EQ(compare(edited, keyword, "PS"),
               (Text{"Moved: \"Cover\" from position 2 to 1", "Added: \"New\" at position 3"}));
 
-    // A key that cannot be opened holds nothing: every paper is added.
-    EXPECT_EQ(Lines(CompareWithStore(Catalog({"A"}), kTestRoot + "\\Missing", "PS")),
-              (Text{"Added: \"A\" at position 1"}));
+    // Only a key that does not exist holds nothing: every paper is added.
+    EXPECT_EQ(compare(Catalog({"A"}), kTestRoot + "\\Missing", "PS"), (Text{"Added: \"A\" at position 1"}));
     platform::RegKey key;
     EXPECT_NE(platform::OpenKeyForReading(kTestRoot + "\\Missing", key), platform::kRegOk);
+    // A key that cannot be read is a failure, never a catalog of new papers.
+    std::vector<PaperDifference> differences;
+    long systemError = 0;
+    EXPECT_EQ(CompareWithStore(saved, "", "PS", differences, &systemError), STORE_KEY_FAILED);
+    EXPECT_TRUE(differences.empty());
+#ifndef _WIN32
+    platform::FailOpenKey(keyword, platform::kRegAccessDenied);
+    EXPECT_EQ(CompareWithStore(edited, keyword, "PS", differences, &systemError), STORE_KEY_FAILED);
+    EXPECT_EQ(systemError, platform::kRegAccessDenied);
+    EXPECT_TRUE(differences.empty());
+    platform::ResetMemoryRegistry();
+    ASSERT_EQ(saved.SaveToRegistry(keyword, false), STORE_OK);
+    platform::FailRegistryCall(platform::RegCall::Enumerate, 2, platform::kRegKeyDeleted);
+    EXPECT_EQ(CompareWithStore(edited, keyword, "PS", differences, &systemError), STORE_KEY_FAILED);
+    EXPECT_EQ(systemError, platform::kRegKeyDeleted);
+    platform::ResetMemoryRegistry();
+    ASSERT_EQ(saved.SaveToRegistry(keyword, false), STORE_OK);
+#endif
 
     // The keys are as the save left them.
     CPaperCatalog reread;

@@ -128,6 +128,21 @@ TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
     EXPECT_EQ(imported.CheckImportFile(path), STORE_OK);
     imported.ImportFromFile(path);
     EXPECT_EQ(DescribeAll(imported), "Letter|LETTER|75|white|plain|F|0\nBlue Cover|TABLOID|160|blue|cover|T|1\n");
+
+    // A backup keeps the registry entries that are no papers after the papers,
+    // in a section Import does not read; names and data in hexadecimal, so
+    // that none can break a line or pass for a paper.
+    const StoredKeyImage kept = {{"Paper_002", 1, std::string("[Papers]\r\nPaper_002=x\0", 22), true},
+                                 {"Version", 4, std::string("\x02\0\0\xff", 4), true}};
+    WriteBytes(path, catalog.ExportBytes(kept));
+    EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).find("Paper_001=")),
+              "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n[Registry Entries]\r\n"
+              "Entry_000=1,50617065725f303032,5b5061706572735d0d0a50617065725f3030323d7800\r\n"
+              "Entry_001=4,56657273696f6e,020000ff\r\n");
+    CPaperCatalog withEntries;
+    EXPECT_EQ(withEntries.CheckImportFile(path), STORE_OK);
+    withEntries.ImportFromFile(path);
+    EXPECT_EQ(DescribeAll(withEntries), DescribeAll(imported));
 }
 
 TEST_F(CatalogFileTest, EmptyCatalogWritesOnlyTheHeaderAndBannerAndIsRefused) {

@@ -352,6 +352,19 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
          "The catalog Office PostScript could not be saved in the registry key " + key +
              ", and the key could not be put back as it was: it may hold an incomplete catalog.",
          false},
+        // Another program adds a paper while the backup is written: the key is
+        // read again before anything is written, and their paper stays.
+        {[] {
+             platform::BeforeRegistryCall(platform::RegCall::Enumerate, 3, [] {
+                 platform::RegKey open;
+                 uint32_t disposition = 0;
+                 platform::CreateOrOpenKey(kKeywordKey, open, disposition);
+                 platform::SetStringValue(open, "Theirs", "A4,80,white,plain,F,1");
+             });
+         },
+         "The catalog Office PostScript in the registry key " + key +
+             " was changed by another program while /import ran. Nothing was saved.",
+         false},
     };
     for (const auto& failure : registryFailures) {
         platform::ResetMemoryRegistry();
@@ -363,6 +376,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
         EXPECT_EQ(refused.output.err.front(), failure.message);
         EXPECT_EQ(Stored(kKeywordKey, "PS") == before, failure.unchanged) << failure.message;
     }
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), "Plain|A4|80|White|Plain|F|0\nTheirs|A4|80|white|plain|F|1\n");
     platform::ResetMemoryRegistry();
 #endif
     // Entries the program cannot read would be lost: nobody to ask, nothing written.
@@ -384,10 +398,24 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     EXPECT_EQ(stopped.code, kExitCatalog);
     EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
                                       "The registry key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
-                                          " of the catalog Office PostScript holds 1 entries that cannot be read. "
-                                          "/import would remove them, so nothing was saved:",
-                                      "  " + longName}));
+                                          " of the catalog Office PostScript holds 1 entries that are not part of the "
+                                          "catalog. /import would remove them, so nothing was saved:",
+                                      "  " + longName + ": too long to be read"}));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    // So would a value of another type, and a paper another value displaced.
+    {
+        platform::RegKey key;
+        uint32_t disposition = 0;
+        ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
+        ASSERT_EQ(platform::DeleteValue(key, longName), platform::kRegOk);
+        ASSERT_EQ(platform::SetRawValue(key, "Version", platform::kRegDword, std::string("\x02\0\0\0", 4)), platform::kRegOk);
+        ASSERT_EQ(platform::SetStringValue(key, "Zinc", "A4,80,white,plain,F,0"), platform::kRegOk);
+    }
+    const Outcome kept2 = Call({"/import", "one.cat", "Office PostScript"});
+    EXPECT_EQ(kept2.code, kExitCatalog);
+    ASSERT_EQ(kept2.output.err.size(), 3u);
+    EXPECT_EQ(kept2.output.err[1], "  Plain: its place in the catalog is taken by Zinc");
+    EXPECT_EQ(kept2.output.err[2], "  Version: not text");
 }
 
 TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
@@ -476,6 +504,23 @@ TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
                               }));
     // Comparing never writes.
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(CatalogOf({"Plain", "Heavy", "Gloss"})));
+
+    // Only a key that does not exist compares as empty; one that cannot be
+    // read is a failure, never a catalog whose every paper is new.
+    run = Call({"/compare", "changed.cat", "Archive"});
+    EXPECT_EQ(run.code, kExitDifferent);
+    EXPECT_EQ(run.output.out.size(), 4u);
+#ifndef _WIN32
+    platform::FailOpenKey(kDescriptiveKey, platform::kRegAccessDenied);
+    run = Call({"/compare", "changed.cat", "Office PCL"});
+    EXPECT_EQ(run.code, kExitCatalog);
+    EXPECT_TRUE(run.output.out.empty());
+    ASSERT_EQ(run.output.err.size(), 2u);
+    EXPECT_EQ(run.output.err[0], "The catalog Office PCL could not be read from the registry key HKEY_LOCAL_MACHINE\\" +
+                                     kDescriptiveKey + ".");
+    platform::ResetMemoryRegistry();
+    Store(CatalogOf({"Plain", "Heavy", "Gloss"}), kDescriptiveKey, true);
+#endif
 
     ASSERT_EQ(Call({"/export", "Office PCL", "same.cat"}).code, kExitDone);
     run = Call({"/compare", "same.cat", "Office PCL"});

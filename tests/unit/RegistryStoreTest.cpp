@@ -6,16 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "PaperTestSupport.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/StoredImage.h"
 #include "platform/Registry.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
@@ -340,41 +346,98 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
     EXPECT_EQ(ReadKey(kKeyA), before);
 }
 
-TEST_F(RegistryStoreTest, TheLoadNamesTheStringValuesItCouldNotRead) {
+// "Name:reason" for each skipped entry, ":by" naming the value in its place.
+std::vector<std::string> SkippedOf(const StoreReport& report) {
+    static const char* const kReasons[] = {"too long", "not text", "displaced", "name not writable"};
+    std::vector<std::string> lines;
+    for (const SkippedEntry& entry : report.Skipped) {
+        lines.push_back(entry.value.Name + ":" + kReasons[entry.reason] +
+                        (entry.displacedBy.empty() ? "" : ":" + entry.displacedBy));
+    }
+    return lines;
+}
+
+// Every entry the load leaves out is named with its reason, and a save's look
+// is told of the same ones: those the save would remove. Which papers load
+// does not change.
+TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     const std::string longName(70, 'N');
     const std::string longText = "A4,80," + std::string(200, 'c') + ",plain,F,1";
-    ASSERT_EQ(Plant(kKeyA, {{"A", Sz("LETTER,75,white,plain,F,0")},
-                            {longName, Sz("A4,80,white,plain,F,1")},
-                            {"Long text", Sz(longText)},
-                            {std::string(90, 'D'), Dword(1)},
-                            {"Blob", {platform::kRegBinary, std::string(300, 'b')}}}),
-              platform::kRegOk);
-    // Values of other types are no papers: only the string values count.
-    const std::vector<std::string> unreadable = {longName, "Long text"};
-    const auto sorted = [](std::vector<std::string> names) {
-        std::sort(names.begin(), names.end());
-        return names;
-    };
+    // In name order: "Comment", "Letter" and "Resolution" all claim position 0.
+    const Planted planted = {{"Blob", {platform::kRegBinary, std::string(300, 'b')}},
+                             {"Bond", Sz("A4,90,white,bond,F,1")},
+                             {"Comment", Sz("set by the service desk")},
+                             {"Letter", Sz("LETTER,75,white,plain,F,0")},
+                             {"Long text", Sz(longText)},
+                             {longName, Sz("A4,80,white,plain,F,1")},
+                             {"Resolution", Sz("600")},
+                             {"Version", Dword(3)}};
+    ASSERT_EQ(Plant(kKeyA, planted), platform::kRegOk);
+    const std::vector<std::string> skipped = {"Blob:not text",     "Comment:displaced:Resolution",
+                                              "Letter:displaced:Resolution", "Long text:too long",
+                                              longName + ":too long", "Version:not text"};
     CPaperCatalog catalog;
     StoreReport report;
     EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS", &report), STORE_OK);
-    EXPECT_EQ(NamesAndPositions(catalog), "A@0");
+    EXPECT_EQ(NamesAndPositions(catalog), "Resolution@0 Bond@1");
     EXPECT_EQ(report.SystemError, 0);
-    EXPECT_EQ(sorted(report.UnreadableNames), sorted(unreadable));
+    EXPECT_EQ(SkippedOf(report), skipped);
+    EXPECT_EQ(report.Image.size(), planted.size());
+    StoredKeyImage image;
+    {
+        platform::RegKey key;
+        ASSERT_EQ(platform::OpenKeyForReading(kKeyA, key), platform::kRegOk);
+        ASSERT_EQ(ReadKeyImage(key, image), platform::kRegOk);
+        SortKeyImage(image);
+    }
+    EXPECT_EQ(report.Image, image) << "the one reading of the key";
 
-    // A save's look before writing is told the same names: the ones it would remove.
     StoreReport found;
     std::vector<std::string> seen;
-    const auto look = [&](const CPaperCatalog&) {
-        seen = found.UnreadableNames;
+    std::string held;
+    const auto look = [&](const CPaperCatalog& stored) {
+        seen = SkippedOf(found);
+        image = found.Image;
+        held = DescribeAll(stored);
         return false;
     };
     EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, look, &found), STORE_SAVE_DECLINED);
-    EXPECT_EQ(sorted(seen), sorted(unreadable));
-    // A key that does not exist yet holds nothing to lose.
+    EXPECT_EQ(seen, skipped);
+    EXPECT_EQ(image, report.Image);
+    EXPECT_EQ(held, DescribeAll(catalog));
+    // A key that does not exist yet holds nothing to lose; a declined save
+    // does not leave behind the key it created.
     EXPECT_EQ(catalog.SaveToRegistry(kKeyB, false, look, &found), STORE_SAVE_DECLINED);
     EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(ReadKey(kKeyB), std::nullopt);
     EXPECT_EQ(catalog.SaveToRegistry("", false, look, &found), STORE_KEY_FAILED);
+
+#ifdef _WIN32
+    // A name the code page cannot hold reads as its likeness ("PapO"), by
+    // which no ANSI function reaches it: it is named, never taken for a paper,
+    // and a save that would have to remove it writes nothing.
+    ASSERT_EQ(Plant(kKeyB, {{"PapO", Sz("A4,80,white,plain,F,5")}, {"Letter", Sz("LETTER,75,white,plain,F,0")}}),
+              platform::kRegOk);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyB.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const std::wstring data = L"A4,90,red,plain,F,1";
+    ASSERT_EQ(RegSetValueExW(key, L"Pap\u03A9", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    const std::optional<Values> before = ReadKey(kKeyB);
+    EXPECT_EQ(catalog.LoadFromRegistry(kKeyB, "PS", &report), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(catalog), "Letter@0 PapO@1");
+    EXPECT_EQ(SkippedOf(report), std::vector<std::string>{"PapO:name not writable"});
+    for (const CPaperCatalog& saved : {catalog, CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})}) {
+        EXPECT_EQ(saved.SaveToRegistry(kKeyB, false, nullptr, &found), STORE_NAMES_NOT_WRITABLE);
+        EXPECT_EQ(SkippedOf(found), std::vector<std::string>{"PapO:name not writable"});
+        EXPECT_EQ(ReadKey(kKeyB), before);
+    }
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyB.c_str(), 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(key, L"Pap\u03A9", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+#endif
 }
 
 #ifdef _WIN32
@@ -583,7 +646,7 @@ TEST_F(RegistryStoreFailureTest, AnEnumerationFailingAnywhereEndsLoadAndSaveWith
             StoreReport report;
             EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, pdl, &report), STORE_KEY_FAILED);
             EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
-            EXPECT_TRUE(report.UnreadableNames.empty());
+            EXPECT_TRUE(report.Skipped.empty());
             EXPECT_EQ(NamesAndPositions(catalog), "Keep@0");
         }
 
@@ -641,6 +704,158 @@ TEST_F(RegistryStoreFailureTest, AnEmptyPathNeverReachesHkeyLocalMachine) {
     const std::optional<Values> root = ReadKey("");
     ASSERT_TRUE(root.has_value());
     EXPECT_EQ(*root, (Values{{"Sentinel", Sz("LETTER,75,white,plain,F,0")}}));
+}
+// A model of the store's save. Random catalogs in both forms over random keys
+// (papers, values of other types, entries too long, papers displaced, or no
+// key at all), another program changing the key after the load and while the
+// save's look keeps it waiting, the look declining, and a failure of any call
+// the save makes. After every save the key holds exactly what it held before
+// the save (with the other program's change) or exactly the new catalog, and
+// the result says which. A fixed seed here; `make fuzz` sets
+// QUANDREL_STORE_MODEL_SECONDS (and a seed of its own) to run it longer.
+TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
+    using platform::RegCall;
+    const char* seconds = std::getenv("QUANDREL_STORE_MODEL_SECONDS");
+    const char* seedText = std::getenv("QUANDREL_STORE_MODEL_SEED");
+    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261207u;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds ? std::atoi(seconds) : 0);
+    std::mt19937 random(seed);
+    const auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    const char* const names[] = {"Letter", "Bond", "Card", "Gloss", "Matt", "Tab", "Cover", "Plain"};
+    const auto randomCatalog = [&](int least) {
+        std::vector<std::string> pool(std::begin(names), std::end(names));
+        std::shuffle(pool.begin(), pool.end(), random);
+        CPaperCatalog catalog;
+        for (int i = 0, count = least + pick(5); i < count; ++i) {
+            catalog.AddPaper(pool[i], PageSizeTable[pick(9)].Keyword, std::to_string(60 + 10 * pick(15)),
+                             pick(2) ? "white" : "blue", pick(2) ? "plain" : "cover", pick(2) == 0, i);
+        }
+        return catalog;
+    };
+    // Another program: a value set (a paper's, or another type's) or one removed.
+    const auto changeElsewhere = [&] {
+        const std::optional<Values> now = ReadKey(kKeyA);
+        if (now && !now->empty() && pick(2)) {
+            platform::RegKey key;
+            uint32_t disposition = 0;
+            ASSERT_EQ(platform::CreateOrOpenKey(kKeyA, key, disposition), platform::kRegOk);
+            ASSERT_EQ(platform::DeleteValue(key, std::next(now->begin(), pick(static_cast<int>(now->size())))->first),
+                      platform::kRegOk);
+        } else {
+            ASSERT_EQ(Plant(kKeyA, {{pick(2) ? names[pick(8)] : "Stamp", pick(2) ? Sz("A4,80,red,plain,F,1") : Dword(7)}}),
+                      platform::kRegOk);
+        }
+    };
+    const auto valuesOf = [](const CPaperCatalog& catalog, bool descriptive) {
+        Values values;
+        for (int i = 0; i < catalog.GetCount(); ++i) {
+            std::string name;
+            std::string text;
+            if (descriptive) {
+                catalog.GetPaper(i).FormatDescriptiveValue(i, name, text);
+            } else {
+                catalog.GetPaper(i).FormatKeywordValue(name, text);
+            }
+            values[name] = Sz(text);
+        }
+        return values;
+    };
+    const auto imageOf = [](const Values& values) {
+        StoredKeyImage image;
+        for (const auto& [name, value] : values) image.push_back({name, value.type, value.bytes, true});
+        SortKeyImage(image);
+        return image;
+    };
+
+    unsigned tried = 0;
+    for (; tried < 400 || std::chrono::steady_clock::now() < until; ++tried) {
+        SCOPED_TRACE("case " + std::to_string(tried) + " of seed " + std::to_string(seed));
+        platform::ResetMemoryRegistry();
+        const bool descriptive = pick(2) == 0;
+        const char* pdl = descriptive ? "PCL" : "PS";
+        if (pick(4) != 0) {
+            ASSERT_EQ(randomCatalog(0).SaveToRegistry(kKeyA, descriptive), STORE_OK);
+            const Planted foreign[] = {
+                {{"Version", Dword(3)}}, {{"Blob", {platform::kRegBinary, std::string(300, 'b')}}},
+                {{std::string(64 + pick(40), 'L'), Sz("A4,80,white,plain,F,1")}},
+                {{"Long", Sz("A4,80," + std::string(130, 'c') + ",plain,F,2")}},
+                {{"Comment", Sz("set by the service desk")}},
+                {{descriptive ? "PaperDef00" : "Zed", Sz(descriptive ? "Zed,l,595 842 ,80 gsm,white,plain,f" : "A4,80,red,plain,F,0")}}};
+            for (const Planted& entry : foreign) {
+                if (pick(3) == 0) {
+                ASSERT_EQ(Plant(kKeyA, entry), platform::kRegOk);
+            }
+            }
+        }
+        if (pick(3) == 0) changeElsewhere();
+        const bool existed = ReadKey(kKeyA).has_value();
+        // What the store's load reads now, for the look to be shown.
+        CPaperCatalog loaded;
+        StoreReport loadReport;
+        if (existed) {
+            ASSERT_EQ(loaded.LoadFromRegistry(kKeyA, pdl, &loadReport), STORE_OK);
+        }
+        const Values before = ReadKey(kKeyA).value_or(Values{});
+
+        // A failure of the reading before the look, or of any later call.
+        const auto failSomewhere = [&](RegCall call) {
+            const bool unending = pick(8) == 0;
+            platform::FailRegistryCall(call, 1 + pick(12), pick(2) ? platform::kRegAccessDenied : platform::kRegKeyDeleted,
+                                       unending ? ~0u : 1u);
+            return unending;
+        };
+        const auto stopFailing = [] {
+            for (RegCall call : {RegCall::Set, RegCall::Delete, RegCall::Enumerate}) platform::FailRegistryCall(call, 0, platform::kRegOk);
+        };
+        bool unending = pick(5) == 0 && failSomewhere(RegCall::Enumerate);
+        const int mode = pick(4);  // decline, write, change and wait, wait
+        std::optional<Values> afterLook;
+        std::optional<RegCall> laterFailure;
+        const CPaperCatalog next = randomCatalog(1);
+        StoreReport report;
+        const int16_t result = next.SaveToRegistry(
+            kKeyA, descriptive,
+            [&](const CPaperCatalog& stored) {
+                stopFailing();
+                EXPECT_EQ(DescribeAll(stored), DescribeAll(loaded));
+                EXPECT_EQ(SkippedOf(report), SkippedOf(loadReport));
+                EXPECT_EQ(report.Image, existed ? loadReport.Image : StoredKeyImage{});
+                if (mode == 2) changeElsewhere();
+                afterLook = ReadKey(kKeyA).value_or(Values{});
+                if (pick(2)) {
+                    laterFailure = static_cast<RegCall>(pick(3));
+                    unending = failSomewhere(*laterFailure);
+                }
+                return mode == 0 ? LOOK_DECLINE : mode == 1 ? LOOK_WRITE : LOOK_WRITE_AFTER_WAIT;
+            },
+            &report);
+        stopFailing();
+        const std::optional<Values> after = ReadKey(kKeyA);
+        const Values held = after.value_or(Values{});
+        const Values& old = afterLook ? *afterLook : before;
+        if (result == STORE_OK) {
+            EXPECT_EQ(held, valuesOf(next, descriptive));
+            EXPECT_EQ(report.Image, imageOf(held));
+            EXPECT_NE(mode, 0);
+            EXPECT_TRUE(mode != 2 || *afterLook == before) << "written over a change made while waiting";
+        } else if (result == STORE_ROLLBACK_FAILED) {
+            EXPECT_TRUE(unending) << "only a failure that never ends keeps the key from being put back";
+        } else {
+            EXPECT_EQ(held, old);
+            EXPECT_TRUE(result != STORE_SAVE_DECLINED || mode == 0);
+            EXPECT_TRUE(result != STORE_CHANGED_MEANWHILE || (mode == 2 && *afterLook != before));
+            EXPECT_TRUE(result != STORE_CHANGED_MEANWHILE || report.Image == imageOf(held));
+            EXPECT_TRUE(result != STORE_KEY_FAILED || report.SystemError != 0);
+            // A key the save created and left empty is gone again, unless a
+            // failing call kept the save from making sure it was empty.
+            EXPECT_TRUE(existed || !held.empty() || !after || laterFailure == RegCall::Enumerate || unending);
+        }
+        EXPECT_TRUE(result == STORE_OK || result == STORE_KEY_FAILED || result == STORE_ROLLBACK_FAILED ||
+                    result == STORE_SAVE_DECLINED || result == STORE_CHANGED_MEANWHILE)
+            << result;
+        if (HasFailure()) break;
+    }
+    std::printf("store model: %u cases tried (seed %u)\n", tried, seed);
 }
 #endif
 

@@ -278,7 +278,9 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     const GatedCommand& c = GetParam();
     PlantDword(KeyPath("Main"), "Marker");
     Start();
+    AnswerBoxes({IDOK});  // the marker, named as no paper
     OpenCatalog("Main");
+    platform::ClearRecordedMessageBoxes();
     MakePendingEdit();
     const StoredValues stored = ReadStoredValues(KeyPath("Main"));
 
@@ -298,7 +300,9 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     EXPECT_TRUE(FileDialogs().empty());
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), stored);
 
+    // Save goes on to ask before it removes the marker.
     AnswerBoxes({IDNO});
+    if (c.command == ID_FILE_SAVE) AnswerBoxes({IDYES});
     bool dialogShown = false;
     if (c.next == GatedCommand::Dialog) {
         OnNextDialog([&dialogShown](fw::CDialog& dialog) {
@@ -308,7 +312,7 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     }
     if (c.next == GatedCommand::FileDialog) AnswerFileDialog(std::nullopt);
     Command(c.command);
-    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes().size(), c.command == ID_FILE_SAVE ? 3u : 2u);
     EXPECT_FALSE(AppState.PaperEditPending);
     EXPECT_EQ(dialogShown, c.next == GatedCommand::Dialog);
     EXPECT_EQ(FileDialogs().size(), c.next == GatedCommand::FileDialog ? 1u : 0u);
@@ -525,30 +529,37 @@ TEST_F(DocumentCommandsGuiTest, OpenOfAKeyThatCannotBeReadIsReportedAndKeepsTheC
     EXPECT_EQ(AppState.CurrentCatalog->GetCount(), 2);
 
     // Save still goes where the catalog came from, and nothing was emptied
-    // (the marker planted meanwhile is a change made elsewhere: overwritten).
+    // (the marker planted meanwhile is a change made elsewhere, and an entry
+    // that is no paper: both overwritten when the user agrees).
     PlantDword(KeyPath("Other"), "Marker");
     OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
+    AnswerBoxes({IDYES});
     Command(ID_FILE_SAVE);
     EXPECT_EQ(ReadStoredValues(KeyPath("Other")), kExampleDescriptive);
     EXPECT_FALSE(KeyExists(KeyPath("Main")));
 }
 
-// A value too long for the load: Open names it once; a save into the key asks
-// before removing it, and No writes nothing.
-TEST_F(DocumentCommandsGuiTest, EntriesTheLoadCannotReadAreNamedAndOnlyRemovedWhenTheUserAgrees) {
+// Entries that are not part of the catalog (a value too long for the load, a
+// value of another type, a paper another value displaced): Open names each
+// with its reason; a save into the key asks before removing them, says that
+// the backup keeps them, and No writes nothing. A change made elsewhere while
+// the question is open is asked about before anything is written.
+TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemovedWhenTheUserAgrees) {
     const std::string longName = "Production paper with a very long name " + std::string(31, 'x');
     ASSERT_EQ(longName.size(), 70u);
-    PlantValues(KeyPath("Main"), {{longName, Sz("A4,80,white,plain,F,2")}});
+    // "Zinc" claims "Letter"'s position and is enumerated after it.
+    PlantValues(KeyPath("Main"), {{longName, Sz("A4,80,white,plain,F,2")}, {"Zinc", Sz("A4,80,white,plain,F,0")}});
+    PlantDword(KeyPath("Main"), "Version");
     const StoredValues planted = ReadStoredValues(KeyPath("Main"));
     Start();
     AnswerBoxes({IDOK});
     OpenCatalog("Main");
-    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Zinc", "Blue Cover"}));
     ASSERT_EQ(Boxes().size(), 1u);
-    const std::string where = "Catalog: Main\nRegistry key: HKEY_LOCAL_MACHINE\\" + KeyPath("Main") + "\n";
-    const std::string named = "\n" + longName.substr(0, 40) + "...\n\nEntries that cannot be read: 1";
-    EXPECT_EQ(Boxes()[0].text, "The catalog's registry key holds entries too long to be read; they are not part of "
-                               "the catalog:\n" + where + named);
+    const std::string named = "Catalog: Main\nRegistry key: HKEY_LOCAL_MACHINE\\" + KeyPath("Main") +
+                              "\n\nLetter: its place in the catalog is taken by Zinc\n" + longName.substr(0, 40) +
+                              "...: too long to be read\nVersion: not text\n\nEntries that are not part of the catalog: 3";
+    EXPECT_EQ(Boxes()[0].text, "The catalog's registry key holds entries that are not part of the catalog:\n" + named);
     EXPECT_EQ(ButtonsOf(Boxes()[0]), MB_OK);
     EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONWARNING);
 
@@ -556,23 +567,50 @@ TEST_F(DocumentCommandsGuiTest, EntriesTheLoadCannotReadAreNamedAndOnlyRemovedWh
     AnswerBoxes({IDNO});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[1].text.ends_with(named + "\n\nSaving the catalog removes these entries. Do you want to remove them?"))
+    EXPECT_TRUE(Boxes()[1].text.ends_with(named + "\n\nA backup of the key, these entries included, is made before "
+                                                  "saving.\nSaving the catalog removes these entries. Do you want to "
+                                                  "remove them?"))
         << Boxes()[1].text;
     EXPECT_EQ(ButtonsOf(Boxes()[1]), MB_YESNO);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), planted);
     EXPECT_TRUE(AppState.CatalogModified);
 
+    // Another operator adds a paper while the question is open: the save
+    // reads the key again, asks, and Cancel leaves their paper in place.
+    AnswerBoxWith([this] {
+        PlantValues(KeyPath("Main"), {{"Theirs", Sz("A4,80,white,plain,F,3")}});
+        return IDYES;
+    });
+    OnNextDialog(AnswerStoredChange(IDCANCEL));
+    Command(ID_FILE_SAVE);
+    StoredValues theirs = planted;
+    theirs["Theirs"] = Sz("A4,80,white,plain,F,3");
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
+    EXPECT_TRUE(AppState.CatalogModified);
+    // The backup made before it keeps every entry, the papers for Import.
+    std::vector<fs::path> backups;
+    for (const auto& file : fs::recursive_directory_iterator(BackupDir())) {
+        if (file.is_regular_file()) backups.push_back(file.path());
+    }
+    ASSERT_EQ(backups.size(), 1u);
+    const std::string backup = ReadFileBytes(backups[0]);
+    EXPECT_NE(backup.find("Paper_000=Zinc,A4,80,white,plain,F\r\n"), std::string::npos) << backup;
+    EXPECT_NE(backup.find("\r\n[Registry Entries]\r\nEntry_000=1,4c6574746572,"), std::string::npos) << backup;
+    EXPECT_NE(backup.find("\r\nEntry_002=4,56657273696f6e,01000000\r\n"), std::string::npos) << backup;
+
+    // Saved again: the change is asked about first, then the entries; Yes to both.
+    OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
     AnswerBoxes({IDYES});
     Command(ID_FILE_SAVE);
-    EXPECT_EQ(Boxes().size(), 3u);
-    StoredValues saved = kExampleKeyword;
-    saved["Draft"] = Sz("LETTER,75,white,plain,F,2");
-    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), saved);
+    EXPECT_EQ(Boxes().size(), 4u);
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), (StoredValues{{"Zinc", Sz("A4,80,white,plain,F,0")},
+                                                              {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
+                                                              {"Draft", Sz("A4,80,white,plain,F,2")}}));
     EXPECT_FALSE(AppState.CatalogModified);
 
-    // Nothing unreadable is left: opening it again says nothing.
+    // Nothing of the kind is left: opening it again says nothing.
     OpenCatalog("Main");
-    EXPECT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(Boxes().size(), 4u);
 }
 
 // A key the operator may read but not change, as a key below
@@ -637,11 +675,13 @@ struct SaveCase {
 class SaveFormTest : public DocumentCommandsGuiTest, public testing::WithParamInterface<SaveCase> {};
 
 // The stored form follows the catalog's PDL, compared case-sensitively with
-// "PS"; every value no paper accounts for is gone afterwards.
+// "PS"; every value no paper accounts for is gone afterwards, once the user
+// has agreed (named at Open, asked about at Save).
 TEST_P(SaveFormTest, SaveWritesTheFormOfTheCatalogsPdl) {
     const SaveCase& c = GetParam();
     PlantDword(KeyPath(c.catalog), "Marker");
     Start();
+    AnswerBoxes({IDOK, IDYES});
     OpenCatalog(c.catalog);
     ClickListLine(IDC_PAPER_LIST, 0);
     Click(IDC_MOVE_DOWN);
@@ -657,7 +697,7 @@ TEST_P(SaveFormTest, SaveWritesTheFormOfTheCatalogsPdl) {
     EXPECT_FALSE(AppState.CatalogModified);
     EXPECT_EQ(Title(), "Quandrel  - "s + c.catalog);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Boxes().size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -707,8 +747,7 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
     AddPaperNamed("Draft");
     ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()), ERROR_SUCCESS);
 
-    // The key gone is a change made elsewhere: overwriting it is what fails.
-    OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
+    // Gone, it cannot be made again: the save fails before it asks anything.
     AnswerBoxes({IDOK});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 1u);

@@ -24,9 +24,9 @@ void GuiTest::SetUp() {
 
     platform::SetMessageBoxAnswerer([this](const platform::MessageBoxRequest& box) -> int {
         if (!boxAnswers_.empty()) {
-            int answer = boxAnswers_.front();
+            auto answer = std::move(boxAnswers_.front());
             boxAnswers_.pop_front();
-            return answer;
+            return answer();
         }
         ADD_FAILURE() << "unexpected message box: " << box.text;
         const unsigned buttons = box.style & 0x0F;
@@ -265,8 +265,10 @@ bool GuiTest::MenuItemEnabled(UINT id) {
 }
 
 void GuiTest::AnswerBoxes(std::initializer_list<int> answers) {
-    boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
+    for (int answer : answers) boxAnswers_.push_back([answer] { return answer; });
 }
+
+void GuiTest::AnswerBoxWith(std::function<int()> answer) { boxAnswers_.push_back(std::move(answer)); }
 
 const std::vector<platform::MessageBoxRequest>& GuiTest::Boxes() const { return platform::RecordedMessageBoxes(); }
 

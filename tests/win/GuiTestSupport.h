@@ -74,6 +74,8 @@ protected:
     // Answers for the next message boxes, in order; a box with no answer left
     // is answered with OK (or No/Cancel for questions) and fails the test.
     void AnswerBoxes(std::initializer_list<int> answers);
+    // The next box is answered by `answer`, which may act while the box is open.
+    void AnswerBoxWith(std::function<int()> answer);
     const std::vector<platform::MessageBoxRequest>& Boxes() const;
     // Called for the next modal dialog, in order.
     void OnNextDialog(std::function<void(fw::CDialog&)> action);
@@ -101,7 +103,7 @@ private:
     std::filesystem::path previousDir_;
     std::filesystem::path dir_;
     std::unique_ptr<CVellicorApp> app_;
-    std::deque<int> boxAnswers_;
+    std::deque<std::function<int()>> boxAnswers_;
     std::deque<std::function<void(fw::CDialog&)>> dialogActions_;
     std::deque<std::optional<std::string>> fileAnswers_;
     std::vector<fw::FileDialogRequest> fileDialogs_;
