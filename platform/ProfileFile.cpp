@@ -1,11 +1,12 @@
 #include "platform/ProfileFile.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <unordered_map>
 #include <utility>
+
+#include "platform/System.h"
 
 namespace platform {
 
@@ -96,10 +97,8 @@ ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
 ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
 
 ProfileFile ProfileFile::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return ProfileFile();
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return ProfileFile();
+    std::string bytes;
+    if (ReadWholeFile(path, bytes) != 0) return ProfileFile();
     return Parse(bytes);
 }
 
