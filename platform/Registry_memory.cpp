@@ -385,23 +385,10 @@ long DeleteValue(const RegKey& key, const std::string& rawName) {
     return kRegOk;
 }
 
-long DeleteKey(const std::string& path) {
-    if (AsCString(path).find_first_not_of('\\') == std::string::npos) return kRegInvalid;
-    Registry& registry = TheRegistry();
-    std::vector<std::string> names;
-    if (const long result = SplitPath(path, names); result != kRegOk) return result;
-    std::lock_guard lock(registry.mutex);
-    std::vector<std::string> parentNames(names.begin(), names.end() - 1);
-    const std::shared_ptr<Node> parent = FindKey(registry, parentNames);
-    const std::shared_ptr<Node> node = parent ? FindChild(*parent, names.back()) : nullptr;
-    if (!node) return kRegNotFound;
-    if (!node->children.empty()) return kRegAccessDenied;
-    MarkDeleted(*node);
-    std::erase(parent->children, node);
-    return kRegOk;
-}
+namespace {
 
-long DeleteKeyTree(const std::string& path) {
+// Removes the key at `path`; one with sub-keys only when `withSubKeys`.
+long RemoveKey(const std::string& path, bool withSubKeys) {
     // Never the whole of HKEY_LOCAL_MACHINE, however the path spells it.
     if (AsCString(path).find_first_not_of('\\') == std::string::npos) return kRegInvalid;
     Registry& registry = TheRegistry();
@@ -412,10 +399,17 @@ long DeleteKeyTree(const std::string& path) {
     const std::shared_ptr<Node> parent = FindKey(registry, parentNames);
     const std::shared_ptr<Node> node = parent ? FindChild(*parent, names.back()) : nullptr;
     if (!node) return kRegNotFound;
+    if (!withSubKeys && !node->children.empty()) return kRegAccessDenied;
     MarkDeleted(*node);
     std::erase(parent->children, node);
     return kRegOk;
 }
+
+}  // namespace
+
+long DeleteKey(const std::string& path) { return RemoveKey(path, false); }
+
+long DeleteKeyTree(const std::string& path) { return RemoveKey(path, true); }
 
 void ResetMemoryRegistry() {
     Registry& registry = TheRegistry();
