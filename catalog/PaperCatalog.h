@@ -81,7 +81,7 @@ public:
     void MovePaper(bool down, int index);
     bool ContainsName(const std::string& name) const;
 
-    // The registry store (RegistryStore.cpp). Each reads the key once, every
+    // The registry store (PaperCatalogRegistry.cpp). Each reads the key once, every
     // value whole; the load takes the catalog from that reading.
     // A load cut short by any failure is a failure, the catalog untouched.
     // A save either writes the whole catalog or puts the key back exactly as
@@ -97,7 +97,7 @@ public:
     int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
                            const BeforeWrite& beforeWrite = nullptr, StoreReport* report = nullptr) const;
 
-    // The catalog file (CatalogFile.cpp). ExportToFile answers whether the file
+    // The catalog file (PaperCatalogFile.cpp). ExportToFile answers whether the file
     // was written completely. A file CheckImportFile cannot open is refused
     // with the system's error in the report.
     bool ExportToFile(const std::string& path, StoreReport* report = nullptr) const;

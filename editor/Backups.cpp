@@ -7,9 +7,9 @@
 
 #include "catalog/CatalogDifference.h"
 #include "catalog/PaperCatalog.h"
-#include "editor/CatalogDialogs.h"
+#include "editor/CompareCatalogDlg.h"
 #include "editor/MessageBoxes.h"
-#include "editor/Relabel.h"
+#include "editor/RestoreVersionDlg.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "framework/FormView.h"
@@ -22,15 +22,8 @@
 namespace {
 
 constexpr int16_t kProductLabel = 10109;
-constexpr int16_t kCancelLabel = 10105;
-constexpr int16_t kCloseLabel = 2054;
-constexpr int16_t kRestoreMenuLabel = 11302;
-constexpr int16_t kCompareMenuLabel = 11303;
-constexpr int16_t kBackupsLabel = 11304;
-constexpr int16_t kRestoreLabel = 11305;
 constexpr int16_t kPaperCountLabel = 11306;
 constexpr int16_t kNotACatalogLabel = 11307;
-constexpr int16_t kDifferencesLabel = 11308;
 constexpr int16_t kFutureDateLabel = 11310;
 constexpr int16_t kNoDifferenceMessage = 19304;
 constexpr int16_t kBackupFailedMessage = 19305;
@@ -39,8 +32,6 @@ constexpr int16_t kSaveWithoutBackupMessage = 19307;
 constexpr int16_t kNoBackupMessage = 19308;
 constexpr int16_t kUnreadableBackupMessage = 19309;
 constexpr int16_t kBackupsNotListedMessage = 19310;
-// Room the text of a button or a list line keeps from the edges.
-constexpr int kTextMargin = 20;
 
 HWND BoxOwner() {
     CVellicorView* view = CurrentView();
@@ -61,6 +52,8 @@ std::string WithArgument(std::string text, const std::string& argument) {
     return text;
 }
 
+}  // namespace
+
 std::string BackupLine(const BackupEntry& entry) {
     char when[32];
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", entry.time.year, entry.time.month, entry.time.day,
@@ -71,38 +64,6 @@ std::string BackupLine(const BackupEntry& entry) {
     if (entry.future) count += " " + InterfaceLabel(kFutureDateLabel);
     return std::string(when) + "\t" + count;
 }
-
-// Pixel width of `text` in the control's own font.
-int TextWidth(HWND control, const std::string& text) {
-    HDC dc = GetDC(control);
-    if (!dc) return 0;
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    SIZE extent{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, previous);
-    ReleaseDC(control, dc);
-    return extent.cx;
-}
-
-RECT RectIn(HWND child, HWND parent) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-// Keeps a window that grew inside the screen's work area.
-void KeepOnScreen(HWND window) {
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int x = std::max<int>(work.left, std::min<int>(rect.left, work.right - (rect.right - rect.left)));
-    const int y = std::max<int>(work.top, std::min<int>(rect.top, work.bottom - (rect.bottom - rect.top)));
-    if (x != rect.left || y != rect.top) SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-}  // namespace
 
 
 bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
@@ -190,111 +151,4 @@ void ShowStoredDifferences(HWND window, const std::string& catalogName) {
     if (lines.empty()) lines.push_back(InterfaceMessage(kNoDifferenceMessage));
     CCompareCatalogDlg dialog(std::move(lines));
     dialog.DoModal();
-}
-
-// -------------------------------------------------------------------- dialogs
-
-CRestoreVersionDlg::CRestoreVersionDlg(std::vector<BackupEntry> backups)
-    : fw::CDialog(IDD_RESTORE_VERSION), backups_(std::move(backups)) {}
-
-bool CRestoreVersionDlg::OnInitDialog() {
-    m_listBackups = Item(IDC_RESTORE_LIST);
-    m_btnRestore = Item(IDC_RESTORE_BUTTON);
-    m_btnCancel = Item(IDCANCEL);
-    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, kRestoreMenuLabel);
-    SetItemLabel(Hwnd(), IDC_RESTORE_LABEL, 0, kBackupsLabel);
-    SetItemLabel(Hwnd(), IDC_RESTORE_BUTTON, 0, kRestoreLabel);
-    SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
-    FitDialogButtons(Hwnd(), m_btnRestore, m_btnCancel);
-
-    // The count column starts after the widest date, whatever the font.
-    int dateWidth = 0;
-    for (const BackupEntry& entry : backups_) {
-        const std::string line = BackupLine(entry);
-        dateWidth = std::max(dateWidth, TextWidth(m_listBackups, line.substr(0, line.find('\t'))));
-    }
-    RECT unit{0, 0, 4, 8};
-    MapDialogRect(Hwnd(), &unit);
-    const int tabStop = unit.right > 0 ? (dateWidth + kTextMargin) * 4 / unit.right : 0;
-    SendMessageA(m_listBackups, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
-    for (const BackupEntry& entry : backups_) {
-        SendMessageA(m_listBackups, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(BackupLine(entry).c_str()));
-    }
-    return true;
-}
-
-bool CRestoreVersionDlg::OnNotify(int controlId, UINT code) {
-    if (controlId == IDC_RESTORE_LIST && code == LBN_SELCHANGE) {
-        EnableWindow(m_btnRestore, TRUE);
-        return true;
-    }
-    if ((controlId == IDC_RESTORE_LIST && code == LBN_DBLCLK) || (controlId == IDC_RESTORE_BUTTON && code == BN_CLICKED)) {
-        Choose();
-        return true;
-    }
-    return false;
-}
-
-// Enter with no line chosen does nothing but beep, as in the catalog dialogs.
-void CRestoreVersionDlg::OnOK() {
-    if (SendMessageA(m_listBackups, LB_GETCURSEL, 0, 0) == LB_ERR) {
-        MessageBeep(MB_OK);
-        return;
-    }
-    Choose();
-}
-
-void CRestoreVersionDlg::Choose() {
-    const LRESULT line = SendMessageA(m_listBackups, LB_GETCURSEL, 0, 0);
-    if (line < 0 || static_cast<size_t>(line) >= backups_.size()) return;
-    chosenPath_ = backups_[static_cast<size_t>(line)].path;
-    EndDialog(IDOK);
-}
-
-CCompareCatalogDlg::CCompareCatalogDlg(std::vector<std::string> lines)
-    : fw::CDialog(IDD_COMPARE_CATALOG), lines_(std::move(lines)) {}
-
-// The dialog grows to the longest line, as far as the screen allows; a longer
-// line scrolls sideways.
-bool CCompareCatalogDlg::OnInitDialog() {
-    m_listDifferences = Item(IDC_COMPARE_LIST);
-    m_btnClose = Item(IDCANCEL);
-    HWND label = Item(IDC_COMPARE_LABEL);
-    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, kCompareMenuLabel);
-    SetItemLabel(Hwnd(), IDC_COMPARE_LABEL, 0, kDifferencesLabel);
-    SetItemLabel(Hwnd(), IDCANCEL, TF_NO_AMPERSAND, kCloseLabel);
-
-    int widest = TextWidth(label, InterfaceLabel(kDifferencesLabel, TF_NO_AMPERSAND));
-    for (const std::string& line : lines_) {
-        SendMessageA(m_listDifferences, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        widest = std::max(widest, TextWidth(m_listDifferences, line));
-    }
-    const int extent = widest + kTextMargin;
-    SendMessageA(m_listDifferences, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
-
-    RECT client{};
-    GetClientRect(m_listDifferences, &client);
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT dialog{};
-    GetWindowRect(Hwnd(), &dialog);
-    const int room = (work.right - work.left) - (dialog.right - dialog.left);
-    const int growth = std::max(0, std::min(extent - static_cast<int>(client.right), room));
-
-    const RECT listRect = RectIn(m_listDifferences, Hwnd());
-    const RECT labelRect = RectIn(label, Hwnd());
-    MoveWindow(m_listDifferences, listRect.left, listRect.top, listRect.right - listRect.left + growth,
-               listRect.bottom - listRect.top, FALSE);
-    MoveWindow(label, labelRect.left, labelRect.top, labelRect.right - labelRect.left + growth,
-               labelRect.bottom - labelRect.top, FALSE);
-    // The button keeps its right edge under the list's and fits its text.
-    const RECT buttonRect = RectIn(m_btnClose, Hwnd());
-    const int buttonWidth =
-        std::max<int>(buttonRect.right - buttonRect.left, MeasureItemText(m_btnClose) + kTextMargin);
-    MoveWindow(m_btnClose, buttonRect.right + growth - buttonWidth, buttonRect.top, buttonWidth,
-               buttonRect.bottom - buttonRect.top, FALSE);
-    SetWindowPos(Hwnd(), nullptr, 0, 0, dialog.right - dialog.left + growth, dialog.bottom - dialog.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    KeepOnScreen(Hwnd());
-    return true;
 }

@@ -5,7 +5,7 @@
 
 #include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
-#include "editor/CatalogDialogs.h"
+#include "editor/CatalogChoiceDlg.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "platform/MessageBox.h"

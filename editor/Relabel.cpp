@@ -170,3 +170,14 @@ int RelabelForm(HWND form) {
     for (const FormLabel& entry : kFormLabels) SetItemLabel(form, entry.controlId, 0, entry.labelId);
     return FitForm(form);
 }
+
+int TextWidth(HWND control, const std::string& text) {
+    HDC dc = GetDC(control);
+    if (!dc) return 0;
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return extent.cx;
+}

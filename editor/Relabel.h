@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // Labels the form's controls and fits its buttons, group boxes and the form
 // itself to the texts. Returns how many pixels wider the form became, for the
@@ -19,3 +20,6 @@ void SetItemLabel(HWND window, int itemId, uint8_t textFlags, int16_t labelId);
 // Width in pixels of the control's text without "&", measured in an 8-point
 // version of the control's font.
 int16_t MeasureItemText(HWND control);
+
+// Pixel width of `text` in the control's own font.
+int TextWidth(HWND control, const std::string& text);

@@ -24,7 +24,7 @@ public:
 
     void OnInitialUpdate() override;
 
-    // Commands of the File menu (DocumentCommands.cpp) and their update handlers.
+    // Commands of the File menu (VellicorViewCommands.cpp) and their update handlers.
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CCmdUI& ui) override;
 
@@ -47,7 +47,7 @@ public:
     void UpdateAddButton();
     void UpdateModifyButton();
 
-    // --- entry and validation (PaperEntry.cpp) ---
+    // --- entry and validation (VellicorViewEntry.cpp) ---
     bool FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength);
     bool FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength);
     void OnUpdateName();
@@ -70,7 +70,7 @@ public:
     void OnMoveUp();
     void OnMoveDown();
 
-    // --- document commands (DocumentCommands.cpp) ---
+    // --- document commands (VellicorViewCommands.cpp) ---
     void OnFileNew();  // New and Close
     void OnFileOpen();
     void OnFileSave();
@@ -124,7 +124,7 @@ private:
     static const fw::CommandEntry<CVellicorView> kCommands[];
 };
 
-// Document commands shared with the main window (DocumentCommands.cpp).
+// Document commands shared with the main window (VellicorViewCommands.cpp).
 void StartNewCatalog(CVellicorView& view);
 // The gates of the commands that replace the catalog, and the form refilled after.
 bool PassPendingEditGate(HWND window);

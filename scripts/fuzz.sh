@@ -19,7 +19,7 @@ for t in $targets; do
     -max_len=4096 "tests/fuzz/corpus/$t"
 done
 
-# The store's model-based test (tests/unit/RegistryStoreTest.cpp) for as long
+# The store's model-based test (tests/unit/PaperCatalogRegistryTest.cpp) for as long
 # again, with a seed of its own; a failure names the seed and the case.
 cmake --preset native >/dev/null
 cmake --build --preset native --target unit_tests

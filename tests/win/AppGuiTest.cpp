@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "catalog/PaperCatalog.h"
-#include "editor/CatalogDialogs.h"
+#include "editor/CatalogChoiceDlg.h"
 #include "editor/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "platform/Files.h"

@@ -12,7 +12,7 @@
 
 #include "catalog/PaperCatalog.h"
 #include "editor/Backups.h"
-#include "editor/CatalogDialogs.h"
+#include "editor/CatalogChoiceDlg.h"
 #include "editor/MessageBoxes.h"
 #include "editor/StoredChanges.h"
 #include "editor/VellicorView.h"

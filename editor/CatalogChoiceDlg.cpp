@@ -1,4 +1,4 @@
-#include "editor/CatalogDialogs.h"
+#include "editor/CatalogChoiceDlg.h"
 
 #include <algorithm>
 
