@@ -46,7 +46,6 @@ enum : int16_t {
     kFileNotWritten = 19620,
     kSaveRefused = 19621,
     kBackupNotWritten = 19622,
-    kNothingSaved = 19623,
     kExported = 19624,
     kImported = 19625,
     kCheckAccepted = 19626,
@@ -61,7 +60,6 @@ enum : int16_t {
     kUsageAllowEmpty = 19650,
     kUsageEndOfSwitches = 19651,
     kFileHoldsNoPapers = 19652,
-    kAllowEmptyHint = 19653,
     kCatalogNameAmbiguous = 19654,
     kNewFileKept = 19655,
     kPreviousFileMoved = 19656,
@@ -111,6 +109,17 @@ struct Invocation {
 };
 
 std::string Message(int16_t id) { return InterfaceMessage(id); }
+
+// A message of several lines (\r inside), one console line each; a value
+// left empty (a reason the system did not give) leaves no blank line.
+void PushLines(std::vector<std::string>& lines, std::string_view message) {
+    for (;;) {
+        const size_t end = message.find('\r');
+        if (const std::string_view line = message.substr(0, end); !line.empty()) lines.emplace_back(line);
+        if (end == std::string_view::npos) return;
+        message.remove_prefix(end + 1);
+    }
+}
 
 bool IsSwitch(const std::string& argument) {
     return argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
@@ -311,8 +320,7 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
     }
     catalog.ImportFromBytes(bytes);
     if (catalog.GetCount() == 0 && !emptyMeant) {
-        output.err.push_back(FormatText(Message(kFileHoldsNoPapers), {path}));
-        output.err.push_back(Message(kAllowEmptyHint));
+        PushLines(output.err, FormatText(Message(kFileHoldsNoPapers), {path}));
         return kExitRules;
     }
     return kExitDone;
@@ -423,9 +431,7 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         return kExitRegistry;
     }
     if (result == STORE_SAVE_DECLINED) {
-        output.err.push_back(FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder}));
-        if (!backup.reason.empty()) output.err.push_back(backup.reason);
-        output.err.push_back(Message(kNothingSaved));
+        PushLines(output.err, FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder, backup.reason}));
         return kExitBackup;
     }
     if (result == STORE_NAME_CASE_COLLISION) {

@@ -18,6 +18,7 @@
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
+#include "text/TextFormat.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ constexpr int16_t kNotACatalogLabel = 11307;
 constexpr int16_t kFutureDateLabel = 11310;
 constexpr int16_t kNoDifferenceMessage = 19304;
 constexpr int16_t kBackupFailedMessage = 19305;
-constexpr int16_t kBackupFolderMessage = 19306;
-constexpr int16_t kSaveWithoutBackupMessage = 19307;
 constexpr int16_t kNoBackupMessage = 19308;
 constexpr int16_t kUnreadableBackupMessage = 19309;
 constexpr int16_t kBackupsNotListedMessage = 19310;
@@ -74,9 +73,7 @@ bool BackUpBeforeSave(const std::string& catalogName, const std::string& registr
     written = result.path;
     if (result.outcome != BackupResult::Failed) return true;
     asked = true;
-    const std::string text = InterfaceMessage(kBackupFailedMessage) + "\n" + InterfaceMessage(kBackupFolderMessage) +
-                             " " + result.folder + "\n" + result.reason + "\n\n" +
-                             InterfaceMessage(kSaveWithoutBackupMessage);
+    const std::string text = FormatText(InterfaceMessage(kBackupFailedMessage), {result.folder, result.reason});
     return platform::ShowMessageBox(BoxOwner(), text, InterfaceLabel(kProductLabel),
                                     platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
 }
@@ -99,11 +96,11 @@ void CVellicorView::OnFileRestoreVersion() {
     std::vector<BackupEntry> backups;
     std::string reason;
     if (!ListBackups(settings, AppState.CurrentCatalogName, registryPath, platform::CurrentLocalTime(), backups, reason)) {
-        ShowRefusal(Hwnd(), InterfaceMessage(kBackupsNotListedMessage) + "\n" + folder + "\n" + reason);
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(kBackupsNotListedMessage), {folder, reason}));
         return;
     }
     if (backups.empty()) {
-        ShowRefusal(Hwnd(), InterfaceMessage(kNoBackupMessage) + "\n" + InterfaceMessage(kBackupFolderMessage) + " " + folder);
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(kNoBackupMessage), {folder}));
         return;
     }
 
@@ -114,7 +111,7 @@ void CVellicorView::OnFileRestoreVersion() {
     // leaves the catalog being edited as it was.
     auto restored = std::make_unique<CPaperCatalog>();
     if (!ReadBackup(dialog.ChosenPath(), *restored) || restored->GetCount() == 0) {
-        ShowRefusal(Hwnd(), InterfaceMessage(kUnreadableBackupMessage) + "\n" + dialog.ChosenPath());
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(kUnreadableBackupMessage), {dialog.ChosenPath()}));
         return;
     }
 

@@ -20,14 +20,11 @@
 namespace {
 
 constexpr int16_t kProductLabel = 10109;
-constexpr int16_t kCatalogLine = 3524;
 constexpr int16_t kCaseCollisionMessage = 19004;
 constexpr int16_t kSaveFailedMessage = 19100;
 constexpr int16_t kOpenFailedMessage = 19101;
 constexpr int16_t kNotPutBackMessage = 19102;
-constexpr int16_t kKeyLine = 19103;
 constexpr int16_t kAdministratorMessage = 19104;
-constexpr int16_t kRemoveSkippedQuestion = 19107;
 constexpr int16_t kSkippedHeading = 19120;
 constexpr int16_t kSkippedCount = 19125;
 constexpr int16_t kSkippedBackedUp = 19126;
@@ -35,8 +32,6 @@ constexpr int16_t kSkippedNotBackedUp = 19127;
 constexpr int16_t kNamesNotWritableMessage = 19128;
 constexpr int16_t kUseRegistryEditorMessage = 19129;
 constexpr int16_t kCompareFailedMessage = 19130;
-constexpr int16_t kMayBeIncompleteMessage = 19109;
-constexpr int16_t kRunAsAdministratorMessage = 19110;
 constexpr int16_t kExportFailedMessage = 19005;
 constexpr int16_t kNewFileKeptMessage = 19140;
 constexpr int16_t kPreviousFileMovedMessage = 19141;
@@ -64,10 +59,9 @@ std::string FormatErrorLocation(const std::string& message, const std::string& f
     return text;
 }
 
-// The catalog and its key, one line each.
-std::string CatalogAndKeyLines(const std::string& catalogName, const std::string& registryPath) {
-    return InterfaceMessage(kCatalogLine) + " " + catalogName + "\n" + InterfaceMessage(kKeyLine) +
-           " HKEY_LOCAL_MACHINE\\" + registryPath;
+// A message about a catalog: %1 its name, %2 its key in full.
+std::string CatalogMessage(int16_t id, const std::string& catalogName, const std::string& registryPath) {
+    return FormatText(InterfaceMessage(id), {catalogName, "HKEY_LOCAL_MACHINE\\" + registryPath});
 }
 
 // The system's own words for the error, and its number for whoever helps.
@@ -158,19 +152,19 @@ void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName
         ReportInternalError(code, where);
         return;
     }
-    std::string text = code == STORE_ROLLBACK_FAILED
-                           ? InterfaceMessage(kNotPutBackMessage) + "\n" + InterfaceMessage(kMayBeIncompleteMessage)
-                           : InterfaceMessage(saving ? kSaveFailedMessage : kOpenFailedMessage);
-    text += "\n" + CatalogAndKeyLines(catalogName, registryPath) + ReasonLine(systemError);
+    const int16_t messageId = code == STORE_ROLLBACK_FAILED ? kNotPutBackMessage
+                              : saving                      ? kSaveFailedMessage
+                                                            : kOpenFailedMessage;
+    std::string text = CatalogMessage(messageId, catalogName, registryPath) + ReasonLine(systemError);
     // Every catalog lives below HKEY_LOCAL_MACHINE, which only administrators may change.
     if (saving && systemError == ERROR_ACCESS_DENIED) {
-        text += "\n\n" + InterfaceMessage(kAdministratorMessage) + "\n" + InterfaceMessage(kRunAsAdministratorMessage);
+        text += "\n\n" + InterfaceMessage(kAdministratorMessage);
     }
     ShowRefusal(window, text);
 }
 
 void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError) {
-    ShowRefusal(window, InterfaceMessage(messageId) + "\n" + path + ReasonLine(systemError));
+    ShowRefusal(window, FormatText(InterfaceMessage(messageId), {path}) + ReasonLine(systemError));
 }
 
 void ReportExportFailure(HWND window, const std::string& path, long systemError,
@@ -178,9 +172,9 @@ void ReportExportFailure(HWND window, const std::string& path, long systemError,
     std::string text = InterfaceMessage(kExportFailedMessage) + "\n" + path + ReasonLine(systemError);
     if (kept) {
         text += "\n";
-        if (!kept->newFile.empty()) text += "\n" + InterfaceMessage(kNewFileKeptMessage) + "\n" + kept->newFile;
+        if (!kept->newFile.empty()) text += "\n" + FormatText(InterfaceMessage(kNewFileKeptMessage), {kept->newFile});
         if (!kept->previousFile.empty()) {
-            text += "\n" + InterfaceMessage(kPreviousFileMovedMessage) + "\n" + kept->previousFile;
+            text += "\n" + FormatText(InterfaceMessage(kPreviousFileMovedMessage), {kept->previousFile});
         } else {
             text += "\n" + InterfaceMessage(kept->previousInPlace ? kPreviousFileInPlaceMessage : kPreviousFileNotFoundMessage);
         }
@@ -190,16 +184,15 @@ void ReportExportFailure(HWND window, const std::string& path, long systemError,
 
 int ReportSkippedEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
                          const std::vector<SkippedEntry>& entries, bool askToRemove) {
-    std::string text = InterfaceMessage(kSkippedHeading) + "\n" + CatalogAndKeyLines(catalogName, registryPath) + "\n" +
-                       EntryLines(entries) + "\n\n" + InterfaceMessage(kSkippedCount) + " " +
-                       std::to_string(entries.size());
+    const int16_t closing = !askToRemove                        ? kSkippedCount
+                            : CurrentBackupSettings().Keep > 0 ? kSkippedBackedUp
+                                                               : kSkippedNotBackedUp;
+    const std::string text = CatalogMessage(kSkippedHeading, catalogName, registryPath) + "\n" + EntryLines(entries) +
+                             "\n\n" + FormatText(InterfaceMessage(closing), {std::to_string(entries.size())});
     if (!askToRemove) {
         platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbOk | platform::kMbIconWarning);
         return platform::kIdOk;
     }
-    const bool backedUp = CurrentBackupSettings().Keep > 0;
-    text += "\n\n" + InterfaceMessage(backedUp ? kSkippedBackedUp : kSkippedNotBackedUp) + "\n" +
-            InterfaceMessage(kRemoveSkippedQuestion);
     return platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNo | platform::kMbIconWarning);
 }
 
@@ -209,13 +202,11 @@ void ReportNamesNotWritable(HWND window, const std::string& catalogName, const s
     for (const SkippedEntry& entry : entries) {
         if (entry.reason == SkippedEntry::NameNotWritable) named.push_back(entry);
     }
-    ShowRefusal(window, InterfaceMessage(kSaveFailedMessage) + "\n" + CatalogAndKeyLines(catalogName, registryPath) +
-                            "\n\n" + InterfaceMessage(kNamesNotWritableMessage) + EntryLines(named) + "\n\n" +
-                            InterfaceMessage(kUseRegistryEditorMessage));
+    ShowRefusal(window, CatalogMessage(kNamesNotWritableMessage, catalogName, registryPath) + EntryLines(named) +
+                            "\n\n" + InterfaceMessage(kUseRegistryEditorMessage));
 }
 
 void ReportCompareFailure(HWND window, const std::string& catalogName, const std::string& registryPath,
                           long systemError) {
-    ShowRefusal(window, InterfaceMessage(kCompareFailedMessage) + "\n" + CatalogAndKeyLines(catalogName, registryPath) +
-                            ReasonLine(systemError));
+    ShowRefusal(window, CatalogMessage(kCompareFailedMessage, catalogName, registryPath) + ReasonLine(systemError));
 }

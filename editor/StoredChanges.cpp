@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
+#include "text/TextFormat.h"
 
 namespace {
 
@@ -17,10 +18,7 @@ constexpr int16_t kCaptionLabel = 11500;
 constexpr int16_t kOverwriteLabel = 11501;
 constexpr int16_t kDifferencesLabel = 11502;
 constexpr int16_t kCancelLabel = 10105;
-constexpr int16_t kCatalogMessage = 3524;
 constexpr int16_t kChangedElsewhereMessage = 19500;
-constexpr int16_t kChangesLostMessage = 19501;
-constexpr int16_t kOverwriteQuestion = 19502;
 // Added to a button's text width, as in the catalog dialogs.
 constexpr int kButtonTextMargin = 20;
 
@@ -50,9 +48,7 @@ bool CStoredChangeDlg::OnInitDialog() {
     SetItemLabel(Hwnd(), IDC_STORED_CHANGE_OVERWRITE, 0, kOverwriteLabel);
     SetItemLabel(Hwnd(), IDC_STORED_CHANGE_DIFFERENCES, 0, kDifferencesLabel);
     SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
-    const std::string text = InterfaceMessage(kChangedElsewhereMessage) + "\n" + InterfaceMessage(kCatalogMessage) + " " +
-                             catalogName_ + "\n\n" + InterfaceMessage(kChangesLostMessage) + "\n\n" +
-                             InterfaceMessage(kOverwriteQuestion);
+    const std::string text = FormatText(InterfaceMessage(kChangedElsewhereMessage), {catalogName_});
     SetDlgItemTextA(Hwnd(), IDC_STORED_CHANGE_TEXT, text.c_str());
     SendDlgItemMessageA(Hwnd(), IDC_STORED_CHANGE_ICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_WARNING */)), 0);

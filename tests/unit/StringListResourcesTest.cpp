@@ -105,6 +105,31 @@ TEST(StringListLayout, TranslationsKeepMnemonicsShortcutsAndLineBreaks) {
     }
 }
 
+// The placeholders %1 to %9 a text holds ("%%" is a percent sign), as a set of digits.
+std::string Placeholders(const std::string& s) {
+    std::string digits;
+    for (size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] != '%') continue;
+        if (s[i + 1] >= '1' && s[i + 1] <= '9' && digits.find(s[i + 1]) == std::string::npos) digits += s[i + 1];
+        ++i;
+    }
+    std::sort(digits.begin(), digits.end());
+    return digits;
+}
+
+// A translation that drops or renumbers a placeholder loses a value the
+// program fills in, or shows "%3" to the user.
+TEST(StringListLayout, TranslationsFillInTheSameValues) {
+    for (const Decoded& d : AllLists()) {
+        if (d.texts.size() != 10 || d.type == "LNG#") continue;
+        const std::string english = Placeholders(d.texts[0]);
+        for (size_t l = 1; l < d.texts.size(); ++l) {
+            EXPECT_EQ(Placeholders(d.texts[l]), english)
+                << d.type << " " << d.name << " language " << l + 1 << ": " << d.texts[l];
+        }
+    }
+}
+
 TEST(StringListResources, TheModuleHoldsTheSameBytesAsTheTable) {
     for (unsigned i = 0; i < platform::kEmbeddedStringListCount; ++i) {
         const platform::EmbeddedStringList& list = platform::kEmbeddedStringLists[i];

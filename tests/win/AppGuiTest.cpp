@@ -27,6 +27,7 @@
 #include "state/AppState.h"
 #include "tests/win/GuiTestSupport.h"
 #include "text/StringLists.h"
+#include "text/TextFormat.h"
 
 namespace fs = std::filesystem;
 
@@ -1083,7 +1084,7 @@ TEST_F(AppGui, SaveOfferWhoseSaveFailsReportsItAndCancels) {
     });
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[1].text.starts_with("The catalog could not be saved.\nCatalog: Broken\nRegistry key: "
+    EXPECT_TRUE(Boxes()[1].text.starts_with("The catalog could not be saved.\rCatalog: Broken\rRegistry key: "
                                             "HKEY_LOCAL_MACHINE\\\\" + KeyPath("Broken") + "\n"))
         << Boxes()[1].text;
     EXPECT_EQ(Boxes()[1].caption, "Quandrel ");
@@ -1099,7 +1100,7 @@ TEST_F(AppGui, SaveOfferWhoseSaveFailsReportsItAndCancels) {
     AnswerBoxes({IDYES, IDOK});
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[1].text.starts_with("The catalog could not be saved.\nCatalog: Gone\n")) << Boxes()[1].text;
+    EXPECT_TRUE(Boxes()[1].text.starts_with("The catalog could not be saved.\rCatalog: Gone\r")) << Boxes()[1].text;
     EXPECT_EQ(AppState.CurrentCatalogName, "Gone");
 }
 
@@ -1150,7 +1151,7 @@ TEST_F(AppGui, ClosingWithUnsavedChangesKeepsTheWindowUnlessTheyAreSavedOrDroppe
     SendMessageA(Frame(), WM_CLOSE, 0, 0);
     Pump();
     ASSERT_EQ(Boxes().size(), 4u);
-    EXPECT_TRUE(Boxes()[3].text.starts_with("The catalog could not be saved.\nCatalog: Broken\n")) << Boxes()[3].text;
+    EXPECT_TRUE(Boxes()[3].text.starts_with("The catalog could not be saved.\rCatalog: Broken\r")) << Boxes()[3].text;
     EXPECT_TRUE(IsWindow(Frame()));
     EXPECT_TRUE(AppState.CatalogModified);
     EXPECT_EQ(Text(Frame()), "Quandrel  - Untitled");
@@ -1242,9 +1243,10 @@ TEST_F(AppGui, StoreAndFileFailuresAreReportedInTheOperatorsLanguage) {
         StopApp();
         StartIn(language);
         const int16_t l = AppState.CurrentLanguage;
-        const std::string catalog = Msg(3524, l) + " ";
-        const std::string keyLine = Msg(19103, l) + " ";
-        const std::string where = catalog + "Press\n" + keyLine + "HKEY_LOCAL_MACHINE\\" + key + "\n";
+        // The message names the catalog and its key, the system's reason follows on a line of its own.
+        const auto about = [&](int16_t id) {
+            return FormatText(Msg(id, l), {"Press", "HKEY_LOCAL_MACHINE\\" + key}) + "\n";
+        };
         struct Case {
             bool saving;
             int16_t code;
@@ -1252,12 +1254,12 @@ TEST_F(AppGui, StoreAndFileFailuresAreReportedInTheOperatorsLanguage) {
             std::string text;
         } cases[] = {
             {true, STORE_KEY_FAILED, ERROR_ACCESS_DENIED,
-             Msg(19100, l) + "\n" + where + denied + "\n\n" + Msg(19104, l) + "\n" + Msg(19110, l)},
+             about(19100) + denied + "\n\n" + Msg(19104, l)},
             {true, STORE_ROLLBACK_FAILED, ERROR_INVALID_PARAMETER,
-             Msg(19102, l) + "\n" + Msg(19109, l) + "\n" + where + platform::SystemErrorText(87) + " (87)"},
+             about(19102) + platform::SystemErrorText(87) + " (87)"},
             // Reading the key: no word about rights for saving.
-            {false, STORE_KEY_FAILED, ERROR_ACCESS_DENIED, Msg(19101, l) + "\n" + where + denied},
-            {false, STORE_KEY_FAILED, ERROR_FILE_NOT_FOUND, Msg(19101, l) + "\n" + where + missing},
+            {false, STORE_KEY_FAILED, ERROR_ACCESS_DENIED, about(19101) + denied},
+            {false, STORE_KEY_FAILED, ERROR_FILE_NOT_FOUND, about(19101) + missing},
             {true, STORE_NAME_CASE_COLLISION, 0, Msg(19004, l)},
         };
         for (const Case& c : cases) {
@@ -1272,11 +1274,11 @@ TEST_F(AppGui, StoreAndFileFailuresAreReportedInTheOperatorsLanguage) {
         }
         platform::ClearRecordedMessageBoxes();
         AnswerBoxes({IDOK, IDOK});
-        ReportFileFailure(Form(), 19005, "C:\\out\\x.cat", ERROR_ACCESS_DENIED);
+        ReportExportFailure(Form(), "C:\\out\\x.cat", ERROR_ACCESS_DENIED, std::nullopt);
         ReportFileFailure(Form(), 19108, "C:\\in\\x.cat", ERROR_FILE_NOT_FOUND);
         ASSERT_EQ(Boxes().size(), 2u);
         EXPECT_EQ(Boxes()[0].text, Msg(19005, l) + "\nC:\\out\\x.cat\n" + denied);
-        EXPECT_EQ(Boxes()[1].text, Msg(19108, l) + "\nC:\\in\\x.cat\n" + missing);
+        EXPECT_EQ(Boxes()[1].text, FormatText(Msg(19108, l), {"C:\\in\\x.cat"}) + "\n" + missing);
     }
 }
 

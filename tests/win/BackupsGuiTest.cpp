@@ -199,7 +199,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     AnswerBoxes({IDOK});
     Command(ID_FILE_RESTORE_VERSION);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "There is no backup of this catalog yet.\nBackup folder: " + MainFolder().string());
+    EXPECT_EQ(Boxes()[0].text, "There is no backup of this catalog yet.\rBackup folder: " + MainFolder().string());
 
     // Ctrl+S: the key's former content is the backup, in the Export layout.
     PressKeys({VK_CONTROL, 'S'});
@@ -302,12 +302,12 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     EXPECT_EQ(box.style & 0x0F, static_cast<unsigned>(MB_YESNO));
     EXPECT_EQ(box.style & 0xF0, static_cast<unsigned>(MB_ICONWARNING));
     const std::string folder = MainFolder("Sales/East: A?").string();
-    EXPECT_EQ(box.text.substr(0, box.text.find('\n')), "The stored catalog could not be backed up before it is replaced.");
-    EXPECT_NE(box.text.find("\nBackup folder: " + folder + "\n"), std::string::npos);
-    EXPECT_NE(box.text.find("\n\nDo you want to save without a backup?"), std::string::npos);
+    EXPECT_EQ(box.text.substr(0, box.text.find('\r')), "The stored catalog could not be backed up before it is replaced.");
+    EXPECT_NE(box.text.find("\rBackup folder: " + folder + "\r"), std::string::npos);
+    EXPECT_NE(box.text.find("\r\rDo you want to save without a backup?"), std::string::npos);
     // The system's reason stands between the folder and the question.
-    const size_t reasonStart = box.text.find('\n', box.text.find("Backup folder:")) + 1;
-    EXPECT_GT(box.text.find("\n\n"), reasonStart);
+    const size_t reasonStart = box.text.find('\r', box.text.find("Backup folder:")) + 1;
+    EXPECT_GT(box.text.find("\r\r"), reasonStart);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kTwoPapers);
     EXPECT_TRUE(AppState.CatalogModified);
 
@@ -339,14 +339,14 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     ASSERT_EQ(Boxes().size(), 3u);
     const std::string openReason = "Users without administrator rights can change the folder " + salesFolder +
                                    ", so backups are neither kept in it nor restored from it.";
-    EXPECT_NE(Boxes()[2].text.find("\nBackup folder: " + salesFolder + "\n" + openReason + "\n\n"), std::string::npos)
+    EXPECT_NE(Boxes()[2].text.find("\rBackup folder: " + salesFolder + "\r" + openReason + "\r\r"), std::string::npos)
         << Boxes()[2].text;
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 4u);
     EXPECT_TRUE(AppState.CatalogModified);
     AnswerBoxes({IDOK});
     Command(ID_FILE_RESTORE_VERSION);
     ASSERT_EQ(Boxes().size(), 4u);
-    EXPECT_EQ(Boxes()[3].text, "The backups of this catalog cannot be listed.\n" + salesFolder + "\n" + openReason);
+    EXPECT_EQ(Boxes()[3].text, "The backups of this catalog cannot be listed.\r" + salesFolder + "\r" + openReason);
 
     // Save As onto a catalog whose key does not exist yet needs no backup.
     OnNextDialog([](fw::CDialog& dialog) {
@@ -383,7 +383,7 @@ TEST_F(BackupsGuiTest, UnreadableBackupsAreReportedAndTheCatalogKept) {
     AnswerBoxes({IDOK});
     Command(ID_FILE_RESTORE_VERSION);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "This backup is not a catalog file that can be read. The catalog in the editor is kept.\n" +
+    EXPECT_EQ(Boxes()[0].text, "This backup is not a catalog file that can be read. The catalog in the editor is kept.\r" +
                                    (folder / "2026-01-01 00-00-00.cat").string());
     EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_OK | MB_ICONHAND));
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "Draft"}));
@@ -395,7 +395,7 @@ TEST_F(BackupsGuiTest, UnreadableBackupsAreReportedAndTheCatalogKept) {
     AnswerBoxes({IDOK});
     Command(ID_FILE_RESTORE_VERSION);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[1].text.substr(0, Boxes()[1].text.find('\n')), "The backups of this catalog cannot be listed.");
+    EXPECT_EQ(Boxes()[1].text.substr(0, Boxes()[1].text.find('\r')), "The backups of this catalog cannot be listed.");
     EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 3u);
 }
 

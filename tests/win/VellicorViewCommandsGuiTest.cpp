@@ -29,6 +29,7 @@
 #include "state/AppState.h"
 #include "tests/win/GuiTestSupport.h"
 #include "text/StringLists.h"
+#include "text/TextFormat.h"
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -516,7 +517,7 @@ TEST_F(DocumentCommandsGuiTest, OpenOfAKeyThatCannotBeReadIsReportedAndKeepsTheC
     OnNextDialog(Choose("Main"));
     Command(ID_FILE_OPEN);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "The catalog could not be opened.\nCatalog: Main\nRegistry key: HKEY_LOCAL_MACHINE\\" +
+    EXPECT_EQ(Boxes()[0].text, "The catalog could not be opened.\rCatalog: Main\rRegistry key: HKEY_LOCAL_MACHINE\\" +
                                    KeyPath("Main") + "\n" + platform::SystemErrorText(ERROR_FILE_NOT_FOUND) + " (2)");
     EXPECT_EQ(Boxes()[0].caption, kProductCaption);
     EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONHAND);
@@ -556,10 +557,10 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
     OpenCatalog("Main");
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Zinc", "Blue Cover"}));
     ASSERT_EQ(Boxes().size(), 1u);
-    const std::string named = "Catalog: Main\nRegistry key: HKEY_LOCAL_MACHINE\\" + KeyPath("Main") +
+    const std::string named = "Catalog: Main\rRegistry key: HKEY_LOCAL_MACHINE\\" + KeyPath("Main") +
                               "\n\nLetter: its place in the catalog is taken by Zinc\n" + longName.substr(0, 40) +
                               "...: too long to be read\nVersion: not text\n\nEntries that are not part of the catalog: 3";
-    EXPECT_EQ(Boxes()[0].text, "The catalog's registry key holds entries that are not part of the catalog:\n" + named);
+    EXPECT_EQ(Boxes()[0].text, "The catalog's registry key holds entries that are not part of the catalog:\r" + named);
     EXPECT_EQ(ButtonsOf(Boxes()[0]), MB_OK);
     EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONWARNING);
 
@@ -567,8 +568,8 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
     AnswerBoxes({IDNO});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[1].text.ends_with(named + "\n\nA backup of the key, these entries included, is made before "
-                                                  "saving.\nSaving the catalog removes these entries. Do you want to "
+    EXPECT_TRUE(Boxes()[1].text.ends_with(named + "\r\rA backup of the key, these entries included, is made before "
+                                                  "saving.\rSaving the catalog removes these entries. Do you want to "
                                                   "remove them?"))
         << Boxes()[1].text;
     EXPECT_EQ(ButtonsOf(Boxes()[1]), MB_YESNO);
@@ -653,9 +654,8 @@ TEST_F(DocumentCommandsGuiTest, ASaveRefusedForLackOfRightsSaysHowToGetThem) {
         AnswerBoxes({IDOK});
         Command(ID_FILE_SAVE);
         ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Boxes()[0].text, msg(19100) + "\n" + msg(3524) + " Guarded\n" + msg(19103) + " HKEY_LOCAL_MACHINE\\" +
-                                       path + "\n" + platform::SystemErrorText(ERROR_ACCESS_DENIED) + " (5)\n\n" +
-                                       msg(19104) + "\n" + msg(19110));
+        EXPECT_EQ(Boxes()[0].text, FormatText(msg(19100), {"Guarded", "HKEY_LOCAL_MACHINE\\" + path}) + "\n" +
+                                       platform::SystemErrorText(ERROR_ACCESS_DENIED) + " (5)\n\n" + msg(19104));
         EXPECT_EQ(Boxes()[0].caption, GetLocalizedString(kLabelList, 10109, l));
         EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONHAND);
         EXPECT_TRUE(AppState.CatalogModified);
@@ -751,7 +751,7 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
     AnswerBoxes({IDOK});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_TRUE(Boxes()[0].text.starts_with("The catalog could not be saved.\nCatalog: Brittle\nRegistry key: "
+    EXPECT_TRUE(Boxes()[0].text.starts_with("The catalog could not be saved.\rCatalog: Brittle\rRegistry key: "
                                             "HKEY_LOCAL_MACHINE\\" + path + "\n"))
         << Boxes()[0].text;
     EXPECT_TRUE(AppState.CatalogModified);
@@ -902,7 +902,7 @@ TEST_F(DocumentCommandsGuiTest, ImportReadsTheExampleFileIntoAnUntitledCatalog) 
 TEST_F(DocumentCommandsGuiTest, ARefusedImportFileKeepsTheCatalog) {
     const std::string refused = "File not compatible with format\rrequired for importing a catalog.";
     // A file that cannot be read is no question of format: the system says why.
-    const std::string unreadable = "The catalog could not be imported from this file:\n" +
+    const std::string unreadable = "The catalog could not be imported from this file:\r" +
                                    (Dir() / "missing file.cat").string() + "\n" +
                                    platform::SystemErrorText(ERROR_FILE_NOT_FOUND) + " (2)";
     const std::vector<std::tuple<const char*, std::string, std::string>> files = {
@@ -1021,8 +1021,8 @@ TEST_F(DocumentCommandsGuiTest, AFailedExportIsReportedWithThePathAndLeavesTheOl
     const std::string reason = platform::SystemErrorText(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
     EXPECT_EQ(Boxes()[0].text, "The catalog could not be exported to this file:\n" + locked.string() + "\n" +
                                    (reason.empty() ? "" : reason + " ") + "(1177)\n\n"
-                                   "The complete new catalog is in this file:\n" + kept + "\n"
-                                   "The file's previous content is now in this file:\n" + aside);
+                                   "The complete new catalog is in this file:\r" + kept + "\n"
+                                   "The file's previous content is now in this file:\r" + aside);
     EXPECT_EQ(ReadFileBytes(aside), "old contents");
     EXPECT_EQ(ReadFileBytes(kept), AppState.CurrentCatalog->ExportBytes());
     EXPECT_FALSE(fs::exists(locked));
@@ -1110,8 +1110,8 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewher
     Command(ID_FILE_SAVE);
     EXPECT_EQ(storedChangeCaption_, "Stored Catalog Changed");
     EXPECT_EQ(storedChangeText_,
-              "Someone else has changed the stored catalog since you opened or last saved it.\nCatalog: Main\n\n"
-              "If you save now, the changes made in the meantime will be lost.\n\n"
+              "Someone else has changed the stored catalog since you opened or last saved it.\rCatalog: Main\r\r"
+              "If you save now, the changes made in the meantime will be lost.\r\r"
               "Do you want to overwrite the stored catalog?");
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
     EXPECT_TRUE(AppState.CatalogModified);
