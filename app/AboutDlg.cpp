@@ -11,13 +11,13 @@ CAboutDlg::CAboutDlg() : fw::CDialog(IDD_ABOUTBOX) {}
 
 bool CAboutDlg::OnInitDialog() {
     const int16_t language = AppState.CurrentLanguage;
-    SetWindowTextA(Hwnd(), GetLocalizedString(kLabelList, 2033, language, TF_NO_AMPERSAND | TF_NO_PERIOD).c_str());
+    SetWindowTextA(Hwnd(), GetLocalizedString(kLabelList, LAB_ABOUT_CAPTION, language, TF_NO_AMPERSAND | TF_NO_PERIOD).c_str());
 
     m_strProductName = AppState.ProductName;
-    m_strNotice = GetLocalizedString(kLabelList, 2009, language);
-    m_strProgram = GetLocalizedString(kLabelList, 2039, language);
+    m_strNotice = GetLocalizedString(kLabelList, LAB_ABOUT_NOTICE, language);
+    m_strProgram = GetLocalizedString(kLabelList, LAB_ABOUT_PROGRAM, language);
     char version[128];
-    std::snprintf(version, sizeof version, "%s %s", GetLocalizedString(kLabelList, 10114, language).c_str(),
+    std::snprintf(version, sizeof version, "%s %s", GetLocalizedString(kLabelList, LAB_VERSION, language).c_str(),
                   kProgramVersion);
     m_strVersion = version;
 

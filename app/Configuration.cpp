@@ -21,7 +21,6 @@ constexpr size_t kProductNameCapacity = 128;
 constexpr size_t kCatalogNameCapacity = 64;
 constexpr size_t kPdlNameCapacity = 16;
 constexpr size_t kRegistryPathCapacity = 256;
-constexpr int16_t kProductLabel = 10109;
 
 std::string NumberedKey(const char* prefix, int number) {
     char key[48];
@@ -31,7 +30,7 @@ std::string NumberedKey(const char* prefix, int number) {
 
 void ShowStartupError(const std::string& text) {
     // The user's language is not known yet: the caption is always English.
-    const std::string caption = GetLocalizedString(kLabelList, kProductLabel, kEnglish);
+    const std::string caption = GetLocalizedString(kLabelList, LAB_PRODUCT, kEnglish);
     platform::ShowMessageBox(nullptr, text, caption, platform::kMbOk | platform::kMbIconHand);
 }
 

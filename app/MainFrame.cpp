@@ -14,24 +14,24 @@ namespace {
 struct MenuLabel {
     UINT item;
     bool byPosition;  // a drop-down's title, found by its place on the bar
-    int16_t labelId;
+    LabelId labelId;
 };
 
 const MenuLabel kMenuLabels[] = {
-    {0, true, 2051},
-    {ID_FILE_NEW, false, 2052},
-    {ID_FILE_OPEN, false, 2053},
-    {ID_FILE_CLOSE, false, 2054},
-    {ID_FILE_SAVE, false, 2055},
-    {ID_FILE_SAVE_AS, false, 10112},
-    {ID_FILE_RESTORE_VERSION, false, 11302},
-    {ID_FILE_COMPARE, false, 11303},
-    {ID_FILE_IMPORT, false, 10107},
-    {ID_FILE_EXPORT, false, 10108},
-    {ID_APP_EXIT, false, 2056},
-    {1, true, 2000},
-    {ID_HELP_TOPICS, false, 2041},
-    {ID_APP_ABOUT, false, 10113},
+    {0, true, LAB_MENU_FILE},
+    {ID_FILE_NEW, false, LAB_FILE_NEW},
+    {ID_FILE_OPEN, false, LAB_FILE_OPEN},
+    {ID_FILE_CLOSE, false, LAB_FILE_CLOSE},
+    {ID_FILE_SAVE, false, LAB_FILE_SAVE},
+    {ID_FILE_SAVE_AS, false, LAB_FILE_SAVE_AS},
+    {ID_FILE_RESTORE_VERSION, false, LAB_FILE_RESTORE},
+    {ID_FILE_COMPARE, false, LAB_FILE_COMPARE},
+    {ID_FILE_IMPORT, false, LAB_FILE_IMPORT},
+    {ID_FILE_EXPORT, false, LAB_FILE_EXPORT},
+    {ID_APP_EXIT, false, LAB_FILE_EXIT},
+    {1, true, LAB_MENU_HELP},
+    {ID_HELP_TOPICS, false, LAB_HELP_TOPICS},
+    {ID_APP_ABOUT, false, LAB_HELP_ABOUT},
 };
 
 

@@ -18,7 +18,7 @@ void InitializeEditingState() {
     AppState.WeightCheckArmed = 1;
 
     AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = GetLocalizedString(kLabelList, 10106, AppState.CurrentLanguage);
+    AppState.CatalogTitle = GetLocalizedString(kLabelList, LAB_UNTITLED, AppState.CurrentLanguage);
 
     AppState.SizeChoiceCount = 9;
     AppState.WeightChoiceCount = 10;

@@ -172,5 +172,5 @@ void CVellicorApp::OnHelpTopics() {
         ComApartment apartment;
         if (Opener()(path)) return;
     }
-    ShowRefusal(fw::MainWindowHandle(), InterfaceMessage(19006) + "\n" + ToAnsi(path));
+    ShowRefusal(fw::MainWindowHandle(), InterfaceMessage(MSG_HELP_NOT_OPENED) + "\n" + ToAnsi(path));
 }

@@ -27,11 +27,6 @@ constexpr const char* kExtension = ".cat";
 // search, and backup names never carry more than three digits.
 constexpr int kMaxSequence = 999;
 
-constexpr int16_t kOpenFolderMessage = 19320;
-constexpr int16_t kReparsePointMessage = 19321;
-constexpr int16_t kRelativeFolderMessage = 19322;
-constexpr int16_t kUnsetVariableMessage = 19323;
-
 bool IsSeparator(char c) { return c == '/' || c == platform::kPathSeparator; }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -182,10 +177,10 @@ bool MayHoldBackups(const std::string& folder, std::string& reason) {
     case platform::FolderSafety::Missing:
         return true;
     case platform::FolderSafety::OpenToUsers:
-        reason = FormatText(InterfaceMessage(kOpenFolderMessage), {folder});
+        reason = FormatText(InterfaceMessage(MSG_BACKUP_FOLDER_USERS_WRITE), {folder});
         return false;
     case platform::FolderSafety::ReparsePoint:
-        reason = FormatText(InterfaceMessage(kReparsePointMessage), {folder});
+        reason = FormatText(InterfaceMessage(MSG_BACKUP_FOLDER_LINK), {folder});
         return false;
     case platform::FolderSafety::Failed:
         reason = systemReason;
@@ -261,8 +256,8 @@ BackupSettings ReadBackupSettings(const platform::ProfileFile& configuration) {
 
 std::string BackupFolderProblem(const BackupSettings& settings) {
     const std::string unset = UnsetVariable(settings.Folder);
-    if (!unset.empty()) return FormatText(InterfaceMessage(kUnsetVariableMessage), {unset});
-    if (!platform::IsAbsolutePath(settings.Folder)) return InterfaceMessage(kRelativeFolderMessage);
+    if (!unset.empty()) return FormatText(InterfaceMessage(MSG_BACKUP_FOLDER_UNSET_VARIABLE), {unset});
+    if (!platform::IsAbsolutePath(settings.Folder)) return InterfaceMessage(MSG_BACKUP_FOLDER_NOT_FULL_PATH);
     return "";
 }
 

@@ -15,24 +15,17 @@
 
 namespace {
 
-constexpr int16_t kAddedMessage = 19300;
-constexpr int16_t kRemovedMessage = 19301;
-constexpr int16_t kChangedMessage = 19302;
-constexpr int16_t kMovedMessage = 19303;
-constexpr int16_t kYesLabel = 11300;
-constexpr int16_t kNoLabel = 11301;
-
 struct CompareField {
     int attribute;
     int16_t labelId;  // the editor's own field label
 };
 const CompareField kCompareFields[] = {
-    {PA_SIZE, 2047}, {PA_COLOR, 2048}, {PA_WEIGHT, 2049}, {PA_TYPE, 2050}, {PA_FORCE_ONE_SIDED, 10116},
+    {PA_SIZE, LAB_SIZE}, {PA_COLOR, LAB_COLOR}, {PA_WEIGHT, LAB_WEIGHT}, {PA_TYPE, LAB_TYPE}, {PA_FORCE_ONE_SIDED, LAB_FORCE_ONE_SIDED},
 };
 
 std::string ShownValue(const CPaperDef& paper, int attribute, int16_t language) {
     if (attribute == PA_FORCE_ONE_SIDED) {
-        return GetLocalizedString(kLabelList, paper.ForceOneSided ? kYesLabel : kNoLabel, language);
+        return GetLocalizedString(kLabelList, paper.ForceOneSided ? LAB_YES : LAB_NO, language);
     }
     if (attribute == PA_SIZE) {
         // The size as the editor lists it; a keyword it does not know as stored.
@@ -170,11 +163,11 @@ std::string DescribeDifference(const PaperDifference& difference, int16_t langua
     const std::string to = std::to_string(difference.newPosition + 1);
     switch (difference.kind) {
         case PaperDifference::Added:
-            return FormatText(GetLocalizedString(kMessageList, kAddedMessage, language), {name, to});
+            return FormatText(GetLocalizedString(kMessageList, MSG_DIFFERENCE_ADDED, language), {name, to});
         case PaperDifference::Removed:
-            return FormatText(GetLocalizedString(kMessageList, kRemovedMessage, language), {name, from});
+            return FormatText(GetLocalizedString(kMessageList, MSG_DIFFERENCE_REMOVED, language), {name, from});
         case PaperDifference::Moved:
-            return FormatText(GetLocalizedString(kMessageList, kMovedMessage, language), {name, from, to});
+            return FormatText(GetLocalizedString(kMessageList, MSG_DIFFERENCE_MOVED, language), {name, from, to});
         case PaperDifference::Changed: break;
     }
     std::string fields;
@@ -196,5 +189,5 @@ std::string DescribeDifference(const PaperDifference& difference, int16_t langua
         fields += GetLocalizedString(kLabelList, labelId, language, TF_NO_AMPERSAND | TF_NO_COLON) + " " +
                   ShownValue(old, change.attribute, language) + " -> " + ShownValue(now, change.attribute, language);
     }
-    return FormatText(GetLocalizedString(kMessageList, kChangedMessage, language), {name, fields});
+    return FormatText(GetLocalizedString(kMessageList, MSG_DIFFERENCE_CHANGED, language), {name, fields});
 }

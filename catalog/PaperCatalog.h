@@ -46,7 +46,7 @@ struct SkippedEntry {
 
 // The message (MSG#) naming a skipped entry and why, one line: %1 its name,
 // %2 the value in its place.
-int16_t SkippedEntryMessage(SkippedEntry::Reason reason);
+MessageId SkippedEntryMessage(SkippedEntry::Reason reason);
 
 // What a load, save or file operation can tell beside its result code.
 struct StoreReport {

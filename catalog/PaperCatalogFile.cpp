@@ -21,7 +21,6 @@ constexpr std::string_view kFileHeader = "[Paper Catalog]";
 constexpr const char* kPapersSection = "Papers";
 // Registry entries that are no papers, kept in a backup.
 constexpr const char* kKeptEntriesSection = "Registry Entries";
-constexpr int16_t kBannerMessage = 3526;
 
 // What the file's reader sees of a value and of each of its six pieces: a
 // 128-byte buffer, six 32-byte slots (terminating zeros included).
@@ -76,7 +75,7 @@ std::array<std::string, kPieceCount> SplitValue(std::string_view value) {
 }  // namespace
 
 std::string CPaperCatalog::ExportBytes(const StoredKeyImage& kept) const {
-    platform::ProfileWriter writer(HeaderAndBanner(GetLocalizedString(kMessageList, kBannerMessage,
+    platform::ProfileWriter writer(HeaderAndBanner(GetLocalizedString(kMessageList, MSG_EXPORT_BANNER,
                                                                       AppState.CurrentLanguage)),
                                    kPapersSection);
     for (int index = 0; index < GetCount(); ++index) {

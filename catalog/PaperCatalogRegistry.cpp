@@ -159,14 +159,14 @@ bool RemoveCreatedKey(const std::string& registryPath, const platform::RegKey& k
 
 }  // namespace
 
-int16_t SkippedEntryMessage(SkippedEntry::Reason reason) {
+MessageId SkippedEntryMessage(SkippedEntry::Reason reason) {
     switch (reason) {
-    case SkippedEntry::TooLong: return 19121;
-    case SkippedEntry::NotText: return 19122;
-    case SkippedEntry::Displaced: return 19123;
-    case SkippedEntry::NameNotWritable: return 19124;
+    case SkippedEntry::TooLong: return MSG_SKIPPED_TOO_LONG;
+    case SkippedEntry::NotText: return MSG_SKIPPED_NOT_TEXT;
+    case SkippedEntry::Displaced: return MSG_SKIPPED_DISPLACED;
+    case SkippedEntry::NameNotWritable: return MSG_SKIPPED_NAME_NOT_WRITABLE;
     }
-    return 19121;
+    return MSG_SKIPPED_TOO_LONG;
 }
 
 int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const std::string& pdlName,

@@ -12,13 +12,6 @@
 
 namespace {
 
-constexpr int16_t kDefaultNameEnglishId = 8101;
-constexpr int16_t kDefaultNameOtherId = 8102;
-constexpr int16_t kWeight75Id = 8400;
-constexpr int16_t kWeight80Id = 8401;
-constexpr int16_t kColorWhiteId = 8300;
-constexpr int16_t kTypePlainId = 8500;
-
 constexpr const char* kDescriptivePrefix = "PaperDef";
 
 bool IsBlank(char c) {
@@ -251,12 +244,12 @@ int32_t PositionFromValueName(const std::string& valueName) {
 }
 
 std::string DefaultPaperNameFor(int16_t language) {
-    return Vocabulary(language == kEnglish ? kDefaultNameEnglishId : kDefaultNameOtherId, language);
+    return Vocabulary(language == kEnglish ? CAT_DEFAULT_PAPER_ENGLISH : CAT_DEFAULT_PAPER, language);
 }
 
 CPaperDef DefaultPaperFor(int16_t language) {
     const bool english = language == kEnglish;
     return CPaperDef(DefaultPaperNameFor(language), english ? "LETTER" : "A4",
-                     Vocabulary(english ? kWeight75Id : kWeight80Id, language), Vocabulary(kColorWhiteId, language),
-                     Vocabulary(kTypePlainId, language), false, 0);
+                     Vocabulary(english ? CAT_WEIGHT_75 : CAT_WEIGHT_80, language), Vocabulary(CAT_COLOR_WHITE, language),
+                     Vocabulary(CAT_TYPE_PLAIN, language), false, 0);
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "StringIds.h"
+
 // Attribute numbers by which the editor and the stored forms address a field.
 enum PaperAttribute : int {
     PA_NAME = 0,
@@ -65,23 +67,23 @@ struct PageSizeRow {
 
 // Row order is the order of the editor's size list.
 inline constexpr std::array<PageSizeRow, 9> PageSizeTable = {{
-    {"LETTER", 8200, "612 792"},
-    {"LEGAL", 8204, "612 1008"},
-    {"8_0x10_5", 8209, "576 756"},
-    {"LETTERTAB", 8205, "648 792"},
-    {"TABLOID", 8202, "792 1224"},
-    {"9_0x12_0", 8208, "648 864"},
-    {"A4", 8201, "595 842"},
-    {"A3", 8203, "842 1191"},
-    {"A4TAB", 8206, "638 842"},
+    {"LETTER", CAT_SIZE_LETTER, "612 792"},
+    {"LEGAL", CAT_SIZE_LEGAL, "612 1008"},
+    {"8_0x10_5", CAT_SIZE_8X10_5, "576 756"},
+    {"LETTERTAB", CAT_SIZE_LETTER_TAB, "648 792"},
+    {"TABLOID", CAT_SIZE_TABLOID, "792 1224"},
+    {"9_0x12_0", CAT_SIZE_9X12, "648 864"},
+    {"A4", CAT_SIZE_A4, "595 842"},
+    {"A3", CAT_SIZE_A3, "842 1191"},
+    {"A4TAB", CAT_SIZE_A4_TAB, "638 842"},
 }};
 
-inline constexpr std::array<int16_t, 9> SizeLabelIds = {8200, 8204, 8209, 8205, 8202, 8208, 8201, 8203, 8206};
-inline constexpr std::array<int16_t, 7> ColorWordIds = {8301, 8300, 8302, 8303, 8304, 8305, 8306};
+inline constexpr std::array<int16_t, 9> SizeLabelIds = {CAT_SIZE_LETTER, CAT_SIZE_LEGAL, CAT_SIZE_8X10_5, CAT_SIZE_LETTER_TAB, CAT_SIZE_TABLOID, CAT_SIZE_9X12, CAT_SIZE_A4, CAT_SIZE_A3, CAT_SIZE_A4_TAB};
+inline constexpr std::array<int16_t, 7> ColorWordIds = {CAT_COLOR_ANY, CAT_COLOR_WHITE, CAT_COLOR_CLEAR, CAT_COLOR_RED, CAT_COLOR_YELLOW, CAT_COLOR_BLUE, CAT_COLOR_GREEN};
 // Ascending weight, not ascending id.
-inline constexpr std::array<int16_t, 10> WeightWordIds = {8400, 8401, 8404, 8405, 8403,
-                                                          8402, 8406, 8407, 8408, 8409};
-inline constexpr std::array<int16_t, 6> TypeWordIds = {8500, 8503, 8502, 8504, 8505, 8501};
+inline constexpr std::array<int16_t, 10> WeightWordIds = {CAT_WEIGHT_75, CAT_WEIGHT_80, CAT_WEIGHT_90, CAT_WEIGHT_105, CAT_WEIGHT_120,
+                                                          CAT_WEIGHT_135, CAT_WEIGHT_160, CAT_WEIGHT_165, CAT_WEIGHT_175, CAT_WEIGHT_200};
+inline constexpr std::array<int16_t, 6> TypeWordIds = {CAT_TYPE_PLAIN, CAT_TYPE_COVER, CAT_TYPE_COLOR, CAT_TYPE_TAB, CAT_TYPE_INSERT, CAT_TYPE_TRANSPARENCY};
 
 // Lookups over the first AppState.SizeChoiceCount rows of PageSizeTable; the
 // first row that matches exactly (case-sensitive) wins.
@@ -97,7 +99,8 @@ int32_t LeadingNumber(const std::string& text);
 // Drops every "PaperDef" and reads the rest as a decimal number (0 without digits).
 int32_t PositionFromValueName(const std::string& valueName);
 
-// The name of the default paper in `language`: "CAT#" 8101 in English, 8102 otherwise.
+// The name of the default paper in `language`: CAT_DEFAULT_PAPER_ENGLISH in English,
+// CAT_DEFAULT_PAPER otherwise.
 std::string DefaultPaperNameFor(int16_t language);
 // The default paper of a new catalog, every text in `language`, at position 0.
 CPaperDef DefaultPaperFor(int16_t language);

@@ -21,59 +21,6 @@
 
 namespace {
 
-// Messages of the companion ("MSG#").
-enum : int16_t {
-    kUsageIntroduction = 19600,
-    kUsageHeading = 19601,
-    kUsageList = 19602,
-    kUsageExport = 19603,
-    kUsageImport = 19604,
-    kUsageCheck = 19605,
-    kUsageCompare = 19606,
-    kUsageCsvOption = 19607,
-    kUsageExitCodes = 19608,
-    kCaseCollisionAdvice = 19609,
-    kUnknownSwitch = 19610,
-    kMissingValue = 19611,
-    kUnexpectedArgument = 19612,
-    kNoCommand = 19613,
-    kConfigurationNotOpened = 19614,
-    kConfigurationLanguage = 19615,
-    kCatalogNotConfigured = 19616,
-    kCatalogNotRead = 19617,
-    kFileNotRead = 19618,
-    kFileRefused = 19619,
-    kFileNotWritten = 19620,
-    kSaveRefused = 19621,
-    kBackupNotWritten = 19622,
-    kExported = 19624,
-    kImported = 19625,
-    kCheckAccepted = 19626,
-    kCheckCaseTwins = 19627,
-    kListLine = 19628,
-    kAvailable = 19629,
-    kNotAvailable = 19630,
-    kNoCatalogs = 19631,
-    kSameCatalog = 19632,
-    kRollbackFailed = 19633,
-    kConfigurationNotRead = 19635,
-    kUsageAllowEmpty = 19650,
-    kUsageEndOfSwitches = 19651,
-    kFileHoldsNoPapers = 19652,
-    kCatalogNameAmbiguous = 19654,
-    kNewFileKept = 19655,
-    kPreviousFileMoved = 19656,
-    kPreviousFileInPlace = 19657,
-    kPreviousFileNotFound = 19658,
-    kUsageNoBackupOption = 19636,
-    kUsageConfigOption = 19637,
-    kEntriesNotInCatalog = 19640,
-    kNamesNotWritable = 19641,
-    kChangedMeanwhile = 19642,
-    kCaseCollision = 19004,
-};
-constexpr int16_t kForceOneSidedLabel = 10116;
-
 enum class Verb { None, List, Export, Import, Check, Compare, Help };
 
 struct VerbSwitch {
@@ -108,7 +55,7 @@ struct Invocation {
     std::string configurationPath = kConfigurationFileName;
 };
 
-std::string Message(int16_t id) { return InterfaceMessage(id); }
+std::string Message(MessageId id) { return InterfaceMessage(id); }
 
 // A message of several lines (\r inside), one console line each; a value
 // left empty (a reason the system did not give) leaves no blank line.
@@ -132,19 +79,19 @@ std::string SwitchName(const std::string& argument) {
 }
 
 void WriteUsage(std::vector<std::string>& lines) {
-    lines.push_back(Message(kUsageIntroduction));
-    lines.push_back(Message(kUsageHeading));
+    lines.push_back(Message(MSG_CMD_USAGE_INTRODUCTION));
+    lines.push_back(Message(MSG_CMD_USAGE_HEADING));
     for (const char* line : kSyntax) lines.emplace_back(line);
-    for (int16_t id : {kUsageList, kUsageExport, kUsageImport, kUsageCheck, kUsageCompare, kUsageCsvOption,
-                       kUsageNoBackupOption, kUsageConfigOption, kUsageAllowEmpty, kUsageEndOfSwitches,
-                       kUsageExitCodes}) {
+    for (MessageId id : {MSG_CMD_USAGE_LIST, MSG_CMD_USAGE_EXPORT, MSG_CMD_USAGE_IMPORT, MSG_CMD_USAGE_CHECK, MSG_CMD_USAGE_COMPARE, MSG_CMD_USAGE_CSV,
+                       MSG_CMD_USAGE_NOBACKUP, MSG_CMD_USAGE_CONFIG, MSG_CMD_USAGE_ALLOWEMPTY, MSG_CMD_USAGE_END_OF_SWITCHES,
+                       MSG_CMD_USAGE_EXIT_CODES}) {
         lines.push_back(Message(id));
     }
 }
 
 // What is wrong with a command line: a message and the argument it names.
 struct ParseError {
-    int16_t messageId = 0;
+    MessageId messageId{};  // none: the command line is right
     std::string argument;
 };
 
@@ -169,7 +116,7 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
         } else if (name == "allowempty") {
             invocation.allowEmpty = true;
         } else if (name == "config") {
-            if (i + 1 == arguments.size()) return {kMissingValue, argument};
+            if (i + 1 == arguments.size()) return {MSG_CMD_MISSING_VALUE, argument};
             invocation.configurationPath = arguments[++i];
         } else {
             const VerbSwitch* found = nullptr;
@@ -177,18 +124,18 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
                 if (name == candidate.name) found = &candidate;
             }
             // One command per run: a second one is as wrong as an unknown one.
-            if (!found || invocation.verbSwitch) return {kUnknownSwitch, argument};
+            if (!found || invocation.verbSwitch) return {MSG_CMD_UNKNOWN_SWITCH, argument};
             invocation.verbSwitch = found;
             invocation.verb = found->verb;
         }
     }
-    if (!invocation.verbSwitch) return {kNoCommand, ""};
+    if (!invocation.verbSwitch) return {MSG_CMD_NO_COMMAND, ""};
     const VerbSwitch& verb = *invocation.verbSwitch;
-    if (invocation.operands.size() < verb.operands) return {kMissingValue, std::string("/") + verb.name};
-    if (invocation.operands.size() > verb.operands) return {kUnexpectedArgument, invocation.operands[verb.operands]};
-    if (invocation.csv && !verb.takesCsv) return {kUnknownSwitch, "/csv"};
-    if (invocation.noBackup && invocation.verb != Verb::Import) return {kUnknownSwitch, "/nobackup"};
-    if (invocation.allowEmpty && invocation.verb != Verb::Import) return {kUnknownSwitch, "/allowempty"};
+    if (invocation.operands.size() < verb.operands) return {MSG_CMD_MISSING_VALUE, std::string("/") + verb.name};
+    if (invocation.operands.size() > verb.operands) return {MSG_CMD_UNEXPECTED_ARGUMENT, invocation.operands[verb.operands]};
+    if (invocation.csv && !verb.takesCsv) return {MSG_CMD_UNKNOWN_SWITCH, "/csv"};
+    if (invocation.noBackup && invocation.verb != Verb::Import) return {MSG_CMD_UNKNOWN_SWITCH, "/nobackup"};
+    if (invocation.allowEmpty && invocation.verb != Verb::Import) return {MSG_CMD_UNKNOWN_SWITCH, "/allowempty"};
     return {};
 }
 
@@ -264,7 +211,7 @@ std::pair<std::string, std::string> CaseTwins(const CPaperCatalog& catalog) {
 
 int List(const Invocation& invocation, CommandOutput& output) {
     if (invocation.csv) WriteCsvRow(output, {"Catalog", "PDL", "Key", "Available", "Papers"});
-    if (AppState.CatalogLocations.empty() && !invocation.csv) output.out.push_back(Message(kNoCatalogs));
+    if (AppState.CatalogLocations.empty() && !invocation.csv) output.out.push_back(Message(MSG_CMD_NO_CATALOGS));
     for (const CatalogLocation& location : AppState.CatalogLocations) {
         CPaperCatalog catalog;
         const bool read = location.Available && catalog.LoadFromRegistry(location.RegistryPath, location.PdlName) == STORE_OK;
@@ -273,9 +220,9 @@ int List(const Invocation& invocation, CommandOutput& output) {
             WriteCsvRow(output, {location.CatalogName, location.PdlName, KeyText(location),
                                  location.Available ? "yes" : "no", papers});
         } else {
-            output.out.push_back(FormatText(Message(kListLine),
+            output.out.push_back(FormatText(Message(MSG_CMD_LIST_LINE),
                                             {location.CatalogName, location.PdlName, KeyText(location),
-                                             Message(location.Available ? kAvailable : kNotAvailable),
+                                             Message(location.Available ? MSG_CMD_AVAILABLE : MSG_CMD_NOT_AVAILABLE),
                                              read ? papers : "-"}));
         }
     }
@@ -288,10 +235,10 @@ int ResolveCatalog(const std::string& name, const CatalogLocation*& location, Co
     location = FindCatalog(name, candidates);
     if (location) return kExitDone;
     if (candidates.empty()) {
-        output.err.push_back(FormatText(Message(kCatalogNotConfigured), {name}));
+        output.err.push_back(FormatText(Message(MSG_CMD_CATALOG_NOT_CONFIGURED), {name}));
         return kExitCatalog;
     }
-    output.err.push_back(FormatText(Message(kCatalogNameAmbiguous), {name}));
+    output.err.push_back(FormatText(Message(MSG_CMD_CATALOG_AMBIGUOUS), {name}));
     for (const std::string& candidate : candidates) output.err.push_back("  " + candidate);
     return kExitCatalog;
 }
@@ -299,7 +246,7 @@ int ResolveCatalog(const std::string& name, const CatalogLocation*& location, Co
 int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandOutput& output) {
     StoreReport report;
     if (catalog.LoadFromRegistry(location.RegistryPath, location.PdlName, &report) == STORE_OK) return kExitDone;
-    Complain(output, FormatText(Message(kCatalogNotRead), {location.CatalogName, KeyText(location)}), report.SystemError);
+    Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location.CatalogName, KeyText(location)}), report.SystemError);
     return kExitCatalog;
 }
 
@@ -311,16 +258,16 @@ int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandO
 int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output, bool emptyMeant = false) {
     std::string bytes;
     if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
-        Complain(output, FormatText(Message(kFileNotRead), {path}), error);
+        Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
         return kExitCatalogFile;
     }
     if (catalog.CheckImportBytes(bytes, true) != STORE_OK) {
-        output.err.push_back(FormatText(Message(kFileRefused), {path}));
+        output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
         return kExitCatalogFile;
     }
     catalog.ImportFromBytes(bytes);
     if (catalog.GetCount() == 0 && !emptyMeant) {
-        PushLines(output.err, FormatText(Message(kFileHoldsNoPapers), {path}));
+        PushLines(output.err, FormatText(Message(MSG_CMD_NO_PAPERS), {path}));
         return kExitRules;
     }
     return kExitDone;
@@ -334,21 +281,21 @@ int Export(const Invocation& invocation, CommandOutput& output) {
     const std::string& path = invocation.operands[1];
     StoreReport report;
     if (!catalog.ExportToFile(path, &report)) {
-        Complain(output, FormatText(Message(kFileNotWritten), {path}), report.SystemError);
+        Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_WRITTEN), {path}), report.SystemError);
         // The replace failed after it may have moved the old file aside: say where both are.
         if (const auto& kept = report.Kept) {
-            if (!kept->newFile.empty()) output.err.push_back(FormatText(Message(kNewFileKept), {kept->newFile}));
+            if (!kept->newFile.empty()) output.err.push_back(FormatText(Message(MSG_CMD_NEW_FILE_KEPT), {kept->newFile}));
             if (!kept->previousFile.empty()) {
-                output.err.push_back(FormatText(Message(kPreviousFileMoved), {kept->previousFile}));
+                output.err.push_back(FormatText(Message(MSG_CMD_PREVIOUS_MOVED), {kept->previousFile}));
             } else if (kept->previousInPlace) {
-                output.err.push_back(FormatText(Message(kPreviousFileInPlace), {path}));
+                output.err.push_back(FormatText(Message(MSG_CMD_PREVIOUS_IN_PLACE), {path}));
             } else {
-                output.err.push_back(Message(kPreviousFileNotFound));
+                output.err.push_back(Message(MSG_CMD_PREVIOUS_NOT_FOUND));
             }
         }
         return kExitCatalogFile;
     }
-    output.out.push_back(FormatText(Message(kExported), {std::to_string(catalog.GetCount()), path}));
+    output.out.push_back(FormatText(Message(MSG_CMD_EXPORTED), {std::to_string(catalog.GetCount()), path}));
     return kExitDone;
 }
 
@@ -358,9 +305,9 @@ int Check(const Invocation& invocation, CommandOutput& output) {
     if (invocation.csv) {
         WriteCsvRow(output, {"Position", "Name", "Size", "Color", "Weight", "Type", "ForceOneSided"});
     } else {
-        output.out.push_back(FormatText(Message(kCheckAccepted), {std::to_string(catalog.GetCount())}));
+        output.out.push_back(FormatText(Message(MSG_CMD_CHECK_ACCEPTED), {std::to_string(catalog.GetCount())}));
     }
-    const std::string oneSided = InterfaceLabel(kForceOneSidedLabel, TF_NO_AMPERSAND);
+    const std::string oneSided = InterfaceLabel(LAB_FORCE_ONE_SIDED, TF_NO_AMPERSAND);
     for (int i = 0; i < catalog.GetCount(); ++i) {
         const CPaperDef paper = catalog.GetPaper(i);
         if (invocation.csv) {
@@ -374,7 +321,7 @@ int Check(const Invocation& invocation, CommandOutput& output) {
         output.out.push_back(line);
     }
     if (const auto twins = CaseTwins(catalog); !twins.first.empty() && !invocation.csv) {
-        output.out.push_back(FormatText(Message(kCheckCaseTwins), {twins.first, twins.second}));
+        output.out.push_back(FormatText(Message(MSG_CMD_CHECK_CASE_TWINS), {twins.first, twins.second}));
     }
     return kExitDone;
 }
@@ -415,44 +362,44 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         },
         &report);
     if (result == STORE_SAVE_DECLINED && !report.Skipped.empty()) {
-        output.err.push_back(FormatText(Message(kEntriesNotInCatalog), {location->CatalogName, KeyText(*location),
+        output.err.push_back(FormatText(Message(MSG_CMD_SKIPPED_ENTRIES), {location->CatalogName, KeyText(*location),
                                                                         std::to_string(report.Skipped.size())}));
         ListSkipped(report.Skipped, output);
         return kExitCatalog;
     }
     if (result == STORE_NAMES_NOT_WRITABLE) {
-        output.err.push_back(FormatText(Message(kNamesNotWritable), {location->CatalogName, KeyText(*location)}));
+        output.err.push_back(FormatText(Message(MSG_CMD_NAMES_NOT_WRITABLE), {location->CatalogName, KeyText(*location)}));
         std::erase_if(report.Skipped, [](const SkippedEntry& e) { return e.reason != SkippedEntry::NameNotWritable; });
         ListSkipped(report.Skipped, output);
         return kExitCatalog;
     }
     if (result == STORE_CHANGED_MEANWHILE) {
-        output.err.push_back(FormatText(Message(kChangedMeanwhile), {location->CatalogName, KeyText(*location)}));
+        output.err.push_back(FormatText(Message(MSG_CMD_CHANGED_MEANWHILE), {location->CatalogName, KeyText(*location)}));
         return kExitRegistry;
     }
     if (result == STORE_SAVE_DECLINED) {
-        PushLines(output.err, FormatText(Message(kBackupNotWritten), {location->CatalogName, backup.folder, backup.reason}));
+        PushLines(output.err, FormatText(Message(MSG_CMD_BACKUP_NOT_WRITTEN), {location->CatalogName, backup.folder, backup.reason}));
         return kExitBackup;
     }
     if (result == STORE_NAME_CASE_COLLISION) {
         // The editor's message, one line per line break, says what is wrong and
         // why; its last line tells the operator to save again, which means
         // nothing here, so the companion's own advice takes its place.
-        const std::string message = Message(kCaseCollision);
+        const std::string message = Message(MSG_CASE_COLLISION);
         std::string_view text = message;
         for (size_t end; (end = text.find('\r')) != std::string_view::npos; text.remove_prefix(end + 1)) {
             output.err.emplace_back(text.substr(0, end));
         }
-        output.err.push_back(Message(kCaseCollisionAdvice));
+        output.err.push_back(Message(MSG_CMD_CASE_COLLISION_ADVICE));
         return kExitRules;
     }
     if (result != STORE_OK) {
-        const int16_t message = result == STORE_ROLLBACK_FAILED ? kRollbackFailed : kSaveRefused;
+        const MessageId message = result == STORE_ROLLBACK_FAILED ? MSG_CMD_ROLLBACK_FAILED : MSG_CMD_SAVE_REFUSED;
         Complain(output, FormatText(Message(message), {location->CatalogName, KeyText(*location)}), report.SystemError);
         return kExitRegistry;
     }
     PruneBackups(backups, location->CatalogName, location->RegistryPath, platform::CurrentLocalTime(), backup.path);
-    output.out.push_back(FormatText(Message(kImported), {std::to_string(catalog.GetCount()), location->CatalogName}));
+    output.out.push_back(FormatText(Message(MSG_CMD_IMPORTED), {std::to_string(catalog.GetCount()), location->CatalogName}));
     return kExitDone;
 }
 
@@ -492,7 +439,7 @@ int Compare(const Invocation& invocation, CommandOutput& output) {
     std::vector<PaperDifference> differences;
     long systemError = 0;
     if (CompareWithStore(catalog, location->RegistryPath, location->PdlName, differences, &systemError) != STORE_OK) {
-        Complain(output, FormatText(Message(kCatalogNotRead), {location->CatalogName, KeyText(*location)}), systemError);
+        Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location->CatalogName, KeyText(*location)}), systemError);
         return kExitCatalog;
     }
 
@@ -511,7 +458,7 @@ int Compare(const Invocation& invocation, CommandOutput& output) {
         }
     }
     if (differences.empty()) {
-        if (!invocation.csv) output.out.push_back(FormatText(Message(kSameCatalog), {location->CatalogName}));
+        if (!invocation.csv) output.out.push_back(FormatText(Message(MSG_CMD_SAME_CATALOG), {location->CatalogName}));
         return kExitDone;
     }
     return kExitDifferent;
@@ -542,15 +489,15 @@ int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output)
         return kExitDone;
     }
     if (configuration == ConfigurationResult::Missing) {
-        output.err.push_back(FormatText(Message(kConfigurationNotOpened), {invocation.configurationPath}));
+        output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_NOT_OPENED), {invocation.configurationPath}));
         return kExitConfiguration;
     }
     if (configuration == ConfigurationResult::Unreadable) {
-        Complain(output, FormatText(Message(kConfigurationNotRead), {invocation.configurationPath}), configurationError);
+        Complain(output, FormatText(Message(MSG_CMD_CONFIGURATION_NOT_READ), {invocation.configurationPath}), configurationError);
         return kExitConfiguration;
     }
     if (configuration == ConfigurationResult::InvalidLanguage) {
-        output.err.push_back(FormatText(Message(kConfigurationLanguage), {invocation.configurationPath}));
+        output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_LANGUAGE), {invocation.configurationPath}));
         return kExitConfiguration;
     }
 

@@ -22,16 +22,6 @@
 
 namespace {
 
-constexpr int16_t kProductLabel = 10109;
-constexpr int16_t kPaperCountLabel = 11306;
-constexpr int16_t kNotACatalogLabel = 11307;
-constexpr int16_t kFutureDateLabel = 11310;
-constexpr int16_t kNoDifferenceMessage = 19304;
-constexpr int16_t kBackupFailedMessage = 19305;
-constexpr int16_t kNoBackupMessage = 19308;
-constexpr int16_t kUnreadableBackupMessage = 19309;
-constexpr int16_t kBackupsNotListedMessage = 19310;
-
 HWND BoxOwner() {
     CVellicorView* view = CurrentView();
     return view && view->Hwnd() ? view->Hwnd() : fw::MainWindowHandle();
@@ -57,10 +47,10 @@ std::string BackupLine(const BackupEntry& entry) {
     char when[32];
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", entry.time.year, entry.time.month, entry.time.day,
                   entry.time.hour, entry.time.minute, entry.time.second);
-    std::string count = entry.paperCount < 0 ? InterfaceLabel(kNotACatalogLabel)
-                                             : WithArgument(InterfaceLabel(kPaperCountLabel), std::to_string(entry.paperCount));
+    std::string count = entry.paperCount < 0 ? InterfaceLabel(LAB_BACKUP_NOT_CATALOG)
+                                             : WithArgument(InterfaceLabel(LAB_BACKUP_PAPERS), std::to_string(entry.paperCount));
     // Listed last, and said so: a date ahead of the clock is no sign of a recent backup.
-    if (entry.future) count += " " + InterfaceLabel(kFutureDateLabel);
+    if (entry.future) count += " " + InterfaceLabel(LAB_BACKUP_FUTURE_DATE);
     return std::string(when) + "\t" + count;
 }
 
@@ -73,8 +63,8 @@ bool BackUpBeforeSave(const std::string& catalogName, const std::string& registr
     written = result.path;
     if (result.outcome != BackupResult::Failed) return true;
     asked = true;
-    const std::string text = FormatText(InterfaceMessage(kBackupFailedMessage), {result.folder, result.reason});
-    return platform::ShowMessageBox(BoxOwner(), text, InterfaceLabel(kProductLabel),
+    const std::string text = FormatText(InterfaceMessage(MSG_BACKUP_FAILED), {result.folder, result.reason});
+    return platform::ShowMessageBox(BoxOwner(), text, InterfaceLabel(LAB_PRODUCT),
                                     platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
 }
 
@@ -96,11 +86,11 @@ void CVellicorView::OnFileRestoreVersion() {
     std::vector<BackupEntry> backups;
     std::string reason;
     if (!ListBackups(settings, AppState.CurrentCatalogName, registryPath, platform::CurrentLocalTime(), backups, reason)) {
-        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(kBackupsNotListedMessage), {folder, reason}));
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_BACKUPS_NOT_LISTED), {folder, reason}));
         return;
     }
     if (backups.empty()) {
-        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(kNoBackupMessage), {folder}));
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_NO_BACKUP_YET), {folder}));
         return;
     }
 
@@ -111,7 +101,7 @@ void CVellicorView::OnFileRestoreVersion() {
     // leaves the catalog being edited as it was.
     auto restored = std::make_unique<CPaperCatalog>();
     if (!ReadBackup(dialog.ChosenPath(), *restored) || restored->GetCount() == 0) {
-        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(kUnreadableBackupMessage), {dialog.ChosenPath()}));
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_BACKUP_UNREADABLE), {dialog.ChosenPath()}));
         return;
     }
 
@@ -145,7 +135,7 @@ void ShowStoredDifferences(HWND window, const std::string& catalogName) {
     for (const PaperDifference& difference : differences) {
         lines.push_back(DescribeDifference(difference, AppState.CurrentLanguage));
     }
-    if (lines.empty()) lines.push_back(InterfaceMessage(kNoDifferenceMessage));
+    if (lines.empty()) lines.push_back(InterfaceMessage(MSG_NO_DIFFERENCE));
     CCompareCatalogDlg dialog(std::move(lines));
     dialog.DoModal();
 }

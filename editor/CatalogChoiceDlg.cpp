@@ -12,8 +12,6 @@ namespace {
 
 // Added to the wider button text so the text never touches the button's edges.
 constexpr int kButtonTextMargin = 20;
-constexpr int16_t kCatalogsLabel = 2040;
-constexpr int16_t kCancelLabel = 10105;
 
 // One line per configured catalog, in the configuration's order.
 void FillCatalogList(HWND list, bool availableOnly) {
@@ -56,9 +54,9 @@ bool CCatalogChoiceDlg::OnInitDialog() {
     m_btnAction = Item(layout_.actionId);
 
     SetItemLabel(Hwnd(), 0, 0, layout_.captionLabel);
-    SetItemLabel(Hwnd(), layout_.labelId, 0, kCatalogsLabel);
+    SetItemLabel(Hwnd(), layout_.labelId, 0, LAB_CATALOGS);
     SetItemLabel(Hwnd(), layout_.actionId, layout_.actionTextFlags, layout_.actionLabel);
-    SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
+    SetItemLabel(Hwnd(), IDCANCEL, 0, LAB_CANCEL);
     // After the labels, so that the translated texts are measured.
     FitDialogButtons(Hwnd(), m_btnAction, m_btnCancel);
     FillCatalogList(m_listCatalogs, layout_.availableOnly);
@@ -96,11 +94,11 @@ void CCatalogChoiceDlg::Choose() {
 }
 
 COpenCatalogDlg::COpenCatalogDlg()
-    : CCatalogChoiceDlg({IDD_OPEN_CATALOG, IDC_OPEN_LABEL, IDC_OPEN_LIST, IDC_OPEN_BUTTON, 10110, 10104, 0, true}) {}
+    : CCatalogChoiceDlg({IDD_OPEN_CATALOG, IDC_OPEN_LABEL, IDC_OPEN_LIST, IDC_OPEN_BUTTON, LAB_OPEN_CAPTION, LAB_OPEN_BUTTON, 0, true}) {}
 
 // Any configured catalog can be saved to, whether or not its key exists yet.
 CSaveAsCatalogDlg::CSaveAsCatalogDlg()
-    : CCatalogChoiceDlg({IDD_SAVE_AS_CATALOG, IDC_SAVE_AS_LABEL, IDC_SAVE_AS_LIST, IDC_SAVE_AS_BUTTON, 10111, 10064,
+    : CCatalogChoiceDlg({IDD_SAVE_AS_CATALOG, IDC_SAVE_AS_LABEL, IDC_SAVE_AS_LIST, IDC_SAVE_AS_BUTTON, LAB_SAVE_AS_CAPTION, LAB_SAVE_AS_BUTTON,
                          TF_NO_PERIOD, false}) {}
 
 void CSaveAsCatalogDlg::TakeChoice(const std::string& catalogName) { AppState.SaveAsName = catalogName; }

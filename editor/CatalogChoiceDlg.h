@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "StringIds.h"
+
 #include "framework/Dialog.h"
 
 // Widens or narrows the two buttons to the larger of their texts plus 20
@@ -22,8 +24,8 @@ public:
         int labelId;
         int listId;
         int actionId;
-        int16_t captionLabel;
-        int16_t actionLabel;
+        LabelId captionLabel;
+        LabelId actionLabel;
         uint8_t actionTextFlags;
         bool availableOnly;  // only the catalogs whose key could be read
     };

@@ -8,10 +8,6 @@
 #include "text/StringLists.h"
 
 namespace {
-
-constexpr int16_t kCloseLabel = 2054;
-constexpr int16_t kCompareMenuLabel = 11303;
-constexpr int16_t kDifferencesLabel = 11308;
 // Room the text of a button or a list line keeps from the edges.
 constexpr int kTextMargin = 20;
 
@@ -44,11 +40,11 @@ bool CCompareCatalogDlg::OnInitDialog() {
     m_listDifferences = Item(IDC_COMPARE_LIST);
     m_btnClose = Item(IDCANCEL);
     HWND label = Item(IDC_COMPARE_LABEL);
-    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, kCompareMenuLabel);
-    SetItemLabel(Hwnd(), IDC_COMPARE_LABEL, 0, kDifferencesLabel);
-    SetItemLabel(Hwnd(), IDCANCEL, TF_NO_AMPERSAND, kCloseLabel);
+    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, LAB_FILE_COMPARE);
+    SetItemLabel(Hwnd(), IDC_COMPARE_LABEL, 0, LAB_DIFFERENCES);
+    SetItemLabel(Hwnd(), IDCANCEL, TF_NO_AMPERSAND, LAB_FILE_CLOSE);
 
-    int widest = TextWidth(label, InterfaceLabel(kDifferencesLabel, TF_NO_AMPERSAND));
+    int widest = TextWidth(label, InterfaceLabel(LAB_DIFFERENCES, TF_NO_AMPERSAND));
     for (const std::string& line : lines_) {
         SendMessageA(m_listDifferences, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         widest = std::max(widest, TextWidth(m_listDifferences, line));

@@ -18,25 +18,6 @@
 #include "text/TextFormat.h"
 
 namespace {
-
-constexpr int16_t kProductLabel = 10109;
-constexpr int16_t kCaseCollisionMessage = 19004;
-constexpr int16_t kSaveFailedMessage = 19100;
-constexpr int16_t kOpenFailedMessage = 19101;
-constexpr int16_t kNotPutBackMessage = 19102;
-constexpr int16_t kAdministratorMessage = 19104;
-constexpr int16_t kSkippedHeading = 19120;
-constexpr int16_t kSkippedCount = 19125;
-constexpr int16_t kSkippedBackedUp = 19126;
-constexpr int16_t kSkippedNotBackedUp = 19127;
-constexpr int16_t kNamesNotWritableMessage = 19128;
-constexpr int16_t kUseRegistryEditorMessage = 19129;
-constexpr int16_t kCompareFailedMessage = 19130;
-constexpr int16_t kExportFailedMessage = 19005;
-constexpr int16_t kNewFileKeptMessage = 19140;
-constexpr int16_t kPreviousFileMovedMessage = 19141;
-constexpr int16_t kPreviousFileInPlaceMessage = 19142;
-constexpr int16_t kPreviousFileNotFoundMessage = 19143;
 // Entries named in a report of skipped ones, and the characters shown of each name.
 constexpr size_t kNamesShown = 10;
 constexpr size_t kNameCharactersShown = 40;
@@ -60,7 +41,7 @@ std::string FormatErrorLocation(const std::string& message, const std::string& f
 }
 
 // A message about a catalog: %1 its name, %2 its key in full.
-std::string CatalogMessage(int16_t id, const std::string& catalogName, const std::string& registryPath) {
+std::string CatalogMessage(MessageId id, const std::string& catalogName, const std::string& registryPath) {
     return FormatText(InterfaceMessage(id), {catalogName, "HKEY_LOCAL_MACHINE\\" + registryPath});
 }
 
@@ -90,18 +71,18 @@ std::string EntryLines(const std::vector<SkippedEntry>& entries) {
 }  // namespace
 
 void ShowRefusal(HWND owner, const std::string& text) {
-    platform::ShowMessageBox(owner, text, InterfaceLabel(kProductLabel), platform::kMbOk | platform::kMbIconHand);
+    platform::ShowMessageBox(owner, text, InterfaceLabel(LAB_PRODUCT), platform::kMbOk | platform::kMbIconHand);
 }
 
 int AskCompleteOperation(HWND window) {
-    const std::string text = InterfaceMessage(19002) + "\n\n" + InterfaceMessage(19003);
-    return platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNo | platform::kMbIconWarning);
+    const std::string text = InterfaceMessage(MSG_PENDING_EDIT) + "\n\n" + InterfaceMessage(MSG_COMPLETE_QUESTION);
+    return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbYesNo | platform::kMbIconWarning);
 }
 
 int PromptSaveChanges(HWND window) {
     const std::string text =
-        InterfaceMessage(19000) + "\n" + InterfaceMessage(3524) + " " + AppState.CatalogTitle + "\n\n" + InterfaceMessage(15019);
-    const int answer = platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNoCancel);
+        InterfaceMessage(MSG_SAVE_OFFER_CHANGED) + "\n" + InterfaceMessage(MSG_CATALOG) + " " + AppState.CatalogTitle + "\n\n" + InterfaceMessage(MSG_SAVE_OFFER_QUESTION);
+    const int answer = platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbYesNoCancel);
     if (answer != platform::kIdYes) return answer;
 
     const std::string previousName = AppState.CurrentCatalogName;
@@ -145,38 +126,38 @@ void ReportInternalError(int kind, std::source_location where) {
 void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
                         int16_t code, long systemError, std::source_location where) {
     if (code == STORE_NAME_CASE_COLLISION) {
-        ShowRefusal(window, InterfaceMessage(kCaseCollisionMessage));
+        ShowRefusal(window, InterfaceMessage(MSG_CASE_COLLISION));
         return;
     }
     if (code == STORE_BAD_DISPOSITION) {
         ReportInternalError(code, where);
         return;
     }
-    const int16_t messageId = code == STORE_ROLLBACK_FAILED ? kNotPutBackMessage
-                              : saving                      ? kSaveFailedMessage
-                                                            : kOpenFailedMessage;
+    const MessageId messageId = code == STORE_ROLLBACK_FAILED ? MSG_ROLLBACK_FAILED
+                              : saving                      ? MSG_SAVE_FAILED
+                                                            : MSG_OPEN_FAILED;
     std::string text = CatalogMessage(messageId, catalogName, registryPath) + ReasonLine(systemError);
     // Every catalog lives below HKEY_LOCAL_MACHINE, which only administrators may change.
     if (saving && systemError == ERROR_ACCESS_DENIED) {
-        text += "\n\n" + InterfaceMessage(kAdministratorMessage);
+        text += "\n\n" + InterfaceMessage(MSG_NEEDS_ADMINISTRATOR);
     }
     ShowRefusal(window, text);
 }
 
-void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError) {
+void ReportFileFailure(HWND window, MessageId messageId, const std::string& path, long systemError) {
     ShowRefusal(window, FormatText(InterfaceMessage(messageId), {path}) + ReasonLine(systemError));
 }
 
 void ReportExportFailure(HWND window, const std::string& path, long systemError,
                          const std::optional<platform::KeptFiles>& kept) {
-    std::string text = InterfaceMessage(kExportFailedMessage) + "\n" + path + ReasonLine(systemError);
+    std::string text = InterfaceMessage(MSG_EXPORT_FAILED) + "\n" + path + ReasonLine(systemError);
     if (kept) {
         text += "\n";
-        if (!kept->newFile.empty()) text += "\n" + FormatText(InterfaceMessage(kNewFileKeptMessage), {kept->newFile});
+        if (!kept->newFile.empty()) text += "\n" + FormatText(InterfaceMessage(MSG_EXPORT_NEW_FILE_KEPT), {kept->newFile});
         if (!kept->previousFile.empty()) {
-            text += "\n" + FormatText(InterfaceMessage(kPreviousFileMovedMessage), {kept->previousFile});
+            text += "\n" + FormatText(InterfaceMessage(MSG_EXPORT_PREVIOUS_MOVED), {kept->previousFile});
         } else {
-            text += "\n" + InterfaceMessage(kept->previousInPlace ? kPreviousFileInPlaceMessage : kPreviousFileNotFoundMessage);
+            text += "\n" + InterfaceMessage(kept->previousInPlace ? MSG_EXPORT_PREVIOUS_IN_PLACE : MSG_EXPORT_PREVIOUS_NOT_FOUND);
         }
     }
     ShowRefusal(window, text);
@@ -184,16 +165,16 @@ void ReportExportFailure(HWND window, const std::string& path, long systemError,
 
 int ReportSkippedEntries(HWND window, const std::string& catalogName, const std::string& registryPath,
                          const std::vector<SkippedEntry>& entries, bool askToRemove) {
-    const int16_t closing = !askToRemove                        ? kSkippedCount
-                            : CurrentBackupSettings().Keep > 0 ? kSkippedBackedUp
-                                                               : kSkippedNotBackedUp;
-    const std::string text = CatalogMessage(kSkippedHeading, catalogName, registryPath) + "\n" + EntryLines(entries) +
+    const MessageId closing = !askToRemove                        ? MSG_SKIPPED_COUNT
+                            : CurrentBackupSettings().Keep > 0 ? MSG_SKIPPED_IN_BACKUP
+                                                               : MSG_SKIPPED_NOT_BACKED_UP;
+    const std::string text = CatalogMessage(MSG_SKIPPED_ENTRIES, catalogName, registryPath) + "\n" + EntryLines(entries) +
                              "\n\n" + FormatText(InterfaceMessage(closing), {std::to_string(entries.size())});
     if (!askToRemove) {
-        platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbOk | platform::kMbIconWarning);
+        platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbOk | platform::kMbIconWarning);
         return platform::kIdOk;
     }
-    return platform::ShowMessageBox(window, text, InterfaceLabel(kProductLabel), platform::kMbYesNo | platform::kMbIconWarning);
+    return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbYesNo | platform::kMbIconWarning);
 }
 
 void ReportNamesNotWritable(HWND window, const std::string& catalogName, const std::string& registryPath,
@@ -202,11 +183,11 @@ void ReportNamesNotWritable(HWND window, const std::string& catalogName, const s
     for (const SkippedEntry& entry : entries) {
         if (entry.reason == SkippedEntry::NameNotWritable) named.push_back(entry);
     }
-    ShowRefusal(window, CatalogMessage(kNamesNotWritableMessage, catalogName, registryPath) + EntryLines(named) +
-                            "\n\n" + InterfaceMessage(kUseRegistryEditorMessage));
+    ShowRefusal(window, CatalogMessage(MSG_NAMES_NOT_WRITABLE, catalogName, registryPath) + EntryLines(named) +
+                            "\n\n" + InterfaceMessage(MSG_NAMES_NOT_WRITABLE_ADVICE));
 }
 
 void ReportCompareFailure(HWND window, const std::string& catalogName, const std::string& registryPath,
                           long systemError) {
-    ShowRefusal(window, CatalogMessage(kCompareFailedMessage, catalogName, registryPath) + ReasonLine(systemError));
+    ShowRefusal(window, CatalogMessage(MSG_COMPARE_NOT_READ, catalogName, registryPath) + ReasonLine(systemError));
 }

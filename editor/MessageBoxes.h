@@ -45,7 +45,7 @@ void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName
 
 // Reports a failed export or import (`messageId`: its heading), the file's
 // path and the system's reason.
-void ReportFileFailure(HWND window, int16_t messageId, const std::string& path, long systemError);
+void ReportFileFailure(HWND window, MessageId messageId, const std::string& path, long systemError);
 
 // Reports a failed export as ReportFileFailure does; when the replace failed
 // after it may have moved the old file aside, also where the complete new

@@ -17,14 +17,14 @@ constexpr int kMeasuredTextCapacity = 64;
 
 struct FormLabel {
     int controlId;
-    int16_t labelId;
+    LabelId labelId;
 };
 
 const FormLabel kFormLabels[] = {
-    {IDC_PAPERS_GROUP, 10103}, {IDC_MOVE_UP, 2042},         {IDC_MOVE_DOWN, 2043},   {IDC_DELETE, 2044},
-    {IDC_DEFINITION_GROUP, 10090}, {IDC_NAME_LABEL, 2020},  {IDC_SIZE_LABEL, 2047},  {IDC_COLOR_LABEL, 2048},
-    {IDC_WEIGHT_LABEL, 2049},  {IDC_TYPE_LABEL, 2050},      {IDC_FORCE_ONE_SIDED, 10116}, {IDC_ADD, 2045},
-    {IDC_MODIFY, 2046},
+    {IDC_PAPERS_GROUP, LAB_PAPERS_GROUP}, {IDC_MOVE_UP, LAB_MOVE_UP},         {IDC_MOVE_DOWN, LAB_MOVE_DOWN},   {IDC_DELETE, LAB_DELETE},
+    {IDC_DEFINITION_GROUP, LAB_DEFINITION_GROUP}, {IDC_NAME_LABEL, LAB_PAPER},  {IDC_SIZE_LABEL, LAB_SIZE},  {IDC_COLOR_LABEL, LAB_COLOR},
+    {IDC_WEIGHT_LABEL, LAB_WEIGHT},  {IDC_TYPE_LABEL, LAB_TYPE},      {IDC_FORCE_ONE_SIDED, LAB_FORCE_ONE_SIDED}, {IDC_ADD, LAB_ADD},
+    {IDC_MODIFY, LAB_MODIFY},
 };
 
 // The buttons that share one width, the widest text's.
@@ -130,7 +130,7 @@ int FitForm(HWND form) {
 
 }  // namespace
 
-void SetItemLabel(HWND window, int itemId, uint8_t textFlags, int16_t labelId) {
+void SetItemLabel(HWND window, int itemId, uint8_t textFlags, LabelId labelId) {
     HWND target = itemId != 0 ? GetDlgItem(window, itemId) : window;
     if (!target) return;
     char label[kLabelCapacity];

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
+
+#include "StringIds.h"
 #include <string>
 
 // Labels the form's controls and fits its buttons, group boxes and the form
@@ -15,7 +17,7 @@ int RelabelForm(HWND form);
 // Puts "LAB#" `labelId` (in CurrentLanguage, with `textFlags`) into the item
 // `itemId` of `window`, or into `window` itself when `itemId` is 0. A missing
 // item is ignored.
-void SetItemLabel(HWND window, int itemId, uint8_t textFlags, int16_t labelId);
+void SetItemLabel(HWND window, int itemId, uint8_t textFlags, LabelId labelId);
 
 // Width in pixels of the control's text without "&", measured in an 8-point
 // version of the control's font.

@@ -10,11 +10,6 @@
 #include "text/StringLists.h"
 
 namespace {
-
-constexpr int16_t kCancelLabel = 10105;
-constexpr int16_t kRestoreMenuLabel = 11302;
-constexpr int16_t kBackupsLabel = 11304;
-constexpr int16_t kRestoreLabel = 11305;
 // Room the text of a list line keeps from the next column.
 constexpr int kTextMargin = 20;
 
@@ -27,10 +22,10 @@ bool CRestoreVersionDlg::OnInitDialog() {
     m_listBackups = Item(IDC_RESTORE_LIST);
     m_btnRestore = Item(IDC_RESTORE_BUTTON);
     m_btnCancel = Item(IDCANCEL);
-    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, kRestoreMenuLabel);
-    SetItemLabel(Hwnd(), IDC_RESTORE_LABEL, 0, kBackupsLabel);
-    SetItemLabel(Hwnd(), IDC_RESTORE_BUTTON, 0, kRestoreLabel);
-    SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
+    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, LAB_FILE_RESTORE);
+    SetItemLabel(Hwnd(), IDC_RESTORE_LABEL, 0, LAB_BACKUPS);
+    SetItemLabel(Hwnd(), IDC_RESTORE_BUTTON, 0, LAB_RESTORE);
+    SetItemLabel(Hwnd(), IDCANCEL, 0, LAB_CANCEL);
     FitDialogButtons(Hwnd(), m_btnRestore, m_btnCancel);
 
     // The count column starts after the widest date, whatever the font.

@@ -13,12 +13,6 @@
 #include "text/TextFormat.h"
 
 namespace {
-
-constexpr int16_t kCaptionLabel = 11500;
-constexpr int16_t kOverwriteLabel = 11501;
-constexpr int16_t kDifferencesLabel = 11502;
-constexpr int16_t kCancelLabel = 10105;
-constexpr int16_t kChangedElsewhereMessage = 19500;
 // Added to a button's text width, as in the catalog dialogs.
 constexpr int kButtonTextMargin = 20;
 
@@ -44,11 +38,11 @@ CStoredChangeDlg::CStoredChangeDlg(std::string catalogName)
     : fw::CDialog(IDD_STORED_CHANGE), catalogName_(std::move(catalogName)) {}
 
 bool CStoredChangeDlg::OnInitDialog() {
-    SetItemLabel(Hwnd(), 0, 0, kCaptionLabel);
-    SetItemLabel(Hwnd(), IDC_STORED_CHANGE_OVERWRITE, 0, kOverwriteLabel);
-    SetItemLabel(Hwnd(), IDC_STORED_CHANGE_DIFFERENCES, 0, kDifferencesLabel);
-    SetItemLabel(Hwnd(), IDCANCEL, 0, kCancelLabel);
-    const std::string text = FormatText(InterfaceMessage(kChangedElsewhereMessage), {catalogName_});
+    SetItemLabel(Hwnd(), 0, 0, LAB_CHANGED_CAPTION);
+    SetItemLabel(Hwnd(), IDC_STORED_CHANGE_OVERWRITE, 0, LAB_OVERWRITE);
+    SetItemLabel(Hwnd(), IDC_STORED_CHANGE_DIFFERENCES, 0, LAB_SHOW_DIFFERENCES);
+    SetItemLabel(Hwnd(), IDCANCEL, 0, LAB_CANCEL);
+    const std::string text = FormatText(InterfaceMessage(MSG_CHANGED_ELSEWHERE), {catalogName_});
     SetDlgItemTextA(Hwnd(), IDC_STORED_CHANGE_TEXT, text.c_str());
     SendDlgItemMessageA(Hwnd(), IDC_STORED_CHANGE_ICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_WARNING */)), 0);

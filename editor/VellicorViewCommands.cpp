@@ -26,11 +26,6 @@
 #include "text/StringLists.h"
 
 namespace {
-
-constexpr int16_t kProductLabel = 10109;
-constexpr int16_t kUntitledLabel = 10106;
-constexpr int16_t kImportRefusedMessage = 3525;
-constexpr int16_t kImportFailedMessage = 19108;
 constexpr const char* kCatalogExtension = "cat";
 
 }  // namespace
@@ -103,7 +98,7 @@ void StartNewCatalog(CVellicorView& view) {
 
     AppState.CatalogModified = false;
     AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = InterfaceLabel(kUntitledLabel);
+    AppState.CatalogTitle = InterfaceLabel(LAB_UNTITLED);
     UpdateMainWindowTitle();
     BuildDefaultCatalog();
     view.RefreshPaperList();
@@ -180,19 +175,19 @@ void CVellicorView::OnFileImport() {
     // the file meanwhile. A refused file leaves the catalog being edited as it was.
     std::string bytes;
     if (const long error = platform::ReadWholeFile(*path, bytes); error != 0) {
-        ReportFileFailure(Hwnd(), kImportFailedMessage, *path, error);
+        ReportFileFailure(Hwnd(), MSG_IMPORT_FAILED, *path, error);
         return;
     }
     auto imported = std::make_unique<CPaperCatalog>();
     if (imported->CheckImportBytes(bytes) != STORE_OK) {
-        ShowRefusal(Hwnd(), InterfaceMessage(kImportRefusedMessage));
+        ShowRefusal(Hwnd(), InterfaceMessage(MSG_IMPORT_REFUSED));
         return;
     }
     imported->ImportFromBytes(bytes);
     AppState.CurrentCatalog = std::move(imported);
     // An imported catalog belongs to no configured catalog until Save As.
     AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = InterfaceLabel(kUntitledLabel);
+    AppState.CatalogTitle = InterfaceLabel(LAB_UNTITLED);
     ShowReplacedCatalog(*this);
 }
 
@@ -284,7 +279,7 @@ int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string&
 void UpdateMainWindowTitle() {
     HWND frame = fw::MainWindowHandle();
     if (!frame) return;
-    const std::string title = InterfaceLabel(kProductLabel) + " - " + AppState.CatalogTitle;
+    const std::string title = InterfaceLabel(LAB_PRODUCT) + " - " + AppState.CatalogTitle;
     SetWindowTextA(frame, title.c_str());
 }
 

@@ -27,8 +27,6 @@ constexpr size_t kMaxNameLength = 31;
 constexpr size_t kMaxWordLength = 19;  // colour and type
 constexpr size_t kMaxWeightDigits = 3;
 
-constexpr int16_t kTransparencyWord = 8501;
-
 // Walks the text character by character in the system code page, so that a
 // trail byte of a double-byte character is never taken for a refused one.
 bool ContainsAnyOf(const std::string& text, const char* refused) {
@@ -198,7 +196,7 @@ void CVellicorView::OnSelChangeType() {
 // Transparencies cannot be printed on both sides. Only a choice from the list
 // applies the rule; a typed word does not.
 void CVellicorView::ApplyTypeRule() {
-    const std::string transparency = GetLocalizedString(kVocabularyList, kTransparencyWord, AppState.CurrentLanguage);
+    const std::string transparency = GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage);
     if (AppState.LastValidType != transparency) return;
     m_strType = transparency;
     m_bForceOneSided = 1;
@@ -226,11 +224,11 @@ void CVellicorView::OnCheckWeightRange() {
     const int32_t value = LeadingNumber(m_strWeight);
     if (AppState.WeightCheckArmed &&
         (value < AppState.MinimumPaperWeight || value > AppState.MaximumPaperWeight)) {
-        const std::string outOfRange = InterfaceMessage(3520);
-        const std::string control = InterfaceMessage(3521);
-        const std::string field = InterfaceLabel(10098, TF_NO_COLON);
-        const std::string minimum = InterfaceMessage(3522);
-        const std::string maximum = InterfaceMessage(3523);
+        const std::string outOfRange = InterfaceMessage(MSG_OUT_OF_RANGE);
+        const std::string control = InterfaceMessage(MSG_RANGE_CONTROL);
+        const std::string field = InterfaceLabel(LAB_WEIGHT_FIELD, TF_NO_COLON);
+        const std::string minimum = InterfaceMessage(MSG_RANGE_MINIMUM);
+        const std::string maximum = InterfaceMessage(MSG_RANGE_MAXIMUM);
         const char* format = "%s\n\n%s %s\n%s %d\n%s %d";
         const int length = std::snprintf(nullptr, 0, format, outOfRange.c_str(), control.c_str(), field.c_str(),
                                          minimum.c_str(), AppState.MinimumPaperWeight, maximum.c_str(),
@@ -260,7 +258,7 @@ void CVellicorView::OnAdd() {
     // Only a form started on an empty catalog can have no size chosen.
     const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
     if (!size) {
-        ShowRefusal(Hwnd(), InterfaceMessage(19007));
+        ShowRefusal(Hwnd(), InterfaceMessage(MSG_SIZE_REQUIRED));
         SetFocus(m_comboSize);
         return;
     }
@@ -307,7 +305,7 @@ void CVellicorView::OnDelete() {
     ReadFields();
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
     if (SelectedLineText() == AppState.DefaultPaperName) {
-        ShowRefusal(Hwnd(), InterfaceMessage(19001));
+        ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
         return;
     }
     AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);

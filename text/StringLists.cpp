@@ -69,11 +69,11 @@ void GetLocalizedString(const char* type, int16_t id, int16_t language, char* bu
     buffer[length] = '\0';
 }
 
-std::string InterfaceLabel(int16_t id, uint8_t textFlags) {
+std::string InterfaceLabel(LabelId id, uint8_t textFlags) {
     return GetLocalizedString(kLabelList, id, AppState.CurrentLanguage, textFlags);
 }
 
-std::string InterfaceMessage(int16_t id) { return GetLocalizedString(kMessageList, id, AppState.CurrentLanguage); }
+std::string InterfaceMessage(MessageId id) { return GetLocalizedString(kMessageList, id, AppState.CurrentLanguage); }
 
 int32_t GetStringListCount(const char* type, int16_t id) {
     platform::ResourceBytes list = FindList(type, id);

@@ -1,10 +1,14 @@
 // Lookup of the multilingual string lists: one resource per text item, holding
-// the item in all ten languages in the order of the language list "LNG#" 10000.
+// the item in all ten languages in the order of the language list LNG_LANGUAGES.
+// The identifiers are named in StringIds.h, which the string-list compiler
+// writes from the tables in resources/strings/.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "StringIds.h"
 
 // String-list resource types.
 inline constexpr const char* kLabelList = "LAB#";
@@ -12,7 +16,7 @@ inline constexpr const char* kMessageList = "MSG#";
 inline constexpr const char* kVocabularyList = "CAT#";
 inline constexpr const char* kLanguageList = "LNG#";
 
-inline constexpr int16_t kLanguageListId = 10000;
+inline constexpr int16_t kLanguageListId = LNG_LANGUAGES;
 inline constexpr int16_t kEnglish = 1;
 
 // Text flags, applied after a lookup.
@@ -35,13 +39,13 @@ void GetLocalizedString(const char* type, int16_t id, int16_t language, char* bu
                         uint8_t textFlags);
 
 // A label or a message in the interface language, AppState.CurrentLanguage.
-std::string InterfaceLabel(int16_t id, uint8_t textFlags = 0);
-std::string InterfaceMessage(int16_t id);
+std::string InterfaceLabel(LabelId id, uint8_t textFlags = 0);
+std::string InterfaceMessage(MessageId id);
 
 // The count field of list (type, id), or 0 when it cannot be found.
 int32_t GetStringListCount(const char* type, int16_t id);
 
-// 1-based position of `name` in "LNG#" 10000, ASCII case ignored; -1 if absent.
+// 1-based position of `name` in the language list, ASCII case ignored; -1 if absent.
 int16_t FindLanguageIndex(const std::string& name);
 
 // Drops "&", ":" (with a no-break space just before it) or "." and adds a

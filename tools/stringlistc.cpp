@@ -3,7 +3,10 @@
 // 32-bit count, NUL-terminated code page 1252 strings), written
 //   --res FILE   as a Win32 .res file (types "LAB#" etc., names "+id"), after
 //                the resources of --merge FILE when given;
-//   --cpp FILE   as a C++ table for the portable build.
+//   --cpp FILE   as a C++ table for the portable build;
+//   --header FILE  as a C++ header naming every identifier (LAB_..., MSG_...),
+//                rewritten only when its text changes, so that a new text
+//                rebuilds only what uses it.
 // It fails on a malformed row, a missing translation, a duplicate identifier or
 // a character outside code page 1252, naming the file and line; and, given
 //   --mnemonics FILE   the groups of labels shown together,
@@ -28,6 +31,8 @@ constexpr int kLanguageCount = 10;
 struct List {
     std::string type;  // "LAB#"
     int16_t id = 0;
+    std::string name;     // "LAB_PRODUCT": the identifier's name in program code
+    std::string comment;  // the comment line above it, if any
     std::vector<std::string> texts;  // code page 1252
 };
 
@@ -111,38 +116,55 @@ std::vector<List> ReadTable(const std::string& path) {
     const std::string type = BaseName(path) + "#";
     if (type.size() != 4) Fail(path, "the file name must be the three-letter list type, e.g. LAB.tsv");
 
+    // Every name begins with the list's type: LAB_, MSG_, CAT_, LNG_.
+    const std::string prefix = type.substr(0, 3) + "_";
+    constexpr int kFields = kLanguageCount + 2;
+
     std::vector<List> lists;
     std::string line;
+    std::string comment;
     int lineNo = 0;
     bool headerSeen = false;
     while (std::getline(in, line)) {
         ++lineNo;
         const std::string where = path + ":" + std::to_string(lineNo);
         if (!line.empty() && line.back() == '\r') Fail(where, "CR LF line end (use LF)");
-        if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> fields = SplitTabs(line);
-        if (!headerSeen) {
-            if (fields.size() != kLanguageCount + 1 || fields[0] != "id")
-                Fail(where, "the header must be: id, then the ten languages");
-            for (int l = 0; l < kLanguageCount; ++l)
-                if (fields[l + 1] != kLanguages[l])
-                    Fail(where, "language " + std::to_string(l + 1) + " must be " + kLanguages[l]);
-            headerSeen = true;
+        if (line.empty()) continue;
+        if (line[0] == '#') {
+            comment = line.substr(line.find_first_not_of("# ") == std::string::npos ? line.size()
+                                                                                     : line.find_first_not_of("# "));
             continue;
         }
-        if (fields.size() != kLanguageCount + 1)
-            Fail(where, "expected 11 fields separated by TABs, found " + std::to_string(fields.size()));
+        std::vector<std::string> fields = SplitTabs(line);
+        if (!headerSeen) {
+            if (fields.size() != kFields || fields[0] != "id" || fields[1] != "name")
+                Fail(where, "the header must be: id, name, then the ten languages");
+            for (int l = 0; l < kLanguageCount; ++l)
+                if (fields[l + 2] != kLanguages[l])
+                    Fail(where, "language " + std::to_string(l + 1) + " must be " + kLanguages[l]);
+            headerSeen = true;
+            comment.clear();
+            continue;
+        }
+        if (fields.size() != kFields)
+            Fail(where, "expected 12 fields separated by TABs, found " + std::to_string(fields.size()));
         char* end = nullptr;
         long id = std::strtol(fields[0].c_str(), &end, 10);
         if (fields[0].empty() || *end != '\0' || id < INT16_MIN || id > INT16_MAX)
             Fail(where, "the identifier must be a signed 16-bit decimal number");
+        const std::string& name = fields[1];
+        if (name.compare(0, prefix.size(), prefix) != 0 || name.size() == prefix.size() ||
+            name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_") != std::string::npos)
+            Fail(where, "the name must be " + prefix + " followed by capital letters, digits and _");
         List list;
         list.type = type;
         list.id = static_cast<int16_t>(id);
+        list.name = name;
+        list.comment = comment;
         for (int l = 0; l < kLanguageCount; ++l) {
             const std::string cellWhere = where + " (" + kLanguages[l] + ")";
-            if (fields[l + 1].empty()) Fail(cellWhere, "missing translation");
-            list.texts.push_back(ToCp1252(fields[l + 1], cellWhere));
+            if (fields[l + 2].empty()) Fail(cellWhere, "missing translation");
+            list.texts.push_back(ToCp1252(fields[l + 2], cellWhere));
         }
         lists.push_back(std::move(list));
     }
@@ -225,12 +247,14 @@ std::string ResFileStart() {
     return s;
 }
 
-// A "LAB#" identifier as the groups file names it.
-int16_t ParseId(const std::string& word, const std::string& where) {
+// A "LAB#" identifier as the groups file names it: by its name (LAB_FILE_NEW)
+// or its number.
+int16_t ParseId(const std::string& word, const std::map<std::string, int16_t>& labelIds, const std::string& where) {
+    if (const auto named = labelIds.find(word); named != labelIds.end()) return named->second;
     char* end = nullptr;
     long id = std::strtol(word.c_str(), &end, 10);
     if (word.empty() || *end != '\0' || id < INT16_MIN || id > INT16_MAX)
-        Fail(where, "\"" + word + "\" is not a label identifier");
+        Fail(where, "\"" + word + "\" is not a label's name or identifier");
     return static_cast<int16_t>(id);
 }
 
@@ -241,7 +265,10 @@ struct MnemonicGroup {
 };
 
 // One group a line: its name, then the "LAB#" identifiers of its items.
-std::vector<MnemonicGroup> ReadMnemonicGroups(const std::string& path) {
+std::vector<MnemonicGroup> ReadMnemonicGroups(const std::string& path, const std::vector<List>& lists) {
+    std::map<std::string, int16_t> labelIds;
+    for (const List& l : lists)
+        if (l.type == "LAB#") labelIds.emplace(l.name, l.id);
     std::ifstream in(path, std::ios::binary);
     if (!in) Fail(path, "cannot be read");
     std::vector<MnemonicGroup> groups;
@@ -254,7 +281,7 @@ std::vector<MnemonicGroup> ReadMnemonicGroups(const std::string& path) {
         MnemonicGroup group;
         if (!(words >> group.name) || group.name[0] == '#') continue;
         group.where = where;
-        for (std::string word; words >> word;) group.ids.push_back(ParseId(word, where));
+        for (std::string word; words >> word;) group.ids.push_back(ParseId(word, labelIds, where));
         if (group.ids.size() < 2) Fail(where, "a group needs at least two labels");
         groups.push_back(std::move(group));
     }
@@ -378,36 +405,79 @@ std::string CppTable(const std::vector<List>& lists) {
     return cpp.str();
 }
 
+// One enumeration per list type, so that a label's name cannot be passed
+// where a message is looked up. The comment above a row says where it is used.
+std::string IdHeader(const std::vector<List>& lists) {
+    static const struct {
+        const char* type;
+        const char* enumName;
+        const char* what;
+    } kKinds[] = {{"LAB#", "LabelId", "Labels: menu items, control captions, window titles"},
+                  {"MSG#", "MessageId", "Messages"},
+                  {"CAT#", "VocabularyId", "Vocabulary of the catalog's fields"},
+                  {"LNG#", "LanguageListId", "The language list"}};
+    std::ostringstream h;
+    h << "// Generated by tools/stringlistc from resources/strings/. Do not edit: add a row\n"
+         "// with its name to the table of its type instead.\n"
+         "#pragma once\n\n#include <cstdint>\n";
+    for (const auto& kind : kKinds) {
+        h << "\n// " << kind.what << " (\"" << kind.type << "\").\nenum " << kind.enumName << " : int16_t {\n";
+        std::string lastComment;
+        for (const List& l : lists) {
+            if (l.type != kind.type) continue;
+            if (!l.comment.empty() && l.comment != lastComment) h << "    // " << l.comment << "\n";
+            lastComment = l.comment;
+            h << "    " << l.name << " = " << l.id << ",\n";
+        }
+        h << "};\n";
+    }
+    return h.str();
+}
+
+bool SameAsFile(const std::string& path, const std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str() == bytes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
-        std::string resPath, cppPath, mergePath, mnemonicsPath;
+        std::string resPath, cppPath, mergePath, mnemonicsPath, headerPath;
         std::vector<std::string> inputs;
         for (int i = 1; i < argc; ++i) {
             std::string a = argv[i];
-            if ((a == "--res" || a == "--cpp" || a == "--merge" || a == "--mnemonics") && i + 1 < argc) {
-                (a == "--res" ? resPath : a == "--cpp" ? cppPath : a == "--merge" ? mergePath : mnemonicsPath) = argv[++i];
+            if ((a == "--res" || a == "--cpp" || a == "--merge" || a == "--mnemonics" || a == "--header") && i + 1 < argc) {
+                (a == "--res"      ? resPath
+                 : a == "--cpp"    ? cppPath
+                 : a == "--merge"  ? mergePath
+                 : a == "--header" ? headerPath
+                                   : mnemonicsPath) = argv[++i];
             } else if (a.rfind("--", 0) == 0) {
                 throw std::runtime_error("unknown option " + a);
             } else {
                 inputs.push_back(a);
             }
         }
-        if (inputs.empty()) throw std::runtime_error("usage: stringlistc [--merge in.res] [--res out.res] [--cpp out.cpp] [--mnemonics groups.txt] TABLE.tsv...");
+        if (inputs.empty()) throw std::runtime_error("usage: stringlistc [--merge in.res] [--res out.res] [--cpp out.cpp] [--header out.h] [--mnemonics groups.txt] TABLE.tsv...");
 
         std::vector<List> lists;
         std::map<std::pair<std::string, int16_t>, std::string> seen;
+        std::map<std::string, std::string> names;
         for (const std::string& path : inputs) {
             for (List& l : ReadTable(path)) {
                 auto key = std::make_pair(l.type, l.id);
                 if (seen.count(key)) throw std::runtime_error(path + ": " + l.type + " " + std::to_string(l.id) + " is defined twice");
+                if (!names.emplace(l.name, path).second) throw std::runtime_error(path + ": the name " + l.name + " is used twice");
                 seen[key] = path;
                 lists.push_back(std::move(l));
             }
         }
         if (!mnemonicsPath.empty()) {
-            const std::vector<std::string> problems = CheckMnemonics(ReadMnemonicGroups(mnemonicsPath), lists);
+            const std::vector<std::string> problems = CheckMnemonics(ReadMnemonicGroups(mnemonicsPath, lists), lists);
             for (const std::string& p : problems) std::fprintf(stderr, "stringlistc: %s\n", p.c_str());
             if (!problems.empty())
                 throw std::runtime_error(std::to_string(problems.size()) + " mnemonic problem(s); nothing written");
@@ -426,6 +496,10 @@ int main(int argc, char** argv) {
             WriteFile(resPath, res);
         }
         if (!cppPath.empty()) WriteFile(cppPath, CppTable(lists));
+        if (!headerPath.empty()) {
+            const std::string header = IdHeader(lists);
+            if (!SameAsFile(headerPath, header)) WriteFile(headerPath, header);
+        }
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "stringlistc: %s\n", e.what());

@@ -22,7 +22,7 @@ row() {
             [[ ${LANGUAGES[$i]} == "$language" ]] && cells[$i]="${override#*=}"
         done
     done
-    (IFS=$'\t'; printf '%s\t%s\n' "$id" "${cells[*]}")
+    (IFS=$'\t'; printf '%s\tLAB_L%s\t%s\n' "$id" "$id" "${cells[*]}")
 }
 
 # check NAME EXPECTED-STATUS EXPECTED-MESSAGE GROUPS ROW...: EXPECTED-MESSAGE
@@ -31,7 +31,7 @@ check() {
     local name="$1" expected="$2" message="$3" groups="$4"
     shift 4
     {
-        (IFS=$'\t'; echo "id	${LANGUAGES[*]}")
+        (IFS=$'\t'; echo "id	name	${LANGUAGES[*]}")
         printf '%s\n' "$@"
     } > "$WORK/LAB.tsv"
     printf '%s\n' "$groups" > "$WORK/groups.txt"
@@ -76,5 +76,19 @@ check "an unknown label is refused" fail 'LAB# 7 does not exist' "g 1 7" \
     "$(row 1 '&Add')"
 check "a label without a mnemonic in English may stay without" pass "" "g 1 2" \
     "$(row 1 '&Add')" "$(row 2 'Catalogs:')"
+check "groups may name their labels" fail 'LAB# 1 "&Add" and LAB# 2 "&All" share the mnemonic letter A' \
+    "g LAB_L1 LAB_L2" "$(row 1 '&Add')" "$(row 2 '&All')"
+check "a name without its list's prefix is refused" fail 'the name must be LAB_' "g 1 2" \
+    "$(row 1 '&Add')" "$(row 2 '&Back' | sed 's/LAB_L2/MSG_L2/')"
+check "a name used twice is refused" fail 'the name LAB_L1 is used twice' "g 1 2" \
+    "$(row 1 '&Add')" "$(row 2 '&Back' | sed 's/LAB_L2/LAB_L1/')"
+# The header names every identifier, in the enumeration of its list.
+{ (IFS=$'\t'; echo "id	name	${LANGUAGES[*]}"); row 1 '&Add'; } > "$WORK/LAB.tsv"
+"$STRINGLISTC" --header "$WORK/ids.h" "$WORK/LAB.tsv" 2>/dev/null
+if grep -q 'enum LabelId : int16_t' "$WORK/ids.h" && grep -q 'LAB_L1 = 1,' "$WORK/ids.h"; then
+    echo "ok   the header names the labels"
+else
+    echo "FAIL the header lacks LAB_L1 in LabelId"; failures=$((failures + 1))
+fi
 
 [[ $failures -eq 0 ]] || { echo "$failures case(s) failed"; exit 1; }

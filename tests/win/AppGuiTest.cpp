@@ -1275,7 +1275,7 @@ TEST_F(AppGui, StoreAndFileFailuresAreReportedInTheOperatorsLanguage) {
         platform::ClearRecordedMessageBoxes();
         AnswerBoxes({IDOK, IDOK});
         ReportExportFailure(Form(), "C:\\out\\x.cat", ERROR_ACCESS_DENIED, std::nullopt);
-        ReportFileFailure(Form(), 19108, "C:\\in\\x.cat", ERROR_FILE_NOT_FOUND);
+        ReportFileFailure(Form(), MSG_IMPORT_FAILED, "C:\\in\\x.cat", ERROR_FILE_NOT_FOUND);
         ASSERT_EQ(Boxes().size(), 2u);
         EXPECT_EQ(Boxes()[0].text, Msg(19005, l) + "\nC:\\out\\x.cat\n" + denied);
         EXPECT_EQ(Boxes()[1].text, FormatText(Msg(19108, l), {"C:\\in\\x.cat"}) + "\n" + missing);
