@@ -83,6 +83,7 @@ private:
     // --- entry and validation (VellicorViewEntry.cpp) ---
     bool FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength);
     bool FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength);
+    bool KeepOrPutBack(bool refuse, std::string& field, std::string& lastValid);
     template <class Check>
     bool AcceptKeystroke(const fw::CEdit& edit, Check refused);
     void TakeChosenWord(const fw::CComboBox& combo, std::string& field, std::string& lastValid);

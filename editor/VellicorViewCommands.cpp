@@ -14,7 +14,7 @@
 #include "editor/Backups.h"
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/MessageBoxes.h"
-#include "editor/StoredChanges.h"
+#include "editor/StoredChangeDlg.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "framework/FileDialog.h"

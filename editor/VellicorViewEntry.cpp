@@ -92,20 +92,19 @@ std::optional<std::string> SizeKeywordOfLine(int32_t line) {
 // --- checks on typed text ---
 
 bool CVellicorView::FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength) {
-    const bool refuse = ContainsAnyOf(field, refused) || field.size() > maxLength || HasUnprintableByte(field);
-    if (!refuse) {
-        lastValid = field;
-        return false;
-    }
-    field = lastValid;
-    MessageBeep(0xFFFFFFFF);
-    WriteFields();
-    return true;
+    return KeepOrPutBack(ContainsAnyOf(field, refused) || field.size() > maxLength || HasUnprintableByte(field), field,
+                         lastValid);
 }
 
 bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength) {
-    const size_t digits = field.find_first_not_of("0123456789");
-    if (digits == std::string::npos && field.size() <= maxLength) {
+    const bool digitsOnly = field.find_first_not_of("0123456789") == std::string::npos;
+    return KeepOrPutBack(!digitsOnly || field.size() > maxLength, field, lastValid);
+}
+
+// An accepted text becomes the last valid one; a refused one is replaced by
+// it, in the control too, with a beep. True when refused.
+bool CVellicorView::KeepOrPutBack(bool refuse, std::string& field, std::string& lastValid) {
+    if (!refuse) {
         lastValid = field;
         return false;
     }

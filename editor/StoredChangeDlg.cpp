@@ -1,4 +1,4 @@
-#include "editor/StoredChanges.h"
+#include "editor/StoredChangeDlg.h"
 
 #include <algorithm>
 #include <utility>
