@@ -13,17 +13,17 @@ bool CAboutDlg::OnInitDialog() {
     const int16_t language = AppState.CurrentLanguage;
     SetWindowTextA(Hwnd(), GetLocalizedString(kLabelList, LAB_ABOUT_CAPTION, language, TF_NO_AMPERSAND | TF_NO_PERIOD).c_str());
 
-    m_strProductName = AppState.ProductName;
-    m_strNotice = GetLocalizedString(kLabelList, LAB_ABOUT_NOTICE, language);
-    m_strProgram = GetLocalizedString(kLabelList, LAB_ABOUT_PROGRAM, language);
+    productName_ = AppState.ProductName;
+    notice_ = GetLocalizedString(kLabelList, LAB_ABOUT_NOTICE, language);
+    program_ = GetLocalizedString(kLabelList, LAB_ABOUT_PROGRAM, language);
     char version[128];
     std::snprintf(version, sizeof version, "%s %s", GetLocalizedString(kLabelList, LAB_VERSION, language).c_str(),
                   kProgramVersion);
-    m_strVersion = version;
+    version_ = version;
 
-    SetDlgItemTextA(Hwnd(), IDC_ABOUT_PRODUCT, m_strProductName.c_str());
-    SetDlgItemTextA(Hwnd(), IDC_ABOUT_NOTICE, m_strNotice.c_str());
-    SetDlgItemTextA(Hwnd(), IDC_ABOUT_VERSION, m_strVersion.c_str());
-    SetDlgItemTextA(Hwnd(), IDC_ABOUT_PROGRAM, m_strProgram.c_str());
+    SetDlgItemTextA(Hwnd(), IDC_ABOUT_PRODUCT, productName_.c_str());
+    SetDlgItemTextA(Hwnd(), IDC_ABOUT_NOTICE, notice_.c_str());
+    SetDlgItemTextA(Hwnd(), IDC_ABOUT_VERSION, version_.c_str());
+    SetDlgItemTextA(Hwnd(), IDC_ABOUT_PROGRAM, program_.c_str());
     return true;
 }

@@ -8,10 +8,10 @@ class CAboutDlg : public fw::CDialog {
 public:
     CAboutDlg();
 
-    std::string m_strProductName;
-    std::string m_strNotice;
-    std::string m_strVersion;
-    std::string m_strProgram;
+    std::string productName_;
+    std::string notice_;
+    std::string version_;
+    std::string program_;
 
 protected:
     bool OnInitDialog() override;

@@ -98,7 +98,7 @@ void CMainFrame::PreCreateWindow(DWORD& style, DWORD& exStyle) {
 // The weight range check stays silent while the user switches to another program.
 void CMainFrame::OnActivateApp(bool active, DWORD otherThreadId) {
     fw::CFrameWnd::OnActivateApp(active, otherThreadId);
-    AppState.WeightCheckArmed = active ? 1 : 0;
+    if (CVellicorView* view = CurrentView()) view->ArmWeightCheck(active);
 }
 
 void CMainFrame::OnClose() {

@@ -14,8 +14,6 @@ bool InitializeAppState() {
 
 void InitializeEditingState() {
     AppState.CatalogModified = false;
-    AppState.PaperEditPending = false;
-    AppState.WeightCheckArmed = 1;
 
     AppState.CurrentCatalogName.clear();
     AppState.CatalogTitle = GetLocalizedString(kLabelList, LAB_UNTITLED, AppState.CurrentLanguage);

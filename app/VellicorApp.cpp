@@ -98,9 +98,10 @@ CVellicorApp::~CVellicorApp() {
     if (runningApp == this) runningApp = nullptr;
 }
 
-CVellicorView* CurrentView() { return runningApp ? runningApp->View() : nullptr; }
-
 bool CVellicorApp::InitInstance() {
+    // A failure caught at a window procedure is reported as every other
+    // failure is: the product label as caption and the stop icon.
+    fw::SetFailureReporter([](HWND owner, const std::string& what) { ShowRefusal(owner, what); });
     // Common controls 6 (the manifest asks for them) are today's form of the
     // three-dimensional control look.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

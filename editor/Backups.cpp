@@ -27,14 +27,6 @@ HWND BoxOwner() {
     return view && view->Hwnd() ? view->Hwnd() : fw::MainWindowHandle();
 }
 
-// The current catalog is one of the configured ones: it has a key to back up
-// and to compare with.
-bool CurrentCatalogIsConfigured() {
-    if (AppState.CurrentCatalogName.empty()) return false;
-    return std::any_of(AppState.CatalogLocations.begin(), AppState.CatalogLocations.end(),
-                       [](const CatalogLocation& l) { return l.CatalogName == AppState.CurrentCatalogName; });
-}
-
 std::string WithArgument(std::string text, const std::string& argument) {
     const size_t at = text.find("%1");
     if (at != std::string::npos) text.replace(at, 2, argument);
@@ -72,12 +64,15 @@ void PruneBackupsAfterSave(const std::string& catalogName, const std::string& re
     PruneBackups(CurrentBackupSettings(), catalogName, registryPath, platform::CurrentLocalTime(), written);
 }
 
-// ------------------------------------------------------------------ commands
+bool CurrentCatalogIsConfigured() {
+    if (AppState.CurrentCatalogName.empty()) return false;
+    return std::any_of(AppState.CatalogLocations.begin(), AppState.CatalogLocations.end(),
+                       [](const CatalogLocation& l) { return l.CatalogName == AppState.CurrentCatalogName; });
+}
 
-void CVellicorView::OnUpdateConfiguredCatalog(fw::CCmdUI& ui) { ui.Enable(CurrentCatalogIsConfigured()); }
-
-void CVellicorView::OnFileRestoreVersion() {
+void RestorePreviousVersion(CVellicorView& view) {
     if (!CurrentCatalogIsConfigured()) return;
+    const HWND window = view.Hwnd();
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
@@ -86,11 +81,11 @@ void CVellicorView::OnFileRestoreVersion() {
     std::vector<BackupEntry> backups;
     std::string reason;
     if (!ListBackups(settings, AppState.CurrentCatalogName, registryPath, platform::CurrentLocalTime(), backups, reason)) {
-        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_BACKUPS_NOT_LISTED), {folder, reason}));
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_BACKUPS_NOT_LISTED), {folder, reason}));
         return;
     }
     if (backups.empty()) {
-        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_NO_BACKUP_YET), {folder}));
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_NO_BACKUP_YET), {folder}));
         return;
     }
 
@@ -101,24 +96,24 @@ void CVellicorView::OnFileRestoreVersion() {
     // leaves the catalog being edited as it was.
     auto restored = std::make_unique<CPaperCatalog>();
     if (!ReadBackup(dialog.ChosenPath(), *restored) || restored->GetCount() == 0) {
-        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_BACKUP_UNREADABLE), {dialog.ChosenPath()}));
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_BACKUP_UNREADABLE), {dialog.ChosenPath()}));
         return;
     }
 
-    if (!PassPendingEditGate(Hwnd())) return;
-    EditPendingRelease release;
-    if (!PassUnsavedChangesGate(Hwnd())) return;
+    if (!PassPendingEditGate(view)) return;
+    EditPendingRelease release(view);
+    if (!PassUnsavedChangesGate(window)) return;
     // The save offer may have saved the catalog under a name chosen then; the
     // version restored belongs to the catalog the backup was made of.
     AppState.CurrentCatalog = std::move(restored);
     // Nothing is stored until the user saves: the restored version is a change.
     AppState.CatalogModified = true;
-    ShowReplacedCatalog(*this);
+    ShowReplacedCatalog(view);
 }
 
-void CVellicorView::OnFileCompare() {
+void CompareWithStoredCatalog(HWND window) {
     if (!CurrentCatalogIsConfigured()) return;
-    ShowStoredDifferences(Hwnd(), AppState.CurrentCatalogName);
+    ShowStoredDifferences(window, AppState.CurrentCatalogName);
 }
 
 void ShowStoredDifferences(HWND window, const std::string& catalogName) {

@@ -20,6 +20,20 @@
 bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
                       const StoredKeyImage& kept, std::string& written, bool& asked);
 
+class CVellicorView;
+
+// The current catalog is one of the configured ones: it has a key to back up
+// and to compare with (File > Restore Previous Version and Compare).
+bool CurrentCatalogIsConfigured();
+
+// File > Restore Previous Version: the current catalog's backups to choose
+// from; the chosen one, once read, replaces the catalog being edited after the
+// pending-edit and unsaved-changes questions, and is a change to save.
+void RestorePreviousVersion(CVellicorView& view);
+
+// File > Compare with Stored Catalog for the current catalog.
+void CompareWithStoredCatalog(HWND window);
+
 // The Compare with Stored Catalog window for the configured catalog
 // `catalogName`: what a save of the catalog being edited would change there.
 void ShowStoredDifferences(HWND window, const std::string& catalogName);

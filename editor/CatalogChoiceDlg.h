@@ -7,17 +7,10 @@
 #include <string>
 
 #include "StringIds.h"
+#include "editor/ChooseLineDlg.h"
 
-#include "framework/Dialog.h"
-
-// Widens or narrows the two buttons to the larger of their texts plus 20
-// pixels, keeping the Cancel button's right edge.
-void FitDialogButtons(HWND dialog, HWND actionButton, HWND cancelButton);
-
-// What the two dialogs share: their labels, the fitted buttons, the list of
-// configured catalogs, and an action button (the default) that takes the
-// chosen line once a line is chosen.
-class CCatalogChoiceDlg : public fw::CDialog {
+// What the two dialogs share: their labels and the list of configured catalogs.
+class CCatalogChoiceDlg : public CChooseLineDlg {
 public:
     struct Layout {
         UINT templateId;
@@ -30,20 +23,15 @@ public:
         bool availableOnly;  // only the catalogs whose key could be read
     };
 
-    HWND m_btnCancel = nullptr;
-    HWND m_listCatalogs = nullptr;
-    HWND m_btnAction = nullptr;
-
 protected:
-    explicit CCatalogChoiceDlg(const Layout& layout) : fw::CDialog(layout.templateId), layout_(layout) {}
+    explicit CCatalogChoiceDlg(const Layout& layout)
+        : CChooseLineDlg(layout.templateId, {layout.listId, layout.actionId, false}), layout_(layout) {}
     bool OnInitDialog() override;
-    bool OnNotify(int controlId, UINT code) override;
-    void OnOK() override;
-    // The chosen line's text, just before the dialog ends with IDOK.
-    virtual void TakeChoice(const std::string& catalogName) = 0;
+    bool TakeChoice(int line) override;
+    // The chosen catalog's name, just before the dialog ends with IDOK.
+    virtual void TakeCatalog(const std::string& catalogName) = 0;
 
 private:
-    void Choose();
     Layout layout_;
 };
 
@@ -53,10 +41,8 @@ public:
     COpenCatalogDlg();
     std::string ChosenName() const { return chosenName_; }
 
-    HWND& m_btnOpen = m_btnAction;
-
 protected:
-    void TakeChoice(const std::string& catalogName) override { chosenName_ = catalogName; }
+    void TakeCatalog(const std::string& catalogName) override { chosenName_ = catalogName; }
 
 private:
     std::string chosenName_;
@@ -67,8 +53,6 @@ class CSaveAsCatalogDlg : public CCatalogChoiceDlg {
 public:
     CSaveAsCatalogDlg();
 
-    HWND& m_btnSaveAs = m_btnAction;
-
 protected:
-    void TakeChoice(const std::string& catalogName) override;
+    void TakeCatalog(const std::string& catalogName) override;
 };

@@ -1,3 +1,4 @@
+// "Compare with Stored Catalog": one line per difference, or one saying there is none.
 #pragma once
 
 #include <windows.h>
@@ -5,19 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "framework/Controls.h"
 #include "framework/Dialog.h"
 
-// "Compare with Stored Catalog": one line per difference, or one saying there is none.
 class CCompareCatalogDlg : public fw::CDialog {
 public:
     explicit CCompareCatalogDlg(std::vector<std::string> lines);
-
-    HWND m_listDifferences = nullptr;
-    HWND m_btnClose = nullptr;
 
 protected:
     bool OnInitDialog() override;
 
 private:
     std::vector<std::string> lines_;
+    fw::CListBox differences_;
+    fw::CButton close_;
 };

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "framework/Controls.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
@@ -68,16 +69,6 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-// A child's window rectangle in its parent's client coordinates. Subtracting
-// border metrics from screen positions would be right only for one kind of
-// border; the system knows the real one.
-RECT RectInParent(HWND child, HWND parent) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // Gives the five buttons the width of the widest text, and carries the change
 // over to the group boxes and the form. Returns how much wider the form became.
 int FitForm(HWND form) {
@@ -93,18 +84,18 @@ int FitForm(HWND form) {
     // Every other width follows the change of the first button's.
     HWND reference = GetDlgItem(form, IDC_MOVE_UP);
     if (!reference) return 0;
-    const RECT referenceRect = RectInParent(reference, form);
+    const RECT referenceRect = fw::RectInParent(reference, form);
     const int change = buttonWidth - (referenceRect.right - referenceRect.left);
 
     for (int id : kFittedButtons) {
         if (HWND button = GetDlgItem(form, id)) {
-            const RECT rect = RectInParent(button, form);
+            const RECT rect = fw::RectInParent(button, form);
             MoveWindow(button, rect.left, rect.top, buttonWidth, rect.bottom - rect.top, FALSE);
         }
     }
     for (int id : kFittedGroups) {
         if (HWND group = GetDlgItem(form, id)) {
-            const RECT rect = RectInParent(group, form);
+            const RECT rect = fw::RectInParent(group, form);
             MoveWindow(group, rect.left, rect.top, rect.right - rect.left + change, rect.bottom - rect.top, FALSE);
         }
     }
@@ -151,7 +142,7 @@ int16_t MeasureItemText(HWND control) {
     std::string text(buffer, length > 0 ? static_cast<size_t>(length) : 0);
     ApplyTextFlags(text, TF_NO_AMPERSAND);
 
-    auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    HFONT font = fw::CWindow(control).GetFont();
     // A control without a font of its own draws with the system font.
     if (!font) font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     LOGFONTA description{};
@@ -174,7 +165,7 @@ int RelabelForm(HWND form) {
 int TextWidth(HWND control, const std::string& text) {
     HDC dc = GetDC(control);
     if (!dc) return 0;
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ previous = SelectObject(dc, fw::CWindow(control).GetFont());
     SIZE extent{};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
     SelectObject(dc, previous);

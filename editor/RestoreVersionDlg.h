@@ -1,3 +1,5 @@
+// "Restore Previous Version": the backups newest first, one line each with
+// date, time and paper count. OK, Enter or a double-click takes the chosen one.
 #pragma once
 
 #include <windows.h>
@@ -6,27 +8,19 @@
 #include <vector>
 
 #include "catalog/CatalogBackup.h"
-#include "framework/Dialog.h"
+#include "editor/ChooseLineDlg.h"
 
-// "Restore Previous Version": the backups newest first, one line each with
-// date, time and paper count. OK, Enter or a double-click takes the chosen one.
-class CRestoreVersionDlg : public fw::CDialog {
+class CRestoreVersionDlg : public CChooseLineDlg {
 public:
     explicit CRestoreVersionDlg(std::vector<BackupEntry> backups);
     // The chosen backup's file, once the dialog ended with IDOK.
     const std::string& ChosenPath() const { return chosenPath_; }
 
-    HWND m_listBackups = nullptr;
-    HWND m_btnRestore = nullptr;
-    HWND m_btnCancel = nullptr;
-
 protected:
     bool OnInitDialog() override;
-    bool OnNotify(int controlId, UINT code) override;
-    void OnOK() override;
+    bool TakeChoice(int line) override;
 
 private:
-    void Choose();
     std::vector<BackupEntry> backups_;
     std::string chosenPath_;
 };

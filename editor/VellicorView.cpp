@@ -43,9 +43,17 @@ const fw::CommandEntry<CVellicorView> CVellicorView::kCommands[] = {
     {ID_FILE_COMPARE, &CVellicorView::OnFileCompare, &CVellicorView::OnUpdateConfiguredCatalog},
 };
 
-CVellicorView::CVellicorView() : fw::CFormView(IDD_VELLICOR_FORM) {}
+namespace {
+CVellicorView* currentView = nullptr;
+}  // namespace
 
-CVellicorView::~CVellicorView() = default;
+CVellicorView* CurrentView() { return currentView; }
+
+CVellicorView::CVellicorView() : fw::CFormView(IDD_VELLICOR_FORM) { currentView = this; }
+
+CVellicorView::~CVellicorView() {
+    if (currentView == this) currentView = nullptr;
+}
 
 bool CVellicorView::OnNotify(int controlId, UINT code) { return fw::DispatchNotify(this, kNotifications, controlId, code); }
 
@@ -64,68 +72,55 @@ bool CVellicorView::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
 
 // --- data exchange ---
 
-HWND CVellicorView::ComboEdit(HWND combo) {
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
-    if (GetComboBoxInfo(combo, &info) && info.hwndItem) return info.hwndItem;
-    return GetWindow(combo, GW_CHILD);
-}
-
-std::string CVellicorView::ReadComboText(HWND combo) { return fw::GetWindowTextString(combo); }
-
 // Unlike a prefix search, which would put "blue" in a field being restored to
 // "bl" (or the first entry into an emptied field), the field gets exactly the
 // member's text; a list entry equal to it is selected as well.
-void CVellicorView::WriteComboText(HWND combo, const std::string& text) {
-    if (fw::GetWindowTextString(combo) == text) return;
-    LRESULT index = text.empty() ? CB_ERR : SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                          reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageA(combo, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
-    if (fw::GetWindowTextString(combo) != text) SetWindowTextA(combo, text.c_str());
+void CVellicorView::WriteComboText(const fw::CComboBox& combo, const std::string& text) {
+    if (combo.GetText() == text) return;
+    combo.SetCurSel(text.empty() ? -1 : combo.FindStringExact(text));
+    if (combo.GetText() != text) combo.SetText(text);
 }
 
 void CVellicorView::ReadFields() {
     UpdatingControls guard(*this);
-    LRESULT selected = SendMessageA(m_listPapers, LB_GETCURSEL, 0, 0);
-    m_nSelectedPaper = selected == LB_ERR ? -1 : static_cast<int32_t>(selected);
-    m_strName = fw::GetWindowTextString(m_editName);
-    m_strColor = ReadComboText(m_comboColor);
-    m_strWeight = ReadComboText(m_comboWeight);
-    m_strType = ReadComboText(m_comboType);
-    m_bForceOneSided = IsDlgButtonChecked(Hwnd(), IDC_FORCE_ONE_SIDED) == BST_CHECKED ? 1 : 0;
-    LRESULT size = SendMessageA(m_comboSize, CB_GETCURSEL, 0, 0);
-    m_nSizeIndex = size == CB_ERR ? -1 : static_cast<int32_t>(size);
+    selectedPaper_ = listPapers_.GetCurSel();
+    name_ = editName_.GetText();
+    color_ = comboColor_.GetText();
+    weight_ = comboWeight_.GetText();
+    type_ = comboType_.GetText();
+    forceOneSided_ = checkForceOneSided_.IsChecked() ? 1 : 0;
+    sizeIndex_ = comboSize_.GetCurSel();
 }
 
 void CVellicorView::WriteFields() {
     UpdatingControls guard(*this);
     // Selecting the line again would scroll it into view, undoing the user's
     // scrolling on every keystroke that is put back.
-    if (SendMessageA(m_listPapers, LB_GETCURSEL, 0, 0) != m_nSelectedPaper)
-        SendMessageA(m_listPapers, LB_SETCURSEL, static_cast<WPARAM>(m_nSelectedPaper), 0);
+    if (listPapers_.GetCurSel() != selectedPaper_) listPapers_.SetCurSel(selectedPaper_);
     // Setting an unchanged text would move the caret to the start.
-    if (fw::GetWindowTextString(m_editName) != m_strName) SetWindowTextA(m_editName, m_strName.c_str());
-    WriteComboText(m_comboColor, m_strColor);
-    WriteComboText(m_comboWeight, m_strWeight);
-    WriteComboText(m_comboType, m_strType);
-    CheckDlgButton(Hwnd(), IDC_FORCE_ONE_SIDED, m_bForceOneSided ? BST_CHECKED : BST_UNCHECKED);
-    SendMessageA(m_comboSize, CB_SETCURSEL, static_cast<WPARAM>(m_nSizeIndex), 0);
+    if (editName_.GetText() != name_) editName_.SetText(name_);
+    WriteComboText(comboColor_, color_);
+    WriteComboText(comboWeight_, weight_);
+    WriteComboText(comboType_, type_);
+    checkForceOneSided_.SetCheck(forceOneSided_ != 0);
+    comboSize_.SetCurSel(sizeIndex_);
 }
 
 // --- the form ---
 
 void CVellicorView::OnInitialUpdate() {
-    m_comboWeight = Item(IDC_WEIGHT);
-    m_comboType = Item(IDC_TYPE);
-    m_comboColor = Item(IDC_COLOR);
-    m_editName = Item(IDC_NAME);
-    m_btnModify = Item(IDC_MODIFY);
-    m_btnAdd = Item(IDC_ADD);
-    m_comboSize = Item(IDC_SIZE);
-    m_btnDelete = Item(IDC_DELETE);
-    m_btnMoveUp = Item(IDC_MOVE_UP);
-    m_btnMoveDown = Item(IDC_MOVE_DOWN);
-    m_listPapers = Item(IDC_PAPER_LIST);
+    comboWeight_.Attach(Item(IDC_WEIGHT));
+    comboType_.Attach(Item(IDC_TYPE));
+    comboColor_.Attach(Item(IDC_COLOR));
+    editName_.Attach(Item(IDC_NAME));
+    btnModify_.Attach(Item(IDC_MODIFY));
+    btnAdd_.Attach(Item(IDC_ADD));
+    comboSize_.Attach(Item(IDC_SIZE));
+    btnDelete_.Attach(Item(IDC_DELETE));
+    btnMoveUp_.Attach(Item(IDC_MOVE_UP));
+    btnMoveDown_.Attach(Item(IDC_MOVE_DOWN));
+    listPapers_.Attach(Item(IDC_PAPER_LIST));
+    checkForceOneSided_.Attach(Item(IDC_FORCE_ONE_SIDED));
     WriteFields();
     SetUpForm();
 }
@@ -142,48 +137,40 @@ void CVellicorView::SetUpForm() {
 
 void CVellicorView::FillVocabularyCombo(int comboId, const int16_t* ids, int count) {
     ReadFields();
-    HWND combo = Item(comboId);
-    for (int i = 0; i < count; ++i) {
-        const std::string word = GetLocalizedString(kVocabularyList, ids[i], AppState.CurrentLanguage);
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(word.c_str()));
-    }
+    const fw::CComboBox combo(Item(comboId));
+    for (int i = 0; i < count; ++i) combo.AddString(GetLocalizedString(kVocabularyList, ids[i], AppState.CurrentLanguage));
     WriteFields();
 }
 
 void CVellicorView::RefreshPaperList() {
-    HWND list = Item(IDC_PAPER_LIST);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    const fw::CListBox list(Item(IDC_PAPER_LIST));
+    list.SetRedraw(false);
+    list.ResetContent();
     const CPaperCatalog& catalog = *AppState.CurrentCatalog;
     const int count = catalog.GetCount();
-    SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 32);
-    for (int i = 0; i < count; ++i) {
-        const std::string name = catalog.GetPaper(i).GetText(PA_NAME);
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    list.InitStorage(count, count * 32);
+    for (int i = 0; i < count; ++i) list.AddString(catalog.GetPaper(i).GetText(PA_NAME));
+    list.SetRedraw(true);
+    InvalidateRect(list.Hwnd(), nullptr, TRUE);
 }
 
 void CVellicorView::SelectDefaultPaperLine() {
-    HWND list = Item(IDC_PAPER_LIST);
-    LRESULT line = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(AppState.DefaultPaperName.c_str()));
-    // LB_FINDSTRINGEXACT wraps around from the start line; -1 searches the whole
-    // list from the top, so the first equal line wins.
-    if (line == LB_ERR) line = SendMessageA(list, LB_GETCOUNT, 0, 0) > 0 ? 0 : -1;
-    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-    SetFocus(list);
+    const fw::CListBox list(Item(IDC_PAPER_LIST));
+    // Searched from the top of the list, so the first equal line wins.
+    int line = list.FindStringExact(AppState.DefaultPaperName);
+    if (line < 0) line = list.GetCount() > 0 ? 0 : -1;
+    list.SetCurSel(line);
+    list.SetFocus();
 }
 
 void CVellicorView::OnSelChangePaperList() {
-    const int32_t previous = m_nSelectedPaper;
+    const int32_t previous = selectedPaper_;
     ReadFields();
-    if (m_nSelectedPaper != previous) {
-        if (AppState.PaperEditPending && AskCompleteOperation(Hwnd()) != IDNO) {
+    if (selectedPaper_ != previous) {
+        if (paperEditPending_ && AskCompleteOperation(Hwnd()) != IDNO) {
             // The user wants to finish the edit: back to the line being edited,
             // with the typed texts.
-            m_nSelectedPaper = previous;
+            selectedPaper_ = previous;
             WriteFields();
         } else {
             ShowSelectedPaper();
@@ -195,10 +182,7 @@ void CVellicorView::OnSelChangePaperList() {
 
 // What the fields show now is what a refused keystroke puts back.
 void CVellicorView::KeepFieldsAsLastValid() {
-    AppState.LastValidName = m_strName;
-    AppState.LastValidColor = m_strColor;
-    AppState.LastValidWeight = m_strWeight;
-    AppState.LastValidType = m_strType;
+    lastValid_ = {name_, color_, weight_, type_};
 }
 
 void CVellicorView::ShowSelectedPaper() {
@@ -209,83 +193,85 @@ void CVellicorView::ShowSelectedPaper() {
     LoadSelectedPaper();
     UpdateAddButton();
     UpdateModifyButton();
-    AppState.PaperEditPending = false;
+    paperEditPending_ = false;
     KeepFieldsAsLastValid();
 }
 
 // Selects the combo's entry equal to `text` (case ignored), adding it first when
 // the list has none, so colours and types outside the vocabulary stay offered.
 // An empty text stays in the field without becoming an empty line of the list.
-static void SelectOrAppend(HWND combo, const std::string& text) {
+static void SelectOrAppend(const fw::CComboBox& combo, const std::string& text) {
     if (text.empty()) return;
-    LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    if (index == CB_ERR) index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    int index = combo.FindStringExact(text);
+    if (index < 0) index = combo.AddString(text);
+    combo.SetCurSel(index);
 }
 
 void CVellicorView::LoadSelectedPaper() {
-    if (m_nSelectedPaper < 0) return;
-    const CPaperDef paper = AppState.CurrentCatalog->GetPaper(m_nSelectedPaper);
-    m_strName = paper.GetText(PA_NAME);
-    m_strWeight = paper.GetText(PA_WEIGHT);
-    m_strType = paper.GetText(PA_TYPE);
-    m_strColor = paper.GetText(PA_COLOR);
-    m_bForceOneSided = paper.GetFlag(PA_FORCE_ONE_SIDED) ? 1 : 0;
-    m_nSizeIndex = FindSizeIndex(paper);
+    if (selectedPaper_ < 0) return;
+    const CPaperDef paper = AppState.CurrentCatalog->GetPaper(selectedPaper_);
+    name_ = paper.GetText(PA_NAME);
+    weight_ = paper.GetText(PA_WEIGHT);
+    type_ = paper.GetText(PA_TYPE);
+    color_ = paper.GetText(PA_COLOR);
+    forceOneSided_ = paper.GetFlag(PA_FORCE_ONE_SIDED) ? 1 : 0;
+    sizeIndex_ = FindSizeIndex(paper);
     WriteFields();
     UpdatingControls guard(*this);
-    SelectOrAppend(m_comboColor, paper.GetText(PA_COLOR));
-    SelectOrAppend(m_comboType, paper.GetText(PA_TYPE));
+    SelectOrAppend(comboColor_, paper.GetText(PA_COLOR));
+    SelectOrAppend(comboType_, paper.GetText(PA_TYPE));
     // The fields now show the list entries, which may differ in case.
-    m_strColor = ReadComboText(m_comboColor);
-    m_strType = ReadComboText(m_comboType);
+    color_ = comboColor_.GetText();
+    type_ = comboType_.GetText();
 }
 
 int CVellicorView::FindSizeIndex(const CPaperDef& paper) const {
     const std::string size = paper.GetText(PA_SIZE);
-    const LRESULT lines = SendMessageA(m_comboSize, CB_GETCOUNT, 0, 0);
-    for (LRESULT row = 0; row < lines && row < static_cast<LRESULT>(PageSizeTable.size()); ++row)
-        if (size == PageSizeTable[static_cast<size_t>(row)].Keyword) return static_cast<int>(row);
+    const int lines = comboSize_.GetCount();
+    for (int row = 0; row < lines && row < static_cast<int>(PageSizeTable.size()); ++row)
+        if (size == PageSizeTable[static_cast<size_t>(row)].Keyword) return row;
     return 0;
 }
 
-std::string CVellicorView::SelectedLineText() const { return fw::GetListLineText(m_listPapers, m_nSelectedPaper); }
+std::string CVellicorView::SelectedLineText() const { return listPapers_.GetText(selectedPaper_); }
 
 // --- enable rules ---
 
 void CVellicorView::UpdateMoveUpButton() {
     ReadFields();
-    EnableWindow(m_btnMoveUp, m_nSelectedPaper != 0 && m_nSelectedPaper != -1);
+    btnMoveUp_.Enable(selectedPaper_ != 0 && selectedPaper_ != -1);
     WriteFields();
 }
 
 void CVellicorView::UpdateMoveDownButton() {
     ReadFields();
-    const LRESULT lines = SendMessageA(m_listPapers, LB_GETCOUNT, 0, 0);
-    EnableWindow(m_btnMoveDown, m_nSelectedPaper != -1 && m_nSelectedPaper + 1 != lines);
+    btnMoveDown_.Enable(selectedPaper_ != -1 && selectedPaper_ + 1 != listPapers_.GetCount());
     WriteFields();
 }
 
 void CVellicorView::UpdateDeleteButton() {
     ReadFields();
-    EnableWindow(m_btnDelete, m_nSelectedPaper != -1);
+    btnDelete_.Enable(selectedPaper_ != -1);
     WriteFields();
+}
+
+// Add and Modify need every text field filled in.
+bool CVellicorView::FieldsComplete() const {
+    return !name_.empty() && !color_.empty() && !weight_.empty() && !type_.empty();
 }
 
 void CVellicorView::UpdateAddButton() {
     ReadFields();
-    const bool filled = !m_strName.empty() && !m_strColor.empty() && !m_strWeight.empty() && !m_strType.empty();
-    EnableWindow(m_btnAdd, filled && !AppState.CurrentCatalog->ContainsName(m_strName));
+    btnAdd_.Enable(FieldsComplete() && !AppState.CurrentCatalog->ContainsName(name_));
 }
 
 void CVellicorView::UpdateModifyButton() {
     ReadFields();
-    const bool filled = !m_strName.empty() && !m_strColor.empty() && !m_strWeight.empty() && !m_strType.empty();
-    bool enable = filled && m_nSelectedPaper != -1;
+    bool enable = FieldsComplete() && selectedPaper_ != -1;
     if (enable) {
         const std::string line = SelectedLineText();
         enable = line != AppState.DefaultPaperName &&
-                 (m_strName == line || !AppState.CurrentCatalog->ContainsName(m_strName));
+                 (name_ == line || !AppState.CurrentCatalog->ContainsName(name_));
     }
-    EnableWindow(m_btnModify, enable);
+    btnModify_.Enable(enable);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Controls.h"
 #include "framework/FormView.h"
 #include "framework/MessageMap.h"
 
@@ -33,12 +34,39 @@ public:
     void WriteFields();
 
     // --- the form (VellicorView.cpp) ---
-    void SetUpForm();
-    void FillVocabularyCombo(int comboId, const int16_t* ids, int count);
     void RefreshPaperList();
     void SelectDefaultPaperLine();
-    void OnSelChangePaperList();
     void ShowSelectedPaper();
+    // The paper list's selected line, as the fields last read it; -1 for none.
+    int32_t SelectedPaper() const { return selectedPaper_; }
+
+    // A paper's fields were changed by typing or by a choice from a list, and
+    // neither Add nor Modify has taken the change yet.
+    bool PaperEditPending() const { return paperEditPending_; }
+    // The user has let the typed changes go.
+    void DropPendingEdit() { paperEditPending_ = false; }
+    // The weight range check speaks only while the program is the active one.
+    void ArmWeightCheck(bool armed) { weightCheckArmed_ = armed; }
+    bool WeightCheckArmed() const { return weightCheckArmed_; }
+
+    // What a refused keystroke puts back into each text field.
+    struct FieldTexts {
+        std::string name;
+        std::string color;
+        std::string weight;
+        std::string type;
+    };
+    const FieldTexts& LastValidTexts() const { return lastValid_; }
+
+protected:
+    bool OnNotify(int controlId, UINT code) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    // --- the form (VellicorView.cpp) ---
+    void SetUpForm();
+    void FillVocabularyCombo(int comboId, const int16_t* ids, int count);
+    void OnSelChangePaperList();
     void LoadSelectedPaper();
     int FindSizeIndex(const CPaperDef& paper) const;
     void UpdateMoveUpButton();
@@ -46,10 +74,19 @@ public:
     void UpdateDeleteButton();
     void UpdateAddButton();
     void UpdateModifyButton();
+    bool FieldsComplete() const;
+    // Writes one combo's edit text as the data exchange does.
+    static void WriteComboText(const fw::CComboBox& combo, const std::string& text);
+    std::string SelectedLineText() const;
+    void KeepFieldsAsLastValid();
 
     // --- entry and validation (VellicorViewEntry.cpp) ---
     bool FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength);
     bool FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength);
+    bool KeepOrPutBack(bool refuse, std::string& field, std::string& lastValid);
+    template <class Check>
+    bool AcceptKeystroke(const fw::CEdit& edit, Check refused);
+    void TakeChosenWord(const fw::CComboBox& combo, std::string& field, std::string& lastValid);
     void OnUpdateName();
     void OnEditUpdateColor();
     void OnEditUpdateWeight();
@@ -69,6 +106,10 @@ public:
     void OnDelete();
     void OnMoveUp();
     void OnMoveDown();
+    void MoveSelectedPaper(bool down);
+    // What Add, Modify and Delete end with: the catalog is changed and the
+    // fields show the paper as it now stands.
+    void AfterCatalogChange(int32_t line);
 
     // --- document commands (VellicorViewCommands.cpp) ---
     void OnFileNew();  // New and Close
@@ -77,48 +118,38 @@ public:
     void OnFileSaveAs();
     void OnFileImport();
     void OnFileExport();
-    void OnUpdateFileSave(fw::CCmdUI& ui);
-    void OnUpdateFileSaveAs(fw::CCmdUI& ui);
-
-    // --- backups and the comparison (Backups.cpp) ---
     void OnFileRestoreVersion();
     void OnFileCompare();
+    void OnUpdateFileSave(fw::CCmdUI& ui);
+    void OnUpdateFileSaveAs(fw::CCmdUI& ui);
     void OnUpdateConfiguredCatalog(fw::CCmdUI& ui);
 
     // Members exchanged with the controls.
-    int32_t m_nSelectedPaper = -1;
-    std::string m_strName;
-    std::string m_strColor;
-    std::string m_strWeight;
-    std::string m_strType;
-    int32_t m_bForceOneSided = 0;
-    int32_t m_nSizeIndex = -1;
+    int32_t selectedPaper_ = -1;
+    std::string name_;
+    std::string color_;
+    std::string weight_;
+    std::string type_;
+    int32_t forceOneSided_ = 0;
+    int32_t sizeIndex_ = -1;
+
+    FieldTexts lastValid_;
+    bool paperEditPending_ = false;
+    bool weightCheckArmed_ = true;
 
     // The controls (valid once the form exists).
-    HWND m_comboWeight = nullptr;
-    HWND m_comboType = nullptr;
-    HWND m_comboColor = nullptr;
-    HWND m_editName = nullptr;
-    HWND m_btnModify = nullptr;
-    HWND m_btnAdd = nullptr;
-    HWND m_comboSize = nullptr;
-    HWND m_btnDelete = nullptr;
-    HWND m_btnMoveUp = nullptr;
-    HWND m_btnMoveDown = nullptr;
-    HWND m_listPapers = nullptr;
-
-protected:
-    bool OnNotify(int controlId, UINT code) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-
-private:
-    // The edit control inside a combo box with an edit field.
-    static HWND ComboEdit(HWND combo);
-    // Reads or writes one combo's edit text as the data exchange does.
-    static std::string ReadComboText(HWND combo);
-    static void WriteComboText(HWND combo, const std::string& text);
-    std::string SelectedLineText() const;
-    void KeepFieldsAsLastValid();
+    fw::CComboBox comboWeight_;
+    fw::CComboBox comboType_;
+    fw::CComboBox comboColor_;
+    fw::CEdit editName_;
+    fw::CButton btnModify_;
+    fw::CButton btnAdd_;
+    fw::CComboBox comboSize_;
+    fw::CButton btnDelete_;
+    fw::CButton btnMoveUp_;
+    fw::CButton btnMoveDown_;
+    fw::CListBox listPapers_;
+    fw::CButton checkForceOneSided_;
 
     static const fw::NotifyEntry<CVellicorView> kNotifications[];
     static const fw::CommandEntry<CVellicorView> kCommands[];
@@ -127,18 +158,21 @@ private:
 // Document commands shared with the main window (VellicorViewCommands.cpp).
 void StartNewCatalog(CVellicorView& view);
 // The gates of the commands that replace the catalog, and the form refilled after.
-bool PassPendingEditGate(HWND window);
+bool PassPendingEditGate(CVellicorView& view);
 bool PassUnsavedChangesGate(HWND window);
 void ShowReplacedCatalog(CVellicorView& view);
 
-// Clears PaperEditPending however a command ends once it is past the
+// Drops the form's pending edit however a command ends once it is past the
 // pending-edit question: the user has let the typed changes go.
 class EditPendingRelease {
 public:
-    EditPendingRelease() = default;
-    ~EditPendingRelease();
+    explicit EditPendingRelease(CVellicorView& view) : view_(view) {}
+    ~EditPendingRelease() { view_.DropPendingEdit(); }
     EditPendingRelease(const EditPendingRelease&) = delete;
     EditPendingRelease& operator=(const EditPendingRelease&) = delete;
+
+private:
+    CVellicorView& view_;
 };
 
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName, StoreReport& report);
@@ -155,5 +189,6 @@ void UpdateMainWindowTitle();
 void SetCatalogAvailable(const std::string& catalogName, bool available);
 int QueryCloseMainWindow(HWND owner);
 
-// The form of the running program, or null (the main frame creates it).
+// The form of the running program, or null: the form is the current one from
+// its construction to its destruction.
 CVellicorView* CurrentView();

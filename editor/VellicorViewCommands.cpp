@@ -14,7 +14,7 @@
 #include "editor/Backups.h"
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/MessageBoxes.h"
-#include "editor/StoredChanges.h"
+#include "editor/StoredChangeDlg.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "framework/FileDialog.h"
@@ -30,13 +30,11 @@ constexpr const char* kCatalogExtension = "cat";
 
 }  // namespace
 
-EditPendingRelease::~EditPendingRelease() { AppState.PaperEditPending = false; }
-
 // True when the command may go on: no typed change is pending, or the user
 // chose not to complete it. Otherwise the fields keep what was typed, so the
 // user can still click Add or Modify.
-bool PassPendingEditGate(HWND window) {
-    return !AppState.PaperEditPending || AskCompleteOperation(window) == IDNO;
+bool PassPendingEditGate(CVellicorView& view) {
+    return !view.PaperEditPending() || AskCompleteOperation(view.Hwnd()) == IDNO;
 }
 
 // True when the command may replace the catalog. A cancelled prompt, or a save
@@ -61,17 +59,12 @@ void ShowReplacedCatalog(CVellicorView& view) {
 
 namespace {
 
-// The enabling rules of Save and Save As, between a read of the fields and a
-// write back. The handlers apply them too: a disabled command is not carried
-// out, however its command arrives.
-bool SaveAsEnabled(CVellicorView& view) {
-    view.ReadFields();
-    const bool enabled = SendMessageA(view.m_listPapers, LB_GETCOUNT, 0, 0) > 0;
-    view.WriteFields();
-    return enabled;
-}
+// The enabling rules of Save and Save As: a catalog with papers, and for Save
+// one that has a configured name. The handlers apply them too: a disabled
+// command is not carried out, however its command arrives.
+bool SaveAsEnabled() { return AppState.CurrentCatalog && AppState.CurrentCatalog->GetCount() > 0; }
 
-bool SaveEnabled(CVellicorView& view) { return SaveAsEnabled(view) && !AppState.CurrentCatalogName.empty(); }
+bool SaveEnabled() { return SaveAsEnabled() && !AppState.CurrentCatalogName.empty(); }
 
 fw::FileDialogRequest CatalogFileRequest(bool save) {
     fw::FileDialogRequest request;
@@ -92,8 +85,8 @@ fw::FileDialogRequest CatalogFileRequest(bool save) {
 void CVellicorView::OnFileNew() { StartNewCatalog(*this); }
 
 void StartNewCatalog(CVellicorView& view) {
-    if (!PassPendingEditGate(view.Hwnd())) return;
-    EditPendingRelease release;
+    if (!PassPendingEditGate(view)) return;
+    EditPendingRelease release(view);
     if (!PassUnsavedChangesGate(view.Hwnd())) return;
 
     AppState.CatalogModified = false;
@@ -107,8 +100,8 @@ void StartNewCatalog(CVellicorView& view) {
 }
 
 void CVellicorView::OnFileOpen() {
-    if (!PassPendingEditGate(Hwnd())) return;
-    EditPendingRelease release;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
     if (!PassUnsavedChangesGate(Hwnd())) return;
 
     COpenCatalogDlg dialog;
@@ -137,9 +130,9 @@ void CVellicorView::OnFileOpen() {
 }
 
 void CVellicorView::OnFileSave() {
-    if (!SaveEnabled(*this)) return;
-    if (!PassPendingEditGate(Hwnd())) return;
-    EditPendingRelease release;
+    if (!SaveEnabled()) return;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
 
     // Not stored: the catalog stays marked as changed.
     if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName, true)) return;
@@ -147,9 +140,9 @@ void CVellicorView::OnFileSave() {
 }
 
 void CVellicorView::OnFileSaveAs() {
-    if (!SaveAsEnabled(*this)) return;
-    if (!PassPendingEditGate(Hwnd())) return;
-    EditPendingRelease release;
+    if (!SaveAsEnabled()) return;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
 
     CSaveAsCatalogDlg dialog;
     if (dialog.DoModal() != IDOK) return;
@@ -165,8 +158,8 @@ void CVellicorView::OnFileSaveAs() {
 }
 
 void CVellicorView::OnFileImport() {
-    if (!PassPendingEditGate(Hwnd())) return;
-    EditPendingRelease release;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
     if (!PassUnsavedChangesGate(Hwnd())) return;
 
     const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(false));
@@ -192,8 +185,8 @@ void CVellicorView::OnFileImport() {
 }
 
 void CVellicorView::OnFileExport() {
-    if (!PassPendingEditGate(Hwnd())) return;
-    EditPendingRelease release;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
 
     const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(true));
     if (!path) return;
@@ -203,9 +196,15 @@ void CVellicorView::OnFileExport() {
     }
 }
 
-void CVellicorView::OnUpdateFileSave(fw::CCmdUI& ui) { ui.Enable(SaveEnabled(*this)); }
+void CVellicorView::OnFileRestoreVersion() { RestorePreviousVersion(*this); }
 
-void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled(*this)); }
+void CVellicorView::OnFileCompare() { CompareWithStoredCatalog(Hwnd()); }
+
+void CVellicorView::OnUpdateFileSave(fw::CCmdUI& ui) { ui.Enable(SaveEnabled()); }
+
+void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled()); }
+
+void CVellicorView::OnUpdateConfiguredCatalog(fw::CCmdUI& ui) { ui.Enable(CurrentCatalogIsConfigured()); }
 
 bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChangedElsewhere) {
     std::string registryPath;
@@ -293,12 +292,10 @@ void SetCatalogAvailable(const std::string& catalogName, bool available) {
 }
 
 int QueryCloseMainWindow(HWND owner) {
-    if (AppState.PaperEditPending && AskCompleteOperation(owner) != IDNO) return IDCANCEL;
-    if (AppState.CatalogModified) {
-        const int answer = PromptSaveChanges(owner);
-        AppState.PaperEditPending = false;
-        return answer;
-    }
-    AppState.PaperEditPending = false;
-    return IDYES;
+    CVellicorView* view = CurrentView();
+    if (view && view->PaperEditPending() && AskCompleteOperation(owner) != IDNO) return IDCANCEL;
+    int answer = IDYES;
+    if (AppState.CatalogModified) answer = PromptSaveChanges(owner);
+    if (view) view->DropPendingEdit();
+    return answer;
 }

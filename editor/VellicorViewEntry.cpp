@@ -56,28 +56,25 @@ struct EditSelection {
     DWORD end = 0;
 };
 
-EditSelection GetEditSelection(HWND edit) {
+EditSelection GetEditSelection(const fw::CEdit& edit) {
     EditSelection selection;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selection.start), reinterpret_cast<LPARAM>(&selection.end));
+    edit.GetSel(selection.start, selection.end);
     return selection;
 }
 
 // After a refusal the field holds its previous text: one character less than
 // the control had when the selection was taken, so the caret goes back one.
-void PutCaretBack(HWND edit, const EditSelection& selection) {
-    const auto start = static_cast<WPARAM>(selection.start > 0 ? selection.start - 1 : 0);
-    const auto end = static_cast<LPARAM>(selection.end > 0 ? selection.end - 1 : 0);
-    SendMessageA(edit, EM_SETSEL, start, end);
+void PutCaretBack(const fw::CEdit& edit, const EditSelection& selection) {
+    edit.SetSel(static_cast<int>(selection.start > 0 ? selection.start - 1 : 0),
+                static_cast<int>(selection.end > 0 ? selection.end - 1 : 0));
 }
 
 // Adds the field's text to the combo's list unless an entry equal to it
 // (letter case ignored) is there already. An empty field adds nothing: an
 // empty line would only be a way to empty the field again.
-void OfferInList(HWND combo, const std::string& text) {
-    if (text.empty()) return;
-    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) != CB_ERR)
-        return;
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void OfferInList(const fw::CComboBox& combo, const std::string& text) {
+    if (text.empty() || combo.FindStringExact(text) >= 0) return;
+    combo.AddString(text);
 }
 
 // The size keyword of a line of the size list; none for a line that names no
@@ -93,20 +90,19 @@ std::optional<std::string> SizeKeywordOfLine(int32_t line) {
 // --- checks on typed text ---
 
 bool CVellicorView::FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength) {
-    const bool refuse = ContainsAnyOf(field, refused) || field.size() > maxLength || HasUnprintableByte(field);
-    if (!refuse) {
-        lastValid = field;
-        return false;
-    }
-    field = lastValid;
-    MessageBeep(0xFFFFFFFF);
-    WriteFields();
-    return true;
+    return KeepOrPutBack(ContainsAnyOf(field, refused) || field.size() > maxLength || HasUnprintableByte(field), field,
+                         lastValid);
 }
 
 bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength) {
-    const size_t digits = field.find_first_not_of("0123456789");
-    if (digits == std::string::npos && field.size() <= maxLength) {
+    const bool digitsOnly = field.find_first_not_of("0123456789") == std::string::npos;
+    return KeepOrPutBack(!digitsOnly || field.size() > maxLength, field, lastValid);
+}
+
+// An accepted text becomes the last valid one; a refused one is replaced by
+// it, in the control too, with a beep. True when refused.
+bool CVellicorView::KeepOrPutBack(bool refuse, std::string& field, std::string& lastValid) {
+    if (!refuse) {
         lastValid = field;
         return false;
     }
@@ -120,38 +116,38 @@ bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastVali
 // typed text (restoring the field when it refuses). Accepted, the paper is being
 // edited; refused, the caret goes back to where the refused character was typed.
 template <class Check>
-static bool AcceptKeystroke(CVellicorView& view, HWND edit, Check refused) {
-    view.ReadFields();
+bool CVellicorView::AcceptKeystroke(const fw::CEdit& edit, Check refused) {
+    ReadFields();
     const EditSelection selection = GetEditSelection(edit);
     if (refused()) {
         PutCaretBack(edit, selection);
         return false;
     }
-    AppState.PaperEditPending = true;
+    paperEditPending_ = true;
     return true;
 }
 
 void CVellicorView::OnUpdateName() {
-    if (!AcceptKeystroke(*this, m_editName, [&] {
-            return FilterTypedText(m_strName, AppState.LastValidName, ForbiddenCharacters, kMaxNameLength);
+    if (!AcceptKeystroke(editName_, [&] {
+            return FilterTypedText(name_, lastValid_.name, ForbiddenCharacters, kMaxNameLength);
         }))
-        SendMessageA(m_editName, EM_SCROLLCARET, 0, 0);
+        editName_.ScrollCaret();
 }
 
 void CVellicorView::OnEditUpdateColor() {
-    AcceptKeystroke(*this, ComboEdit(m_comboColor), [&] {
-        return FilterTypedText(m_strColor, AppState.LastValidColor, ForbiddenCharacters, kMaxWordLength);
+    AcceptKeystroke(fw::CEdit(comboColor_.EditHandle()), [&] {
+        return FilterTypedText(color_, lastValid_.color, ForbiddenCharacters, kMaxWordLength);
     });
 }
 
 void CVellicorView::OnEditUpdateWeight() {
-    AcceptKeystroke(*this, ComboEdit(m_comboWeight),
-                    [&] { return FilterWeightDigits(m_strWeight, AppState.LastValidWeight, kMaxWeightDigits); });
+    AcceptKeystroke(fw::CEdit(comboWeight_.EditHandle()),
+                    [&] { return FilterWeightDigits(weight_, lastValid_.weight, kMaxWeightDigits); });
 }
 
 void CVellicorView::OnEditUpdateType() {
-    AcceptKeystroke(*this, ComboEdit(m_comboType), [&] {
-        return FilterTypedText(m_strType, AppState.LastValidType, ForbiddenCharacters, kMaxWordLength);
+    AcceptKeystroke(fw::CEdit(comboType_.EditHandle()), [&] {
+        return FilterTypedText(type_, lastValid_.type, ForbiddenCharacters, kMaxWordLength);
     });
 }
 
@@ -162,44 +158,44 @@ void CVellicorView::OnFieldChanged() {
 
 // --- choices from the lists ---
 
-void CVellicorView::OnSelChangeSize() { AppState.PaperEditPending = true; }
+void CVellicorView::OnSelChangeSize() { paperEditPending_ = true; }
 
 // A word chosen from a list: during CBN_SELCHANGE the combo's edit field still
 // shows the previous text, so the word is taken from the chosen line.
-static void TakeChosenWord(CVellicorView& view, HWND combo, std::string& field, std::string& lastValid) {
-    view.ReadFields();
-    const LRESULT line = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (line != CB_ERR) field = fw::GetComboLineText(combo, static_cast<int>(line));
+void CVellicorView::TakeChosenWord(const fw::CComboBox& combo, std::string& field, std::string& lastValid) {
+    ReadFields();
+    const int line = combo.GetCurSel();
+    if (line >= 0) field = combo.GetLBText(line);
     lastValid = field;
-    view.WriteFields();
+    WriteFields();
     // As typing does: with every field complete, Add is ready at once.
-    view.UpdateAddButton();
-    view.UpdateModifyButton();
+    UpdateAddButton();
+    UpdateModifyButton();
 }
 
 void CVellicorView::OnSelChangeColor() {
-    TakeChosenWord(*this, m_comboColor, m_strColor, AppState.LastValidColor);
-    AppState.PaperEditPending = true;
+    TakeChosenWord(comboColor_, color_, lastValid_.color);
+    paperEditPending_ = true;
 }
 
 void CVellicorView::OnSelChangeWeight() {
-    TakeChosenWord(*this, m_comboWeight, m_strWeight, AppState.LastValidWeight);
-    AppState.PaperEditPending = true;
+    TakeChosenWord(comboWeight_, weight_, lastValid_.weight);
+    paperEditPending_ = true;
 }
 
 void CVellicorView::OnSelChangeType() {
-    TakeChosenWord(*this, m_comboType, m_strType, AppState.LastValidType);
+    TakeChosenWord(comboType_, type_, lastValid_.type);
     ApplyTypeRule();
-    AppState.PaperEditPending = true;
+    paperEditPending_ = true;
 }
 
 // Transparencies cannot be printed on both sides. Only a choice from the list
 // applies the rule; a typed word does not.
 void CVellicorView::ApplyTypeRule() {
     const std::string transparency = GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage);
-    if (AppState.LastValidType != transparency) return;
-    m_strType = transparency;
-    m_bForceOneSided = 1;
+    if (lastValid_.type != transparency) return;
+    type_ = transparency;
+    forceOneSided_ = 1;
     WriteFields();
 }
 
@@ -207,12 +203,12 @@ void CVellicorView::ApplyTypeRule() {
 
 void CVellicorView::OnKillFocusColor() {
     ReadFields();
-    OfferInList(m_comboColor, m_strColor);
+    OfferInList(comboColor_, color_);
 }
 
 void CVellicorView::OnKillFocusType() {
     ReadFields();
-    OfferInList(m_comboType, m_strType);
+    OfferInList(comboType_, type_);
 }
 
 // Posted, so the check runs after the click or key that moved the focus, and
@@ -221,8 +217,8 @@ void CVellicorView::OnKillFocusWeight() { PostMessageA(Hwnd(), WM_CHECK_WEIGHT_R
 
 void CVellicorView::OnCheckWeightRange() {
     ReadFields();
-    const int32_t value = LeadingNumber(m_strWeight);
-    if (AppState.WeightCheckArmed &&
+    const int32_t value = LeadingNumber(weight_);
+    if (weightCheckArmed_ &&
         (value < AppState.MinimumPaperWeight || value > AppState.MaximumPaperWeight)) {
         const std::string outOfRange = InterfaceMessage(MSG_OUT_OF_RANGE);
         const std::string control = InterfaceMessage(MSG_RANGE_CONTROL);
@@ -239,11 +235,11 @@ void CVellicorView::OnCheckWeightRange() {
         text.resize(static_cast<size_t>(length > 0 ? length : 0));
         ShowRefusal(Hwnd(), text);
 
-        HWND edit = ComboEdit(m_comboWeight);
-        SetFocus(edit);
-        SendMessageA(edit, EM_SETSEL, 0, -1);
+        const fw::CEdit edit(comboWeight_.EditHandle());
+        edit.SetFocus();
+        edit.SelectAll();
     }
-    AppState.WeightCheckArmed = 1;
+    weightCheckArmed_ = true;
 }
 
 // --- the buttons ---
@@ -253,89 +249,76 @@ void CVellicorView::OnCheckWeightRange() {
 // disabled is ignored rather than trusted.
 
 void CVellicorView::OnAdd() {
-    if (!IsWindowEnabled(m_btnAdd)) return;
+    if (!btnAdd_.IsEnabled()) return;
     ReadFields();
     // Only a form started on an empty catalog can have no size chosen.
-    const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
+    const std::optional<std::string> size = SizeKeywordOfLine(sizeIndex_);
     if (!size) {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_SIZE_REQUIRED));
-        SetFocus(m_comboSize);
+        comboSize_.SetFocus();
         return;
     }
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     const int position = catalog.GetCount();
-    catalog.AddPaper(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position);
-    RefreshPaperList();
-    m_nSelectedPaper = position;
-    WriteFields();
-    LoadSelectedPaper();
-    UpdateAddButton();
-    UpdateModifyButton();
-    UpdateMoveUpButton();
-    UpdateMoveDownButton();
-    UpdateDeleteButton();
-    AppState.CatalogModified = true;
-    AppState.PaperEditPending = false;
-    KeepFieldsAsLastValid();
+    catalog.AddPaper(name_, *size, weight_, color_, type_, forceOneSided_ != 0, position);
+    AfterCatalogChange(position);
 }
 
 void CVellicorView::OnModify() {
-    if (!IsWindowEnabled(m_btnModify)) return;
+    if (!btnModify_.IsEnabled()) return;
     ReadFields();
-    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
-    const LRESULT topLine = SendMessageA(m_listPapers, LB_GETTOPINDEX, 0, 0);
+    if (selectedPaper_ < 0 || selectedPaper_ >= AppState.CurrentCatalog->GetCount()) return;
+    const int topLine = listPapers_.GetTopIndex();
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     // Without a chosen size the paper keeps the one it has.
     const std::string size =
-        SizeKeywordOfLine(m_nSizeIndex).value_or(catalog.GetPaper(m_nSelectedPaper).GetText(PA_SIZE));
-    catalog.ModifyPaper(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, m_nSelectedPaper);
-    RefreshPaperList();
-    WriteFields();
-    LoadSelectedPaper();
-    UpdateAddButton();
-    UpdateModifyButton();
-    SendMessageA(m_listPapers, LB_SETTOPINDEX, static_cast<WPARAM>(topLine), 0);
-    AppState.CatalogModified = true;
-    AppState.PaperEditPending = false;
-    KeepFieldsAsLastValid();
+        SizeKeywordOfLine(sizeIndex_).value_or(catalog.GetPaper(selectedPaper_).GetText(PA_SIZE));
+    catalog.ModifyPaper(name_, size, weight_, color_, type_, forceOneSided_ != 0, selectedPaper_);
+    AfterCatalogChange(selectedPaper_);
+    // The list stays scrolled where the user left it.
+    listPapers_.SetTopIndex(topLine);
 }
 
 void CVellicorView::OnDelete() {
-    if (!IsWindowEnabled(m_btnDelete)) return;
+    if (!btnDelete_.IsEnabled()) return;
     ReadFields();
-    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
+    if (selectedPaper_ < 0 || selectedPaper_ >= AppState.CurrentCatalog->GetCount()) return;
     if (SelectedLineText() == AppState.DefaultPaperName) {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
         return;
     }
-    AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);
+    AppState.CurrentCatalog->RemovePaper(selectedPaper_);
+    // The line after the deleted one, or the new last line.
+    const int32_t remaining = AppState.CurrentCatalog->GetCount();
+    AfterCatalogChange(selectedPaper_ < remaining ? selectedPaper_ : remaining - 1);
+}
+
+// The list shows the catalog again with `line` selected, and the fields, the
+// buttons and what a refused keystroke puts back show that paper as it now
+// stands: no edit is pending.
+void CVellicorView::AfterCatalogChange(int32_t line) {
     RefreshPaperList();
-    if (m_nSelectedPaper == static_cast<int32_t>(SendMessageA(m_listPapers, LB_GETCOUNT, 0, 0))) --m_nSelectedPaper;
+    selectedPaper_ = line;
     WriteFields();
     ShowSelectedPaper();
     AppState.CatalogModified = true;
 }
 
-void CVellicorView::OnMoveUp() {
-    if (!IsWindowEnabled(m_btnMoveUp)) return;
-    ReadFields();
-    if (m_nSelectedPaper < 1 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
-    AppState.CurrentCatalog->MovePaper(false, m_nSelectedPaper);
-    RefreshPaperList();
-    --m_nSelectedPaper;
-    WriteFields();
-    UpdateMoveUpButton();
-    UpdateMoveDownButton();
-    AppState.CatalogModified = true;
-}
+void CVellicorView::OnMoveUp() { MoveSelectedPaper(false); }
 
-void CVellicorView::OnMoveDown() {
-    if (!IsWindowEnabled(m_btnMoveDown)) return;
+void CVellicorView::OnMoveDown() { MoveSelectedPaper(true); }
+
+// The selected paper changes places with its neighbour above or below and
+// stays selected; the fields keep what they show, typed or not.
+void CVellicorView::MoveSelectedPaper(bool down) {
+    if (!(down ? btnMoveDown_ : btnMoveUp_).IsEnabled()) return;
     ReadFields();
-    if (m_nSelectedPaper < 0 || m_nSelectedPaper + 1 >= AppState.CurrentCatalog->GetCount()) return;
-    AppState.CurrentCatalog->MovePaper(true, m_nSelectedPaper);
+    const int32_t count = AppState.CurrentCatalog->GetCount();
+    const int32_t target = down ? selectedPaper_ + 1 : selectedPaper_ - 1;
+    if (selectedPaper_ < 0 || selectedPaper_ >= count || target < 0 || target >= count) return;
+    AppState.CurrentCatalog->MovePaper(down, selectedPaper_);
     RefreshPaperList();
-    ++m_nSelectedPaper;
+    selectedPaper_ = target;
     WriteFields();
     UpdateMoveUpButton();
     UpdateMoveDownButton();

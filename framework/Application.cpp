@@ -3,7 +3,27 @@
 #include "framework/FormView.h"
 #include "framework/FrameWnd.h"
 
+#include <utility>
+
 namespace fw {
+
+namespace {
+FailureReporter& Reporter() {
+    static FailureReporter reporter;
+    return reporter;
+}
+}  // namespace
+
+void SetFailureReporter(FailureReporter reporter) { Reporter() = std::move(reporter); }
+
+void ReportFailure(HWND owner, const std::exception& failure) {
+    if (Reporter()) {
+        Reporter()(owner, failure.what());
+        return;
+    }
+    // No caption of our own: the system's "Error".
+    MessageBoxA(owner, failure.what(), nullptr, MB_OK | MB_ICONHAND);
+}
 
 CApplication* CApplication::current_ = nullptr;
 

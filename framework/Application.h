@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <functional>
+#include <string>
+
 #include "framework/MessageMap.h"
 
 namespace fw {
@@ -44,5 +48,12 @@ private:
 // The application's main window handle, or null (owners of dialogs and boxes
 // default to it).
 HWND MainWindowHandle();
+
+// How a failure caught at a window or dialog procedure is reported (nothing
+// may unwind through the system's code). The application installs its own at
+// start-up; until then, or after a null one, a plain error box says it.
+using FailureReporter = std::function<void(HWND owner, const std::string& what)>;
+void SetFailureReporter(FailureReporter reporter);
+void ReportFailure(HWND owner, const std::exception& failure);
 
 }  // namespace fw

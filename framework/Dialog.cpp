@@ -49,7 +49,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
             if (Hook()) PostMessageA(hwnd, kRunHookMessage, 0, 0);
             return defaultFocus ? TRUE : FALSE;
         } catch (const std::exception& e) {
-            MessageBoxA(hwnd, e.what(), "Vellicor", MB_OK | MB_ICONHAND);
+            ReportFailure(hwnd, e);
             ::EndDialog(hwnd, IDCANCEL);
             return TRUE;
         }
@@ -80,7 +80,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
                 return FALSE;
         }
     } catch (const std::exception& e) {
-        MessageBoxA(hwnd, e.what(), "Vellicor", MB_OK | MB_ICONHAND);
+        ReportFailure(hwnd, e);
         return TRUE;
     }
     return FALSE;

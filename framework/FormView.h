@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/Controls.h"
 #include "framework/MessageMap.h"
 
 namespace fw {
@@ -48,7 +49,6 @@ protected:
         CFormView& view_;
         bool previous_;
     };
-    bool IsUpdatingControls() const { return updatingControls_; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,12 +58,5 @@ private:
     CFrameWnd* frame_ = nullptr;
     bool updatingControls_ = false;
 };
-
-// The text of a window (any length).
-std::string GetWindowTextString(HWND hwnd);
-// The text of line `line` of a list box, or of a combo box's list; "" when
-// there is no such line.
-std::string GetListLineText(HWND list, int line);
-std::string GetComboLineText(HWND combo, int line);
 
 }  // namespace fw

@@ -183,7 +183,7 @@ LRESULT CALLBACK CFrameWnd::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam
         return self->WindowProc(message, wParam, lParam);
     } catch (const std::exception& e) {
         // Nothing may unwind through the system's code: report and go on.
-        MessageBoxA(hwnd, e.what(), "Vellicor", MB_OK | MB_ICONHAND);
+        ReportFailure(hwnd, e);
         return 0;
     }
 }

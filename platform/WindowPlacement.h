@@ -28,4 +28,12 @@ ScreenPoint CentredPosition(const ScreenRect& over, long width, long height, con
 // monitor the window is on. Handles are HWNDs.
 void CentreOverOwner(void* window, void* owner);
 
+// Windows only. The work area of the monitor `window` is on (or nearest to).
+ScreenRect WorkAreaOf(void* window);
+
+// Windows only. Moves `window` (not resized) as little as needed to lie inside
+// the work area of its monitor, as far as its size allows: its top and left
+// edges come first.
+void KeepInsideWorkArea(void* window);
+
 }  // namespace platform

@@ -9,9 +9,8 @@
 #error "include <windows.h> before resources/resource.h"
 #endif
 
-// Menu, accelerator table, icon and document template string share one id.
+// Menu, accelerator table and icon share one id.
 #define IDR_MAINFRAME 1000
-#define IDS_DOC_TEMPLATE 1000
 
 // Dialog templates.
 #define IDD_VELLICOR_FORM 1001

@@ -14,10 +14,6 @@ void AppStateRecord::Reset() {
     SaveAsName.clear();
     CatalogTitle.clear();
     CatalogLocations.clear();
-    LastValidName.clear();
-    LastValidColor.clear();
-    LastValidWeight.clear();
-    LastValidType.clear();
     CurrentLanguage = 0;
     MinimumPaperWeight = 0;
     MaximumPaperWeight = 0;
@@ -25,9 +21,7 @@ void AppStateRecord::Reset() {
     WeightChoiceCount = 0;
     ColorChoiceCount = 0;
     TypeChoiceCount = 0;
-    WeightCheckArmed = 0;
     CatalogModified = false;
-    PaperEditPending = false;
     BackupFolder.clear();
     BackupKeep = 0;
     StoredCatalogImage.reset();

@@ -53,10 +53,6 @@ struct AppStateRecord {
     std::string SaveAsName;
     std::string CatalogTitle;
     std::vector<CatalogLocation> CatalogLocations;
-    std::string LastValidName;
-    std::string LastValidColor;
-    std::string LastValidWeight;
-    std::string LastValidType;
     int16_t CurrentLanguage = 0;
     int32_t MinimumPaperWeight = 0;
     int32_t MaximumPaperWeight = 0;
@@ -64,9 +60,7 @@ struct AppStateRecord {
     int16_t WeightChoiceCount = 0;
     int16_t ColorChoiceCount = 0;
     int16_t TypeChoiceCount = 0;
-    int32_t WeightCheckArmed = 0;
     bool CatalogModified = false;
-    bool PaperEditPending = false;
     // [Backups] of the configuration: where a catalog's content goes before a
     // save replaces it, and how many backups per catalog are kept (0: none).
     std::string BackupFolder;

@@ -80,7 +80,7 @@ public:
 
     ~Bench() {
         AppState.CatalogModified = false;
-        AppState.PaperEditPending = false;
+        if (app_ && app_->View()) app_->View()->DropPendingEdit();
         app_.reset();
         platform::SetMessageBoxAnswerer(nullptr);
         fw::SetModalDialogHook(nullptr);
@@ -275,7 +275,7 @@ int main() {
 
     // The worst case: each keystroke turns Add on or off (a name of the
     // catalog typed and taken back), so the button is repainted as well.
-    AppState.PaperEditPending = false;  // the typed name is dropped, no question
+    bench.View().DropPendingEdit();  // the typed name is dropped, no question
     bench.ClickLine(4999);
     bool typed = false;
     results.push_back(Measure(

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -914,6 +915,24 @@ TEST_F(AppGui, OpenCatalogDialogEndsWithTheClickedLineOrCancel) {
     }
 }
 
+// A failure that reaches a dialog procedure is reported as the program's other
+// failures are (the product label, the stop icon), and the dialog goes on.
+TEST_F(AppGui, AFailureInADialogIsReportedAsTheProgramsFailuresAre) {
+    StartIn("German", ThreeCatalogs());
+    const size_t before = Boxes().size();
+    COpenCatalogDlg dialog;
+    OnNextDialog([](fw::CDialog&) { throw std::runtime_error("Out of order"); });
+    AnswerBoxWith([&] {
+        dialog.EndDialog(IDCANCEL);
+        return IDOK;
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    ASSERT_EQ(Boxes().size(), before + 1);
+    EXPECT_EQ(Boxes().back().text, "Out of order");
+    EXPECT_EQ(Boxes().back().caption, Lab(10109, LanguageIndex("German")));
+    EXPECT_EQ(Boxes().back().style, kStopBox);
+}
+
 TEST_F(AppGui, OpenCatalogDialogWithNoAvailableCatalogIsEmpty) {
     StartIn("English", {{"Nowhere", "PS", KeyPath("Nowhere")}});
     COpenCatalogDlg dialog;
@@ -1174,11 +1193,11 @@ TEST_F(AppGui, EndOfSessionAsksTheCloseQuestionsAndCancelRefusesIt) {
     EXPECT_TRUE(AppState.CatalogModified);
 
     // A typed change the user wants to complete refuses it as well.
-    AppState.PaperEditPending = true;
+    Type(IDC_NAME, "x");
     AnswerBoxes({IDYES});
     EXPECT_EQ(endSession(), FALSE);
     EXPECT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
 
     // No to both: the session may end. Should another program refuse, the
     // changes are still marked.

@@ -143,10 +143,10 @@ protected:
     void ExpectLastValid(const std::string& name, const std::string& color, const std::string& weight,
                          const std::string& type, std::source_location where = std::source_location::current()) {
         auto trace = TraceAt(where);
-        EXPECT_EQ(AppState.LastValidName, name);
-        EXPECT_EQ(AppState.LastValidColor, color);
-        EXPECT_EQ(AppState.LastValidWeight, weight);
-        EXPECT_EQ(AppState.LastValidType, type);
+        EXPECT_EQ(View().LastValidTexts().name, name);
+        EXPECT_EQ(View().LastValidTexts().color, color);
+        EXPECT_EQ(View().LastValidTexts().weight, weight);
+        EXPECT_EQ(View().LastValidTexts().type, type);
     }
 
     // The one recorded box, a refusal with the product caption and the stop icon.
@@ -178,8 +178,8 @@ TEST_P(KeystrokeTest, RefusedCharacterRestoresTheFieldAndTheCaret) {
     const KeystrokeCase& c = GetParam();
     Start();
     const std::string before = Text(c.field);
-    const std::string lastValidName = AppState.LastValidName;
-    ASSERT_FALSE(AppState.PaperEditPending);
+    const std::string lastValidName = View().LastValidTexts().name;
+    ASSERT_FALSE(View().PaperEditPending());
 
     Focus(c.field);
     SetCaret(c.field, 2, 2);
@@ -192,18 +192,18 @@ TEST_P(KeystrokeTest, RefusedCharacterRestoresTheFieldAndTheCaret) {
     if (c.accepted) {
         const std::string expected = before.substr(0, 2) + c.typed + before.substr(2);
         EXPECT_EQ(Text(c.field), expected);
-        EXPECT_TRUE(AppState.PaperEditPending);
-        const std::string& lastValid = c.field == IDC_NAME    ? AppState.LastValidName
-                                       : c.field == IDC_COLOR ? AppState.LastValidColor
-                                       : c.field == IDC_WEIGHT ? AppState.LastValidWeight
-                                                               : AppState.LastValidType;
+        EXPECT_TRUE(View().PaperEditPending());
+        const std::string& lastValid = c.field == IDC_NAME    ? View().LastValidTexts().name
+                                       : c.field == IDC_COLOR ? View().LastValidTexts().color
+                                       : c.field == IDC_WEIGHT ? View().LastValidTexts().weight
+                                                               : View().LastValidTexts().type;
         EXPECT_EQ(lastValid, expected);
     } else {
         EXPECT_EQ(Text(c.field), before);
         // A refused paste leaves the caret one place before where the pasted text ended.
         const int caret = c.typed.size() == 1 ? 2 : std::min<int>(1 + c.typed.size(), before.size());
         EXPECT_EQ(CaretOf(c.field), (Selection{caret, caret}));
-        EXPECT_FALSE(AppState.PaperEditPending);
+        EXPECT_FALSE(View().PaperEditPending());
         ExpectLastValid(lastValidName, "white", "75", "plain");
     }
 }
@@ -239,7 +239,7 @@ TEST_F(EditorGuiTest, PastedTextIsCheckedAsAWhole) {
     SetCaret(IDC_NAME, 6, 6);
     Paste(IDC_NAME, "Plus,More");
     EXPECT_EQ(Text(IDC_NAME), "Letter");
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_FALSE(View().PaperEditPending());
 
     Focus(IDC_COLOR);
     SetCaret(IDC_COLOR, 5, 5);
@@ -250,8 +250,8 @@ TEST_F(EditorGuiTest, PastedTextIsCheckedAsAWhole) {
     SetCaret(IDC_NAME, 6, 6);
     Paste(IDC_NAME, "Plus");
     EXPECT_EQ(Text(IDC_NAME), "LetterPlus");
-    EXPECT_EQ(AppState.LastValidName, "LetterPlus");
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_EQ(View().LastValidTexts().name, "LetterPlus");
+    EXPECT_TRUE(View().PaperEditPending());
 }
 
 TEST_F(EditorGuiTest, CaretStaysWhereTheRefusedCharacterWasTyped) {
@@ -278,7 +278,7 @@ TEST_F(EditorGuiTest, RestoredComboFieldKeepsItsExactText) {
     ASSERT_EQ(Text(IDC_COLOR), "bl");
     Type(IDC_COLOR, ",");
     EXPECT_EQ(Text(IDC_COLOR), "bl");
-    EXPECT_EQ(AppState.LastValidColor, "bl");
+    EXPECT_EQ(View().LastValidTexts().color, "bl");
 
     Retype(IDC_TYPE, "c");
     Type(IDC_TYPE, " ");
@@ -289,7 +289,7 @@ TEST_F(EditorGuiTest, RestoredComboFieldKeepsItsExactText) {
     ASSERT_EQ(Text(IDC_WEIGHT), "");
     Type(IDC_WEIGHT, "q");
     EXPECT_EQ(Text(IDC_WEIGHT), "");
-    EXPECT_EQ(AppState.LastValidWeight, "");
+    EXPECT_EQ(View().LastValidTexts().weight, "");
 }
 
 struct LengthCase {
@@ -320,7 +320,7 @@ TEST_F(EditorGuiTest, NameWithoutBlanksCanBeTyped) {
     Start();
     Retype(IDC_NAME, "A4 Cover");
     EXPECT_EQ(Text(IDC_NAME), "A4Cover");
-    EXPECT_EQ(AppState.LastValidName, "A4Cover");
+    EXPECT_EQ(View().LastValidTexts().name, "A4Cover");
 }
 
 // --- choosing from the lists ---
@@ -329,15 +329,15 @@ TEST_F(EditorGuiTest, ChosenEntryIsTakenNotThePreviousText) {
     Start();
     ChooseComboLine(IDC_COLOR, 3);  // red
     EXPECT_EQ(Text(IDC_COLOR), "red");
-    EXPECT_EQ(AppState.LastValidColor, "red");
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_EQ(View().LastValidTexts().color, "red");
+    EXPECT_TRUE(View().PaperEditPending());
     // A refused keystroke now puts back the chosen entry.
     TypeAt(IDC_COLOR, 3, 3, ",");
     EXPECT_EQ(Text(IDC_COLOR), "red");
 
     ChooseComboLine(IDC_WEIGHT, 9);  // 200
     EXPECT_EQ(Text(IDC_WEIGHT), "200");
-    EXPECT_EQ(AppState.LastValidWeight, "200");
+    EXPECT_EQ(View().LastValidTexts().weight, "200");
     TypeAt(IDC_WEIGHT, 3, 3, "0");
     EXPECT_EQ(Text(IDC_WEIGHT), "200");
 }
@@ -345,7 +345,7 @@ TEST_F(EditorGuiTest, ChosenEntryIsTakenNotThePreviousText) {
 TEST_F(EditorGuiTest, ChoosingASizeThenAColourKeepsTheSize) {
     Start();
     ChooseComboLine(IDC_SIZE, 6);
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
     ChooseComboLine(IDC_COLOR, 5);
     EXPECT_EQ(ComboSelection(IDC_SIZE), 6);
     EXPECT_EQ(Text(IDC_SIZE), "210 x 297 mm");
@@ -378,7 +378,7 @@ TEST_F(EditorGuiTest, OnlyChoosingTransparencyForcesOneSided) {
     ChooseComboLine(IDC_TYPE, 5);
     EXPECT_EQ(Text(IDC_TYPE), "transparency");
     EXPECT_TRUE(ForceChecked());
-    EXPECT_EQ(AppState.LastValidType, "transparency");
+    EXPECT_EQ(View().LastValidTexts().type, "transparency");
 
     ChooseComboLine(IDC_TYPE, 0);
     EXPECT_EQ(Text(IDC_TYPE), "plain");
@@ -432,7 +432,7 @@ TEST_F(EditorGuiTest, WeightOutOfRangeIsReportedWithTheConfiguredLimits) {
     EXPECT_EQ(GetFocus(), EditOf(IDC_WEIGHT));
     EXPECT_EQ(CaretOf(IDC_WEIGHT), (Selection{0, 3}));
     EXPECT_EQ(Text(IDC_WEIGHT), "250");
-    EXPECT_EQ(AppState.WeightCheckArmed, 1);
+    EXPECT_TRUE(View().WeightCheckArmed());
 }
 
 // French writes a no-break space before each colon; the field's name is shown
@@ -493,7 +493,7 @@ TEST_F(EditorGuiTest, WeightCheckIsSilentWhileTheProgramIsDeactivated) {
     SendMessageA(Frame(), WM_ACTIVATEAPP, FALSE, 0);
     Pump();
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(AppState.WeightCheckArmed, 1);
+    EXPECT_TRUE(View().WeightCheckArmed());
 
     // Back, and leaving the field by a click reports.
     AnswerBoxes({IDOK});
@@ -614,7 +614,7 @@ TEST_F(EditorGuiTest, PendingEditIsKeptOrDiscardedOnASelectionChange) {
     ClickListLine(IDC_PAPER_LIST, 1);
     Retype(IDC_NAME, "Bonded");
     Retype(IDC_WEIGHT, "95");
-    ASSERT_TRUE(AppState.PaperEditPending);
+    ASSERT_TRUE(View().PaperEditPending());
 
     AnswerBoxes({IDYES});
     ClickListLine(IDC_PAPER_LIST, 2);
@@ -622,7 +622,7 @@ TEST_F(EditorGuiTest, PendingEditIsKeptOrDiscardedOnASelectionChange) {
     EXPECT_EQ(Boxes()[0].style, platform::kMbYesNo | platform::kMbIconWarning);
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
     ExpectFields("Bonded", "yellow", "95", "plain");
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
     ExpectLastValid("Bonded", "yellow", "95", "plain");
     EXPECT_TRUE(Enabled(IDC_MODIFY));
 
@@ -631,7 +631,7 @@ TEST_F(EditorGuiTest, PendingEditIsKeptOrDiscardedOnASelectionChange) {
     EXPECT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 2);
     ExpectFields("Card", "blue", "160", "cover");
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_FALSE(View().PaperEditPending());
     ExpectLastValid("Card", "blue", "160", "cover");
     EXPECT_EQ(CatalogNames(), (std::vector<std::string>{"Letter", "Bond", "Card"}));
 }
@@ -664,7 +664,7 @@ TEST_F(EditorGuiTest, AddAppendsAndSelectsTheNewLastLine) {
     ExpectLastValid("Extra", "blue", "105", "transparency");
     EXPECT_EQ(EnabledButtons(), (Buttons{true, false, true, false, true}));
     EXPECT_TRUE(AppState.CatalogModified);
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_FALSE(View().PaperEditPending());
 }
 
 TEST_F(EditorGuiTest, AddWithoutAChosenSizeAsksForOne) {
@@ -686,7 +686,7 @@ TEST_F(EditorGuiTest, AddWithoutAChosenSizeAsksForOne) {
     EXPECT_EQ(AppState.CurrentCatalog->GetCount(), 0);
     EXPECT_TRUE(ListLines(IDC_PAPER_LIST).empty());
     EXPECT_EQ(GetFocus(), Control(IDC_SIZE));
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
     EXPECT_FALSE(AppState.CatalogModified);
 
     ChooseComboLine(IDC_SIZE, 6);
@@ -724,7 +724,7 @@ TEST_F(EditorGuiTest, ModifyChangesThePaperInPlaceAndKeepsTheScrollPosition) {
     EXPECT_FALSE(Enabled(IDC_ADD));
     EXPECT_TRUE(Enabled(IDC_MODIFY));
     EXPECT_TRUE(AppState.CatalogModified);
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_FALSE(View().PaperEditPending());
 }
 
 // --- Delete ---
@@ -768,8 +768,8 @@ TEST_P(DeleteTest, NextPaperTakesTheLine) {
     EXPECT_EQ(AppState.CurrentCatalog->GetPaper(c.selectedAfter).Position, c.selectedAfter);
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), c.selectedAfter);
     EXPECT_EQ(Text(IDC_NAME), c.shownAfter);
-    EXPECT_EQ(AppState.LastValidName, c.shownAfter);
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_EQ(View().LastValidTexts().name, c.shownAfter);
+    EXPECT_FALSE(View().PaperEditPending());
     EXPECT_TRUE(AppState.CatalogModified);
 }
 
@@ -785,7 +785,7 @@ TEST_F(EditorGuiTest, DeletingTheOnlyPaperLeavesAnEmptyList) {
     EXPECT_TRUE(ListLines(IDC_PAPER_LIST).empty());
     EXPECT_EQ(AppState.CurrentCatalog->GetCount(), 0);
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), -1);
-    EXPECT_EQ(View().m_nSelectedPaper, -1);
+    EXPECT_EQ(View().SelectedPaper(), -1);
     ExpectFields("Card", "blue", "160", "cover");
     EXPECT_EQ(EnabledButtons(), (Buttons{false, false, false, true, false}));
 
@@ -802,7 +802,7 @@ TEST_F(EditorGuiTest, MovesTakeThePaperAndTheSelectionAlong) {
     Start(&papers);
     ClickListLine(IDC_PAPER_LIST, 1);
     Retype(IDC_NAME, "Typed");  // pending: the moves keep it
-    const std::string lastValidName = AppState.LastValidName;
+    const std::string lastValidName = View().LastValidTexts().name;
 
     Click(IDC_MOVE_UP);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Bond", "Letter", "Card"}));
@@ -811,8 +811,8 @@ TEST_F(EditorGuiTest, MovesTakeThePaperAndTheSelectionAlong) {
     EXPECT_FALSE(Enabled(IDC_MOVE_UP));
     EXPECT_TRUE(Enabled(IDC_MOVE_DOWN));
     EXPECT_EQ(Text(IDC_NAME), "Typed");
-    EXPECT_TRUE(AppState.PaperEditPending);
-    EXPECT_EQ(AppState.LastValidName, lastValidName);
+    EXPECT_TRUE(View().PaperEditPending());
+    EXPECT_EQ(View().LastValidTexts().name, lastValidName);
     EXPECT_TRUE(AppState.CatalogModified);
 
     Click(IDC_MOVE_DOWN);
@@ -822,7 +822,7 @@ TEST_F(EditorGuiTest, MovesTakeThePaperAndTheSelectionAlong) {
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 2);
     EXPECT_TRUE(Enabled(IDC_MOVE_UP));
     EXPECT_FALSE(Enabled(IDC_MOVE_DOWN));
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
 
     // The default paper moves too.
     AnswerBoxes({IDNO});
@@ -840,8 +840,8 @@ TEST_F(EditorGuiTest, ClickingTheSelectedLineKeepsTheFieldsAsLastValid) {
     ClickListLine(IDC_PAPER_LIST, 1);
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(Text(IDC_COLOR), "greenish");
-    EXPECT_EQ(AppState.LastValidColor, "greenish");
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_EQ(View().LastValidTexts().color, "greenish");
+    EXPECT_TRUE(View().PaperEditPending());
 }
 
 }  // namespace

@@ -296,7 +296,7 @@ void GuiTest::StopApp() {
     if (app_) {
         // Close without the questions: the test is over.
         AppState.CatalogModified = false;
-        AppState.PaperEditPending = false;
+        if (app_->View()) app_->View()->DropPendingEdit();
         app_.reset();
     }
     MSG msg;

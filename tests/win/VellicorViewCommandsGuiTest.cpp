@@ -185,7 +185,7 @@ protected:
         SetCaret(IDC_NAME, 0, -1);
         Type(IDC_NAME, "Draft");
         ASSERT_EQ(Text(IDC_NAME), "Draft");
-        ASSERT_TRUE(AppState.PaperEditPending);
+        ASSERT_TRUE(View().PaperEditPending());
     }
 
     // A paper added with the selected paper's attributes under a new name.
@@ -196,7 +196,7 @@ protected:
         ASSERT_TRUE(Enabled(IDC_ADD));
         Click(IDC_ADD);
         ASSERT_TRUE(AppState.CatalogModified);
-        ASSERT_FALSE(AppState.PaperEditPending);
+        ASSERT_FALSE(View().PaperEditPending());
     }
 
     std::string PathIn(const std::string& name) const { return (Dir() / name).string(); }
@@ -251,7 +251,7 @@ TEST_F(DocumentCommandsGuiTest, NewCloseAndCtrlNGiveTheSameUntitledCatalogWithou
         EXPECT_EQ(AppState.CurrentCatalogName, "");
         EXPECT_EQ(AppState.CatalogTitle, "Untitled");
         EXPECT_FALSE(AppState.CatalogModified);
-        EXPECT_FALSE(AppState.PaperEditPending);
+        EXPECT_FALSE(View().PaperEditPending());
         EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
         EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE_AS));
         EXPECT_FALSE(Enabled(IDC_MODIFY));
@@ -292,7 +292,7 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONWARNING);
     EXPECT_EQ(Boxes()[0].caption, kProductCaption);
     EXPECT_EQ(Boxes()[0].owner, Form());
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
     EXPECT_EQ(Text(IDC_NAME), "Draft");
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 0);
@@ -314,7 +314,7 @@ TEST_P(PendingEditGateTest, YesAbandonsTheCommandAndNoLetsItRun) {
     if (c.next == GatedCommand::FileDialog) AnswerFileDialog(std::nullopt);
     Command(c.command);
     EXPECT_EQ(Boxes().size(), c.command == ID_FILE_SAVE ? 3u : 2u);
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_FALSE(View().PaperEditPending());
     EXPECT_EQ(dialogShown, c.next == GatedCommand::Dialog);
     EXPECT_EQ(FileDialogs().size(), c.next == GatedCommand::FileDialog ? 1u : 0u);
     switch (c.command) {
@@ -755,7 +755,7 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
                                             "HKEY_LOCAL_MACHINE\\" + path + "\n"))
         << Boxes()[0].text;
     EXPECT_TRUE(AppState.CatalogModified);
-    EXPECT_FALSE(AppState.PaperEditPending);
+    EXPECT_FALSE(View().PaperEditPending());
     EXPECT_EQ(Title(), "Quandrel  - Brittle");
     EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
     EXPECT_FALSE(KeyExists(path));
@@ -1065,13 +1065,13 @@ TEST_F(DocumentCommandsGuiTest, ClosingTheWindowAsksTheSameQuestions) {
     SendMessageA(frame, WM_CLOSE, 0, 0);
     Pump();
     EXPECT_TRUE(IsWindow(frame));
-    EXPECT_TRUE(AppState.PaperEditPending);
+    EXPECT_TRUE(View().PaperEditPending());
     EXPECT_EQ(Text(IDC_NAME), "Draft");
 
     // The edit finished by Add; then Cancel the save offer: it stays.
     Click(IDC_ADD);
     ASSERT_TRUE(AppState.CatalogModified);
-    ASSERT_FALSE(AppState.PaperEditPending);
+    ASSERT_FALSE(View().PaperEditPending());
     AnswerBoxes({IDCANCEL});
     Command(ID_APP_EXIT);
     EXPECT_TRUE(IsWindow(frame));

@@ -1,4 +1,4 @@
-#include "editor/StoredChanges.h"
+#include "editor/StoredChangeDlg.h"
 
 #include <algorithm>
 #include <utility>
@@ -7,6 +7,7 @@
 #include "editor/Backups.h"
 #include "editor/Relabel.h"
 #include "editor/VellicorView.h"
+#include "framework/Controls.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
@@ -15,13 +16,6 @@
 namespace {
 // Added to a button's text width, as in the catalog dialogs.
 constexpr int kButtonTextMargin = 20;
-
-RECT RectInParent(HWND child, HWND parent) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 }  // namespace
 
@@ -44,8 +38,7 @@ bool CStoredChangeDlg::OnInitDialog() {
     SetItemLabel(Hwnd(), IDCANCEL, 0, LAB_CANCEL);
     const std::string text = FormatText(InterfaceMessage(MSG_CHANGED_ELSEWHERE), {catalogName_});
     SetDlgItemTextA(Hwnd(), IDC_STORED_CHANGE_TEXT, text.c_str());
-    SendDlgItemMessageA(Hwnd(), IDC_STORED_CHANGE_ICON, STM_SETICON,
-                        reinterpret_cast<WPARAM>(LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_WARNING */)), 0);
+    fw::CStatic(Item(IDC_STORED_CHANGE_ICON)).SetIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_WARNING */));
     FitButtons();
     // The focus on the default button, away from Overwrite.
     SetFocus(Item(IDC_STORED_CHANGE_DIFFERENCES));
@@ -58,8 +51,8 @@ bool CStoredChangeDlg::OnInitDialog() {
 void CStoredChangeDlg::FitButtons() {
     const HWND row[] = {Item(IDC_STORED_CHANGE_OVERWRITE), Item(IDC_STORED_CHANGE_DIFFERENCES), Item(IDCANCEL)};
 
-    const RECT cancel = RectInParent(Item(IDCANCEL), Hwnd());
-    const RECT differences = RectInParent(Item(IDC_STORED_CHANGE_DIFFERENCES), Hwnd());
+    const RECT cancel = fw::RectInParent(Item(IDCANCEL), Hwnd());
+    const RECT differences = fw::RectInParent(Item(IDC_STORED_CHANGE_DIFFERENCES), Hwnd());
     const int gap = cancel.left - differences.right;
     const int templateWidth = cancel.right - cancel.left;
     int right = cancel.right;
