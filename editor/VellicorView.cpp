@@ -83,44 +83,44 @@ void CVellicorView::WriteComboText(const fw::CComboBox& combo, const std::string
 
 void CVellicorView::ReadFields() {
     UpdatingControls guard(*this);
-    selectedPaper_ = listPapers_.GetCurSel();
-    name_ = editName_.GetText();
-    color_ = comboColor_.GetText();
-    weight_ = comboWeight_.GetText();
-    type_ = comboType_.GetText();
-    forceOneSided_ = checkForceOneSided_.IsChecked() ? 1 : 0;
-    sizeIndex_ = comboSize_.GetCurSel();
+    m_nSelectedPaper = m_listPapers.GetCurSel();
+    m_strName = m_editName.GetText();
+    m_strColor = m_comboColor.GetText();
+    m_strWeight = m_comboWeight.GetText();
+    m_strType = m_comboType.GetText();
+    m_bForceOneSided = m_checkForceOneSided.IsChecked() ? 1 : 0;
+    m_nSizeIndex = m_comboSize.GetCurSel();
 }
 
 void CVellicorView::WriteFields() {
     UpdatingControls guard(*this);
     // Selecting the line again would scroll it into view, undoing the user's
     // scrolling on every keystroke that is put back.
-    if (listPapers_.GetCurSel() != selectedPaper_) listPapers_.SetCurSel(selectedPaper_);
+    if (m_listPapers.GetCurSel() != m_nSelectedPaper) m_listPapers.SetCurSel(m_nSelectedPaper);
     // Setting an unchanged text would move the caret to the start.
-    if (editName_.GetText() != name_) editName_.SetText(name_);
-    WriteComboText(comboColor_, color_);
-    WriteComboText(comboWeight_, weight_);
-    WriteComboText(comboType_, type_);
-    checkForceOneSided_.SetCheck(forceOneSided_ != 0);
-    comboSize_.SetCurSel(sizeIndex_);
+    if (m_editName.GetText() != m_strName) m_editName.SetText(m_strName);
+    WriteComboText(m_comboColor, m_strColor);
+    WriteComboText(m_comboWeight, m_strWeight);
+    WriteComboText(m_comboType, m_strType);
+    m_checkForceOneSided.SetCheck(m_bForceOneSided != 0);
+    m_comboSize.SetCurSel(m_nSizeIndex);
 }
 
 // --- the form ---
 
 void CVellicorView::OnInitialUpdate() {
-    comboWeight_.Attach(Item(IDC_WEIGHT));
-    comboType_.Attach(Item(IDC_TYPE));
-    comboColor_.Attach(Item(IDC_COLOR));
-    editName_.Attach(Item(IDC_NAME));
-    btnModify_.Attach(Item(IDC_MODIFY));
-    btnAdd_.Attach(Item(IDC_ADD));
-    comboSize_.Attach(Item(IDC_SIZE));
-    btnDelete_.Attach(Item(IDC_DELETE));
-    btnMoveUp_.Attach(Item(IDC_MOVE_UP));
-    btnMoveDown_.Attach(Item(IDC_MOVE_DOWN));
-    listPapers_.Attach(Item(IDC_PAPER_LIST));
-    checkForceOneSided_.Attach(Item(IDC_FORCE_ONE_SIDED));
+    m_comboWeight.Attach(Item(IDC_WEIGHT));
+    m_comboType.Attach(Item(IDC_TYPE));
+    m_comboColor.Attach(Item(IDC_COLOR));
+    m_editName.Attach(Item(IDC_NAME));
+    m_btnModify.Attach(Item(IDC_MODIFY));
+    m_btnAdd.Attach(Item(IDC_ADD));
+    m_comboSize.Attach(Item(IDC_SIZE));
+    m_btnDelete.Attach(Item(IDC_DELETE));
+    m_btnMoveUp.Attach(Item(IDC_MOVE_UP));
+    m_btnMoveDown.Attach(Item(IDC_MOVE_DOWN));
+    m_listPapers.Attach(Item(IDC_PAPER_LIST));
+    m_checkForceOneSided.Attach(Item(IDC_FORCE_ONE_SIDED));
     WriteFields();
     SetUpForm();
 }
@@ -164,13 +164,13 @@ void CVellicorView::SelectDefaultPaperLine() {
 }
 
 void CVellicorView::OnSelChangePaperList() {
-    const int32_t previous = selectedPaper_;
+    const int32_t previous = m_nSelectedPaper;
     ReadFields();
-    if (selectedPaper_ != previous) {
-        if (paperEditPending_ && AskCompleteOperation(Hwnd()) != IDNO) {
+    if (m_nSelectedPaper != previous) {
+        if (m_bPaperEditPending && AskCompleteOperation(Hwnd()) != IDNO) {
             // The user wants to finish the edit: back to the line being edited,
             // with the typed texts.
-            selectedPaper_ = previous;
+            m_nSelectedPaper = previous;
             WriteFields();
         } else {
             ShowSelectedPaper();
@@ -182,7 +182,7 @@ void CVellicorView::OnSelChangePaperList() {
 
 // What the fields show now is what a refused keystroke puts back.
 void CVellicorView::KeepFieldsAsLastValid() {
-    lastValid_ = {name_, color_, weight_, type_};
+    m_lastValid = {m_strName, m_strColor, m_strWeight, m_strType};
 }
 
 void CVellicorView::ShowSelectedPaper() {
@@ -193,7 +193,7 @@ void CVellicorView::ShowSelectedPaper() {
     LoadSelectedPaper();
     UpdateAddButton();
     UpdateModifyButton();
-    paperEditPending_ = false;
+    m_bPaperEditPending = false;
     KeepFieldsAsLastValid();
 }
 
@@ -208,70 +208,70 @@ static void SelectOrAppend(const fw::CComboBox& combo, const std::string& text) 
 }
 
 void CVellicorView::LoadSelectedPaper() {
-    if (selectedPaper_ < 0) return;
-    const CPaperDef paper = AppState.CurrentCatalog->GetPaper(selectedPaper_);
-    name_ = paper.GetText(PA_NAME);
-    weight_ = paper.GetText(PA_WEIGHT);
-    type_ = paper.GetText(PA_TYPE);
-    color_ = paper.GetText(PA_COLOR);
-    forceOneSided_ = paper.GetFlag(PA_FORCE_ONE_SIDED) ? 1 : 0;
-    sizeIndex_ = FindSizeIndex(paper);
+    if (m_nSelectedPaper < 0) return;
+    const CPaperDef paper = AppState.CurrentCatalog->GetPaper(m_nSelectedPaper);
+    m_strName = paper.GetText(PA_NAME);
+    m_strWeight = paper.GetText(PA_WEIGHT);
+    m_strType = paper.GetText(PA_TYPE);
+    m_strColor = paper.GetText(PA_COLOR);
+    m_bForceOneSided = paper.GetFlag(PA_FORCE_ONE_SIDED) ? 1 : 0;
+    m_nSizeIndex = FindSizeIndex(paper);
     WriteFields();
     UpdatingControls guard(*this);
-    SelectOrAppend(comboColor_, paper.GetText(PA_COLOR));
-    SelectOrAppend(comboType_, paper.GetText(PA_TYPE));
+    SelectOrAppend(m_comboColor, paper.GetText(PA_COLOR));
+    SelectOrAppend(m_comboType, paper.GetText(PA_TYPE));
     // The fields now show the list entries, which may differ in case.
-    color_ = comboColor_.GetText();
-    type_ = comboType_.GetText();
+    m_strColor = m_comboColor.GetText();
+    m_strType = m_comboType.GetText();
 }
 
 int CVellicorView::FindSizeIndex(const CPaperDef& paper) const {
     const std::string size = paper.GetText(PA_SIZE);
-    const int lines = comboSize_.GetCount();
+    const int lines = m_comboSize.GetCount();
     for (int row = 0; row < lines && row < static_cast<int>(PageSizeTable.size()); ++row)
         if (size == PageSizeTable[static_cast<size_t>(row)].Keyword) return row;
     return 0;
 }
 
-std::string CVellicorView::SelectedLineText() const { return listPapers_.GetText(selectedPaper_); }
+std::string CVellicorView::SelectedLineText() const { return m_listPapers.GetText(m_nSelectedPaper); }
 
 // --- enable rules ---
 
 void CVellicorView::UpdateMoveUpButton() {
     ReadFields();
-    btnMoveUp_.Enable(selectedPaper_ != 0 && selectedPaper_ != -1);
+    m_btnMoveUp.Enable(m_nSelectedPaper != 0 && m_nSelectedPaper != -1);
     WriteFields();
 }
 
 void CVellicorView::UpdateMoveDownButton() {
     ReadFields();
-    btnMoveDown_.Enable(selectedPaper_ != -1 && selectedPaper_ + 1 != listPapers_.GetCount());
+    m_btnMoveDown.Enable(m_nSelectedPaper != -1 && m_nSelectedPaper + 1 != m_listPapers.GetCount());
     WriteFields();
 }
 
 void CVellicorView::UpdateDeleteButton() {
     ReadFields();
-    btnDelete_.Enable(selectedPaper_ != -1);
+    m_btnDelete.Enable(m_nSelectedPaper != -1);
     WriteFields();
 }
 
 // Add and Modify need every text field filled in.
 bool CVellicorView::FieldsComplete() const {
-    return !name_.empty() && !color_.empty() && !weight_.empty() && !type_.empty();
+    return !m_strName.empty() && !m_strColor.empty() && !m_strWeight.empty() && !m_strType.empty();
 }
 
 void CVellicorView::UpdateAddButton() {
     ReadFields();
-    btnAdd_.Enable(FieldsComplete() && !AppState.CurrentCatalog->ContainsName(name_));
+    m_btnAdd.Enable(FieldsComplete() && !AppState.CurrentCatalog->ContainsName(m_strName));
 }
 
 void CVellicorView::UpdateModifyButton() {
     ReadFields();
-    bool enable = FieldsComplete() && selectedPaper_ != -1;
+    bool enable = FieldsComplete() && m_nSelectedPaper != -1;
     if (enable) {
         const std::string line = SelectedLineText();
         enable = line != AppState.DefaultPaperName &&
-                 (name_ == line || !AppState.CurrentCatalog->ContainsName(name_));
+                 (m_strName == line || !AppState.CurrentCatalog->ContainsName(m_strName));
     }
-    btnModify_.Enable(enable);
+    m_btnModify.Enable(enable);
 }

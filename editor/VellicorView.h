@@ -38,16 +38,16 @@ public:
     void SelectDefaultPaperLine();
     void ShowSelectedPaper();
     // The paper list's selected line, as the fields last read it; -1 for none.
-    int32_t SelectedPaper() const { return selectedPaper_; }
+    int32_t SelectedPaper() const { return m_nSelectedPaper; }
 
     // A paper's fields were changed by typing or by a choice from a list, and
     // neither Add nor Modify has taken the change yet.
-    bool PaperEditPending() const { return paperEditPending_; }
+    bool PaperEditPending() const { return m_bPaperEditPending; }
     // The user has let the typed changes go.
-    void DropPendingEdit() { paperEditPending_ = false; }
+    void DropPendingEdit() { m_bPaperEditPending = false; }
     // The weight range check speaks only while the program is the active one.
-    void ArmWeightCheck(bool armed) { weightCheckArmed_ = armed; }
-    bool WeightCheckArmed() const { return weightCheckArmed_; }
+    void ArmWeightCheck(bool armed) { m_bWeightCheckArmed = armed; }
+    bool WeightCheckArmed() const { return m_bWeightCheckArmed; }
 
     // What a refused keystroke puts back into each text field.
     struct FieldTexts {
@@ -56,7 +56,7 @@ public:
         std::string weight;
         std::string type;
     };
-    const FieldTexts& LastValidTexts() const { return lastValid_; }
+    const FieldTexts& LastValidTexts() const { return m_lastValid; }
 
 protected:
     bool OnNotify(int controlId, UINT code) override;
@@ -125,31 +125,31 @@ private:
     void OnUpdateConfiguredCatalog(fw::CCmdUI& ui);
 
     // Members exchanged with the controls.
-    int32_t selectedPaper_ = -1;
-    std::string name_;
-    std::string color_;
-    std::string weight_;
-    std::string type_;
-    int32_t forceOneSided_ = 0;
-    int32_t sizeIndex_ = -1;
+    int32_t m_nSelectedPaper = -1;
+    std::string m_strName;
+    std::string m_strColor;
+    std::string m_strWeight;
+    std::string m_strType;
+    int32_t m_bForceOneSided = 0;
+    int32_t m_nSizeIndex = -1;
 
-    FieldTexts lastValid_;
-    bool paperEditPending_ = false;
-    bool weightCheckArmed_ = true;
+    FieldTexts m_lastValid;
+    bool m_bPaperEditPending = false;
+    bool m_bWeightCheckArmed = true;
 
     // The controls (valid once the form exists).
-    fw::CComboBox comboWeight_;
-    fw::CComboBox comboType_;
-    fw::CComboBox comboColor_;
-    fw::CEdit editName_;
-    fw::CButton btnModify_;
-    fw::CButton btnAdd_;
-    fw::CComboBox comboSize_;
-    fw::CButton btnDelete_;
-    fw::CButton btnMoveUp_;
-    fw::CButton btnMoveDown_;
-    fw::CListBox listPapers_;
-    fw::CButton checkForceOneSided_;
+    fw::CComboBox m_comboWeight;
+    fw::CComboBox m_comboType;
+    fw::CComboBox m_comboColor;
+    fw::CEdit m_editName;
+    fw::CButton m_btnModify;
+    fw::CButton m_btnAdd;
+    fw::CComboBox m_comboSize;
+    fw::CButton m_btnDelete;
+    fw::CButton m_btnMoveUp;
+    fw::CButton m_btnMoveDown;
+    fw::CListBox m_listPapers;
+    fw::CButton m_checkForceOneSided;
 
     static const fw::NotifyEntry<CVellicorView> kNotifications[];
     static const fw::CommandEntry<CVellicorView> kCommands[];

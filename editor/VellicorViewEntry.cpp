@@ -123,31 +123,31 @@ bool CVellicorView::AcceptKeystroke(const fw::CEdit& edit, Check refused) {
         PutCaretBack(edit, selection);
         return false;
     }
-    paperEditPending_ = true;
+    m_bPaperEditPending = true;
     return true;
 }
 
 void CVellicorView::OnUpdateName() {
-    if (!AcceptKeystroke(editName_, [&] {
-            return FilterTypedText(name_, lastValid_.name, ForbiddenCharacters, kMaxNameLength);
+    if (!AcceptKeystroke(m_editName, [&] {
+            return FilterTypedText(m_strName, m_lastValid.name, ForbiddenCharacters, kMaxNameLength);
         }))
-        editName_.ScrollCaret();
+        m_editName.ScrollCaret();
 }
 
 void CVellicorView::OnEditUpdateColor() {
-    AcceptKeystroke(fw::CEdit(comboColor_.EditHandle()), [&] {
-        return FilterTypedText(color_, lastValid_.color, ForbiddenCharacters, kMaxWordLength);
+    AcceptKeystroke(fw::CEdit(m_comboColor.EditHandle()), [&] {
+        return FilterTypedText(m_strColor, m_lastValid.color, ForbiddenCharacters, kMaxWordLength);
     });
 }
 
 void CVellicorView::OnEditUpdateWeight() {
-    AcceptKeystroke(fw::CEdit(comboWeight_.EditHandle()),
-                    [&] { return FilterWeightDigits(weight_, lastValid_.weight, kMaxWeightDigits); });
+    AcceptKeystroke(fw::CEdit(m_comboWeight.EditHandle()),
+                    [&] { return FilterWeightDigits(m_strWeight, m_lastValid.weight, kMaxWeightDigits); });
 }
 
 void CVellicorView::OnEditUpdateType() {
-    AcceptKeystroke(fw::CEdit(comboType_.EditHandle()), [&] {
-        return FilterTypedText(type_, lastValid_.type, ForbiddenCharacters, kMaxWordLength);
+    AcceptKeystroke(fw::CEdit(m_comboType.EditHandle()), [&] {
+        return FilterTypedText(m_strType, m_lastValid.type, ForbiddenCharacters, kMaxWordLength);
     });
 }
 
@@ -158,7 +158,7 @@ void CVellicorView::OnFieldChanged() {
 
 // --- choices from the lists ---
 
-void CVellicorView::OnSelChangeSize() { paperEditPending_ = true; }
+void CVellicorView::OnSelChangeSize() { m_bPaperEditPending = true; }
 
 // A word chosen from a list: during CBN_SELCHANGE the combo's edit field still
 // shows the previous text, so the word is taken from the chosen line.
@@ -174,28 +174,28 @@ void CVellicorView::TakeChosenWord(const fw::CComboBox& combo, std::string& fiel
 }
 
 void CVellicorView::OnSelChangeColor() {
-    TakeChosenWord(comboColor_, color_, lastValid_.color);
-    paperEditPending_ = true;
+    TakeChosenWord(m_comboColor, m_strColor, m_lastValid.color);
+    m_bPaperEditPending = true;
 }
 
 void CVellicorView::OnSelChangeWeight() {
-    TakeChosenWord(comboWeight_, weight_, lastValid_.weight);
-    paperEditPending_ = true;
+    TakeChosenWord(m_comboWeight, m_strWeight, m_lastValid.weight);
+    m_bPaperEditPending = true;
 }
 
 void CVellicorView::OnSelChangeType() {
-    TakeChosenWord(comboType_, type_, lastValid_.type);
+    TakeChosenWord(m_comboType, m_strType, m_lastValid.type);
     ApplyTypeRule();
-    paperEditPending_ = true;
+    m_bPaperEditPending = true;
 }
 
 // Transparencies cannot be printed on both sides. Only a choice from the list
 // applies the rule; a typed word does not.
 void CVellicorView::ApplyTypeRule() {
     const std::string transparency = GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage);
-    if (lastValid_.type != transparency) return;
-    type_ = transparency;
-    forceOneSided_ = 1;
+    if (m_lastValid.type != transparency) return;
+    m_strType = transparency;
+    m_bForceOneSided = 1;
     WriteFields();
 }
 
@@ -203,12 +203,12 @@ void CVellicorView::ApplyTypeRule() {
 
 void CVellicorView::OnKillFocusColor() {
     ReadFields();
-    OfferInList(comboColor_, color_);
+    OfferInList(m_comboColor, m_strColor);
 }
 
 void CVellicorView::OnKillFocusType() {
     ReadFields();
-    OfferInList(comboType_, type_);
+    OfferInList(m_comboType, m_strType);
 }
 
 // Posted, so the check runs after the click or key that moved the focus, and
@@ -217,8 +217,8 @@ void CVellicorView::OnKillFocusWeight() { PostMessageA(Hwnd(), WM_CHECK_WEIGHT_R
 
 void CVellicorView::OnCheckWeightRange() {
     ReadFields();
-    const int32_t value = LeadingNumber(weight_);
-    if (weightCheckArmed_ &&
+    const int32_t value = LeadingNumber(m_strWeight);
+    if (m_bWeightCheckArmed &&
         (value < AppState.MinimumPaperWeight || value > AppState.MaximumPaperWeight)) {
         const std::string outOfRange = InterfaceMessage(MSG_OUT_OF_RANGE);
         const std::string control = InterfaceMessage(MSG_RANGE_CONTROL);
@@ -235,11 +235,11 @@ void CVellicorView::OnCheckWeightRange() {
         text.resize(static_cast<size_t>(length > 0 ? length : 0));
         ShowRefusal(Hwnd(), text);
 
-        const fw::CEdit edit(comboWeight_.EditHandle());
+        const fw::CEdit edit(m_comboWeight.EditHandle());
         edit.SetFocus();
         edit.SelectAll();
     }
-    weightCheckArmed_ = true;
+    m_bWeightCheckArmed = true;
 }
 
 // --- the buttons ---
@@ -249,48 +249,48 @@ void CVellicorView::OnCheckWeightRange() {
 // disabled is ignored rather than trusted.
 
 void CVellicorView::OnAdd() {
-    if (!btnAdd_.IsEnabled()) return;
+    if (!m_btnAdd.IsEnabled()) return;
     ReadFields();
     // Only a form started on an empty catalog can have no size chosen.
-    const std::optional<std::string> size = SizeKeywordOfLine(sizeIndex_);
+    const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
     if (!size) {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_SIZE_REQUIRED));
-        comboSize_.SetFocus();
+        m_comboSize.SetFocus();
         return;
     }
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     const int position = catalog.GetCount();
-    catalog.AddPaper(name_, *size, weight_, color_, type_, forceOneSided_ != 0, position);
+    catalog.AddPaper(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position);
     AfterCatalogChange(position);
 }
 
 void CVellicorView::OnModify() {
-    if (!btnModify_.IsEnabled()) return;
+    if (!m_btnModify.IsEnabled()) return;
     ReadFields();
-    if (selectedPaper_ < 0 || selectedPaper_ >= AppState.CurrentCatalog->GetCount()) return;
-    const int topLine = listPapers_.GetTopIndex();
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
+    const int topLine = m_listPapers.GetTopIndex();
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     // Without a chosen size the paper keeps the one it has.
     const std::string size =
-        SizeKeywordOfLine(sizeIndex_).value_or(catalog.GetPaper(selectedPaper_).GetText(PA_SIZE));
-    catalog.ModifyPaper(name_, size, weight_, color_, type_, forceOneSided_ != 0, selectedPaper_);
-    AfterCatalogChange(selectedPaper_);
+        SizeKeywordOfLine(m_nSizeIndex).value_or(catalog.GetPaper(m_nSelectedPaper).GetText(PA_SIZE));
+    catalog.ModifyPaper(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, m_nSelectedPaper);
+    AfterCatalogChange(m_nSelectedPaper);
     // The list stays scrolled where the user left it.
-    listPapers_.SetTopIndex(topLine);
+    m_listPapers.SetTopIndex(topLine);
 }
 
 void CVellicorView::OnDelete() {
-    if (!btnDelete_.IsEnabled()) return;
+    if (!m_btnDelete.IsEnabled()) return;
     ReadFields();
-    if (selectedPaper_ < 0 || selectedPaper_ >= AppState.CurrentCatalog->GetCount()) return;
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
     if (SelectedLineText() == AppState.DefaultPaperName) {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
         return;
     }
-    AppState.CurrentCatalog->RemovePaper(selectedPaper_);
+    AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);
     // The line after the deleted one, or the new last line.
     const int32_t remaining = AppState.CurrentCatalog->GetCount();
-    AfterCatalogChange(selectedPaper_ < remaining ? selectedPaper_ : remaining - 1);
+    AfterCatalogChange(m_nSelectedPaper < remaining ? m_nSelectedPaper : remaining - 1);
 }
 
 // The list shows the catalog again with `line` selected, and the fields, the
@@ -298,7 +298,7 @@ void CVellicorView::OnDelete() {
 // stands: no edit is pending.
 void CVellicorView::AfterCatalogChange(int32_t line) {
     RefreshPaperList();
-    selectedPaper_ = line;
+    m_nSelectedPaper = line;
     WriteFields();
     ShowSelectedPaper();
     AppState.CatalogModified = true;
@@ -311,14 +311,14 @@ void CVellicorView::OnMoveDown() { MoveSelectedPaper(true); }
 // The selected paper changes places with its neighbour above or below and
 // stays selected; the fields keep what they show, typed or not.
 void CVellicorView::MoveSelectedPaper(bool down) {
-    if (!(down ? btnMoveDown_ : btnMoveUp_).IsEnabled()) return;
+    if (!(down ? m_btnMoveDown : m_btnMoveUp).IsEnabled()) return;
     ReadFields();
     const int32_t count = AppState.CurrentCatalog->GetCount();
-    const int32_t target = down ? selectedPaper_ + 1 : selectedPaper_ - 1;
-    if (selectedPaper_ < 0 || selectedPaper_ >= count || target < 0 || target >= count) return;
-    AppState.CurrentCatalog->MovePaper(down, selectedPaper_);
+    const int32_t target = down ? m_nSelectedPaper + 1 : m_nSelectedPaper - 1;
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= count || target < 0 || target >= count) return;
+    AppState.CurrentCatalog->MovePaper(down, m_nSelectedPaper);
     RefreshPaperList();
-    selectedPaper_ = target;
+    m_nSelectedPaper = target;
     WriteFields();
     UpdateMoveUpButton();
     UpdateMoveDownButton();
