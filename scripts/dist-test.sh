@@ -56,7 +56,15 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 msiexec() {
   local status=0
-  wine msiexec "$@" /qn || status=$?
+  wine msiexec "$@" /qn >"$WORK/msiexec.err" 2>&1 || status=$?
+  # Under load Wine now and then fails to start msiexec at all ("ShellExecuteEx
+  # failed"), which says nothing of the package: that one failure is tried again.
+  if (( status != 0 )) && grep -q 'ShellExecuteEx failed' "$WORK/msiexec.err"; then
+    sleep 2
+    status=0
+    wine msiexec "$@" /qn >"$WORK/msiexec.err" 2>&1 || status=$?
+  fi
+  cat "$WORK/msiexec.err" >&2
   (( status == 0 )) || fail "msiexec $* /qn ended with $status"
 }
 product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
