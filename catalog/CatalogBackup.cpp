@@ -381,9 +381,12 @@ void PruneBackups(const BackupSettings& settings, const std::string& catalogName
 }
 
 bool ReadBackup(const std::string& path, CPaperCatalog& catalog) {
+    // Read once: Restore counts the papers of every backup it lists.
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) != 0) return false;
     CPaperCatalog read;
-    if (read.CheckImportFile(path) != STORE_OK) return false;
-    read.ImportFromFile(path);
+    if (read.CheckImportBytes(bytes) != STORE_OK) return false;
+    read.ImportFromBytes(bytes);
     catalog = std::move(read);
     return true;
 }

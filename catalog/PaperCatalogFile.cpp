@@ -30,11 +30,14 @@ constexpr size_t kPieceCount = 6;
 
 // "Paper_%03hd" up to 32,767; beyond it the full number, where a 16-bit
 // conversion would wrap to "Paper_-32768" and the import would stop short.
-std::string PaperKey(int index) {
-    char key[32];
-    std::snprintf(key, sizeof key, "Paper_%03d", index);
+// "Paper_000", "Entry_012": a key numbered with at least three digits.
+std::string NumberedKey(const char* prefix, size_t index) {
+    char key[40];
+    std::snprintf(key, sizeof key, "%s_%03zu", prefix, index);
     return key;
 }
+
+std::string PaperKey(int index) { return NumberedKey("Paper", static_cast<size_t>(index)); }
 
 // The first line and the banner, each line ending in CR LF; the banner is as
 // wide as its text in the language of the moment.
@@ -100,9 +103,7 @@ std::string CPaperCatalog::ExportBytes(const StoredKeyImage& kept) const {
         return text;
     };
     for (size_t i = 0; i < kept.size(); ++i) {
-        const std::string number = std::to_string(i);
-        const std::string key = "Entry_" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
-        entries.Add(key, std::to_string(kept[i].Type) + ',' + hex(kept[i].Name) + ',' + hex(kept[i].Data));
+        entries.Add(NumberedKey("Entry", i), std::to_string(kept[i].Type) + ',' + hex(kept[i].Name) + ',' + hex(kept[i].Data));
     }
     return entries.Bytes();
 }

@@ -27,12 +27,6 @@ HWND BoxOwner() {
     return view && view->Hwnd() ? view->Hwnd() : fw::MainWindowHandle();
 }
 
-std::string WithArgument(std::string text, const std::string& argument) {
-    const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, argument);
-    return text;
-}
-
 }  // namespace
 
 std::string BackupLine(const BackupEntry& entry) {
@@ -40,7 +34,7 @@ std::string BackupLine(const BackupEntry& entry) {
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", entry.time.year, entry.time.month, entry.time.day,
                   entry.time.hour, entry.time.minute, entry.time.second);
     std::string count = entry.paperCount < 0 ? InterfaceLabel(LAB_BACKUP_NOT_CATALOG)
-                                             : WithArgument(InterfaceLabel(LAB_BACKUP_PAPERS), std::to_string(entry.paperCount));
+                                             : FormatText(InterfaceLabel(LAB_BACKUP_PAPERS), {std::to_string(entry.paperCount)});
     // Listed last, and said so: a date ahead of the clock is no sign of a recent backup.
     if (entry.future) count += " " + InterfaceLabel(LAB_BACKUP_FUTURE_DATE);
     return std::string(when) + "\t" + count;
