@@ -8,6 +8,9 @@
 #include "PaperTestSupport.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/PaperCopies.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
 
 namespace {
 
@@ -216,6 +219,39 @@ TEST(PaperCatalogByIndex, InsertMoveAndExchangeRenumberAndIgnoreBadIndexes) {
     catalog->ExchangePaper(2, other);
     EXPECT_EQ(NamesAndPositions(*catalog), "B@0 A@1 Y@2 D@3 E@4");
     EXPECT_EQ(other.Name, "C");
+}
+
+TEST(PaperCopies, ACopyTakesTheFirstFreeNameWithinThirtyOneCharactersInTheCurrentLanguage) {
+    CatalogHandle catalog = CatalogOf({"Bond", "bond-copy", "Bond-Copy2", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"});
+    EXPECT_EQ(NameForCopy(*catalog, "Gloss", kEnglish), "Gloss");
+    // Letter case ignored, as the registry compares value names.
+    EXPECT_EQ(NameForCopy(*catalog, "BOND", kEnglish), "BOND-Copy3");
+    const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234";
+    const std::string copy = NameForCopy(*catalog, longName, kEnglish);
+    EXPECT_EQ(copy, "ABCDEFGHIJKLMNOPQRSTUVWXYZ-Copy");
+    EXPECT_EQ(copy.size(), 31u);
+    catalog->AddPaper(copy, "A4", "80", "white", "plain", false, catalog->GetCount());
+    EXPECT_EQ(NameForCopy(*catalog, longName, kEnglish), "ABCDEFGHIJKLMNOPQRSTUVWXY-Copy2");
+    EXPECT_EQ(NameForCopy(*catalog, "Bond", FindLanguageIndex("German")), "Bond-Kopie");
+}
+
+TEST(PaperCopies, ThePrivateFormatKeepsEveryFieldExactlyAndRefusesAnythingElse) {
+    std::vector<CPaperDef> papers = {CPaperDef("A:1", "A4", "80", "white", "plain", false, 0),
+                                     CPaperDef("B\n", "? ? ? ? ?", "", "r\xe9", "tab 12:3", true, 1)};
+    const std::string packed = PackPapers(papers);
+    std::vector<CPaperDef> read;
+    ASSERT_TRUE(UnpackPapers(packed, read));
+    ASSERT_EQ(read.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        papers[i].Position = 0;
+        EXPECT_EQ(Describe(read[i]), Describe(papers[i]));
+    }
+    std::vector<CPaperDef> untouched = {papers[0]};
+    for (const std::string& bad : {std::string(), std::string("Name\tSize\n"), packed.substr(0, packed.size() - 3),
+                                   packed + "9:x", packed.substr(0, 18) + "0:2:A42:802:ab2:xyF\n"}) {
+        EXPECT_FALSE(UnpackPapers(bad, untouched)) << bad;
+        EXPECT_EQ(untouched.size(), 1u);
+    }
 }
 
 }  // namespace
