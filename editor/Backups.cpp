@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "catalog/CatalogDifference.h"
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CompareCatalogDlg.h"
 #include "editor/MessageBoxes.h"
@@ -99,10 +100,9 @@ void RestorePreviousVersion(CVellicorView& view) {
     if (!PassUnsavedChangesGate(window)) return;
     // The save offer may have saved the catalog under a name chosen then; the
     // version restored belongs to the catalog the backup was made of.
-    AppState.CurrentCatalog = std::move(restored);
-    // Nothing is stored until the user saves: the restored version is a change.
-    AppState.CatalogModified = true;
-    ShowReplacedCatalog(view);
+    // Nothing is stored until the user saves: the restored version is a change,
+    // one step that Undo takes back.
+    ReplaceCatalogAsStep(view, EditAction::RestoreVersion, std::move(restored), AppState.CurrentCatalogName);
 }
 
 void CompareWithStoredCatalog(HWND window) {

@@ -1,5 +1,8 @@
 #include "editor/VellicorView.h"
 
+#include <commctrl.h>
+
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "editor/MessageBoxes.h"
@@ -41,6 +44,17 @@ const fw::CommandEntry<CVellicorView> CVellicorView::kCommands[] = {
     {ID_FILE_EXPORT, &CVellicorView::OnFileExport},
     {ID_FILE_RESTORE_VERSION, &CVellicorView::OnFileRestoreVersion, &CVellicorView::OnUpdateConfiguredCatalog},
     {ID_FILE_COMPARE, &CVellicorView::OnFileCompare, &CVellicorView::OnUpdateConfiguredCatalog},
+    {ID_EDIT_UNDO, &CVellicorView::OnEditUndo, &CVellicorView::OnUpdateEditUndo},
+    {ID_EDIT_REDO, &CVellicorView::OnEditRedo, &CVellicorView::OnUpdateEditRedo},
+    {ID_EDIT_CUT, &CVellicorView::OnEditCut, &CVellicorView::OnUpdateEditClipboard},
+    {ID_EDIT_COPY, &CVellicorView::OnEditCopy, &CVellicorView::OnUpdateEditClipboard},
+    {ID_EDIT_PASTE, &CVellicorView::OnEditPaste, &CVellicorView::OnUpdateEditPaste},
+    {ID_EDIT_DUPLICATE, &CVellicorView::OnEditDuplicate, &CVellicorView::OnUpdateEditClipboard},
+    {ID_EDIT_FIND, &CVellicorView::OnEditFind},
+    {ID_EDIT_FIND_NEXT, &CVellicorView::OnEditFindNext, &CVellicorView::OnUpdateEditFindAgain},
+    {ID_EDIT_FIND_PREVIOUS, &CVellicorView::OnEditFindPrevious, &CVellicorView::OnUpdateEditFindAgain},
+    {ID_EDIT_MOVE_TOP, &CVellicorView::OnEditMoveTop, &CVellicorView::OnUpdateEditMoveTop},
+    {ID_EDIT_MOVE_BOTTOM, &CVellicorView::OnEditMoveBottom, &CVellicorView::OnUpdateEditMoveBottom},
 };
 
 namespace {
@@ -57,11 +71,14 @@ CVellicorView::~CVellicorView() {
 
 bool CVellicorView::OnNotify(int controlId, UINT code) { return fw::DispatchNotify(this, kNotifications, controlId, code); }
 
-bool CVellicorView::OnCommand(UINT id) { return fw::DispatchCommand(this, kCommands, id); }
+bool CVellicorView::OnCommand(UINT id) { return CommandForTextField(id) || fw::DispatchCommand(this, kCommands, id); }
 
-bool CVellicorView::OnUpdateCommand(fw::CCmdUI& ui) { return fw::DispatchUpdate(this, kCommands, ui); }
+bool CVellicorView::OnUpdateCommand(fw::CCmdUI& ui) {
+    return UpdateForTextField(ui) || fw::DispatchUpdate(this, kCommands, ui);
+}
 
-bool CVellicorView::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
+bool CVellicorView::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
+    if (IsDragListMessage(message)) return OnDragListMessage(lParam, result);
     if (message == WM_CHECK_WEIGHT_RANGE) {
         OnCheckWeightRange();
         result = 0;
@@ -121,11 +138,15 @@ void CVellicorView::OnInitialUpdate() {
     m_btnMoveDown.Attach(Item(IDC_MOVE_DOWN));
     m_listPapers.Attach(Item(IDC_PAPER_LIST));
     m_checkForceOneSided.Attach(Item(IDC_FORCE_ONE_SIDED));
+    // A paper is dragged to its new place in the list.
+    MakeDragList(m_listPapers.Hwnd());
     WriteFields();
     SetUpForm();
 }
 
 void CVellicorView::SetUpForm() {
+    // The catalog the form starts on is the one stored: nothing to undo.
+    CatalogHistory().Clear();
     FillVocabularyCombo(IDC_SIZE, SizeLabelIds.data(), AppState.SizeChoiceCount);
     FillVocabularyCombo(IDC_WEIGHT, WeightWordIds.data(), AppState.WeightChoiceCount);
     FillVocabularyCombo(IDC_COLOR, ColorWordIds.data(), AppState.ColorChoiceCount);

@@ -6,13 +6,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "framework/Controls.h"
 #include "framework/FormView.h"
 #include "framework/MessageMap.h"
 
+class CPaperCatalog;
 class CPaperDef;
+enum class EditAction : int;
 struct StoreReport;
 
 // Posted by the form to itself when the weight field has lost the focus.
@@ -107,6 +110,8 @@ private:
     void OnMoveUp();
     void OnMoveDown();
     void MoveSelectedPaper(bool down);
+    // Moves the selected paper to `target` as one step of the history.
+    void MoveSelectedPaperTo(int32_t target, int action);
     // What Add, Modify and Delete end with: the catalog is changed and the
     // fields show the paper as it now stands.
     void AfterCatalogChange(int32_t line);
@@ -123,6 +128,41 @@ private:
     void OnUpdateFileSave(fw::CCmdUI& ui);
     void OnUpdateFileSaveAs(fw::CCmdUI& ui);
     void OnUpdateConfiguredCatalog(fw::CCmdUI& ui);
+
+    // --- the Edit menu (VellicorViewEdit.cpp) ---
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditDuplicate();
+    void OnEditFind();
+    void OnEditFindNext();
+    void OnEditFindPrevious();
+    void OnEditMoveTop();
+    void OnEditMoveBottom();
+    void OnUpdateEditUndo(fw::CCmdUI& ui);
+    void OnUpdateEditRedo(fw::CCmdUI& ui);
+    void OnUpdateEditClipboard(fw::CCmdUI& ui);
+    void OnUpdateEditPaste(fw::CCmdUI& ui);
+    void OnUpdateEditFindAgain(fw::CCmdUI& ui);
+    void OnUpdateEditMoveTop(fw::CCmdUI& ui);
+    void OnUpdateEditMoveBottom(fw::CCmdUI& ui);
+    // The form's text field (an edit or a combo's edit) that has the focus; null when none has.
+    HWND FocusedTextField() const;
+    // Undo, Cut, Copy and Paste while a text field has the focus: the field's own.
+    bool CommandForTextField(UINT id);
+    bool UpdateForTextField(fw::CCmdUI& ui);
+    void StepThroughHistory(bool redo);
+    // After papers went in at `first`: the list, the selection on `first`, the fields.
+    void ShowInsertedPapers(int32_t first);
+    bool CopySelectedPaper();
+    void FindAgain(bool forwards);
+    // Drag and drop in the paper list; true when the message was the drag list's.
+    bool OnDragListMessage(LPARAM lParam, INT_PTR& result);
+
+    std::string m_strFindText;
+    int32_t m_nDragFrom = -1;
 
     // Members exchanged with the controls.
     int32_t m_nSelectedPaper = -1;
@@ -155,12 +195,20 @@ private:
     static const fw::CommandEntry<CVellicorView> kCommands[];
 };
 
+// The message the paper list sends as a drag list.
+bool IsDragListMessage(UINT message);
+
 // Document commands shared with the main window (VellicorViewCommands.cpp).
 void StartNewCatalog(CVellicorView& view);
 // The gates of the commands that replace the catalog, and the form refilled after.
 bool PassPendingEditGate(CVellicorView& view);
 bool PassUnsavedChangesGate(HWND window);
 void ShowReplacedCatalog(CVellicorView& view);
+// A command that replaces the catalog as a whole (Import, Restore Previous
+// Version, Merge): `replacement` becomes the catalog, named `name` (empty:
+// none of the configured ones), shown, and one step of the history.
+void ReplaceCatalogAsStep(CVellicorView& view, EditAction action, std::unique_ptr<CPaperCatalog> replacement,
+                          std::string name);
 
 // Drops the form's pending edit however a command ends once it is past the
 // pending-edit question: the user has let the typed changes go.

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/Backups.h"
 #include "editor/CatalogChoiceDlg.h"
@@ -57,6 +58,20 @@ void ShowReplacedCatalog(CVellicorView& view) {
     UpdateMainWindowTitle();
 }
 
+void ReplaceCatalogAsStep(CVellicorView& view, EditAction action, std::unique_ptr<CPaperCatalog> replacement,
+                          std::string name) {
+    const int32_t selectedBefore = view.SelectedPaper();
+    CatalogHandle previous = std::move(AppState.CurrentCatalog);
+    AppState.CurrentCatalog = std::move(replacement);
+    std::string previousName = std::move(AppState.CurrentCatalogName);
+    AppState.CurrentCatalogName = std::move(name);
+    AppState.CatalogTitle =
+        AppState.CurrentCatalogName.empty() ? InterfaceLabel(LAB_UNTITLED) : AppState.CurrentCatalogName;
+    ShowReplacedCatalog(view);
+    CatalogHistory().RecordWholeCatalog(action, std::move(previous), std::move(previousName), selectedBefore,
+                                        view.SelectedPaper());
+}
+
 namespace {
 
 // The enabling rules of Save and Save As: a catalog with papers, and for Save
@@ -89,11 +104,11 @@ void StartNewCatalog(CVellicorView& view) {
     EditPendingRelease release(view);
     if (!PassUnsavedChangesGate(view.Hwnd())) return;
 
-    AppState.CatalogModified = false;
     AppState.CurrentCatalogName.clear();
     AppState.CatalogTitle = InterfaceLabel(LAB_UNTITLED);
     UpdateMainWindowTitle();
     BuildDefaultCatalog();
+    CatalogHistory().Clear();
     view.RefreshPaperList();
     view.SelectDefaultPaperLine();
     view.ShowSelectedPaper();
@@ -120,6 +135,7 @@ void CVellicorView::OnFileOpen() {
         return;
     }
     AppState.CurrentCatalogName = chosenName;
+    CatalogHistory().Clear();
     // The load's own reading of the key: Save compares its reading with it.
     AppState.StoredCatalogImage = std::move(report.Image);
     if (AppState.CurrentCatalog->GetCount() == 0) BuildDefaultCatalog();
@@ -136,7 +152,7 @@ void CVellicorView::OnFileSave() {
 
     // Not stored: the catalog stays marked as changed.
     if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName, true)) return;
-    AppState.CatalogModified = false;
+    CatalogHistory().MarkSaved();
 }
 
 void CVellicorView::OnFileSaveAs() {
@@ -154,7 +170,7 @@ void CVellicorView::OnFileSaveAs() {
     AppState.CurrentCatalogName = chosenName;
     AppState.CatalogTitle = chosenName;
     UpdateMainWindowTitle();
-    AppState.CatalogModified = false;
+    CatalogHistory().MarkSaved();
 }
 
 void CVellicorView::OnFileImport() {
@@ -177,11 +193,9 @@ void CVellicorView::OnFileImport() {
         return;
     }
     imported->ImportFromBytes(bytes);
-    AppState.CurrentCatalog = std::move(imported);
-    // An imported catalog belongs to no configured catalog until Save As.
-    AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = InterfaceLabel(LAB_UNTITLED);
-    ShowReplacedCatalog(*this);
+    ReplaceCatalogAsStep(*this, EditAction::Import, std::move(imported), std::string());
+    // As before there was a history: an imported catalog is not marked as changed.
+    CatalogHistory().MarkSaved();
 }
 
 void CVellicorView::OnFileExport() {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "editor/MessageBoxes.h"
@@ -261,6 +262,8 @@ void CVellicorView::OnAdd() {
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     const int position = catalog.GetCount();
     catalog.AddPaper(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position);
+    CatalogHistory().Record(EditAction::Add, {EditChange::Insert, position, 0, catalog.GetPaper(position)},
+                            m_nSelectedPaper, position);
     AfterCatalogChange(position);
 }
 
@@ -273,7 +276,10 @@ void CVellicorView::OnModify() {
     // Without a chosen size the paper keeps the one it has.
     const std::string size =
         SizeKeywordOfLine(m_nSizeIndex).value_or(catalog.GetPaper(m_nSelectedPaper).GetText(PA_SIZE));
+    const CPaperDef before = catalog.GetPaper(m_nSelectedPaper);
     catalog.ModifyPaper(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, m_nSelectedPaper);
+    CatalogHistory().Record(EditAction::Modify, {EditChange::Replace, m_nSelectedPaper, 0, before}, m_nSelectedPaper,
+                            m_nSelectedPaper);
     AfterCatalogChange(m_nSelectedPaper);
     // The list stays scrolled where the user left it.
     m_listPapers.SetTopIndex(topLine);
@@ -287,21 +293,25 @@ void CVellicorView::OnDelete() {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
         return;
     }
+    const CPaperDef removed = AppState.CurrentCatalog->GetPaper(m_nSelectedPaper);
     AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);
     // The line after the deleted one, or the new last line.
     const int32_t remaining = AppState.CurrentCatalog->GetCount();
-    AfterCatalogChange(m_nSelectedPaper < remaining ? m_nSelectedPaper : remaining - 1);
+    const int32_t after = m_nSelectedPaper < remaining ? m_nSelectedPaper : remaining - 1;
+    CatalogHistory().Record(EditAction::Delete, {EditChange::Remove, m_nSelectedPaper, 0, removed}, m_nSelectedPaper,
+                            after);
+    AfterCatalogChange(after);
 }
 
 // The list shows the catalog again with `line` selected, and the fields, the
 // buttons and what a refused keystroke puts back show that paper as it now
-// stands: no edit is pending.
+// stands: no edit is pending. The change is in the history already, which
+// keeps the changed mark.
 void CVellicorView::AfterCatalogChange(int32_t line) {
     RefreshPaperList();
     m_nSelectedPaper = line;
     WriteFields();
     ShowSelectedPaper();
-    AppState.CatalogModified = true;
 }
 
 void CVellicorView::OnMoveUp() { MoveSelectedPaper(false); }
@@ -316,11 +326,5 @@ void CVellicorView::MoveSelectedPaper(bool down) {
     const int32_t count = AppState.CurrentCatalog->GetCount();
     const int32_t target = down ? m_nSelectedPaper + 1 : m_nSelectedPaper - 1;
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= count || target < 0 || target >= count) return;
-    AppState.CurrentCatalog->MovePaper(down, m_nSelectedPaper);
-    RefreshPaperList();
-    m_nSelectedPaper = target;
-    WriteFields();
-    UpdateMoveUpButton();
-    UpdateMoveDownButton();
-    AppState.CatalogModified = true;
+    MoveSelectedPaperTo(target, static_cast<int>(down ? EditAction::MoveDown : EditAction::MoveUp));
 }

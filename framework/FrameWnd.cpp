@@ -112,6 +112,7 @@ void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT, bool systemMenu) {
         if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separator or submenu
         CCmdUI ui(id);
         const bool handled = RouteUpdate(ui);
+        if (handled && ui.Text()) ModifyMenuA(popup, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING, id, ui.Text()->c_str());
         EnableMenuItem(popup, i, MF_BYPOSITION | (handled && ui.IsEnabled() ? MF_ENABLED : MF_GRAYED));
     }
 }

@@ -11,6 +11,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace fw {
 
@@ -21,10 +24,14 @@ public:
     UINT Id() const { return id_; }
     void Enable(bool enabled) { enabled_ = enabled; }
     bool IsEnabled() const { return enabled_; }
+    // A menu item's text that changes with the state (Undo naming its action).
+    void SetText(std::string text) { text_ = std::move(text); }
+    const std::optional<std::string>& Text() const { return text_; }
 
 private:
     UINT id_;
     bool enabled_ = true;
+    std::optional<std::string> text_;
 };
 
 template <class T>

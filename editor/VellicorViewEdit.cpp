@@ -1,0 +1,405 @@
+// The Edit menu: undo and redo through the editing history, papers through
+// the clipboard, Duplicate, Find, Move to Top and Bottom, and drag and drop in
+// the paper list. While a text field of the form has the focus, Undo, Cut,
+// Copy and Paste act on that field's text instead.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "catalog/EditHistory.h"
+#include "catalog/PaperCatalog.h"
+#include "catalog/PaperCopies.h"
+#include "catalog/PaperDef.h"
+#include "editor/FindDlg.h"
+#include "editor/MessageBoxes.h"
+#include "editor/PaperClipboard.h"
+#include "editor/VellicorView.h"
+#include "resources/resource.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+#include "text/TextFormat.h"
+
+namespace {
+
+// The list follows each line an undo or redo changed, instead of being
+// filled again: on a long catalog that is the difference between an instant
+// and a wait.
+class ListFollower : public EditListener {
+public:
+    explicit ListFollower(const fw::CListBox& list) : list_(list) {}
+    void Inserted(int index) override {
+        SendMessageA(list_.Hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(AppState.CurrentCatalog->GetPaper(index).Name.c_str()));
+    }
+    void Removed(int index) override { SendMessageA(list_.Hwnd(), LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+    void Changed(int index) override {
+        Removed(index);
+        Inserted(index);
+    }
+    void Replaced() override { replaced = true; }
+    bool replaced = false;
+
+private:
+    const fw::CListBox& list_;
+};
+
+LabelId ActionLabel(EditAction action) {
+    switch (action) {
+        case EditAction::Add: return LAB_ACTION_ADD;
+        case EditAction::Modify: return LAB_ACTION_MODIFY;
+        case EditAction::Delete: return LAB_ACTION_DELETE;
+        case EditAction::Cut: return LAB_ACTION_CUT;
+        case EditAction::Paste: return LAB_ACTION_PASTE;
+        case EditAction::Duplicate: return LAB_ACTION_DUPLICATE;
+        case EditAction::MoveUp: return LAB_ACTION_MOVE_UP;
+        case EditAction::MoveDown: return LAB_ACTION_MOVE_DOWN;
+        case EditAction::MoveToTop: return LAB_ACTION_MOVE_TOP;
+        case EditAction::MoveToBottom: return LAB_ACTION_MOVE_BOTTOM;
+        case EditAction::Drag: return LAB_ACTION_DRAG;
+        case EditAction::Import: return LAB_ACTION_IMPORT;
+        case EditAction::RestoreVersion: return LAB_ACTION_RESTORE;
+        case EditAction::Merge: return LAB_ACTION_MERGE;
+    }
+    return LAB_ACTION_MODIFY;
+}
+
+// "Undo Delete": the item's text with the action the step takes back.
+std::string HistoryItemText(LabelId plain, LabelId named, std::optional<EditAction> action) {
+    if (!action) return InterfaceLabel(plain);
+    return FormatText(InterfaceLabel(named), {InterfaceLabel(ActionLabel(*action))});
+}
+
+bool IsClipboardCommand(UINT id) {
+    return id == ID_EDIT_UNDO || id == ID_EDIT_CUT || id == ID_EDIT_COPY || id == ID_EDIT_PASTE;
+}
+
+UINT FieldMessageFor(UINT id) {
+    switch (id) {
+        case ID_EDIT_UNDO: return WM_UNDO;
+        case ID_EDIT_CUT: return WM_CUT;
+        case ID_EDIT_COPY: return WM_COPY;
+        default: return WM_PASTE;
+    }
+}
+
+// In the system code page, as the list compares its lines.
+std::string LowerCase(std::string text) {
+    if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+UINT DragListMessage() {
+    static const UINT message = RegisterWindowMessageA(DRAGLISTMSGSTRING);
+    return message;
+}
+
+// Index of the paper a name search finds from `start` on (wrapping round,
+// forwards or backwards), the name containing `text` with letter case ignored.
+int32_t FindPaperName(const CPaperCatalog& catalog, const std::string& text, int32_t start, bool forwards) {
+    const int32_t count = catalog.GetCount();
+    if (count == 0 || text.empty()) return -1;
+    const std::string wanted = LowerCase(text);
+    for (int32_t step = 0; step < count; ++step) {
+        int32_t index = forwards ? start + step : start - step;
+        index = ((index % count) + count) % count;
+        if (LowerCase(catalog.GetPaper(index).Name).find(wanted) != std::string::npos) return index;
+    }
+    return -1;
+}
+
+}  // namespace
+
+// --- routing: the focused field first ---
+
+HWND CVellicorView::FocusedTextField() const {
+    HWND focus = GetFocus();
+    if (!focus || !Hwnd() || !IsChild(Hwnd(), focus)) return nullptr;
+    char className[16];
+    if (!GetClassNameA(focus, className, sizeof className) || lstrcmpiA(className, "Edit") != 0) return nullptr;
+    return focus;
+}
+
+bool CVellicorView::CommandForTextField(UINT id) {
+    if (!IsClipboardCommand(id)) return false;
+    HWND field = FocusedTextField();
+    if (!field) return false;
+    SendMessageA(field, FieldMessageFor(id), 0, 0);
+    return true;
+}
+
+bool CVellicorView::UpdateForTextField(fw::CCmdUI& ui) {
+    if (!IsClipboardCommand(ui.Id())) return false;
+    HWND field = FocusedTextField();
+    if (!field) return false;
+    if (ui.Id() == ID_EDIT_UNDO) {
+        ui.SetText(InterfaceLabel(LAB_EDIT_UNDO));
+        ui.Enable(SendMessageA(field, EM_CANUNDO, 0, 0) != 0);
+    }
+    return true;
+}
+
+// --- undo and redo ---
+
+void CVellicorView::OnEditUndo() { StepThroughHistory(false); }
+
+void CVellicorView::OnEditRedo() { StepThroughHistory(true); }
+
+void CVellicorView::OnUpdateEditUndo(fw::CCmdUI& ui) {
+    ui.SetText(HistoryItemText(LAB_EDIT_UNDO, LAB_EDIT_UNDO_ACTION, CatalogHistory().UndoAction()));
+    ui.Enable(CatalogHistory().CanUndo());
+}
+
+void CVellicorView::OnUpdateEditRedo(fw::CCmdUI& ui) {
+    ui.SetText(HistoryItemText(LAB_EDIT_REDO, LAB_EDIT_REDO_ACTION, CatalogHistory().RedoAction()));
+    ui.Enable(CatalogHistory().CanRedo());
+}
+
+// The paper the step changed is selected and shown; the fields show it as it
+// now stands, so typed changes are asked about first.
+void CVellicorView::StepThroughHistory(bool redo) {
+    EditHistory& history = CatalogHistory();
+    if (!(redo ? history.CanRedo() : history.CanUndo())) return;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    ListFollower follower(m_listPapers);
+    m_listPapers.SetRedraw(false);
+    const std::optional<int> line = redo
+                                        ? history.Redo(AppState.CurrentCatalog, AppState.CurrentCatalogName, &follower)
+                                        : history.Undo(AppState.CurrentCatalog, AppState.CurrentCatalogName, &follower);
+    m_listPapers.SetRedraw(true);
+    InvalidateRect(m_listPapers.Hwnd(), nullptr, TRUE);
+    if (!line) return;
+    if (follower.replaced) {
+        RefreshPaperList();
+        AppState.CatalogTitle =
+            AppState.CurrentCatalogName.empty() ? InterfaceLabel(LAB_UNTITLED) : AppState.CurrentCatalogName;
+    }
+    const int32_t count = AppState.CurrentCatalog->GetCount();
+    m_nSelectedPaper = *line < count ? *line : count - 1;
+    WriteFields();
+    ShowSelectedPaper();
+    UpdateMainWindowTitle();
+}
+
+// --- the clipboard ---
+
+void CVellicorView::OnUpdateEditClipboard(fw::CCmdUI& ui) {
+    ui.Enable(m_listPapers.GetCurSel() >= 0);
+}
+
+void CVellicorView::OnUpdateEditPaste(fw::CCmdUI& ui) { ui.Enable(ClipboardMayHoldPapers()); }
+
+bool CVellicorView::CopySelectedPaper() {
+    const int32_t line = m_listPapers.GetCurSel();
+    if (line < 0 || line >= AppState.CurrentCatalog->GetCount()) return false;
+    if (!PutPapersOnClipboard(Hwnd(), {AppState.CurrentCatalog->GetPaper(line)})) {
+        ShowRefusal(Hwnd(), InterfaceMessage(MSG_CLIPBOARD_FAILED));
+        return false;
+    }
+    return true;
+}
+
+void CVellicorView::OnEditCopy() { CopySelectedPaper(); }
+
+void CVellicorView::OnEditCut() {
+    ReadFields();
+    if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
+    // As Delete: the default paper stays.
+    if (SelectedLineText() == AppState.DefaultPaperName) {
+        ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
+        return;
+    }
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    if (!CopySelectedPaper()) return;
+    const int32_t line = m_nSelectedPaper;
+    const CPaperDef paper = AppState.CurrentCatalog->GetPaper(line);
+    AppState.CurrentCatalog->RemovePaper(line);
+    const int32_t remaining = AppState.CurrentCatalog->GetCount();
+    const int32_t after = line < remaining ? line : remaining - 1;
+    CatalogHistory().Record(EditAction::Cut, {EditChange::Remove, line, 0, paper}, line, after);
+    AfterCatalogChange(after);
+}
+
+void CVellicorView::ShowInsertedPapers(int32_t first) {
+    AfterCatalogChange(first);
+    m_listPapers.SetFocus();
+}
+
+void CVellicorView::OnEditPaste() {
+    std::vector<CPaperDef> papers;
+    std::string refusal;
+    if (!ReadPapersFromClipboard(Hwnd(), papers, refusal)) {
+        ShowRefusal(Hwnd(), refusal);
+        return;
+    }
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
+    const int32_t selected = m_listPapers.GetCurSel();
+    const int32_t first = selected >= 0 ? selected + 1 : catalog.GetCount();
+    std::vector<EditChange> changes;
+    changes.reserve(papers.size());
+    int32_t at = first;
+    for (CPaperDef& paper : papers) {
+        paper.Name = NameForCopy(catalog, paper.Name, AppState.CurrentLanguage);
+        catalog.InsertPaperAt(at, paper);
+        changes.push_back({EditChange::Insert, at, 0, std::move(paper)});
+        ++at;
+    }
+    CatalogHistory().RecordGroup(EditAction::Paste, std::move(changes), selected, first);
+    ShowInsertedPapers(first);
+}
+
+void CVellicorView::OnEditDuplicate() {
+    const int32_t selected = m_listPapers.GetCurSel();
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
+    if (selected < 0 || selected >= catalog.GetCount()) return;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    CPaperDef copy = catalog.GetPaper(selected);
+    copy.Name = NameForCopy(catalog, copy.Name, AppState.CurrentLanguage);
+    catalog.InsertPaperAt(selected + 1, copy);
+    CatalogHistory().Record(EditAction::Duplicate, {EditChange::Insert, selected + 1, 0, std::move(copy)}, selected,
+                            selected + 1);
+    ShowInsertedPapers(selected + 1);
+}
+
+// --- find ---
+
+void CVellicorView::OnEditFind() {
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    const int32_t start = m_listPapers.GetCurSel();
+    CFindDlg dialog(m_strFindText, [&](const std::string& text) {
+        // From the line after the selection on, so that Find Next moves on.
+        return FindPaperName(*AppState.CurrentCatalog, text, start + 1, true);
+    });
+    if (dialog.DoModal() != IDOK) return;
+    m_strFindText = dialog.Text();
+    m_nSelectedPaper = dialog.Found();
+    WriteFields();
+    ShowSelectedPaper();
+}
+
+void CVellicorView::OnEditFindNext() { FindAgain(true); }
+
+void CVellicorView::OnEditFindPrevious() { FindAgain(false); }
+
+void CVellicorView::OnUpdateEditFindAgain(fw::CCmdUI& ui) { ui.Enable(!m_strFindText.empty()); }
+
+void CVellicorView::FindAgain(bool forwards) {
+    if (m_strFindText.empty()) return;
+    const int32_t selected = m_listPapers.GetCurSel();
+    const int32_t start = forwards ? selected + 1 : (selected >= 0 ? selected - 1 : -1);
+    const int32_t found = FindPaperName(*AppState.CurrentCatalog, m_strFindText, start, forwards);
+    if (found < 0) {
+        ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_FIND_NOT_FOUND), {m_strFindText}));
+        return;
+    }
+    if (found == selected) return;
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    m_nSelectedPaper = found;
+    WriteFields();
+    ShowSelectedPaper();
+}
+
+// --- move to the ends ---
+
+void CVellicorView::OnEditMoveTop() {
+    if (!m_btnMoveUp.IsEnabled()) return;
+    MoveSelectedPaperTo(0, static_cast<int>(EditAction::MoveToTop));
+}
+
+void CVellicorView::OnEditMoveBottom() {
+    if (!m_btnMoveDown.IsEnabled()) return;
+    MoveSelectedPaperTo(AppState.CurrentCatalog->GetCount() - 1, static_cast<int>(EditAction::MoveToBottom));
+}
+
+void CVellicorView::OnUpdateEditMoveTop(fw::CCmdUI& ui) { ui.Enable(m_btnMoveUp.IsEnabled()); }
+
+void CVellicorView::OnUpdateEditMoveBottom(fw::CCmdUI& ui) { ui.Enable(m_btnMoveDown.IsEnabled()); }
+
+// The paper keeps its selection and the fields what they show, typed or not,
+// as Move Up and Move Down do.
+void CVellicorView::MoveSelectedPaperTo(int32_t target, int action) {
+    ReadFields();
+    const int32_t from = m_nSelectedPaper;
+    const int32_t count = AppState.CurrentCatalog->GetCount();
+    if (from < 0 || from >= count || target < 0 || target >= count || target == from) return;
+    AppState.CurrentCatalog->MovePaperTo(from, target);
+    CatalogHistory().Record(static_cast<EditAction>(action), {EditChange::Move, from, target, {}}, from, target);
+    const std::string name = m_listPapers.GetText(from);
+    m_listPapers.SetRedraw(false);
+    SendMessageA(m_listPapers.Hwnd(), LB_DELETESTRING, static_cast<WPARAM>(from), 0);
+    SendMessageA(m_listPapers.Hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(target),
+                 reinterpret_cast<LPARAM>(name.c_str()));
+    m_listPapers.SetRedraw(true);
+    InvalidateRect(m_listPapers.Hwnd(), nullptr, TRUE);
+    m_nSelectedPaper = target;
+    WriteFields();
+    UpdateMoveUpButton();
+    UpdateMoveDownButton();
+}
+
+// --- drag and drop ---
+
+bool CVellicorView::OnDragListMessage(LPARAM lParam, INT_PTR& result) {
+    const auto* info = reinterpret_cast<const DRAGLISTINFO*>(lParam);
+    if (!info || info->hWnd != m_listPapers.Hwnd()) return false;
+    HWND list = m_listPapers.Hwnd();
+    switch (info->uNotification) {
+        case DL_BEGINDRAG: {
+            const int line = LBItemFromPt(list, info->ptCursor, FALSE);
+            m_nDragFrom = line;
+            // The pressed line is selected as a click would, the pending-edit question first.
+            if (line >= 0 && line != m_listPapers.GetCurSel()) {
+                m_listPapers.SetCurSel(line);
+                OnSelChangePaperList();
+                if (m_listPapers.GetCurSel() != line) m_nDragFrom = -1;
+            }
+            result = m_nDragFrom >= 0 ? TRUE : FALSE;
+            return true;
+        }
+        case DL_DRAGGING: {
+            // Escape ends the drag as if it had been cancelled.
+            if (GetAsyncKeyState(VK_ESCAPE) < 0) {
+                ReleaseCapture();
+                DrawInsert(Hwnd(), list, -1);
+                m_nDragFrom = -1;
+                result = DL_STOPCURSOR;
+                return true;
+            }
+            const int line = LBItemFromPt(list, info->ptCursor, TRUE);
+            DrawInsert(Hwnd(), list, line);
+            result = line >= 0 && m_nDragFrom >= 0 ? DL_MOVECURSOR : DL_STOPCURSOR;
+            return true;
+        }
+        case DL_DROPPED: {
+            DrawInsert(Hwnd(), list, -1);
+            const int line = LBItemFromPt(list, info->ptCursor, FALSE);
+            const int32_t from = m_nDragFrom;
+            m_nDragFrom = -1;
+            // The mark stands before the line under the cursor: the paper takes that line's place.
+            if (from >= 0 && line >= 0 && line != from) {
+                m_listPapers.SetCurSel(from);
+                MoveSelectedPaperTo(line, static_cast<int>(EditAction::Drag));
+            }
+            result = 0;
+            return true;
+        }
+        case DL_CANCELDRAG:
+            DrawInsert(Hwnd(), list, -1);
+            m_nDragFrom = -1;
+            result = 0;
+            return true;
+        default: return false;
+    }
+}
+
+bool IsDragListMessage(UINT message) { return message == DragListMessage(); }

@@ -1,0 +1,319 @@
+// The Edit menu driven as a user drives it: the real menu commands and
+// shortcut keys, the real clipboard, the Find dialog and the paper list's drag
+// notifications; then the list, the fields, the changed mark and the catalog
+// are checked. Each test is one program start and a group of cases.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalog/EditHistory.h"
+#include "catalog/PaperCatalog.h"
+#include "catalog/PaperDef.h"
+#include "resources/resource.h"
+#include "state/AppState.h"
+#include "tests/unit/PaperTestSupport.h"
+#include "tests/win/GuiTestSupport.h"
+
+namespace {
+
+class EditMenuGuiTest : public guitest::GuiTest {
+protected:
+    void Start(const std::vector<const char*>& names, const std::string& language = "English") {
+        WriteConfig(language, {});
+        ASSERT_TRUE(StartApp());
+        auto catalog = std::make_unique<CPaperCatalog>();
+        for (const char* name : names)
+            catalog->AddPaper(name, "A4", "80", "white", "plain", false, catalog->GetCount());
+        AppState.CurrentCatalog = std::move(catalog);
+        CatalogHistory().Clear();
+        View().RefreshPaperList();
+        View().SelectDefaultPaperLine();
+        View().ShowSelectedPaper();
+        Pump();
+    }
+
+    std::string Lines() const {
+        std::string text;
+        for (const std::string& line : ListLines(IDC_PAPER_LIST)) text += (text.empty() ? "" : " ") + line;
+        return text;
+    }
+
+    // The item's text once its menu has been opened, as the user reads it.
+    std::string MenuText(UINT id) {
+        MenuItemEnabled(id);
+        char buffer[128] = {};
+        GetMenuStringA(GetMenu(Frame()), id, buffer, sizeof buffer, MF_BYCOMMAND);
+        return buffer;
+    }
+
+    void Select(int line) { ClickListLine(IDC_PAPER_LIST, line); }
+
+    size_t BoxCount() const { return Boxes().size(); }
+
+    // The list catalog and the list shown agree line for line.
+    void ExpectListShowsCatalog() {
+        const std::vector<std::string> lines = ListLines(IDC_PAPER_LIST);
+        ASSERT_EQ(static_cast<int>(lines.size()), AppState.CurrentCatalog->GetCount());
+        for (int i = 0; i < AppState.CurrentCatalog->GetCount(); ++i) {
+            EXPECT_EQ(lines[static_cast<size_t>(i)], AppState.CurrentCatalog->GetPaper(i).Name) << "line " << i;
+            EXPECT_EQ(AppState.CurrentCatalog->GetPaper(i).Position, i);
+        }
+    }
+
+    // A drag list notification as the list sends it while the mouse is at `line`.
+    LRESULT Drag(UINT notification, int line) {
+        HWND list = Control(IDC_PAPER_LIST);
+        RECT item{};
+        SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
+        DRAGLISTINFO info{};
+        info.uNotification = notification;
+        info.hWnd = list;
+        info.ptCursor = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+        ClientToScreen(list, &info.ptCursor);
+        static const UINT message = RegisterWindowMessageA(DRAGLISTMSGSTRING);
+        const LRESULT result =
+            SendMessageA(Form(), message, static_cast<WPARAM>(IDC_PAPER_LIST), reinterpret_cast<LPARAM>(&info));
+        Pump();
+        return result;
+    }
+};
+
+TEST_F(EditMenuGuiTest, EveryChangeIsUndoneAndRedoneWithItsPaperShownAndTheMarkFollowingTheSavedState) {
+    Start({"Letter", "Bond", "Card", "Gloss"});
+    EXPECT_FALSE(MenuItemEnabled(ID_EDIT_UNDO));
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo\tCtrl+Z");
+
+    // Delete, undone: the paper is back in its place, selected and shown; nothing to save.
+    Select(1);
+    Click(IDC_DELETE);
+    EXPECT_EQ(Lines(), "Letter Card Gloss");
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Delete\tCtrl+Z");
+    Select(2);
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card Gloss");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+    EXPECT_EQ(Text(IDC_NAME), "Bond");
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_EQ(MenuText(ID_EDIT_REDO), "&Redo Delete\tCtrl+Y");
+    Command(ID_EDIT_REDO);
+    EXPECT_EQ(Lines(), "Letter Card Gloss");
+    EXPECT_TRUE(AppState.CatalogModified);
+    Command(ID_EDIT_UNDO);
+
+    // Modify, undone by the keys: every field of the paper is back.
+    const std::string before = DescribeAll(*AppState.CurrentCatalog);
+    Select(2);
+    SetCaret(IDC_NAME, 0, -1);
+    Type(IDC_NAME, "Carton");
+    Click(IDC_MODIFY);
+    EXPECT_EQ(Lines(), "Letter Bond Carton Gloss");
+    Focus(IDC_PAPER_LIST);
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_EQ(DescribeAll(*AppState.CurrentCatalog), before);
+    EXPECT_EQ(Text(IDC_NAME), "Card");
+    PressKeys({VK_CONTROL, VK_SHIFT, 'Z'});
+    EXPECT_EQ(Lines(), "Letter Bond Carton Gloss");
+    PressKeys({VK_CONTROL, 'Y'});  // nothing left to redo
+    EXPECT_EQ(Lines(), "Letter Bond Carton Gloss");
+    PressKeys({VK_MENU, VK_BACK});
+    EXPECT_EQ(Lines(), "Letter Bond Card Gloss");
+
+    // The moves, each one step; Move to Top and Bottom follow the Move Up and Down rules.
+    Select(0);
+    EXPECT_FALSE(MenuItemEnabled(ID_EDIT_MOVE_TOP));
+    EXPECT_TRUE(MenuItemEnabled(ID_EDIT_MOVE_BOTTOM));
+    Command(ID_EDIT_MOVE_BOTTOM);
+    EXPECT_EQ(Lines(), "Bond Card Gloss Letter");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 3);
+    EXPECT_FALSE(MenuItemEnabled(ID_EDIT_MOVE_BOTTOM));
+    Select(2);
+    Command(ID_EDIT_MOVE_TOP);
+    EXPECT_EQ(Lines(), "Gloss Bond Card Letter");
+    Click(IDC_MOVE_DOWN);
+    EXPECT_EQ(Lines(), "Bond Gloss Card Letter");
+    ExpectListShowsCatalog();
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Move Down\tCtrl+Z");
+    Command(ID_EDIT_UNDO);
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Bond Card Gloss Letter");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 2);
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card Gloss");
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // A change after Undo ends the redo steps.
+    Command(ID_EDIT_REDO);
+    Select(1);
+    Click(IDC_MOVE_UP);
+    EXPECT_FALSE(MenuItemEnabled(ID_EDIT_REDO));
+
+    // Undone back to the start: Close asks nothing (no box) and starts a new history.
+    while (CatalogHistory().CanUndo()) Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card Gloss");
+    const size_t boxes = BoxCount();
+    Command(ID_FILE_CLOSE);
+    EXPECT_EQ(BoxCount(), boxes);
+    EXPECT_FALSE(MenuItemEnabled(ID_EDIT_UNDO));
+}
+
+TEST_F(EditMenuGuiTest, TypedChangesAreAskedAboutAndTextFieldsKeepTheirOwnClipboardAndUndo) {
+    Start({"Letter", "Bond", "Card"});
+    Select(1);
+    Click(IDC_DELETE);
+    // A typed change that Undo would lose: the form's question first; Yes keeps the typing.
+    SetCaret(IDC_NAME, 0, -1);
+    Type(IDC_NAME, "Draft");
+    Focus(IDC_PAPER_LIST);
+    AnswerBoxes({IDYES});
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Card");
+    EXPECT_EQ(Text(IDC_NAME), "Draft");
+    AnswerBoxes({IDNO});
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card");
+    EXPECT_EQ(Text(IDC_NAME), "Bond");
+
+    // In the name field the keys and the menu act on its text, not on papers.
+    Focus(IDC_NAME);
+    SetCaret(IDC_NAME, 0, -1);
+    PressKeys({VK_CONTROL, 'C'});
+    SetCaret(IDC_NAME, 4, 4);
+    PressKeys({VK_CONTROL, 'V'});
+    EXPECT_EQ(Text(IDC_NAME), "BondBond");
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo\tCtrl+Z");
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Text(IDC_NAME), "Bond");
+    EXPECT_EQ(Lines(), "Letter Bond Card");
+    EXPECT_FALSE(AppState.CatalogModified);
+    View().DropPendingEdit();
+}
+
+TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOneStep) {
+    Start({"Letter", "Bond", "Card"});
+    // Cut of the default paper is refused as Delete refuses it.
+    Select(0);
+    const size_t boxes = BoxCount();
+    AnswerBoxes({IDOK});
+    Command(ID_EDIT_CUT);
+    ASSERT_EQ(BoxCount(), boxes + 1);
+    EXPECT_NE(Boxes().back().text.find("Default papers cannot be deleted"), std::string::npos);
+    EXPECT_EQ(Lines(), "Letter Bond Card");
+
+    // Copy and Paste: the copy goes in after the selection, renamed, selected.
+    AppState.CurrentCatalog->ModifyPaper("Bond", "A3", "105", "Ivory", "Laid", true, 1);
+    Select(1);
+    Command(ID_EDIT_COPY);
+    Select(0);
+    Command(ID_EDIT_PASTE);
+    EXPECT_EQ(Lines(), "Letter Bond-Copy Bond Card");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+    EXPECT_EQ(Text(IDC_NAME), "Bond-Copy");
+    CPaperDef pasted = AppState.CurrentCatalog->GetPaper(1);
+    EXPECT_EQ(Describe(pasted), "Bond-Copy|A3|105|Ivory|Laid|T|1");
+    PressKeys({VK_SHIFT, VK_INSERT});
+    EXPECT_EQ(Lines(), "Letter Bond-Copy Bond-Copy2 Bond Card");
+    ExpectListShowsCatalog();
+
+    // Duplicate names and places its copy the same way.
+    Select(4);
+    PressKeys({VK_CONTROL, 'D'});
+    EXPECT_EQ(Lines(), "Letter Bond-Copy Bond-Copy2 Bond Card Card-Copy");
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Duplicate\tCtrl+Z");
+
+    // Cut: the paper leaves, and comes back elsewhere under its own name.
+    Select(4);
+    Command(ID_EDIT_CUT);
+    EXPECT_EQ(Lines(), "Letter Bond-Copy Bond-Copy2 Bond Card-Copy");
+    Select(0);
+    Command(ID_EDIT_PASTE);
+    EXPECT_EQ(Lines(), "Letter Card Bond-Copy Bond-Copy2 Bond Card-Copy");
+    for (int i = 0; i < 5; ++i) Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card");
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // Text from elsewhere that holds no paper: said so, nothing changed.
+    if (OpenClipboard(Frame())) {
+        EmptyClipboard();
+        const char text[] = "just some words";
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+        memcpy(GlobalLock(memory), text, sizeof text);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_TEXT, memory);
+        CloseClipboard();
+    }
+    AnswerBoxes({IDOK});
+    Command(ID_EDIT_PASTE);
+    EXPECT_EQ(BoxCount(), boxes + 2);
+    EXPECT_EQ(Lines(), "Letter Bond Card");
+    EXPECT_FALSE(AppState.CatalogModified);
+}
+
+TEST_F(EditMenuGuiTest, FindSelectsMatchingNamesWrappingRoundAndDragMovesAPaperAsOneStep) {
+    Start({"Letter", "Bond", "Card", "Cardboard", "Gloss"});
+    Select(3);
+    // Enter finds from the selection on, case ignored, wrapping round.
+    OnNextDialog([](fw::CDialog& dialog) {
+        HWND edit = dialog.Item(IDC_FIND_TEXT);
+        SetWindowTextA(edit, "CARD");
+        SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    });
+    Command(ID_EDIT_FIND);
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 2);
+    EXPECT_EQ(Text(IDC_NAME), "Card");
+    PressKeys({VK_F3});
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 3);
+    PressKeys({VK_F3});
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 2);
+    PressKeys({VK_SHIFT, VK_F3});
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 3);
+
+    // Text that nothing matches: the message names it and the dialog stays for another try.
+    const size_t boxes = BoxCount();
+    AnswerBoxes({IDOK});
+    OnNextDialog([](fw::CDialog& dialog) {
+        SetWindowTextA(dialog.Item(IDC_FIND_TEXT), "Vellum");
+        SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+        EXPECT_TRUE(IsWindow(dialog.Hwnd()));
+        SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    });
+    Command(ID_EDIT_FIND);
+    ASSERT_EQ(BoxCount(), boxes + 1);
+    EXPECT_EQ(Boxes().back().text, "No paper name contains \"Vellum\".");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 3);
+
+    // Dropping a paper on a line puts it there: one step, selected.
+    EXPECT_EQ(Drag(DL_BEGINDRAG, 4), TRUE);
+    EXPECT_EQ(Drag(DL_DRAGGING, 1), DL_MOVECURSOR);
+    Drag(DL_DROPPED, 1);
+    EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
+    EXPECT_EQ(Text(IDC_NAME), "Gloss");
+    ExpectListShowsCatalog();
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Drag and Drop\tCtrl+Z");
+    // A cancelled drag changes nothing.
+    Drag(DL_BEGINDRAG, 0);
+    Drag(DL_CANCELDRAG, 3);
+    Drag(DL_DROPPED, 3);
+    EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card Cardboard Gloss");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 4);
+}
+
+TEST_F(EditMenuGuiTest, TheEditMenuSpeaksTheInterfaceLanguage) {
+    Start({"A4", "Bond"}, "German");
+    Select(1);
+    Click(IDC_DELETE);
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&R\xFC" "ckg\xE4ngig: L\xF6schen\tStrg+Z");
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(MenuText(ID_EDIT_REDO), "&Wiederholen: L\xF6schen\tStrg+Y");
+    Command(ID_EDIT_DUPLICATE);
+    EXPECT_EQ(Lines(), "A4 Bond Bond-Kopie");
+}
+
+}  // namespace
