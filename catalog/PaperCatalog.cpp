@@ -1,5 +1,6 @@
 #include "catalog/PaperCatalog.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -74,6 +75,34 @@ void CPaperCatalog::MovePaper(bool down, int index) {
     std::swap(papers_[static_cast<size_t>(index)], papers_[static_cast<size_t>(other)]);
     papers_[static_cast<size_t>(index)].Position = index;
     papers_[static_cast<size_t>(other)].Position = other;
+}
+
+void CPaperCatalog::InsertPaperAt(int index, CPaperDef paper) {
+    if (index < 0 || index > GetCount()) return;
+    papers_.insert(papers_.begin() + index, std::move(paper));
+    for (size_t i = static_cast<size_t>(index); i < papers_.size(); ++i) {
+        papers_[i].Position = static_cast<int32_t>(i);
+    }
+}
+
+void CPaperCatalog::MovePaperTo(int from, int to) {
+    if (from < 0 || from >= GetCount() || to < 0 || to >= GetCount() || from == to) return;
+    const auto first = papers_.begin();
+    if (from < to) {
+        std::rotate(first + from, first + from + 1, first + to + 1);
+    } else {
+        std::rotate(first + to, first + from, first + from + 1);
+    }
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i) {
+        papers_[static_cast<size_t>(i)].Position = i;
+    }
+}
+
+void CPaperCatalog::ExchangePaper(int index, CPaperDef& paper) {
+    if (index < 0 || index >= GetCount()) return;
+    std::swap(papers_[static_cast<size_t>(index)], paper);
+    papers_[static_cast<size_t>(index)].Position = index;
+    paper.Position = index;
 }
 
 bool CPaperCatalog::ContainsName(const std::string& name) const {

@@ -79,6 +79,12 @@ public:
                      const std::string& color, const std::string& type, bool forceOneSided, int index);
     void RemovePaper(int index);
     void MovePaper(bool down, int index);
+    // By index, each renumbering the positions it shifts; a bad index changes nothing.
+    // InsertPaperAt takes 0 to GetCount(); MovePaperTo puts the paper at `from` at `to`.
+    void InsertPaperAt(int index, CPaperDef paper);
+    void MovePaperTo(int from, int to);
+    // Exchanges the paper at `index` with `paper` (its position kept).
+    void ExchangePaper(int index, CPaperDef& paper);
     bool ContainsName(const std::string& name) const;
 
     // The registry store (PaperCatalogRegistry.cpp). Each reads the key once, every
