@@ -10,8 +10,10 @@
 #include "app/Startup.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogDifference.h"
+#include "catalog/CatalogMerge.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "catalog/PaperTable.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -21,7 +23,7 @@
 
 namespace {
 
-enum class Verb { None, List, Export, Import, Check, Compare, Help };
+enum class Verb { None, List, Export, Import, Check, Compare, Merge, Help };
 
 struct VerbSwitch {
     const char* name;
@@ -32,16 +34,18 @@ struct VerbSwitch {
 
 const VerbSwitch kVerbs[] = {
     {"list", Verb::List, 0, true},     {"export", Verb::Export, 2, false}, {"import", Verb::Import, 2, false},
-    {"check", Verb::Check, 1, true},   {"compare", Verb::Compare, 2, true}, {"?", Verb::Help, 0, false},
+    {"check", Verb::Check, 1, true},   {"compare", Verb::Compare, 2, true}, {"merge", Verb::Merge, 2, true},
+    {"?", Verb::Help, 0, false},
 };
 
 // The command lines of the usage text: the program's own syntax, the same in every language.
 const char* const kSyntax[] = {
     "  VellicorCmd /list [/csv]",
-    "  VellicorCmd /export \"<catalog>\" <file.cat>",
-    "  VellicorCmd /import <file.cat> \"<catalog>\" [/nobackup] [/allowempty]",
-    "  VellicorCmd /check <file.cat> [/csv]",
-    "  VellicorCmd /compare <file.cat> \"<catalog>\" [/csv]",
+    "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv>",
+    "  VellicorCmd /import <file.cat|file.csv> \"<catalog>\" [/nobackup] [/allowempty]",
+    "  VellicorCmd /check <file.cat|file.csv> [/csv]",
+    "  VellicorCmd /compare <file.cat|file.csv> \"<catalog>\" [/csv]",
+    "  VellicorCmd /merge <file.cat|file.csv> \"<catalog>\" [/nobackup] [/csv]",
     "  VellicorCmd /?",
 };
 
@@ -82,7 +86,8 @@ void WriteUsage(std::vector<std::string>& lines) {
     lines.push_back(Message(MSG_CMD_USAGE_INTRODUCTION));
     lines.push_back(Message(MSG_CMD_USAGE_HEADING));
     for (const char* line : kSyntax) lines.emplace_back(line);
-    for (MessageId id : {MSG_CMD_USAGE_LIST, MSG_CMD_USAGE_EXPORT, MSG_CMD_USAGE_IMPORT, MSG_CMD_USAGE_CHECK, MSG_CMD_USAGE_COMPARE, MSG_CMD_USAGE_CSV,
+    for (MessageId id : {MSG_CMD_USAGE_LIST, MSG_CMD_USAGE_EXPORT, MSG_CMD_USAGE_IMPORT, MSG_CMD_USAGE_CHECK, MSG_CMD_USAGE_COMPARE, MSG_CMD_USAGE_MERGE,
+                       MSG_CMD_USAGE_CSV_FILES, MSG_CMD_USAGE_CSV,
                        MSG_CMD_USAGE_NOBACKUP, MSG_CMD_USAGE_CONFIG, MSG_CMD_USAGE_ALLOWEMPTY, MSG_CMD_USAGE_END_OF_SWITCHES,
                        MSG_CMD_USAGE_EXIT_CODES}) {
         lines.push_back(Message(id));
@@ -134,7 +139,8 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
     if (invocation.operands.size() < verb.operands) return {MSG_CMD_MISSING_VALUE, std::string("/") + verb.name};
     if (invocation.operands.size() > verb.operands) return {MSG_CMD_UNEXPECTED_ARGUMENT, invocation.operands[verb.operands]};
     if (invocation.csv && !verb.takesCsv) return {MSG_CMD_UNKNOWN_SWITCH, "/csv"};
-    if (invocation.noBackup && invocation.verb != Verb::Import) return {MSG_CMD_UNKNOWN_SWITCH, "/nobackup"};
+    if (invocation.noBackup && invocation.verb != Verb::Import && invocation.verb != Verb::Merge)
+        return {MSG_CMD_UNKNOWN_SWITCH, "/nobackup"};
     if (invocation.allowEmpty && invocation.verb != Verb::Import) return {MSG_CMD_UNKNOWN_SWITCH, "/allowempty"};
     return {};
 }
@@ -250,6 +256,19 @@ int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandO
     return kExitCatalog;
 }
 
+// A table the reader refused: the file named, then what was found or the
+// refused rows, one a line. Refused rows break the catalog's rules (6); a file
+// that holds no table at all is a refused file (4).
+int RefuseTable(const PaperTableRead& read, const std::string& path, TableUse use, CommandOutput& output) {
+    if (read.ok()) return kExitDone;
+    std::vector<std::string> lines = PaperTableRefusalLines(read, use);
+    lines.front() = FormatText(Message(use == TableUse::Merge ? MSG_CMD_MERGE_REFUSED : MSG_CMD_TABLE_REFUSED), {path});
+    for (size_t i = 0; i < lines.size(); ++i) output.err.push_back(i == 0 ? lines[i] : "  " + lines[i]);
+    const bool rows = read.fault == TableFault::RowsRefused || read.fault == TableFault::HeaderOnly ||
+                      read.fault == TableFault::Empty || read.fault == TableFault::NoPaperRow;
+    return rows ? kExitRules : kExitCatalogFile;
+}
+
 // Reads a catalog file as Import does, refusing what Import refuses. The file
 // is read once and those bytes are checked and imported: a file replaced or
 // locked meanwhile cannot pass the check and then import as nothing. A
@@ -260,6 +279,14 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
     if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
         return kExitCatalogFile;
+    }
+    if (IsTableFileName(path)) {
+        const PaperTableRead read = ReadPapersFile(bytes);
+        if (read.fault == TableFault::HeaderOnly && emptyMeant) return kExitDone;
+        if (int code = RefuseTable(read, path, TableUse::Import, output)) return code;
+        for (const CPaperDef& p : read.papers)
+            catalog.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, catalog.GetCount());
+        return kExitDone;
     }
     if (catalog.CheckImportBytes(bytes, true) != STORE_OK) {
         output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
@@ -280,7 +307,7 @@ int Export(const Invocation& invocation, CommandOutput& output) {
     if (int code = LoadStored(*location, catalog, output)) return code;
     const std::string& path = invocation.operands[1];
     StoreReport report;
-    if (!catalog.ExportToFile(path, &report)) {
+    if (!(IsTableFileName(path) ? ExportTableFile(catalog, path, &report) : catalog.ExportToFile(path, &report))) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_WRITTEN), {path}), report.SystemError);
         // The replace failed after it may have moved the old file aside: say where both are.
         if (const auto& kept = report.Kept) {
@@ -335,12 +362,23 @@ void ListSkipped(const std::vector<SkippedEntry>& skipped, CommandOutput& output
     }
 }
 
-int Import(const Invocation& invocation, CommandOutput& output) {
-    const CatalogLocation* location = nullptr;
-    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
-    CPaperCatalog catalog;
-    const std::string& path = invocation.operands[0];
-    if (int code = LoadFile(path, catalog, output, invocation.allowEmpty)) return code;
+bool SameCatalog(const CPaperCatalog& a, const CPaperCatalog& b) {
+    if (a.GetCount() != b.GetCount()) return false;
+    for (int i = 0; i < a.GetCount(); ++i) {
+        const CPaperDef x = a.GetPaper(i);
+        const CPaperDef y = b.GetPaper(i);
+        if (x.Name != y.Name || x.Size != y.Size || x.Weight != y.Weight || x.Color != y.Color || x.Type != y.Type ||
+            x.ForceOneSided != y.ForceOneSided)
+            return false;
+    }
+    return true;
+}
+
+// Saves `catalog` in the key of `location` as /import does: after a backup of
+// what the key holds, all or nothing. `expected`, when given, is what the key
+// must still hold: a change made meanwhile is not written over.
+int SaveCatalog(const Invocation& invocation, const CatalogLocation* location, const CPaperCatalog& catalog,
+                CommandOutput& output, const CPaperCatalog* expected = nullptr) {
 
     // The backup is made from the save's own reading of the key, just before
     // anything is written, as the editor's save does. Entries that are not
@@ -349,10 +387,15 @@ int Import(const Invocation& invocation, CommandOutput& output) {
     const BackupSettings backups = CurrentBackupSettings();
     BackupResult backup;
     StoreReport report;
+    bool changedMeanwhile = false;
     const int16_t result = catalog.SaveToRegistry(
         location->RegistryPath, !KeywordForm(*location),
         [&](const CPaperCatalog& stored) {
             if (!report.Skipped.empty()) return LOOK_DECLINE;
+            if (expected && !SameCatalog(stored, *expected)) {
+                changedMeanwhile = true;
+                return LOOK_DECLINE;
+            }
             if (invocation.noBackup) return LOOK_WRITE;
             backup = WriteBackup(backups, location->CatalogName, location->RegistryPath, stored,
                                  platform::CurrentLocalTime());
@@ -373,7 +416,7 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         ListSkipped(report.Skipped, output);
         return kExitCatalog;
     }
-    if (result == STORE_CHANGED_MEANWHILE) {
+    if (result == STORE_CHANGED_MEANWHILE || (result == STORE_SAVE_DECLINED && changedMeanwhile)) {
         output.err.push_back(FormatText(Message(MSG_CMD_CHANGED_MEANWHILE), {location->CatalogName, KeyText(*location)}));
         return kExitRegistry;
     }
@@ -399,6 +442,16 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         return kExitRegistry;
     }
     PruneBackups(backups, location->CatalogName, location->RegistryPath, platform::CurrentLocalTime(), backup.path);
+    return kExitDone;
+}
+
+int Import(const Invocation& invocation, CommandOutput& output) {
+    const CatalogLocation* location = nullptr;
+    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    CPaperCatalog catalog;
+    const std::string& path = invocation.operands[0];
+    if (int code = LoadFile(path, catalog, output, invocation.allowEmpty)) return code;
+    if (int code = SaveCatalog(invocation, location, catalog, output)) return code;
     output.out.push_back(FormatText(Message(MSG_CMD_IMPORTED), {std::to_string(catalog.GetCount()), location->CatalogName}));
     return kExitDone;
 }
@@ -464,6 +517,61 @@ int Compare(const Invocation& invocation, CommandOutput& output) {
     return kExitDifferent;
 }
 
+// The file's papers merged into the stored catalog: its new papers added at the
+// end, its fields written over the same-named papers; then saved as /import
+// saves, unless there is nothing to change. A key that does not exist yet
+// merges as an empty catalog.
+int Merge(const Invocation& invocation, CommandOutput& output) {
+    const CatalogLocation* location = nullptr;
+    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    CPaperCatalog stored;
+    StoreReport loadReport;
+    if (stored.LoadFromRegistry(location->RegistryPath, location->PdlName, &loadReport) != STORE_OK) {
+        if (loadReport.SystemError != platform::kRegNotFound) {
+            Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location->CatalogName, KeyText(*location)}),
+                     loadReport.SystemError);
+            return kExitCatalog;
+        }
+        stored = CPaperCatalog();
+    }
+    const std::string& path = invocation.operands[0];
+    std::string bytes;
+    if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
+        Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
+        return kExitCatalogFile;
+    }
+    const PaperTableRead read = ReadPapersFile(bytes);
+    if (int code = RefuseTable(read, path, TableUse::Merge, output)) return code;
+
+    const MergePlan plan = PlanMerge(stored, read.papers);
+    if (!plan.Empty()) {
+        CPaperCatalog merged = stored;
+        ApplyMerge(merged, plan);
+        if (int code = SaveCatalog(invocation, location, merged, output, &stored)) return code;
+    }
+    if (invocation.csv) {
+        WriteCsvRow(output, {"Change", "Name", "Position", "Field", "OldValue", "NewValue"});
+        for (const MergeChange& change : plan.changed) {
+            for (const FieldChange& field : change.changes) {
+                WriteCsvRow(output, {"changed", change.paper.Name, PositionText(change.index), FieldName(field.attribute),
+                                     field.oldValue, field.newValue});
+            }
+        }
+        int position = stored.GetCount();
+        for (const CPaperDef& paper : plan.added) WriteCsvRow(output, {"added", paper.Name, PositionText(position++), "", "", ""});
+        return kExitDone;
+    }
+    for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back("  " + line);
+    if (plan.Empty()) {
+        output.out.push_back(FormatText(Message(MSG_CMD_MERGE_NOTHING), {location->CatalogName}));
+    } else {
+        output.out.push_back(FormatText(Message(MSG_CMD_MERGED),
+                                        {location->CatalogName, std::to_string(plan.added.size()),
+                                         std::to_string(plan.changed.size()), std::to_string(plan.leftAlone)}));
+    }
+    return kExitDone;
+}
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output) {
@@ -507,6 +615,7 @@ int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output)
     case Verb::Import: return Import(invocation, output);
     case Verb::Check: return Check(invocation, output);
     case Verb::Compare: return Compare(invocation, output);
+    case Verb::Merge: return Merge(invocation, output);
     case Verb::Help:
     case Verb::None: break;
     }

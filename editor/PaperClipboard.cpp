@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "catalog/PaperCopies.h"
+#include "catalog/PaperTable.h"
 #include "text/StringLists.h"
 
 namespace {
@@ -64,18 +65,57 @@ bool GetClipboardBytes(UINT format, std::string& bytes) {
     return true;
 }
 
+// Code page 1252 as UTF-16, for the programs that read only Unicode text.
+std::wstring WideFrom1252(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// UTF-16 as UTF-8 with its byte-order mark, so the reader takes it as UTF-8
+// whatever it holds: a character code page 1252 lacks then refuses its row
+// instead of turning into a question mark.
+std::string Utf8WithMark(const wchar_t* text, size_t capacity) {
+    const size_t length = wcsnlen(text, capacity);
+    std::string utf8 = "\xEF\xBB\xBF";
+    if (length == 0) return utf8;
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return utf8;
+    const size_t start = utf8.size();
+    utf8.resize(start + static_cast<size_t>(size));
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data() + start, size, nullptr, nullptr);
+    return utf8;
+}
+
+bool GetClipboardUnicodeText(std::string& utf8) {
+    HANDLE memory = GetClipboardData(CF_UNICODETEXT);
+    if (!memory) return false;
+    const auto* source = static_cast<const wchar_t*>(GlobalLock(memory));
+    if (!source) return false;
+    utf8 = Utf8WithMark(source, GlobalSize(memory) / sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return true;
+}
+
 }  // namespace
 
 bool PutPapersOnClipboard(HWND owner, const std::vector<CPaperDef>& papers) {
     OpenClipboardScope clipboard(owner);
     if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
     const std::string packed = PackPapers(papers);
-    // With its terminating NUL: the memory handed back may be larger than what was put in.
-    return SetClipboardBytes(PrivateFormat(), packed.c_str(), packed.size() + 1);
+    // Each with its terminating NUL: the memory handed back may be larger than what was put in.
+    const std::string text = WritePaperTable(papers, '\t', TableEncoding::CodePage1252);
+    const std::wstring wide = WideFrom1252(text);
+    return SetClipboardBytes(PrivateFormat(), packed.c_str(), packed.size() + 1) &&
+           SetClipboardBytes(CF_TEXT, text.c_str(), text.size() + 1) &&
+           SetClipboardBytes(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
 }
 
 bool ClipboardMayHoldPapers() {
-    return IsClipboardFormatAvailable(PrivateFormat()) != FALSE;
+    return IsClipboardFormatAvailable(PrivateFormat()) || IsClipboardFormatAvailable(CF_UNICODETEXT) ||
+           IsClipboardFormatAvailable(CF_TEXT);
 }
 
 bool ReadPapersFromClipboard(HWND owner, std::vector<CPaperDef>& papers, std::string& refusal) {
@@ -89,6 +129,25 @@ bool ReadPapersFromClipboard(HWND owner, std::vector<CPaperDef>& papers, std::st
         UnpackPapers(bytes, papers)) {
         return true;
     }
-    refusal = InterfaceMessage(MSG_PASTE_NO_PAPER);
-    return false;
+    // Text: Unicode when offered (every program's text converts to it), else the code page's.
+    PaperTableOptions options;
+    options.allowRepeatedNames = true;  // Paste renames them as it renames clashes with the catalog
+    bool haveText = false;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        haveText = GetClipboardUnicodeText(bytes);
+    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
+        options.codePage1252 = true;
+        haveText = GetClipboardBytes(CF_TEXT, bytes);
+    }
+    if (!haveText) {
+        refusal = InterfaceMessage(MSG_PASTE_NO_PAPER);
+        return false;
+    }
+    PaperTableRead read = ReadPaperTable(bytes, options);
+    if (!read.ok()) {
+        refusal = PaperTableRefusalMessage(read, TableUse::Paste);
+        return false;
+    }
+    papers = std::move(read.papers);
+    return true;
 }

@@ -84,8 +84,8 @@ private:
     void KeepFieldsAsLastValid();
 
     // --- entry and validation (VellicorViewEntry.cpp) ---
-    bool FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength);
-    bool FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength);
+    bool FilterTypedText(std::string& field, std::string& lastValid, size_t maxLength);
+    bool FilterWeightDigits(std::string& field, std::string& lastValid);
     bool KeepOrPutBack(bool refuse, std::string& field, std::string& lastValid);
     template <class Check>
     bool AcceptKeystroke(const fw::CEdit& edit, Check refused);

@@ -10,6 +10,7 @@
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "catalog/PaperRules.h"
 #include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"
 #include "platform/MessageBox.h"
@@ -17,40 +18,10 @@
 #include "state/AppState.h"
 #include "text/StringLists.h"
 
-// Refused in names, colours and types. The comma separates the fields of the
-// stored forms; the guillemets mark the vocabulary's "any" words ("«Any Color»").
-const char ForbiddenCharacters[] = "!\"%'(),/;<>[\\]^{|}\xAB\xBB";
-static_assert(sizeof ForbiddenCharacters == 20 + 1);
-
 namespace {
 
-constexpr size_t kMaxNameLength = 31;
-constexpr size_t kMaxWordLength = 19;  // colour and type
-constexpr size_t kMaxWeightDigits = 3;
-
-// Walks the text character by character in the system code page, so that a
-// trail byte of a double-byte character is never taken for a refused one.
-bool ContainsAnyOf(const std::string& text, const char* refused) {
-    const std::string set(refused);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (IsDBCSLeadByte(byte) && i + 1 < text.size()) {
-            ++i;
-            continue;
-        }
-        if (set.find(static_cast<char>(byte)) != std::string::npos) return true;
-    }
-    return false;
-}
-
-// Blanks, control characters and the unprintable 0x7F-0xA0 range.
-bool HasUnprintableByte(const std::string& text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x21 || (byte >= 0x7F && byte <= 0xA0)) return true;
-    }
-    return false;
-}
+// The form walks the text in the system code page: a DBCS trail byte is no refused character.
+bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 struct EditSelection {
     DWORD start = 0;
@@ -90,14 +61,12 @@ std::optional<std::string> SizeKeywordOfLine(int32_t line) {
 
 // --- checks on typed text ---
 
-bool CVellicorView::FilterTypedText(std::string& field, std::string& lastValid, const char* refused, size_t maxLength) {
-    return KeepOrPutBack(ContainsAnyOf(field, refused) || field.size() > maxLength || HasUnprintableByte(field), field,
-                         lastValid);
+bool CVellicorView::FilterTypedText(std::string& field, std::string& lastValid, size_t maxLength) {
+    return KeepOrPutBack(CheckTypedText(field, maxLength, IsSystemLeadByte) != FieldFault::FieldOk, field, lastValid);
 }
 
-bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastValid, size_t maxLength) {
-    const bool digitsOnly = field.find_first_not_of("0123456789") == std::string::npos;
-    return KeepOrPutBack(!digitsOnly || field.size() > maxLength, field, lastValid);
+bool CVellicorView::FilterWeightDigits(std::string& field, std::string& lastValid) {
+    return KeepOrPutBack(CheckTypedWeight(field) != FieldFault::FieldOk, field, lastValid);
 }
 
 // An accepted text becomes the last valid one; a refused one is replaced by
@@ -130,25 +99,25 @@ bool CVellicorView::AcceptKeystroke(const fw::CEdit& edit, Check refused) {
 
 void CVellicorView::OnUpdateName() {
     if (!AcceptKeystroke(m_editName, [&] {
-            return FilterTypedText(m_strName, m_lastValid.name, ForbiddenCharacters, kMaxNameLength);
+            return FilterTypedText(m_strName, m_lastValid.name, kMaxNameLength);
         }))
         m_editName.ScrollCaret();
 }
 
 void CVellicorView::OnEditUpdateColor() {
     AcceptKeystroke(fw::CEdit(m_comboColor.EditHandle()), [&] {
-        return FilterTypedText(m_strColor, m_lastValid.color, ForbiddenCharacters, kMaxWordLength);
+        return FilterTypedText(m_strColor, m_lastValid.color, kMaxWordLength);
     });
 }
 
 void CVellicorView::OnEditUpdateWeight() {
     AcceptKeystroke(fw::CEdit(m_comboWeight.EditHandle()),
-                    [&] { return FilterWeightDigits(m_strWeight, m_lastValid.weight, kMaxWeightDigits); });
+                    [&] { return FilterWeightDigits(m_strWeight, m_lastValid.weight); });
 }
 
 void CVellicorView::OnEditUpdateType() {
     AcceptKeystroke(fw::CEdit(m_comboType.EditHandle()), [&] {
-        return FilterTypedText(m_strType, m_lastValid.type, ForbiddenCharacters, kMaxWordLength);
+        return FilterTypedText(m_strType, m_lastValid.type, kMaxWordLength);
     });
 }
 
@@ -218,9 +187,7 @@ void CVellicorView::OnKillFocusWeight() { PostMessageA(Hwnd(), WM_CHECK_WEIGHT_R
 
 void CVellicorView::OnCheckWeightRange() {
     ReadFields();
-    const int32_t value = LeadingNumber(m_strWeight);
-    if (m_bWeightCheckArmed &&
-        (value < AppState.MinimumPaperWeight || value > AppState.MaximumPaperWeight)) {
+    if (m_bWeightCheckArmed && !IsWeightInRange(m_strWeight)) {
         const std::string outOfRange = InterfaceMessage(MSG_OUT_OF_RANGE);
         const std::string control = InterfaceMessage(MSG_RANGE_CONTROL);
         const std::string field = InterfaceLabel(LAB_WEIGHT_FIELD, TF_NO_COLON);

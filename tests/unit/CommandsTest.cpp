@@ -529,3 +529,71 @@ TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CommandsTest, SpreadsheetFilesExportImportAndNameTheRowsTheyRefuse) {
+    Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+    const std::string original = Stored(kKeywordKey, "PS");
+    Outcome run = Call({"/export", "Office PostScript", "out.CSV"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(Read("out.CSV"), "\xEF\xBB\xBFName,Size,Weight,Color,Type,ForceOneSided\r\n"
+                               "Plain,A4,80,White,Plain,no\r\nHeavy,A4,80,White,Plain,no\r\n");
+    run = Call({"/import", "out.CSV", "Office PCL"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), original);
+
+    Write("bad.csv", "Name;Size;Weight;Color;Type\nGood;A4;80;White;Plain\n\"Com,ma\";A4;80;White;Plain\nLight;A4;7;White;Plain\n");
+    run = Call({"/check", "bad.csv"});
+    EXPECT_EQ(run.code, kExitRules);
+    EXPECT_EQ(run.output.err, (std::vector<std::string>{
+                                  "The file bad.csv cannot be imported:",
+                                  "  Rows refused: 2",
+                                  "  Line 3, \"Com,ma\", Paper: holds a character the field refuses (! \" % ' ( ) , / ; < > [ \\ ] ^ { | } \xAB \xBB)",
+                                  "  Line 4, \"Light\", Weight (gsm): 7 is outside the limits of this PC, 60 to 200",
+                              }));
+    EXPECT_EQ(Call({"/import", "bad.csv", "Office PCL"}).code, kExitRules);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), original);
+    Write("book.csv", std::string("PK\x03\x04", 4) + "xl/workbook.xml");
+    run = Call({"/import", "book.csv", "Office PCL"});
+    EXPECT_EQ(run.code, kExitCatalogFile);
+    EXPECT_EQ(run.output.err.back(), "  This is a spreadsheet's own file (.xlsx, .ods or .xls), not text. Save it from the spreadsheet as CSV.");
+}
+
+TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
+    Store(CatalogOf({"Local", "Plain", "Heavy"}), kKeywordKey, false);
+    Write("central.csv", "Name,Size,Weight,Color,Type,ForceOneSided\r\nPLAIN,A4,90,White,Plain,no\r\n"
+                         "Heavy,A4,80,White,Plain,no\r\nGloss,A3,135,White,Glossy,yes\r\n");
+    Outcome run = Call({"/merge", "central.csv", "Office PostScript"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, (std::vector<std::string>{
+                                  "  Changed: \"Plain\": Weight (gsm) 80 -> 90",
+                                  "  Added: \"Gloss\" at position 4",
+                                  "Catalog Office PostScript: 1 papers added, 1 changed, 2 left alone.",
+                              }));
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), "Local|A4|80|White|Plain|F|0\nPlain|A4|90|White|Plain|F|1\n"
+                                         "Heavy|A4|80|White|Plain|F|2\nGloss|A3|135|White|Glossy|T|3\n");
+    // Merged again, there is nothing left to do: nothing is saved, no backup written.
+    const size_t backupsBefore = std::distance(fs::recursive_directory_iterator("Backups"), fs::recursive_directory_iterator());
+    run = Call({"/merge", "central.csv", "Office PostScript", "/csv"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"\xEF\xBB\xBF" "Change,Name,Position,Field,OldValue,NewValue"});
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator("Backups"), fs::recursive_directory_iterator()), backupsBefore);
+
+    // A catalog file merges the same way; one paper out of this PC's limits refuses it all.
+    CPaperCatalog file = CatalogOf({"Local", "Light"});
+    file.ModifyPaper("Light", "A4", "30", "White", "Plain", false, 1);
+    ASSERT_TRUE(file.ExportToFile("light.cat"));
+    const std::string before = Stored(kKeywordKey, "PS");
+    run = Call({"/merge", "light.cat", "Office PostScript", "/csv"});
+    EXPECT_EQ(run.code, kExitRules);
+    EXPECT_EQ(run.output.err.front(), "The file light.cat cannot be merged; nothing was saved:");
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    file.ModifyPaper("Light", "A4", "70", "White", "Plain", false, 1);
+    ASSERT_TRUE(file.ExportToFile("light.cat"));
+    run = Call({"/merge", "light.cat", "Office PostScript", "/csv"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out.back(), "added,Light,5,,,");
+}
+
+}  // namespace

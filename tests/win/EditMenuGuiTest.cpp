@@ -52,6 +52,36 @@ protected:
 
     void Select(int line) { ClickListLine(IDC_PAPER_LIST, line); }
 
+    // Text put on the clipboard as another program puts it (CF_TEXT only).
+    void PutText(const std::string& text) {
+        ASSERT_TRUE(OpenClipboard(Frame()));
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_TEXT, memory);
+        CloseClipboard();
+    }
+
+    // The clipboard's text in that format, as code page 1252.
+    std::string ClipboardText(UINT format) {
+        std::string text;
+        if (!OpenClipboard(Frame())) return text;
+        if (HANDLE memory = GetClipboardData(format)) {
+            if (format == CF_UNICODETEXT) {
+                const auto* wide = static_cast<const wchar_t*>(GlobalLock(memory));
+                char buffer[512] = {};
+                WideCharToMultiByte(1252, 0, wide, -1, buffer, sizeof buffer, nullptr, nullptr);
+                text = buffer;
+            } else {
+                text = static_cast<const char*>(GlobalLock(memory));
+            }
+            GlobalUnlock(memory);
+        }
+        CloseClipboard();
+        return text;
+    }
+
     size_t BoxCount() const { return Boxes().size(); }
 
     // The list catalog and the list shown agree line for line.
@@ -236,20 +266,36 @@ TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOne
     EXPECT_EQ(Lines(), "Letter Bond Card");
     EXPECT_FALSE(AppState.CatalogModified);
 
-    // Text from elsewhere that holds no paper: said so, nothing changed.
-    if (OpenClipboard(Frame())) {
-        EmptyClipboard();
-        const char text[] = "just some words";
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-        memcpy(GlobalLock(memory), text, sizeof text);
-        GlobalUnlock(memory);
-        SetClipboardData(CF_TEXT, memory);
-        CloseClipboard();
-    }
-    AnswerBoxes({IDOK});
+    // Copy leaves text a spreadsheet reads, in both text formats.
+    Select(1);
+    Command(ID_EDIT_COPY);
+    const std::string copied = "Name\tSize\tWeight\tColor\tType\tForceOneSided\r\nBond\tA3\t105\tIvory\tLaid\tyes\r\n";
+    EXPECT_EQ(ClipboardText(CF_TEXT), copied);
+    EXPECT_EQ(ClipboardText(CF_UNICODETEXT), copied);
+
+    // Spreadsheet rows under a header in the interface language: both go in, one step.
+    PutText("Paper\tSize\tWeight (gsm)\tColor\tType\r\nCard\tA4\t90\tblue\tcover\r\nVellum\tLetter\t75\tclear\tplain\r\n");
+    Select(2);
     Command(ID_EDIT_PASTE);
-    EXPECT_EQ(BoxCount(), boxes + 2);
+    EXPECT_EQ(Lines(), "Letter Bond Card Card-Copy Vellum");
+    EXPECT_EQ(Describe(AppState.CurrentCatalog->GetPaper(4)), "Vellum|LETTER|75|clear|plain|F|4");
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Paste\tCtrl+Z");
+    Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card");
+
+    // Bad text: a clear message and nothing changed.
+    const std::string tenMegabytes(10 * 1024 * 1024, 'x');
+    for (const std::string& text : {std::string("just some words"),
+                                    std::string("Gloss,A4,90,white,plain\r\nBad/Name,A4,90,white,plain\r\n"),
+                                    tenMegabytes}) {
+        PutText(text);
+        AnswerBoxes({IDOK});
+        const size_t before = BoxCount();
+        Command(ID_EDIT_PASTE);
+        ASSERT_EQ(BoxCount(), before + 1) << text.substr(0, 40);
+        EXPECT_NE(Boxes().back().text.find("Nothing was pasted"), std::string::npos) << Boxes().back().text;
+        EXPECT_EQ(Lines(), "Letter Bond Card");
+    }
     EXPECT_FALSE(AppState.CatalogModified);
 }
 
