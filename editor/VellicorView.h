@@ -64,6 +64,7 @@ public:
 protected:
     bool OnNotify(int controlId, UINT code) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnEscape() override;
 
 private:
     // --- the form (VellicorView.cpp) ---
@@ -155,7 +156,10 @@ private:
     bool UpdateForTextField(fw::CCmdUI& ui);
     void StepThroughHistory(bool redo);
     // After papers went in at `first`: the list, the selection on `first`, the fields.
-    void ShowInsertedPapers(int32_t first);
+    void ShowInsertedPapers(int32_t first, int32_t count);
+    // The list's lines follow the catalog: `count` papers from `first` inserted, one line removed.
+    void InsertPaperLines(int32_t first, int32_t count);
+    void RemovePaperLine(int32_t line);
     bool CopySelectedPaper();
     void FindAgain(bool forwards);
     // Drag and drop in the paper list; true when the message was the drag list's.

@@ -222,12 +222,31 @@ void CVellicorView::OnEditCut() {
     const int32_t remaining = AppState.CurrentCatalog->GetCount();
     const int32_t after = line < remaining ? line : remaining - 1;
     CatalogHistory().Record(EditAction::Cut, {EditChange::Remove, line, 0, paper}, line, after);
+    RemovePaperLine(line);
     AfterCatalogChange(after);
 }
 
-void CVellicorView::ShowInsertedPapers(int32_t first) {
+void CVellicorView::ShowInsertedPapers(int32_t first, int32_t count) {
+    InsertPaperLines(first, count);
     AfterCatalogChange(first);
     m_listPapers.SetFocus();
+}
+
+void CVellicorView::InsertPaperLines(int32_t first, int32_t count) {
+    const HWND list = m_listPapers.Hwnd();
+    if (count > 1) m_listPapers.SetRedraw(false);
+    for (int32_t line = first; line < first + count; ++line) {
+        SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(line),
+                     reinterpret_cast<LPARAM>(AppState.CurrentCatalog->GetPaper(line).Name.c_str()));
+    }
+    if (count > 1) {
+        m_listPapers.SetRedraw(true);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+}
+
+void CVellicorView::RemovePaperLine(int32_t line) {
+    SendMessageA(m_listPapers.Hwnd(), LB_DELETESTRING, static_cast<WPARAM>(line), 0);
 }
 
 void CVellicorView::OnEditPaste() {
@@ -252,7 +271,7 @@ void CVellicorView::OnEditPaste() {
         ++at;
     }
     CatalogHistory().RecordGroup(EditAction::Paste, std::move(changes), selected, first);
-    ShowInsertedPapers(first);
+    ShowInsertedPapers(first, at - first);
 }
 
 void CVellicorView::OnEditDuplicate() {
@@ -266,7 +285,7 @@ void CVellicorView::OnEditDuplicate() {
     catalog.InsertPaperAt(selected + 1, copy);
     CatalogHistory().Record(EditAction::Duplicate, {EditChange::Insert, selected + 1, 0, std::move(copy)}, selected,
                             selected + 1);
-    ShowInsertedPapers(selected + 1);
+    ShowInsertedPapers(selected + 1, 1);
 }
 
 // --- find ---
@@ -367,14 +386,6 @@ bool CVellicorView::OnDragListMessage(LPARAM lParam, INT_PTR& result) {
             return true;
         }
         case DL_DRAGGING: {
-            // Escape ends the drag as if it had been cancelled.
-            if (GetAsyncKeyState(VK_ESCAPE) < 0) {
-                ReleaseCapture();
-                DrawInsert(Hwnd(), list, -1);
-                m_nDragFrom = -1;
-                result = DL_STOPCURSOR;
-                return true;
-            }
             const int line = LBItemFromPt(list, info->ptCursor, TRUE);
             DrawInsert(Hwnd(), list, line);
             result = line >= 0 && m_nDragFrom >= 0 ? DL_MOVECURSOR : DL_STOPCURSOR;
@@ -400,6 +411,15 @@ bool CVellicorView::OnDragListMessage(LPARAM lParam, INT_PTR& result) {
             return true;
         default: return false;
     }
+}
+
+// Escape during a drag cancels it: the list lets go of the mouse, and a drop
+// that still arrives finds no drag to finish.
+void CVellicorView::OnEscape() {
+    if (m_nDragFrom < 0) return;
+    m_nDragFrom = -1;
+    DrawInsert(Hwnd(), m_listPapers.Hwnd(), -1);
+    if (GetCapture() == m_listPapers.Hwnd()) ReleaseCapture();
 }
 
 bool IsDragListMessage(UINT message) { return message == DragListMessage(); }

@@ -231,6 +231,7 @@ void CVellicorView::OnAdd() {
     catalog.AddPaper(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position);
     CatalogHistory().Record(EditAction::Add, {EditChange::Insert, position, 0, catalog.GetPaper(position)},
                             m_nSelectedPaper, position);
+    InsertPaperLines(position, 1);
     AfterCatalogChange(position);
 }
 
@@ -247,6 +248,8 @@ void CVellicorView::OnModify() {
     catalog.ModifyPaper(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, m_nSelectedPaper);
     CatalogHistory().Record(EditAction::Modify, {EditChange::Replace, m_nSelectedPaper, 0, before}, m_nSelectedPaper,
                             m_nSelectedPaper);
+    RemovePaperLine(m_nSelectedPaper);
+    InsertPaperLines(m_nSelectedPaper, 1);
     AfterCatalogChange(m_nSelectedPaper);
     // The list stays scrolled where the user left it.
     m_listPapers.SetTopIndex(topLine);
@@ -267,15 +270,16 @@ void CVellicorView::OnDelete() {
     const int32_t after = m_nSelectedPaper < remaining ? m_nSelectedPaper : remaining - 1;
     CatalogHistory().Record(EditAction::Delete, {EditChange::Remove, m_nSelectedPaper, 0, removed}, m_nSelectedPaper,
                             after);
+    RemovePaperLine(m_nSelectedPaper);
     AfterCatalogChange(after);
 }
 
 // The list shows the catalog again with `line` selected, and the fields, the
 // buttons and what a refused keystroke puts back show that paper as it now
 // stands: no edit is pending. The change is in the history already, which
-// keeps the changed mark.
+// keeps the changed mark, and in the list (each change updates only the lines
+// it changed: on a long catalog a refill is what the user would wait for).
 void CVellicorView::AfterCatalogChange(int32_t line) {
-    RefreshPaperList();
     m_nSelectedPaper = line;
     WriteFields();
     ShowSelectedPaper();

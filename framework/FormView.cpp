@@ -43,6 +43,7 @@ INT_PTR CALLBACK CFormView::DialogProc(HWND hwnd, UINT message, WPARAM wParam, L
                 }
                 // Enter and Escape in a form: a form has no OK or Cancel and
                 // must not end like a dialog.
+                if (LOWORD(wParam) == IDCANCEL) self->OnEscape();
                 return TRUE;
             case WM_NCDESTROY:
                 self->hwnd_ = nullptr;

@@ -31,6 +31,8 @@ protected:
     // A control's notification (WM_COMMAND from a control). Not called while
     // the form writes or reads its controls.
     virtual bool OnNotify(int /*controlId*/, UINT /*code*/) { return false; }
+    // The Escape key, which the dialog keyboard handling turns into IDCANCEL.
+    virtual void OnEscape() {}
     // Any other message; true when handled, with `result` as the answer.
     virtual bool OnMessage(UINT /*message*/, WPARAM, LPARAM, INT_PTR& /*result*/) { return false; }
 

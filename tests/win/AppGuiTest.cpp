@@ -181,6 +181,13 @@ const std::vector<MenuEntry> kFileMenu = {
     {0, 0},                  {ID_FILE_IMPORT, 10107}, {ID_FILE_EXPORT, 10108},
     {0, 0},                  {ID_APP_EXIT, 2056},
 };
+const std::vector<MenuEntry> kEditMenu = {
+    {ID_EDIT_UNDO, 11601},      {ID_EDIT_REDO, 11603},          {0, 0},
+    {ID_EDIT_CUT, 11605},       {ID_EDIT_COPY, 11606},          {ID_EDIT_PASTE, 11607},
+    {ID_EDIT_DUPLICATE, 11608}, {0, 0},                         {ID_EDIT_FIND, 11609},
+    {ID_EDIT_FIND_NEXT, 11610}, {ID_EDIT_FIND_PREVIOUS, 11611}, {0, 0},
+    {ID_EDIT_MOVE_TOP, 11612},  {ID_EDIT_MOVE_BOTTOM, 11613},
+};
 const std::vector<MenuEntry> kHelpMenu = {{ID_HELP_TOPICS, 2041}, {ID_APP_ABOUT, 10113}};
 
 // Widths found on the fitted form, for comparing two languages.
@@ -455,11 +462,12 @@ TEST_F(AppGui, MenusTitleAndFormLabelsAreInTheConfiguredLanguage) {
         EXPECT_EQ(Text(Frame()), Lab(10109, language) + " - " + Lab(10106, language));
 
         HMENU bar = GetMenu(Frame());
-        ASSERT_EQ(GetMenuItemCount(bar), 2);
+        ASSERT_EQ(GetMenuItemCount(bar), 3);
         EXPECT_EQ(MenuText(bar, 0), Lab(2051, language));
-        EXPECT_EQ(MenuText(bar, 1), Lab(2000, language));
-        const std::vector<MenuEntry>* menus[] = {&kFileMenu, &kHelpMenu};
-        for (int m = 0; m < 2; ++m) {
+        EXPECT_EQ(MenuText(bar, 1), Lab(11600, language));
+        EXPECT_EQ(MenuText(bar, 2), Lab(2000, language));
+        const std::vector<MenuEntry>* menus[] = {&kFileMenu, &kEditMenu, &kHelpMenu};
+        for (int m = 0; m < 3; ++m) {
             HMENU popup = GetSubMenu(bar, m);
             ASSERT_NE(popup, nullptr) << "drop-down " << m << " lost";
             const std::vector<MenuEntry>& entries = *menus[m];
@@ -490,7 +498,7 @@ TEST_F(AppGui, MenusTitleAndFormLabelsAreInTheConfiguredLanguage) {
 
         // No placeholder is left anywhere.
         EXPECT_EQ(Text(Frame()).find("***"), std::string::npos);
-        for (int m = 0; m < 2; ++m) {
+        for (int m = 0; m < 3; ++m) {
             EXPECT_EQ(MenuText(bar, m).find("***"), std::string::npos);
             for (int i = 0; i < GetMenuItemCount(GetSubMenu(bar, m)); ++i)
                 EXPECT_EQ(MenuText(GetSubMenu(bar, m), i).find("***"), std::string::npos);

@@ -346,6 +346,13 @@ TEST_F(EditMenuGuiTest, FindSelectsMatchingNamesWrappingRoundAndDragMovesAPaperA
     Drag(DL_CANCELDRAG, 3);
     Drag(DL_DROPPED, 3);
     EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
+    // Escape during a drag cancels it.
+    Drag(DL_BEGINDRAG, 0);
+    Drag(DL_DRAGGING, 3);
+    Focus(IDC_PAPER_LIST);
+    PressKeys({VK_ESCAPE});
+    Drag(DL_DROPPED, 3);
+    EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card Cardboard Gloss");
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 4);
