@@ -1374,6 +1374,29 @@ TEST_F(AppGui, DISABLED_SaveScreenshots) {
         TrackPopupMenu(file, TPM_LEFTALIGN | TPM_TOPALIGN, item.left, item.bottom, 0, Frame(), nullptr);
         Pump();
 
+        // The Edit menu after a Delete, naming the step Undo takes back.
+        ClickListLine(IDC_PAPER_LIST, 2);
+        Click(IDC_DELETE);
+        Focus(IDC_PAPER_LIST);
+        GetMenuItemRect(Frame(), GetMenu(Frame()), 1, &item);
+        menuPicture = out / (prefix + "editmenu.bmp");
+        SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            HWND popup = FindWindowA("#32768", nullptr);
+            RECT area = WindowArea(fw::MainWindowHandle());
+            if (popup) {
+                const RECT menu = WindowArea(popup);
+                UnionRect(&area, &area, &menu);
+            }
+            SaveScreenArea(area, menuPicture);
+            EndMenu();
+        });
+        // As the menu bar opens it: the popup is prepared first.
+        SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(Frame()), 1)), 1);
+        TrackPopupMenu(GetSubMenu(GetMenu(Frame()), 1), TPM_LEFTALIGN | TPM_TOPALIGN, item.left, item.bottom, 0,
+                       Frame(), nullptr);
+        Pump();
+
         auto picture = [&](const std::string& file, int listId) {
             return [file, listId, &out](fw::CDialog& d) {
                 ShowWindow(d.Hwnd(), SW_SHOW);
