@@ -6,8 +6,6 @@
 
 class CMainFrame : public fw::CFrameWnd {
 public:
-    bool OnCommand(UINT id) override;
-    bool OnUpdateCommand(fw::CCmdUI& ui) override;
 
 protected:
     void PreCreateWindow(DWORD& style, DWORD& exStyle) override;

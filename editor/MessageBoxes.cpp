@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalog/CatalogBackup.h"
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/VellicorView.h"
@@ -105,6 +106,8 @@ int PromptSaveChanges(HWND window) {
     }
     // The key exists now: Open offers the catalog from now on, as after Save As.
     SetCatalogAvailable(AppState.CurrentCatalogName, true);
+    // Undoing back to what was just stored leaves nothing to save.
+    CatalogHistory().MarkSaved();
     // The caller may yet stop (a cancelled Open or Import): the title bar
     // must already name the catalog it was saved as.
     if (askedForName) UpdateMainWindowTitle();

@@ -162,6 +162,7 @@ private:
     void RemovePaperLine(int32_t line);
     bool CopySelectedPaper();
     void FindAgain(bool forwards);
+    void SelectFoundPaper(int32_t found);
     // Drag and drop in the paper list; true when the message was the drag list's.
     bool OnDragListMessage(LPARAM lParam, INT_PTR& result);
 

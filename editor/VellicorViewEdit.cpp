@@ -291,8 +291,6 @@ void CVellicorView::OnEditDuplicate() {
 // --- find ---
 
 void CVellicorView::OnEditFind() {
-    if (!PassPendingEditGate(*this)) return;
-    EditPendingRelease release(*this);
     const int32_t start = m_listPapers.GetCurSel();
     CFindDlg dialog(m_strFindText, [&](const std::string& text) {
         // From the line after the selection on, so that Find Next moves on.
@@ -300,9 +298,7 @@ void CVellicorView::OnEditFind() {
     });
     if (dialog.DoModal() != IDOK) return;
     m_strFindText = dialog.Text();
-    m_nSelectedPaper = dialog.Found();
-    WriteFields();
-    ShowSelectedPaper();
+    SelectFoundPaper(dialog.Found());
 }
 
 void CVellicorView::OnEditFindNext() { FindAgain(true); }
@@ -320,7 +316,12 @@ void CVellicorView::FindAgain(bool forwards) {
         ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_FIND_NOT_FOUND), {m_strFindText}));
         return;
     }
-    if (found == selected) return;
+    SelectFoundPaper(found);
+}
+
+// Showing another paper would lose what was typed: the form's question first.
+void CVellicorView::SelectFoundPaper(int32_t found) {
+    if (found < 0 || found == m_listPapers.GetCurSel()) return;
     if (!PassPendingEditGate(*this)) return;
     EditPendingRelease release(*this);
     m_nSelectedPaper = found;
