@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,8 +24,9 @@ namespace {
 
 class EditMenuGuiTest : public guitest::GuiTest {
 protected:
-    void Start(const std::vector<const char*>& names, const std::string& language = "English") {
-        WriteConfig(language, {});
+    void Start(const std::vector<const char*>& names, const std::string& language = "English",
+               const std::vector<guitest::ConfiguredCatalog>& catalogs = {}) {
+        WriteConfig(language, catalogs);
         ASSERT_TRUE(StartApp());
         auto catalog = std::make_unique<CPaperCatalog>();
         for (const char* name : names)
@@ -356,6 +359,44 @@ TEST_F(EditMenuGuiTest, FindSelectsMatchingNamesWrappingRoundAndDragMovesAPaperA
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card Cardboard Gloss");
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 4);
+}
+
+TEST_F(EditMenuGuiTest, SaveMovesTheSavedStateAndImportIsUndoneWithTheCatalogsName) {
+    Start({"Letter", "Bond", "Card"}, "English", {{"Main", "PS", KeyPath("Main")}});
+    AppState.CurrentCatalogName = "Main";
+    AppState.CatalogTitle = "Main";
+    Select(1);
+    Click(IDC_DELETE);
+    Command(ID_FILE_SAVE);
+    ASSERT_FALSE(AppState.CatalogModified) << "saved";
+    // Behind the save and back to it: the mark follows.
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Bond Card");
+    EXPECT_TRUE(AppState.CatalogModified);
+    Command(ID_EDIT_REDO);
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // Import replaces the catalog as one step, unnamed and (as ever) not marked as changed.
+    CPaperCatalog file;
+    file.AddPaper("Imported", "A4", "90", "blue", "cover", false, 0);
+    const std::filesystem::path path = Dir() / "other.cat";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << file.ExportBytes();
+    }
+    AnswerFileDialog(path.string());
+    Command(ID_FILE_IMPORT);
+    EXPECT_EQ(Lines(), "Imported");
+    EXPECT_EQ(AppState.CurrentCatalogName, "");
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Import\tCtrl+Z");
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(Lines(), "Letter Card");
+    EXPECT_EQ(AppState.CurrentCatalogName, "Main");
+    EXPECT_EQ(Text(Frame()), "Quandrel  - Main");
+    Command(ID_EDIT_REDO);
+    EXPECT_EQ(Lines(), "Imported");
+    EXPECT_EQ(Text(Frame()), "Quandrel  - Untitled");
 }
 
 TEST_F(EditMenuGuiTest, TheEditMenuSpeaksTheInterfaceLanguage) {
