@@ -45,8 +45,14 @@ bool IsWeightInRange(std::string_view weight) {
     return value >= AppState.MinimumPaperWeight && value <= AppState.MaximumPaperWeight;
 }
 
-FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest isLeadByte) {
+FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest isLeadByte, Blanks blanks) {
     if (text.empty()) return FieldFault::Empty;
+    if (blanks == Blanks::Inside && attribute != PA_WEIGHT && text.front() != ' ' && text.back() != ' ') {
+        std::string joined(text);
+        std::erase(joined, ' ');
+        if (text.size() > (attribute == PA_NAME ? kMaxNameLength : kMaxWordLength)) return FieldFault::TooLong;
+        return CheckTypedText(joined, kMaxNameLength, isLeadByte);
+    }
     if (attribute == PA_WEIGHT) {
         if (const FieldFault fault = CheckTypedWeight(text); fault != FieldFault::FieldOk) return fault;
         return IsWeightInRange(text) ? FieldFault::FieldOk : FieldFault::OutOfRange;

@@ -357,7 +357,7 @@ struct RowReader {
         }
         const auto fieldFault = [&](int column, int attribute) {
             const std::string& cell = *cells[static_cast<size_t>(column)];
-            const FieldFault fault = CheckCompleteField(attribute, cell);
+            const FieldFault fault = CheckCompleteField(attribute, cell, nullptr, Blanks::Inside);
             if (fault == FieldFault::FieldOk) return false;
             refusal.column = column;
             refusal.fault = RowFault::Field;

@@ -25,7 +25,8 @@
 //   cell must name a column, Name, Size, Weight, Color and Type must be
 //   there, none twice. Without a header the columns are those the writer
 //   writes, in its order (ForceOneSided may be left out);
-// - each row: the name, colour and type as the form accepts them; the size as
+// - each row: the name, colour and type as the form accepts them, but for
+//   blanks inside them, which stored catalogs hold ("Blue Cover"); the size as
 //   its keyword, or as the form shows it in any of the ten languages, or as
 //   its points ("595 842"), letter case and blanks ignored, among the first
 //   AppState.SizeChoiceCount sizes; the weight digits within the configured

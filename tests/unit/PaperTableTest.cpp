@@ -87,6 +87,8 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
          FieldRow(2, COL_TYPE, FieldFault::RefusedCharacter)},
         {"a line break inside quotes counts as a line", "\"Pl\r\nain\",A4,80,white,plain\nNext,A4,80,white,plain",
          FieldRow(1, COL_NAME, FieldFault::Unprintable)},
+        {"blanks inside names and words, as stored catalogs hold them", "Blue Cover,A4,80,pale blue,plain",
+         "Blue Cover|A4|80|pale blue|plain|F|0 @1"},
         {"empty lines and blanks around cells", "\r\n\r\n  Plain , A4 ,80, white ,plain \r\n\r\n", plain + " @3"},
         {"yes words of the ten languages and spreadsheet booleans",
          "A,A4,80,white,plain,ja\nB,A4,80,white,plain,OUI\nC,A4,80,white,plain,kyll\xE4\nD,A4,80,white,plain,WAHR\n"
@@ -121,6 +123,8 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
 TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
     const ReadCase cases[] = {
         {"comma inside a quoted name", "\"Pla,in\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::RefusedCharacter)},
+        {"a blank at the start of a quoted name", "\" Plain\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
+        {"a tab inside a name", "\"Pl\tain\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
         {"name of 32 characters", std::string(32, 'N') + ",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::TooLong)},
         {"colour of 20 characters", "P,A4,80," + std::string(20, 'c') + ",plain", FieldRow(1, COL_COLOR, FieldFault::TooLong)},
         {"empty type", "P,A4,80,white,", FieldRow(1, COL_TYPE, FieldFault::Empty)},
