@@ -170,7 +170,8 @@ struct Vocabulary {
 struct Record {
     int line = 0;
     std::vector<std::string> cells;
-    bool unclosed = false;
+    bool unclosed = false;      // a quote opened in it is never closed
+    bool notPaperLine = false;  // a catalog file's line that is no "Paper_nnn=" entry
 };
 
 // The separator the first line uses most outside quotes.
@@ -301,7 +302,7 @@ std::vector<Record> CatalogRecords(std::string_view text) {
         const size_t equals = content.find('=');
         if (equals == std::string_view::npos || !IsPaperKey(Trim(content.substr(0, equals)))) {
             record.cells.emplace_back(content);
-            record.unclosed = true;  // marks "no paper line" for the caller
+            record.notPaperLine = true;
             records.push_back(std::move(record));
             continue;
         }
@@ -472,7 +473,7 @@ void ReadRecords(const std::vector<Record>& records, bool catalogLines, const Pa
         RowRefusal refusal;
         refusal.line = record.line;
         refusal.name = record.cells.empty() ? std::string() : record.cells.front();
-        if (catalogLines && record.unclosed) {
+        if (record.notPaperLine) {
             refusal.fault = RowFault::NotAPaperLine;
             // The line itself stands for the name it does not have.
             refusal.value = record.cells.front();
@@ -480,7 +481,7 @@ void ReadRecords(const std::vector<Record>& records, bool catalogLines, const Pa
             read.refusals.push_back(std::move(refusal));
             continue;
         }
-        if (!catalogLines && record.unclosed) {
+        if (record.unclosed) {
             refusal.fault = RowFault::QuoteNotClosed;
             read.refusals.push_back(std::move(refusal));
             anyShapedRow = true;

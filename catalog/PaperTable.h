@@ -30,8 +30,9 @@
 //   its keyword, or as the form shows it in any of the ten languages, or as
 //   its points ("595 842"), letter case and blanks ignored, among the first
 //   AppState.SizeChoiceCount sizes; the weight digits within the configured
-//   limits; ForceOneSided yes/no, true/false, 1/0, T/F or the ten languages'
-//   yes/no words, empty meaning no. A paper of the transparency type
+//   limits; ForceOneSided yes/no, true/false, 1/0, T/F, x (a ticked cell),
+//   the ten languages' yes/no words and the boolean words their spreadsheets
+//   write (WAHR, FAUX, ...), empty meaning no. A paper of the transparency type
 //   (IsTransparencyType) is forced to one side: an empty ForceOneSided
 //   becomes yes, an explicit "no" refuses the row (a transparency cannot be
 //   printed on both sides, and guessing would hide the row's mistake);
