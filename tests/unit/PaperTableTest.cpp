@@ -227,6 +227,18 @@ TEST(PaperRulesTest, TypedTextAndWeights) {
     // A lead byte's trail byte is part of its character, not a refused "\\".
     EXPECT_EQ(CheckTypedText("\xE0\\", kMaxNameLength, [](unsigned char b) { return b == 0xE0; }), FieldFault::FieldOk);
     EXPECT_EQ(CheckTypedText("\xE0\\", kMaxNameLength), FieldFault::RefusedCharacter);
+    // Complete fields: blanks only inside, and only where rows allow them; weights within the limits.
+    EXPECT_EQ(CheckCompleteField(PA_NAME, "Blue Cover"), FieldFault::Unprintable);
+    EXPECT_EQ(CheckCompleteField(PA_NAME, "Blue Cover", nullptr, Blanks::Inside), FieldFault::FieldOk);
+    EXPECT_EQ(CheckCompleteField(PA_COLOR, "blue ", nullptr, Blanks::Inside), FieldFault::Unprintable);
+    EXPECT_EQ(CheckCompleteField(PA_TYPE, "a b;c", nullptr, Blanks::Inside), FieldFault::RefusedCharacter);
+    EXPECT_EQ(CheckCompleteField(PA_NAME, std::string(16, 'a') + " " + std::string(15, 'b'), nullptr, Blanks::Inside),
+              FieldFault::TooLong);
+    AppState.MinimumPaperWeight = 60;
+    AppState.MaximumPaperWeight = 200;
+    EXPECT_EQ(CheckCompleteField(PA_WEIGHT, "60"), FieldFault::FieldOk);
+    EXPECT_EQ(CheckCompleteField(PA_WEIGHT, "59"), FieldFault::OutOfRange);
+    EXPECT_EQ(CheckCompleteField(PA_WEIGHT, ""), FieldFault::Empty);
     EXPECT_EQ(CheckTypedWeight(""), FieldFault::FieldOk);
     EXPECT_EQ(CheckTypedWeight("12a"), FieldFault::NotDigits);
     EXPECT_EQ(CheckTypedWeight("1234"), FieldFault::TooLong);

@@ -981,6 +981,14 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
     EXPECT_EQ(ReadFileBytes(csv), "\xEF\xBB\xBFName,Size,Weight,Color,Type,ForceOneSided\r\n"
                                   "Letter,LETTER,75,white,plain,no\r\nBlue Cover,TABLOID,160,blue,cover,yes\r\n");
 
+    // The CSV type chosen with another extension typed writes CSV too; a typed .cat a catalog file.
+    AnswerFileDialog((Dir() / "Papers.txt").string(), 2);
+    Command(ID_FILE_EXPORT);
+    EXPECT_EQ(ReadFileBytes(Dir() / "Papers.txt"), ReadFileBytes(csv));
+    AnswerFileDialog((Dir() / "Papers.cat").string(), 2);
+    Command(ID_FILE_EXPORT);
+    EXPECT_EQ(ReadFileBytes(Dir() / "Papers.cat"), ExampleFileBytes());
+
     // One refused row keeps every row out, and the one message names it.
     const fs::path bad = Dir() / "Bad.csv";
     WriteFileBytes(bad, "Name;Size;Weight;Color;Type\r\nGood;A4;80;white;plain\r\nHeavy;A4;300;white;plain\r\n");
