@@ -53,6 +53,10 @@
 // Larger texts are refused whole: a catalog of 32,767 long rows is well below.
 inline constexpr size_t kMaxPaperTableBytes = 8u * 1024u * 1024u;
 
+// A text of many bad rows keeps only the first refusals it met; the message
+// names ten of them.
+inline constexpr size_t kMaxRowRefusalsKept = 100;
+
 // The column numbers of the table, in the writer's order.
 enum PaperColumn : int {
     COL_NAME = 0,
@@ -118,7 +122,8 @@ struct PaperTableRead {
     // Position 0, Size as its keyword, Weight as its digits.
     std::vector<CPaperDef> papers;
     std::vector<int> lines;  // the line each paper's row starts on
-    std::vector<RowRefusal> refusals;  // every refused row, in order
+    std::vector<RowRefusal> refusals;  // the first kMaxRowRefusalsKept refused rows, in order
+    size_t refusedRows = 0;            // all of them
     std::string headerCell;  // UnknownHeader
     int missingColumn = COL_NONE;  // MissingColumn, RepeatedColumn
     bool ok() const { return fault == TableFault::TableOk; }

@@ -188,6 +188,14 @@ TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {
     EXPECT_EQ(lines[1], "Rows refused: 12");
     EXPECT_EQ(lines[2], "Line 2, \"Row0\", Weight (gsm): 5 is outside the limits of this PC, 60 to 200");
     EXPECT_EQ(lines[12], "... and 2 more.");
+    // A text of many bad rows keeps only the first refusals, but counts them all.
+    std::string many = "Name,Size,Weight,Color,Type\nGood,A4,80,white,plain\n";
+    for (int i = 0; i < 5000; ++i) many += "Row" + std::to_string(i) + ",A9,80,white,plain\n";
+    const PaperTableRead read = ReadPaperTable(many);
+    EXPECT_EQ(read.refusedRows, 5000u);
+    EXPECT_EQ(read.refusals.size(), kMaxRowRefusalsKept);
+    EXPECT_TRUE(read.papers.empty());
+    EXPECT_EQ(PaperTableRefusalLines(read, TableUse::Paste).back(), "... and 4990 more.");
 
     AppState.CurrentLanguage = FindLanguageIndex("French");
     const std::string message = PaperTableRefusalMessage(ReadPaperTable("\"Pla,in\";A4;80;blanc;simple"), TableUse::Paste);
@@ -212,6 +220,12 @@ TEST_F(PaperTableTest, WrittenTablesReadBackAsTheyWere) {
         ASSERT_EQ(read.papers.size(), 2u);
         for (size_t i = 0; i < 2; ++i) EXPECT_EQ(Describe(read.papers[i]), Describe(papers[i]));
     }
+    std::string converted;
+    EXPECT_TRUE(Utf8ToCp1252("Caf\xC3\xA9 \xE2\x82\xAC", converted));
+    EXPECT_EQ(converted, "Caf\xE9 \x80");
+    EXPECT_FALSE(Utf8ToCp1252("x\xE2\x88\x9Ay", converted));
+    EXPECT_EQ(converted, "x?y");
+    EXPECT_FALSE(Utf8ToCp1252("\xC3", converted));
     // Cells that hold the separator or quotes are quoted.
     EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", "plain", false, 0)}, ';', TableEncoding::CodePage1252)
                   .substr(43),
