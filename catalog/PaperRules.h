@@ -60,3 +60,5 @@ FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest
 // The type word that forces one-sided printing: the transparency word of the
 // current language, letter case ignored.
 bool IsTransparencyType(std::string_view type);
+// The same against the word looked up once, for many rows.
+bool IsTransparencyType(std::string_view type, std::string_view transparencyWord);

@@ -133,6 +133,7 @@ struct Vocabulary {
     std::unordered_map<std::string, std::string> sizes;  // loose key -> keyword
     std::unordered_map<std::string, bool> yesNo;         // loose key -> yes
     std::unordered_map<std::string, int> headers;        // header key -> column
+    std::string transparency = GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage);
 
     Vocabulary() {
         const size_t sizeCount = std::min<size_t>(PageSizeTable.size(), static_cast<size_t>(std::max<int16_t>(AppState.SizeChoiceCount, 0)));
@@ -381,7 +382,7 @@ struct RowReader {
         if (fieldFault(COL_WEIGHT, PA_WEIGHT) || fieldFault(COL_COLOR, PA_COLOR) || fieldFault(COL_TYPE, PA_TYPE))
             return false;
         const std::string& forceCell = *cells[COL_FORCE_ONE_SIDED];
-        const bool transparency = IsTransparencyType(*cells[COL_TYPE]);
+        const bool transparency = IsTransparencyType(*cells[COL_TYPE], words.transparency);
         bool force = transparency;
         if (!forceCell.empty()) {
             const auto word = words.yesNo.find(LooseKey(forceCell));
