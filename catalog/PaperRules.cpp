@@ -45,8 +45,15 @@ bool IsWeightInRange(std::string_view weight) {
     return value >= AppState.MinimumPaperWeight && value <= AppState.MaximumPaperWeight;
 }
 
-FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest isLeadByte) {
+FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest isLeadByte, Blanks blanks) {
     if (text.empty()) return FieldFault::Empty;
+    if (blanks == Blanks::Inside && attribute != PA_WEIGHT && text.front() != ' ' && text.back() != ' ' &&
+        text.find(' ') != std::string_view::npos) {
+        std::string joined(text);
+        std::erase(joined, ' ');
+        if (text.size() > (attribute == PA_NAME ? kMaxNameLength : kMaxWordLength)) return FieldFault::TooLong;
+        return CheckTypedText(joined, kMaxNameLength, isLeadByte);
+    }
     if (attribute == PA_WEIGHT) {
         if (const FieldFault fault = CheckTypedWeight(text); fault != FieldFault::FieldOk) return fault;
         return IsWeightInRange(text) ? FieldFault::FieldOk : FieldFault::OutOfRange;
@@ -55,7 +62,10 @@ FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest
 }
 
 bool IsTransparencyType(std::string_view type) {
-    const std::string word = GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage);
+    return IsTransparencyType(type, GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage));
+}
+
+bool IsTransparencyType(std::string_view type, std::string_view word) {
     if (word.size() != type.size()) return false;
     for (size_t i = 0; i < word.size(); ++i) {
         if (std::tolower(static_cast<unsigned char>(word[i])) != std::tolower(static_cast<unsigned char>(type[i])))

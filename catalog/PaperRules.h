@@ -45,11 +45,20 @@ FieldFault CheckTypedWeight(std::string_view text);
 // The weight's number within AppState's MinimumPaperWeight..MaximumPaperWeight.
 bool IsWeightInRange(std::string_view weight);
 
+// Where a blank may stand in a complete text. The form refuses typing one,
+// but stored catalogs hold names such as "Blue Cover" (the driver's own
+// examples, catalog files from other machines): papers read from text keep
+// them, inside the text, never at either end.
+enum class Blanks : uint8_t { Refused, Inside };
+
 // A complete field of a paper that is to join a catalog: what typing allows,
 // not empty, and for the weight its range too. `attribute` is PA_NAME,
 // PA_COLOR, PA_TYPE or PA_WEIGHT.
-FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest isLeadByte = nullptr);
+FieldFault CheckCompleteField(int attribute, std::string_view text, LeadByteTest isLeadByte = nullptr,
+                              Blanks blanks = Blanks::Refused);
 
 // The type word that forces one-sided printing: the transparency word of the
 // current language, letter case ignored.
 bool IsTransparencyType(std::string_view type);
+// The same against the word looked up once, for many rows.
+bool IsTransparencyType(std::string_view type, std::string_view transparencyWord);

@@ -133,6 +133,7 @@ struct Vocabulary {
     std::unordered_map<std::string, std::string> sizes;  // loose key -> keyword
     std::unordered_map<std::string, bool> yesNo;         // loose key -> yes
     std::unordered_map<std::string, int> headers;        // header key -> column
+    std::string transparency = GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, AppState.CurrentLanguage);
 
     Vocabulary() {
         const size_t sizeCount = std::min<size_t>(PageSizeTable.size(), static_cast<size_t>(std::max<int16_t>(AppState.SizeChoiceCount, 0)));
@@ -170,7 +171,8 @@ struct Vocabulary {
 struct Record {
     int line = 0;
     std::vector<std::string> cells;
-    bool unclosed = false;
+    bool unclosed = false;      // a quote opened in it is never closed
+    bool notPaperLine = false;  // a catalog file's line that is no "Paper_nnn=" entry
 };
 
 // The separator the first line uses most outside quotes.
@@ -192,9 +194,10 @@ char DetectSeparator(std::string_view text) {
 }
 
 // Splits delimited text into records as spreadsheets write it: quoted cells
-// may hold separators, doubled quotes and line breaks; CR LF, LF or CR end a row.
-std::vector<Record> SplitRecords(std::string_view text, char separator) {
-    std::vector<Record> records;
+// may hold separators, doubled quotes and line breaks; CR LF, LF or CR end a
+// row. Each record goes to `take` as it is read, until it answers false.
+template <class Sink>
+void SplitRecords(std::string_view text, char separator, Sink&& take) {
     size_t pos = 0;
     int line = 1;
     const size_t n = text.size();
@@ -247,9 +250,8 @@ std::vector<Record> SplitRecords(std::string_view text, char separator) {
             break;
         }
         const bool empty = record.cells.size() == 1 && record.cells[0].empty() && !record.unclosed;
-        if (!empty) records.push_back(std::move(record));
+        if (!empty && !take(std::move(record))) return;
     }
-    return records;
 }
 
 bool StartsWithFolded(std::string_view text, std::string_view prefix) {
@@ -274,8 +276,8 @@ bool IsCatalogLine(std::string_view line) {
 // The catalog file's lines: a paper per "Paper_nnn=" entry outside other
 // sections, its value split into the non-empty runs between commas as Import
 // splits it. Other lines there are refused rows.
-std::vector<Record> CatalogRecords(std::string_view text) {
-    std::vector<Record> records;
+template <class Sink>
+void CatalogRecords(std::string_view text, Sink&& take) {
     bool readable = true;
     int line = 0;
     while (!text.empty()) {
@@ -301,8 +303,8 @@ std::vector<Record> CatalogRecords(std::string_view text) {
         const size_t equals = content.find('=');
         if (equals == std::string_view::npos || !IsPaperKey(Trim(content.substr(0, equals)))) {
             record.cells.emplace_back(content);
-            record.unclosed = true;  // marks "no paper line" for the caller
-            records.push_back(std::move(record));
+            record.notPaperLine = true;
+            if (!take(std::move(record))) return;
             continue;
         }
         std::string_view value = Trim(content.substr(equals + 1));
@@ -313,9 +315,8 @@ std::vector<Record> CatalogRecords(std::string_view text) {
             if (comma == std::string_view::npos) break;
             value.remove_prefix(comma + 1);
         }
-        records.push_back(std::move(record));
+        if (!take(std::move(record))) return;
     }
-    return records;
 }
 
 struct RowReader {
@@ -357,7 +358,7 @@ struct RowReader {
         }
         const auto fieldFault = [&](int column, int attribute) {
             const std::string& cell = *cells[static_cast<size_t>(column)];
-            const FieldFault fault = CheckCompleteField(attribute, cell);
+            const FieldFault fault = CheckCompleteField(attribute, cell, nullptr, Blanks::Inside);
             if (fault == FieldFault::FieldOk) return false;
             refusal.column = column;
             refusal.fault = RowFault::Field;
@@ -381,7 +382,7 @@ struct RowReader {
         if (fieldFault(COL_WEIGHT, PA_WEIGHT) || fieldFault(COL_COLOR, PA_COLOR) || fieldFault(COL_TYPE, PA_TYPE))
             return false;
         const std::string& forceCell = *cells[COL_FORCE_ONE_SIDED];
-        const bool transparency = IsTransparencyType(*cells[COL_TYPE]);
+        const bool transparency = IsTransparencyType(*cells[COL_TYPE], words.transparency);
         bool force = transparency;
         if (!forceCell.empty()) {
             const auto word = words.yesNo.find(LooseKey(forceCell));
@@ -414,103 +415,126 @@ struct RowReader {
     }
 };
 
-// Finishes a read from its records: the header, then every row.
-void ReadRecords(const std::vector<Record>& records, bool catalogLines, const PaperTableOptions& options,
-                 PaperTableRead& read) {
-    const Vocabulary words;
-    std::vector<int> columnOfCell;
-    size_t first = 0;
-    if (!catalogLines && !records.empty()) {
-        const Record& head = records.front();
-        const bool isHeader = std::any_of(head.cells.begin(), head.cells.end(), [&](const std::string& cell) {
-            return words.headers.count(HeaderKey(cell)) != 0;
-        });
-        if (isHeader) {
-            first = 1;
-            std::array<bool, COL_COUNT> present{};
-            for (const std::string& cell : head.cells) {
-                if (cell.empty()) {
-                    columnOfCell.push_back(COL_NONE);
-                    continue;
-                }
-                const auto found = words.headers.find(HeaderKey(cell));
-                if (found == words.headers.end()) {
-                    read.fault = TableFault::UnknownHeader;
-                    read.headerCell = cell;
-                    return;
-                }
-                if (present[static_cast<size_t>(found->second)]) {
-                    read.fault = TableFault::RepeatedColumn;
-                    read.missingColumn = found->second;
-                    return;
-                }
-                present[static_cast<size_t>(found->second)] = true;
-                columnOfCell.push_back(found->second);
-            }
-            for (int column = 0; column < COL_FORCE_ONE_SIDED; ++column) {
-                if (!present[static_cast<size_t>(column)]) {
-                    read.fault = TableFault::MissingColumn;
-                    read.missingColumn = column;
-                    return;
-                }
-            }
-        }
-    }
-    const bool headed = first == 1;
-    if (!headed) {
-        for (int column = 0; column < COL_COUNT; ++column) columnOfCell.push_back(column);
-    }
-    if (records.size() == first) {
-        read.fault = headed ? TableFault::HeaderOnly : TableFault::Empty;
-        return;
-    }
+// Takes the records one by one as they are read: the header, then every row,
+// so that a large text is never held as records all at once.
+class TableBuilder {
+public:
+    TableBuilder(bool catalogLines, const PaperTableOptions& options, PaperTableRead& read)
+        : catalogLines_(catalogLines), reader_{words_, options, {}}, read_(read) {}
 
-    RowReader reader{words, options, {}};
-    bool anyShapedRow = false;
-    for (size_t i = first; i < records.size(); ++i) {
-        const Record& record = records[i];
+    // False once the header refuses the whole text.
+    bool Take(Record&& record) {
+        if (!started_) {
+            started_ = true;
+            if (!catalogLines_ && IsHeader(record)) return ReadHeader(record);
+            for (int column = 0; column < COL_COUNT; ++column) columnOfCell_.push_back(column);
+        }
+        ++rows_;
         RowRefusal refusal;
         refusal.line = record.line;
         refusal.name = record.cells.empty() ? std::string() : record.cells.front();
-        if (catalogLines && record.unclosed) {
+        if (record.notPaperLine) {
             refusal.fault = RowFault::NotAPaperLine;
             // The line itself stands for the name it does not have.
             refusal.value = record.cells.front();
             refusal.name = refusal.value.substr(0, kMaxNameLength);
-            read.refusals.push_back(std::move(refusal));
-            continue;
+            Refuse(std::move(refusal));
+            return true;
         }
-        if (!catalogLines && record.unclosed) {
+        if (record.unclosed) {
             refusal.fault = RowFault::QuoteNotClosed;
-            read.refusals.push_back(std::move(refusal));
-            anyShapedRow = true;
-            continue;
+            anyShapedRow_ = true;
+            Refuse(std::move(refusal));
+            return true;
         }
-        if (!headed && !catalogLines && record.cells.size() < COL_FORCE_ONE_SIDED) {
+        if (!headed_ && !catalogLines_ && record.cells.size() < COL_FORCE_ONE_SIDED) {
             refusal.fault = RowFault::TooFewColumns;
             refusal.count = static_cast<int>(record.cells.size());
-            read.refusals.push_back(std::move(refusal));
-            continue;
+            Refuse(std::move(refusal));
+            return true;
         }
-        anyShapedRow = true;
+        anyShapedRow_ = true;
+        anyPaperLine_ = true;
         CPaperDef paper;
-        if (reader.Read(record, columnOfCell, paper, refusal)) {
-            read.papers.push_back(std::move(paper));
-            read.lines.push_back(record.line);
+        if (reader_.Read(record, columnOfCell_, paper, refusal)) {
+            // Once a row is refused nothing is taken: only the refusals go on counting.
+            if (read_.refusedRows == 0) {
+                read_.papers.push_back(std::move(paper));
+                read_.lines.push_back(record.line);
+            }
         } else {
-            read.refusals.push_back(std::move(refusal));
+            Refuse(std::move(refusal));
         }
+        return true;
     }
-    if (!read.refusals.empty()) {
-        read.fault = anyShapedRow || catalogLines ? TableFault::RowsRefused : TableFault::NoPaperRow;
-        if (catalogLines && read.papers.empty() &&
-            std::all_of(read.refusals.begin(), read.refusals.end(),
-                        [](const RowRefusal& r) { return r.fault == RowFault::NotAPaperLine; }))
-            read.fault = TableFault::NoPaperRow;
-        read.papers.clear();
-        read.lines.clear();
+
+    void Finish() {
+        if (read_.fault != TableFault::TableOk) return;
+        if (rows_ == 0) {
+            read_.fault = headed_ ? TableFault::HeaderOnly : TableFault::Empty;
+            return;
+        }
+        if (read_.refusedRows == 0) return;
+        const bool noTable = catalogLines_ ? !anyPaperLine_ : !anyShapedRow_;
+        read_.fault = noTable ? TableFault::NoPaperRow : TableFault::RowsRefused;
+        read_.papers.clear();
+        read_.lines.clear();
     }
-}
+
+private:
+    bool IsHeader(const Record& head) const {
+        return std::any_of(head.cells.begin(), head.cells.end(),
+                           [&](const std::string& cell) { return words_.headers.count(HeaderKey(cell)) != 0; });
+    }
+
+    bool ReadHeader(const Record& head) {
+        headed_ = true;
+        std::array<bool, COL_COUNT> present{};
+        for (const std::string& cell : head.cells) {
+            if (cell.empty()) {
+                columnOfCell_.push_back(COL_NONE);
+                continue;
+            }
+            const auto found = words_.headers.find(HeaderKey(cell));
+            if (found == words_.headers.end()) {
+                read_.fault = TableFault::UnknownHeader;
+                read_.headerCell = cell;
+                return false;
+            }
+            if (present[static_cast<size_t>(found->second)]) {
+                read_.fault = TableFault::RepeatedColumn;
+                read_.missingColumn = found->second;
+                return false;
+            }
+            present[static_cast<size_t>(found->second)] = true;
+            columnOfCell_.push_back(found->second);
+        }
+        for (int column = 0; column < COL_FORCE_ONE_SIDED; ++column) {
+            if (!present[static_cast<size_t>(column)]) {
+                read_.fault = TableFault::MissingColumn;
+                read_.missingColumn = column;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void Refuse(RowRefusal&& refusal) {
+        ++read_.refusedRows;
+        if (read_.refusals.size() < kMaxRowRefusalsKept) read_.refusals.push_back(std::move(refusal));
+    }
+
+    const bool catalogLines_;
+    const Vocabulary words_;
+    RowReader reader_;
+    PaperTableRead& read_;
+    std::vector<int> columnOfCell_;
+    bool started_ = false;
+    bool headed_ = false;
+    bool anyShapedRow_ = false;
+    bool anyPaperLine_ = false;
+    size_t rows_ = 0;
+};
 
 }  // namespace
 
@@ -566,8 +590,14 @@ PaperTableRead ReadPaperTable(std::string_view bytes, const PaperTableOptions& o
     }
     const size_t lineEnd = view.find_first_of("\r\n", start);
     const bool catalogLines = IsCatalogLine(view.substr(start, lineEnd == std::string_view::npos ? lineEnd : lineEnd - start));
-    const std::vector<Record> records = catalogLines ? CatalogRecords(view) : SplitRecords(view, DetectSeparator(view.substr(start)));
-    ReadRecords(records, catalogLines, options, read);
+    TableBuilder builder(catalogLines, options, read);
+    const auto take = [&builder](Record&& record) { return builder.Take(std::move(record)); };
+    if (catalogLines) {
+        CatalogRecords(view, take);
+    } else {
+        SplitRecords(view, DetectSeparator(view.substr(start)), take);
+    }
+    builder.Finish();
     if (read.fault == TableFault::TableOk && read.papers.empty()) read.fault = TableFault::Empty;
     return read;
 }
@@ -654,7 +684,7 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
         lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_REPEATED_COLUMN), {ColumnLabel(read.missingColumn)}));
         break;
     case TableFault::RowsRefused: {
-        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_ROWS_REFUSED), {std::to_string(read.refusals.size())}));
+        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_ROWS_REFUSED), {std::to_string(read.refusedRows)}));
         constexpr size_t kShown = 10;
         for (size_t i = 0; i < read.refusals.size() && i < kShown; ++i) {
             const RowRefusal& refusal = read.refusals[i];
@@ -662,8 +692,8 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
                                        {std::to_string(refusal.line), refusal.name, ColumnLabel(refusal.column),
                                         Reason(refusal)}));
         }
-        if (read.refusals.size() > kShown) {
-            lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MORE_ROWS), {std::to_string(read.refusals.size() - kShown)}));
+        if (read.refusedRows > kShown) {
+            lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MORE_ROWS), {std::to_string(read.refusedRows - kShown)}));
         }
         break;
     }

@@ -25,12 +25,14 @@
 //   cell must name a column, Name, Size, Weight, Color and Type must be
 //   there, none twice. Without a header the columns are those the writer
 //   writes, in its order (ForceOneSided may be left out);
-// - each row: the name, colour and type as the form accepts them; the size as
+// - each row: the name, colour and type as the form accepts them, but for
+//   blanks inside them, which stored catalogs hold ("Blue Cover"); the size as
 //   its keyword, or as the form shows it in any of the ten languages, or as
 //   its points ("595 842"), letter case and blanks ignored, among the first
 //   AppState.SizeChoiceCount sizes; the weight digits within the configured
-//   limits; ForceOneSided yes/no, true/false, 1/0, T/F or the ten languages'
-//   yes/no words, empty meaning no. A paper of the transparency type
+//   limits; ForceOneSided yes/no, true/false, 1/0, T/F, x (a ticked cell),
+//   the ten languages' yes/no words and the boolean words their spreadsheets
+//   write (WAHR, FAUX, ...), empty meaning no. A paper of the transparency type
 //   (IsTransparencyType) is forced to one side: an empty ForceOneSided
 //   becomes yes, an explicit "no" refuses the row (a transparency cannot be
 //   printed on both sides, and guessing would hide the row's mistake);
@@ -50,6 +52,10 @@
 
 // Larger texts are refused whole: a catalog of 32,767 long rows is well below.
 inline constexpr size_t kMaxPaperTableBytes = 8u * 1024u * 1024u;
+
+// A text of many bad rows keeps only the first refusals it met; the message
+// names ten of them.
+inline constexpr size_t kMaxRowRefusalsKept = 100;
 
 // The column numbers of the table, in the writer's order.
 enum PaperColumn : int {
@@ -116,7 +122,8 @@ struct PaperTableRead {
     // Position 0, Size as its keyword, Weight as its digits.
     std::vector<CPaperDef> papers;
     std::vector<int> lines;  // the line each paper's row starts on
-    std::vector<RowRefusal> refusals;  // every refused row, in order
+    std::vector<RowRefusal> refusals;  // the first kMaxRowRefusalsKept refused rows, in order
+    size_t refusedRows = 0;            // all of them
     std::string headerCell;  // UnknownHeader
     int missingColumn = COL_NONE;  // MissingColumn, RepeatedColumn
     bool ok() const { return fault == TableFault::TableOk; }

@@ -15,7 +15,10 @@ constexpr int kTextMargin = 20;
 }  // namespace
 
 CCompareCatalogDlg::CCompareCatalogDlg(std::vector<std::string> lines)
-    : fw::CDialog(IDD_COMPARE_CATALOG), lines_(std::move(lines)) {}
+    : CCompareCatalogDlg(IDD_COMPARE_CATALOG, std::move(lines), {LAB_FILE_COMPARE, LAB_DIFFERENCES, LAB_FILE_CLOSE}) {}
+
+CCompareCatalogDlg::CCompareCatalogDlg(UINT templateId, std::vector<std::string> lines, Texts texts)
+    : fw::CDialog(templateId), lines_(std::move(lines)), texts_(texts) {}
 
 // The dialog grows to the longest line, as far as the screen allows; a longer
 // line scrolls sideways.
@@ -23,11 +26,11 @@ bool CCompareCatalogDlg::OnInitDialog() {
     differences_.Attach(Item(IDC_COMPARE_LIST));
     close_.Attach(Item(IDCANCEL));
     HWND label = Item(IDC_COMPARE_LABEL);
-    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, LAB_FILE_COMPARE);
-    SetItemLabel(Hwnd(), IDC_COMPARE_LABEL, 0, LAB_DIFFERENCES);
-    SetItemLabel(Hwnd(), IDCANCEL, TF_NO_AMPERSAND, LAB_FILE_CLOSE);
+    SetItemLabel(Hwnd(), 0, TF_NO_AMPERSAND | TF_NO_PERIOD, texts_.caption);
+    SetItemLabel(Hwnd(), IDC_COMPARE_LABEL, 0, texts_.listLabel);
+    SetItemLabel(Hwnd(), IDCANCEL, TF_NO_AMPERSAND, texts_.closeButton);
 
-    int widest = TextWidth(label, InterfaceLabel(LAB_DIFFERENCES, TF_NO_AMPERSAND));
+    int widest = TextWidth(label, InterfaceLabel(texts_.listLabel, TF_NO_AMPERSAND));
     for (const std::string& line : lines_) {
         differences_.AddString(line);
         widest = std::max(widest, TextWidth(differences_.Hwnd(), line));
@@ -42,6 +45,7 @@ bool CCompareCatalogDlg::OnInitDialog() {
     GetWindowRect(Hwnd(), &dialog);
     const int room = static_cast<int>(work.right - work.left) - (dialog.right - dialog.left);
     const int growth = std::max(0, std::min(extent - static_cast<int>(client.right), room));
+    growth_ = growth;
 
     const RECT listRect = fw::RectInParent(differences_.Hwnd(), Hwnd());
     const RECT labelRect = fw::RectInParent(label, Hwnd());

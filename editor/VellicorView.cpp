@@ -42,6 +42,7 @@ const fw::CommandEntry<CVellicorView> CVellicorView::kCommands[] = {
     {ID_FILE_SAVE_AS, &CVellicorView::OnFileSaveAs, &CVellicorView::OnUpdateFileSaveAs},
     {ID_FILE_IMPORT, &CVellicorView::OnFileImport},
     {ID_FILE_EXPORT, &CVellicorView::OnFileExport},
+    {ID_FILE_MERGE, &CVellicorView::OnFileMerge},
     {ID_FILE_RESTORE_VERSION, &CVellicorView::OnFileRestoreVersion, &CVellicorView::OnUpdateConfiguredCatalog},
     {ID_FILE_COMPARE, &CVellicorView::OnFileCompare, &CVellicorView::OnUpdateConfiguredCatalog},
     {ID_EDIT_UNDO, &CVellicorView::OnEditUndo, &CVellicorView::OnUpdateEditUndo},

@@ -124,6 +124,7 @@ private:
     void OnFileSaveAs();
     void OnFileImport();
     void OnFileExport();
+    void OnFileMerge();
     void OnFileRestoreVersion();
     void OnFileCompare();
     void OnUpdateFileSave(fw::CCmdUI& ui);

@@ -10,16 +10,20 @@
 #include <utility>
 #include <vector>
 
+#include "catalog/CatalogMerge.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/PaperTable.h"
 #include "editor/Backups.h"
 #include "editor/CatalogChoiceDlg.h"
+#include "editor/MergeFromFileDlg.h"
 #include "editor/MessageBoxes.h"
 #include "editor/StoredChangeDlg.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "framework/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/Registry.h"
 #include "platform/System.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
@@ -81,11 +85,24 @@ bool SaveAsEnabled() { return AppState.CurrentCatalog && AppState.CurrentCatalog
 
 bool SaveEnabled() { return SaveAsEnabled() && !AppState.CurrentCatalogName.empty(); }
 
-fw::FileDialogRequest CatalogFileRequest(bool save) {
+}  // namespace
+
+fw::FileDialogRequest PapersFileRequest(bool save, DWORD* chosenFilter) {
     fw::FileDialogRequest request;
     request.save = save;
-    request.filter = platform::LoadStringTableText(IDS_CATALOG_FILE_FILTER);
+    // The catalog file's type first, then the spreadsheet's, then the rest.
+    const std::string catalogFilter = platform::LoadStringTableText(IDS_CATALOG_FILE_FILTER);
+    const size_t first = catalogFilter.find('|');
+    const size_t second = first == std::string::npos ? first : catalogFilter.find('|', first + 1);
+    if (second == std::string::npos) {
+        request.filter = catalogFilter;
+    } else {
+        request.filter = catalogFilter.substr(0, second + 1) + InterfaceLabel(LAB_CSV_FILE_TYPE) + "   (*.csv)|*.csv|" +
+                         catalogFilter.substr(second + 1);
+    }
+    // With a type chosen, the dialog adds that type's extension to a name typed without one.
     request.defaultExtension = kCatalogExtension;
+    request.chosenFilter = chosenFilter;
     if (save) {
         request.initialName = platform::LoadStringTableText(IDS_DEFAULT_EXPORT_NAME);
         request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
@@ -95,7 +112,11 @@ fw::FileDialogRequest CatalogFileRequest(bool save) {
     return request;
 }
 
-}  // namespace
+bool ChosenTableFile(const std::string& path, DWORD chosenFilter) {
+    if (IsTableFileName(path)) return true;
+    if (path.size() >= 4 && platform::FoldRegistryName(path.substr(path.size() - 4)) == ".CAT") return false;
+    return chosenFilter == kCsvFilter;
+}
 
 void CVellicorView::OnFileNew() { StartNewCatalog(*this); }
 
@@ -178,7 +199,8 @@ void CVellicorView::OnFileImport() {
     EditPendingRelease release(*this);
     if (!PassUnsavedChangesGate(Hwnd())) return;
 
-    const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(false));
+    DWORD chosenFilter = 1;
+    const std::optional<std::string> path = fw::ShowFileDialog(PapersFileRequest(false, &chosenFilter));
     if (!path) return;
     // Read once: the bytes checked are the bytes imported, whatever happens to
     // the file meanwhile. A refused file leaves the catalog being edited as it was.
@@ -188,11 +210,23 @@ void CVellicorView::OnFileImport() {
         return;
     }
     auto imported = std::make_unique<CPaperCatalog>();
-    if (imported->CheckImportBytes(bytes) != STORE_OK) {
-        ShowRefusal(Hwnd(), InterfaceMessage(MSG_IMPORT_REFUSED));
-        return;
+    if (ChosenTableFile(*path, chosenFilter)) {
+        // All or nothing: one refused row keeps every row out.
+        const PaperTableRead read = ReadPapersFile(bytes);
+        if (!read.ok()) {
+            ShowRefusal(Hwnd(), PaperTableRefusalMessage(read, TableUse::Import));
+            return;
+        }
+        for (const CPaperDef& p : read.papers)
+            imported->AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, imported->GetCount());
+    } else {
+        if (imported->CheckImportBytes(bytes) != STORE_OK) {
+            ShowRefusal(Hwnd(), InterfaceMessage(MSG_IMPORT_REFUSED));
+            return;
+        }
+        imported->ImportFromBytes(bytes);
     }
-    imported->ImportFromBytes(bytes);
+    // An imported catalog belongs to no configured catalog until Save As.
     ReplaceCatalogAsStep(*this, EditAction::Import, std::move(imported), std::string());
     // As before there was a history: an imported catalog is not marked as changed.
     CatalogHistory().MarkSaved();
@@ -202,12 +236,28 @@ void CVellicorView::OnFileExport() {
     if (!PassPendingEditGate(*this)) return;
     EditPendingRelease release(*this);
 
-    const std::optional<std::string> path = fw::ShowFileDialog(CatalogFileRequest(true));
+    DWORD chosenFilter = 1;
+    const std::optional<std::string> path = fw::ShowFileDialog(PapersFileRequest(true, &chosenFilter));
     if (!path) return;
     StoreReport report;
-    if (!AppState.CurrentCatalog->ExportToFile(*path, &report)) {
+    const bool written = ChosenTableFile(*path, chosenFilter) ? ExportTableFile(*AppState.CurrentCatalog, *path, &report)
+                                                               : AppState.CurrentCatalog->ExportToFile(*path, &report);
+    if (!written) {
         ReportExportFailure(Hwnd(), *path, report.SystemError, report.Kept);
     }
+}
+
+// The merge changes the catalog in place, as one step to undo; the selected
+// paper stays selected, and nothing is stored until the user saves.
+void CVellicorView::OnFileMerge() {
+    if (!PassPendingEditGate(*this)) return;
+    EditPendingRelease release(*this);
+    std::unique_ptr<CPaperCatalog> previous = MergeFromFile(Hwnd());
+    if (!previous) return;
+    const int line = m_nSelectedPaper >= 0 && m_nSelectedPaper < AppState.CurrentCatalog->GetCount() ? m_nSelectedPaper : 0;
+    RecordCatalogReplaced(std::move(previous), m_nSelectedPaper, line);
+    RefreshPaperList();
+    AfterCatalogChange(line);
 }
 
 void CVellicorView::OnFileRestoreVersion() { RestorePreviousVersion(*this); }

@@ -44,6 +44,7 @@ std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) {
     ofn.Flags = effective.flags | OFN_EXPLORER;
     const BOOL ok = effective.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (!ok) return std::nullopt;
+    if (effective.chosenFilter) *effective.chosenFilter = ofn.nFilterIndex;
     return std::string(file.data());
 }
 

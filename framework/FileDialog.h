@@ -17,6 +17,8 @@ struct FileDialogRequest {
     std::string initialName;
     DWORD flags = 0;             // OFN_* options
     HWND owner = nullptr;
+    // Receives the 1-based number of the file type chosen last, when given.
+    DWORD* chosenFilter = nullptr;
 };
 
 // The chosen full path, or nothing when the user cancelled.

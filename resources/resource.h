@@ -78,6 +78,12 @@
 #define IDC_COMPARE_LABEL 5011
 #define IDC_COMPARE_LIST 5012
 
+// Merge from File (template 8100): the Compare view's label and list, a
+// summary line, Merge and Cancel.
+#define IDD_MERGE_FROM_FILE 8100
+#define IDC_MERGE_SUMMARY 8101
+#define ID_FILE_MERGE 8110
+
 // Commands: the standard command numbers of the classic Windows application
 // framework, and the program's own three below 57344.
 #define ID_FILE_IMPORT 100

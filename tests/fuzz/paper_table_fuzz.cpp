@@ -26,10 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (read.papers.empty() || read.papers.size() != read.lines.size()) std::abort();
     for (const CPaperDef& paper : read.papers) {
-        if (CheckCompleteField(PA_NAME, paper.Name) != FieldFault::FieldOk ||
-            CheckCompleteField(PA_WEIGHT, paper.Weight) != FieldFault::FieldOk ||
-            CheckCompleteField(PA_COLOR, paper.Color) != FieldFault::FieldOk ||
-            CheckCompleteField(PA_TYPE, paper.Type) != FieldFault::FieldOk)
+        if (CheckCompleteField(PA_NAME, paper.Name, nullptr, Blanks::Inside) != FieldFault::FieldOk ||
+            CheckCompleteField(PA_WEIGHT, paper.Weight, nullptr, Blanks::Inside) != FieldFault::FieldOk ||
+            CheckCompleteField(PA_COLOR, paper.Color, nullptr, Blanks::Inside) != FieldFault::FieldOk ||
+            CheckCompleteField(PA_TYPE, paper.Type, nullptr, Blanks::Inside) != FieldFault::FieldOk)
             std::abort();
     }
     const PaperTableRead again = ReadPaperTable(WritePaperTable(read.papers, ',', TableEncoding::Utf8WithMark));

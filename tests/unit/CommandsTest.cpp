@@ -594,6 +594,14 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     run = Call({"/merge", "light.cat", "Office PostScript", "/csv"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out.back(), "added,Light,5,,,");
+
+    // Into a catalog whose key does not exist yet: every paper is new, and the key is made.
+    run = Call({"/merge", "central.csv", "archive", "/nobackup"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out.back(), "Catalog Archive: 3 papers added, 0 changed, 0 left alone.");
+    EXPECT_EQ(Stored(kMissingKey, "PS"), "PLAIN|A4|90|White|Plain|F|0\nHeavy|A4|80|White|Plain|F|1\n"
+                                         "Gloss|A3|135|White|Glossy|T|2\n");
+    EXPECT_EQ(Call({"/merge", "central.csv"}).code, kExitUsage);
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
          FieldRow(2, COL_TYPE, FieldFault::RefusedCharacter)},
         {"a line break inside quotes counts as a line", "\"Pl\r\nain\",A4,80,white,plain\nNext,A4,80,white,plain",
          FieldRow(1, COL_NAME, FieldFault::Unprintable)},
+        {"blanks inside names and words, as stored catalogs hold them", "Blue Cover,A4,80,pale blue,plain",
+         "Blue Cover|A4|80|pale blue|plain|F|0 @1"},
         {"empty lines and blanks around cells", "\r\n\r\n  Plain , A4 ,80, white ,plain \r\n\r\n", plain + " @3"},
         {"yes words of the ten languages and spreadsheet booleans",
          "A,A4,80,white,plain,ja\nB,A4,80,white,plain,OUI\nC,A4,80,white,plain,kyll\xE4\nD,A4,80,white,plain,WAHR\n"
@@ -121,6 +123,8 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
 TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
     const ReadCase cases[] = {
         {"comma inside a quoted name", "\"Pla,in\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::RefusedCharacter)},
+        {"a blank at the start of a quoted name", "\" Plain\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
+        {"a tab inside a name", "\"Pl\tain\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
         {"name of 32 characters", std::string(32, 'N') + ",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::TooLong)},
         {"colour of 20 characters", "P,A4,80," + std::string(20, 'c') + ",plain", FieldRow(1, COL_COLOR, FieldFault::TooLong)},
         {"empty type", "P,A4,80,white,", FieldRow(1, COL_TYPE, FieldFault::Empty)},
@@ -184,6 +188,14 @@ TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {
     EXPECT_EQ(lines[1], "Rows refused: 12");
     EXPECT_EQ(lines[2], "Line 2, \"Row0\", Weight (gsm): 5 is outside the limits of this PC, 60 to 200");
     EXPECT_EQ(lines[12], "... and 2 more.");
+    // A text of many bad rows keeps only the first refusals, but counts them all.
+    std::string many = "Name,Size,Weight,Color,Type\nGood,A4,80,white,plain\n";
+    for (int i = 0; i < 5000; ++i) many += "Row" + std::to_string(i) + ",A9,80,white,plain\n";
+    const PaperTableRead read = ReadPaperTable(many);
+    EXPECT_EQ(read.refusedRows, 5000u);
+    EXPECT_EQ(read.refusals.size(), kMaxRowRefusalsKept);
+    EXPECT_TRUE(read.papers.empty());
+    EXPECT_EQ(PaperTableRefusalLines(read, TableUse::Paste).back(), "... and 4990 more.");
 
     AppState.CurrentLanguage = FindLanguageIndex("French");
     const std::string message = PaperTableRefusalMessage(ReadPaperTable("\"Pla,in\";A4;80;blanc;simple"), TableUse::Paste);
@@ -208,6 +220,12 @@ TEST_F(PaperTableTest, WrittenTablesReadBackAsTheyWere) {
         ASSERT_EQ(read.papers.size(), 2u);
         for (size_t i = 0; i < 2; ++i) EXPECT_EQ(Describe(read.papers[i]), Describe(papers[i]));
     }
+    std::string converted;
+    EXPECT_TRUE(Utf8ToCp1252("Caf\xC3\xA9 \xE2\x82\xAC", converted));
+    EXPECT_EQ(converted, "Caf\xE9 \x80");
+    EXPECT_FALSE(Utf8ToCp1252("x\xE2\x88\x9Ay", converted));
+    EXPECT_EQ(converted, "x?y");
+    EXPECT_FALSE(Utf8ToCp1252("\xC3", converted));
     // Cells that hold the separator or quotes are quoted.
     EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", "plain", false, 0)}, ';', TableEncoding::CodePage1252)
                   .substr(43),
@@ -223,6 +241,18 @@ TEST(PaperRulesTest, TypedTextAndWeights) {
     // A lead byte's trail byte is part of its character, not a refused "\\".
     EXPECT_EQ(CheckTypedText("\xE0\\", kMaxNameLength, [](unsigned char b) { return b == 0xE0; }), FieldFault::FieldOk);
     EXPECT_EQ(CheckTypedText("\xE0\\", kMaxNameLength), FieldFault::RefusedCharacter);
+    // Complete fields: blanks only inside, and only where rows allow them; weights within the limits.
+    EXPECT_EQ(CheckCompleteField(PA_NAME, "Blue Cover"), FieldFault::Unprintable);
+    EXPECT_EQ(CheckCompleteField(PA_NAME, "Blue Cover", nullptr, Blanks::Inside), FieldFault::FieldOk);
+    EXPECT_EQ(CheckCompleteField(PA_COLOR, "blue ", nullptr, Blanks::Inside), FieldFault::Unprintable);
+    EXPECT_EQ(CheckCompleteField(PA_TYPE, "a b;c", nullptr, Blanks::Inside), FieldFault::RefusedCharacter);
+    EXPECT_EQ(CheckCompleteField(PA_NAME, std::string(16, 'a') + " " + std::string(15, 'b'), nullptr, Blanks::Inside),
+              FieldFault::TooLong);
+    AppState.MinimumPaperWeight = 60;
+    AppState.MaximumPaperWeight = 200;
+    EXPECT_EQ(CheckCompleteField(PA_WEIGHT, "60"), FieldFault::FieldOk);
+    EXPECT_EQ(CheckCompleteField(PA_WEIGHT, "59"), FieldFault::OutOfRange);
+    EXPECT_EQ(CheckCompleteField(PA_WEIGHT, ""), FieldFault::Empty);
     EXPECT_EQ(CheckTypedWeight(""), FieldFault::FieldOk);
     EXPECT_EQ(CheckTypedWeight("12a"), FieldFault::NotDigits);
     EXPECT_EQ(CheckTypedWeight("1234"), FieldFault::TooLong);

@@ -50,8 +50,9 @@ void GuiTest::SetUp() {
             ADD_FAILURE() << "unexpected file dialog";
             return std::nullopt;
         }
-        auto answer = fileAnswers_.front();
+        auto [answer, fileType] = fileAnswers_.front();
         fileAnswers_.pop_front();
+        if (request.chosenFilter) *request.chosenFilter = fileType;
         return answer;
     });
 }
@@ -274,7 +275,9 @@ const std::vector<platform::MessageBoxRequest>& GuiTest::Boxes() const { return 
 
 void GuiTest::OnNextDialog(std::function<void(fw::CDialog&)> action) { dialogActions_.push_back(std::move(action)); }
 
-void GuiTest::AnswerFileDialog(std::optional<std::string> path) { fileAnswers_.push_back(std::move(path)); }
+void GuiTest::AnswerFileDialog(std::optional<std::string> path, DWORD fileType) {
+    fileAnswers_.emplace_back(std::move(path), fileType);
+}
 
 void GuiTest::ChooseDialogLine(fw::CDialog& dialog, int listId, int line) { ClickLine(dialog.Item(listId), line); }
 

@@ -79,7 +79,8 @@ protected:
     const std::vector<platform::MessageBoxRequest>& Boxes() const;
     // Called for the next modal dialog, in order.
     void OnNextDialog(std::function<void(fw::CDialog&)> action);
-    void AnswerFileDialog(std::optional<std::string> path);
+    // `fileType`: the 1-based file type the user chose in the dialog.
+    void AnswerFileDialog(std::optional<std::string> path, DWORD fileType = 1);
     const std::vector<fw::FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
 
     // Acting inside a dialog the hook received.
@@ -105,7 +106,7 @@ private:
     std::unique_ptr<CVellicorApp> app_;
     std::deque<std::function<int()>> boxAnswers_;
     std::deque<std::function<void(fw::CDialog&)>> dialogActions_;
-    std::deque<std::optional<std::string>> fileAnswers_;
+    std::deque<std::pair<std::optional<std::string>, DWORD>> fileAnswers_;
     std::vector<fw::FileDialogRequest> fileDialogs_;
 };
 

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/FileReplace.h"
 #include "platform/Registry.h"
@@ -870,7 +871,7 @@ TEST_F(DocumentCommandsGuiTest, ImportReadsTheExampleFileIntoAnUntitledCatalog) 
     ASSERT_EQ(FileDialogs().size(), 1u);
     const fw::FileDialogRequest& request = FileDialogs()[0];
     EXPECT_FALSE(request.save);
-    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|All Files   (*.*)|*.*||");
+    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|CSV (spreadsheet)   (*.csv)|*.csv|All Files   (*.*)|*.*||");
     EXPECT_EQ(request.defaultExtension, "cat");
     EXPECT_EQ(request.initialName, "");
     EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
@@ -951,7 +952,7 @@ TEST_F(DocumentCommandsGuiTest, ExportWritesTheCatalogAsItStandsAndChangesNothin
     ASSERT_EQ(FileDialogs().size(), 1u);
     const fw::FileDialogRequest& request = FileDialogs()[0];
     EXPECT_TRUE(request.save);
-    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|All Files   (*.*)|*.*||");
+    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|CSV (spreadsheet)   (*.csv)|*.csv|All Files   (*.*)|*.*||");
     EXPECT_EQ(request.defaultExtension, "cat");
     EXPECT_EQ(request.initialName, "Paper Catalog.cat");
     EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
@@ -967,6 +968,86 @@ TEST_F(DocumentCommandsGuiTest, ExportWritesTheCatalogAsItStandsAndChangesNothin
     AnswerFileDialog(out.string());
     Command(ID_FILE_IMPORT);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+}
+
+TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
+    Start();
+    OpenCatalog("Main");
+
+    // Export by the typed extension: UTF-8 with its mark, a header, CR LF.
+    const fs::path csv = Dir() / "Papers.csv";
+    AnswerFileDialog(csv.string());
+    Command(ID_FILE_EXPORT);
+    EXPECT_EQ(ReadFileBytes(csv), "\xEF\xBB\xBFName,Size,Weight,Color,Type,ForceOneSided\r\n"
+                                  "Letter,LETTER,75,white,plain,no\r\nBlue Cover,TABLOID,160,blue,cover,yes\r\n");
+
+    // The CSV type chosen with another extension typed writes CSV too; a typed .cat a catalog file.
+    AnswerFileDialog((Dir() / "Papers.txt").string(), 2);
+    Command(ID_FILE_EXPORT);
+    EXPECT_EQ(ReadFileBytes(Dir() / "Papers.txt"), ReadFileBytes(csv));
+    AnswerFileDialog((Dir() / "Papers.cat").string(), 2);
+    Command(ID_FILE_EXPORT);
+    EXPECT_EQ(ReadFileBytes(Dir() / "Papers.cat"), ExampleFileBytes());
+
+    // One refused row keeps every row out, and the one message names it.
+    const fs::path bad = Dir() / "Bad.csv";
+    WriteFileBytes(bad, "Name;Size;Weight;Color;Type\r\nGood;A4;80;white;plain\r\nHeavy;A4;300;white;plain\r\n");
+    AnswerBoxes({IDOK});
+    AnswerFileDialog(bad.string());
+    Command(ID_FILE_IMPORT);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "Nothing was imported.\nRows refused: 1\n"
+                               "Line 3, \"Heavy\", Weight (gsm): 300 is outside the limits of this PC, 60 to 200");
+    EXPECT_EQ(Title(), "Quandrel  - Main");
+
+    // Merge: the preview in the Compare view's words; Cancel changes nothing.
+    const fs::path central = Dir() / "Central.csv";
+    WriteFileBytes(central, "Name\tSize\tWeight\tColor\tType\tForceOneSided\r\n"
+                            "BLUE COVER\t11 x 17 in\t200\tblue\tcover\tyes\r\nGreen\tA4\t90\tgreen\tplain\tno\r\n");
+    std::vector<std::string> preview;
+    std::string summary;
+    const auto look = [&](INT_PTR button) {
+        return [&, button](fw::CDialog& dialog) {
+            EXPECT_EQ(dialog.TemplateId(), static_cast<UINT>(IDD_MERGE_FROM_FILE));
+            preview = DialogLines(dialog, IDC_COMPARE_LIST);
+            summary = Text(dialog.Item(IDC_MERGE_SUMMARY));
+            dialog.EndDialog(button);
+        };
+    };
+    platform::ClearRecordedMessageBoxes();
+    AnswerFileDialog(central.string());
+    OnNextDialog(look(IDCANCEL));
+    Command(ID_FILE_MERGE);
+    EXPECT_EQ(preview, (std::vector<std::string>{"Changed: \"Blue Cover\": Weight (gsm) 160 -> 200",
+                                                 "Added: \"Green\" at position 3"}));
+    EXPECT_EQ(summary, "1 papers to add, 1 to change, 1 left alone.");
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    AnswerFileDialog(central.string());
+    OnNextDialog(look(IDOK));
+    Command(ID_FILE_MERGE);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "Green"}));
+    EXPECT_EQ(AppState.CurrentCatalog->GetPaper(1).Weight, "200");
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(CatalogHistory().UndoAction(), EditAction::Merge);
+    // Nothing reaches the registry until the user saves.
+    EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
+
+    // Merged again: nothing left to do, said so.
+    AnswerBoxes({IDOK});
+    AnswerFileDialog(central.string());
+    Command(ID_FILE_MERGE);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "The catalog already holds every paper of the file as it is: there is nothing to merge.");
+
+    // The merge is one step: Undo puts the catalog back as it was opened.
+    Focus(IDC_PAPER_LIST);
+    Command(ID_EDIT_UNDO);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+    EXPECT_EQ(AppState.CurrentCatalog->GetPaper(1).Weight, "160");
+    EXPECT_FALSE(AppState.CatalogModified);
 }
 
 TEST_F(DocumentCommandsGuiTest, AFailedExportIsReportedWithThePathAndLeavesTheOldFile) {

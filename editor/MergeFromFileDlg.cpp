@@ -1,0 +1,75 @@
+#include "editor/MergeFromFileDlg.h"
+
+#include <utility>
+
+#include "catalog/CatalogMerge.h"
+#include "catalog/EditHistory.h"
+#include "catalog/PaperTable.h"
+#include "editor/MessageBoxes.h"
+#include "editor/Relabel.h"
+#include "editor/VellicorView.h"
+#include "framework/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/System.h"
+#include "resources/resource.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+#include "text/TextFormat.h"
+
+CMergeFromFileDlg::CMergeFromFileDlg(std::vector<std::string> lines, std::string summary)
+    : CCompareCatalogDlg(IDD_MERGE_FROM_FILE, std::move(lines), {LAB_FILE_MERGE, LAB_MERGE_CHANGES, LAB_CANCEL}),
+      summary_(std::move(summary)) {}
+
+// The base lays out the list and Cancel; Merge keeps its place left of Cancel
+// and the summary its width under the list.
+bool CMergeFromFileDlg::OnInitDialog() {
+    CCompareCatalogDlg::OnInitDialog();
+    SetItemLabel(Hwnd(), IDOK, 0, LAB_MERGE_BUTTON);
+    SetWindowTextA(Item(IDC_MERGE_SUMMARY), summary_.c_str());
+    const RECT cancel = fw::RectInParent(Item(IDCANCEL), Hwnd());
+    const RECT merge = fw::RectInParent(Item(IDOK), Hwnd());
+    const RECT summary = fw::RectInParent(Item(IDC_MERGE_SUMMARY), Hwnd());
+    const RECT list = fw::RectInParent(Item(IDC_COMPARE_LIST), Hwnd());
+    const int gap = 8;
+    const int mergeWidth = std::max<int>(merge.right - merge.left, MeasureItemText(Item(IDOK)) + 20);
+    MoveWindow(Item(IDOK), cancel.left - gap - mergeWidth, merge.top, mergeWidth, merge.bottom - merge.top, FALSE);
+    MoveWindow(Item(IDC_MERGE_SUMMARY), summary.left, summary.top, list.right - list.left, summary.bottom - summary.top,
+               FALSE);
+    return true;
+}
+
+void RecordCatalogReplaced(std::unique_ptr<CPaperCatalog> previous, int selectedBefore, int selectedAfter) {
+    CatalogHistory().RecordWholeCatalog(EditAction::Merge, CatalogHandle(std::move(previous)),
+                                        AppState.CurrentCatalogName, selectedBefore, selectedAfter);
+}
+
+std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window) {
+    const std::optional<std::string> path = fw::ShowFileDialog(PapersFileRequest(false, nullptr));
+    if (!path) return nullptr;
+    std::string bytes;
+    if (const long error = platform::ReadWholeFile(*path, bytes); error != 0) {
+        ReportFileFailure(window, MSG_MERGE_FAILED, *path, error);
+        return nullptr;
+    }
+    const PaperTableRead read = ReadPapersFile(bytes);
+    if (!read.ok()) {
+        ShowRefusal(window, PaperTableRefusalMessage(read, TableUse::Merge));
+        return nullptr;
+    }
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
+    const MergePlan plan = PlanMerge(catalog, read.papers);
+    if (plan.Empty()) {
+        platform::ShowMessageBox(window, InterfaceMessage(MSG_MERGE_NOTHING), InterfaceLabel(LAB_PRODUCT),
+                                 MB_OK | MB_ICONINFORMATION);
+        return nullptr;
+    }
+    const std::string summary =
+        FormatText(InterfaceMessage(MSG_MERGE_SUMMARY), {std::to_string(plan.added.size()),
+                                                         std::to_string(plan.changed.size()),
+                                                         std::to_string(plan.leftAlone)});
+    CMergeFromFileDlg dialog(DescribeMerge(plan, catalog.GetCount(), AppState.CurrentLanguage), summary);
+    if (dialog.DoModal(window) != IDOK) return nullptr;
+    auto previous = std::make_unique<CPaperCatalog>(catalog);
+    ApplyMerge(catalog, plan);
+    return previous;
+}
