@@ -9,7 +9,8 @@ namespace platform {
 
 unsigned long StartElevatedAndWait(void* owner, const ElevatedStart& request, unsigned long& exitCode) {
     exitCode = 0;
-    HWND window = static_cast<HWND>(owner);
+    // The whole window, menu included, not only the form that asked.
+    HWND window = owner ? GetAncestor(static_cast<HWND>(owner), GA_ROOT) : nullptr;
     SHELLEXECUTEINFOA start{};
     start.cbSize = sizeof start;
     // NOASYNC: the start is complete when the call returns; the handle is waited on.
