@@ -117,6 +117,29 @@ bool CMainFrame::OnQueryEndSession() {
     return true;
 }
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DPICHANGED && lParam) {
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    return fw::CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
+void CMainFrame::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    CVellicorView* view = CurrentView();
+    if (!view || !view->Hwnd()) return;
+    ScaleFormToDpi(view->Hwnd(), dpi);
+    // The window keeps the suggested corner and takes the form's size.
+    FitToView();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
 void RelabelInterface() {
     fw::CApplication* app = fw::CApplication::Current();
     AppState.ResourceModule = app ? app->Instance() : GetModuleHandleA(nullptr);
