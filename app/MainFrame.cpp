@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "editor/AdministratorSave.h"
 #include "editor/Relabel.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
@@ -122,6 +123,13 @@ bool CMainFrame::OnQueryEndSession() {
 #endif
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The shield on File > Save is drawn when the menu shows it.
+    if (message == WM_MEASUREITEM && wParam == 0 && MeasureSaveShield(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) {
+        return TRUE;
+    }
+    if (message == WM_DRAWITEM && wParam == 0 && DrawSaveShield(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
+        return TRUE;
+    }
     if (message == WM_DPICHANGED && lParam) {
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

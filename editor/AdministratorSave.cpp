@@ -116,44 +116,21 @@ std::string CompanionParameters(const std::string& catalogFile, const std::strin
            platform::QuoteArgument(catalogName);
 }
 
-HBITMAP ShieldBitmap() {
-    static HBITMAP bitmap = [] {
-        const int size = GetSystemMetrics(SM_CXSMICON);
-        HICON icon = nullptr;
-        bool owned = false;
+// The stock shield at the small icon size: Windows' own picture of "needs an
+// administrator". Wine answers SHGetStockIconInfo without an icon; IDI_SHIELD
+// then gives it.
+HICON ShieldIcon() {
+    static const HICON icon = [] {
         SHSTOCKICONINFO info{};
         info.cbSize = sizeof info;
         if (SUCCEEDED(SHGetStockIconInfo(SIID_SHIELD, SHGSI_ICON | SHGSI_SMALLICON, &info)) && info.hIcon) {
-            icon = info.hIcon;
-            owned = true;
-        } else {
-            icon = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32518) /* IDI_SHIELD */, IMAGE_ICON, size,
-                                                 size, LR_SHARED));
+            return info.hIcon;
         }
-        if (!icon) return HBITMAP{};
-        // A 32-bit picture with its alpha, which menus draw as it is.
-        BITMAPINFO format{};
-        format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = size;
-        format.bmiHeader.biHeight = -size;
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        HBITMAP made = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (made) {
-            HDC dc = CreateCompatibleDC(screen);
-            HGDIOBJ previous = SelectObject(dc, made);
-            DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-            SelectObject(dc, previous);
-            DeleteDC(dc);
-        }
-        ReleaseDC(nullptr, screen);
-        if (owned) DestroyIcon(icon);
-        return made;
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        return static_cast<HICON>(
+            LoadImageA(nullptr, MAKEINTRESOURCEA(32518) /* IDI_SHIELD */, IMAGE_ICON, size, size, LR_SHARED));
     }();
-    return bitmap;
+    return icon;
 }
 
 }  // namespace
@@ -169,8 +146,26 @@ void ShowSaveShield(bool shown) {
     MENUITEMINFOA item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_BITMAP;
-    item.hbmpItem = shown ? ShieldBitmap() : nullptr;
+    // Drawn by the window when asked (MeasureSaveShield, DrawSaveShield): a
+    // bitmap would need its transparency, which not every menu honours.
+    item.hbmpItem = shown && ShieldIcon() ? HBMMENU_CALLBACK : nullptr;
     SetMenuItemInfoA(menu, ID_FILE_SAVE, FALSE, &item);
+}
+
+bool MeasureSaveShield(MEASUREITEMSTRUCT& item) {
+    if (item.CtlType != ODT_MENU || item.itemID != ID_FILE_SAVE) return false;
+    item.itemWidth = static_cast<UINT>(GetSystemMetrics(SM_CXSMICON));
+    item.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYSMICON));
+    return true;
+}
+
+bool DrawSaveShield(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_MENU || item.itemID != ID_FILE_SAVE || !ShieldIcon()) return false;
+    const int width = GetSystemMetrics(SM_CXSMICON);
+    const int height = GetSystemMetrics(SM_CYSMICON);
+    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2;
+    DrawIconEx(item.hDC, item.rcItem.left, top, ShieldIcon(), width, height, 0, nullptr, DI_NORMAL);
+    return true;
 }
 
 void CheckCatalogRights() {

@@ -17,8 +17,12 @@ void CheckCatalogRights();
 // registry's answer goes (a question it cannot answer is no refusal).
 bool KeyIsReadOnly(const std::string& registryPath);
 
-// The administrator shield on File > Save, or no picture.
+// The administrator shield on File > Save, or no picture. The main window
+// hands its WM_MEASUREITEM and WM_DRAWITEM to the two functions below, which
+// answer true for the shield.
 void ShowSaveShield(bool shown);
+bool MeasureSaveShield(MEASUREITEMSTRUCT& item);
+bool DrawSaveShield(const DRAWITEMSTRUCT& item);
 
 // The question before a save of a catalog this user cannot write: true for Yes.
 bool AskSaveAsAdministrator(HWND window, const std::string& catalogName, const std::string& registryPath);

@@ -1553,4 +1553,5 @@ TEST_F(AdministratorSaveGuiTest, ADeclinedPromptOrNoWritesNothingAndSaysSoInOneL
     ExpectTemporaryFilesRemoved();
 }
 
+
 }  // namespace
