@@ -80,9 +80,13 @@ std::string FreeTemporaryName() {
     if (length == 0 || length >= MAX_PATH) return {};
     wchar_t name[MAX_PATH];
     if (!GetTempFileNameW(folder, L"Vel", 0, name)) return {};
-    const std::string path = AnsiPath(name);
     DeleteFileW(name);
-    return path;
+    // The folder by its short name where the code page lacks its letters (a
+    // user name in Greek); the file's own name is plain ASCII.
+    const std::wstring full(name);
+    const size_t slash = full.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return AnsiPath(full);
+    return AnsiPath(full.substr(0, slash)) + "\\" + AnsiPath(full.substr(slash + 1));
 }
 
 // The companion's report: its lines, each line break as a message box shows one.

@@ -1553,5 +1553,4 @@ TEST_F(AdministratorSaveGuiTest, ADeclinedPromptOrNoWritesNothingAndSaysSoInOneL
     ExpectTemporaryFilesRemoved();
 }
 
-
 }  // namespace
