@@ -102,7 +102,10 @@ bool ReadConfiguration() {
     const std::string path = kConfigurationFileName;
 
     long error = 0;
-    switch (LoadConfiguration(path, &error)) {
+    const ConfigurationResult result = LoadConfiguration(path, &error);
+    // The companion started for a save as administrator reads the same file.
+    AppState.ConfigurationFile = path;
+    switch (result) {
     case ConfigurationResult::Missing:
     case ConfigurationResult::Unreadable: {
         const bool missing = error == 2 || error == 3;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "editor/AdministratorSave.h"
 #include "editor/Relabel.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
@@ -94,6 +95,36 @@ bool CMainFrame::OnQueryEndSession() {
     // Saved: should another program refuse the end, nothing is offered twice.
     if (answer == platform::kIdYes) AppState.CatalogModified = false;
     return true;
+}
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The shield on File > Save is drawn when the menu shows it.
+    if (message == WM_MEASUREITEM && wParam == 0 && MeasureSaveShield(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) {
+        return TRUE;
+    }
+    if (message == WM_DRAWITEM && wParam == 0 && DrawSaveShield(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
+        return TRUE;
+    }
+    if (message == WM_DPICHANGED && lParam) {
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    return fw::CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
+void CMainFrame::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    CVellicorView* view = CurrentView();
+    if (!view || !view->Hwnd()) return;
+    ScaleFormToDpi(view->Hwnd(), dpi);
+    // The window keeps the suggested corner and takes the form's size.
+    FitToView();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void RelabelInterface() {

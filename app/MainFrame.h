@@ -12,6 +12,12 @@ protected:
     void OnActivateApp(bool active, DWORD otherThreadId) override;
     void OnClose() override;
     bool OnQueryEndSession() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Moved to a monitor of another scale: the suggested place, the form at
+    // the new scale and fitted to its texts, the window around it.
+    void OnDpiChanged(unsigned dpi, const RECT& suggested);
 };
 
 // Once at start-up, after the main frame and the form exist, before the window

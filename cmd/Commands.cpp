@@ -42,7 +42,7 @@ const VerbSwitch kVerbs[] = {
 const char* const kSyntax[] = {
     "  VellicorCmd /list [/csv]",
     "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv>",
-    "  VellicorCmd /import <file.cat|file.csv> \"<catalog>\" [/nobackup] [/allowempty]",
+    "  VellicorCmd /import <file.cat|file.csv> \"<catalog>\" [/nobackup] [/allowempty] [/report <file>]",
     "  VellicorCmd /check <file.cat|file.csv> [/csv]",
     "  VellicorCmd /compare <file.cat|file.csv> \"<catalog>\" [/csv]",
     "  VellicorCmd /merge <file.cat|file.csv> \"<catalog>\" [/nobackup] [/csv]",
@@ -56,6 +56,7 @@ struct Invocation {
     bool csv = false;
     bool noBackup = false;
     bool allowEmpty = false;  // a catalog file without papers may empty the catalog
+    std::string reportPath;   // a new file that receives every line written
     std::string configurationPath = kConfigurationFileName;
 };
 
@@ -88,7 +89,7 @@ void WriteUsage(std::vector<std::string>& lines) {
     for (const char* line : kSyntax) lines.emplace_back(line);
     for (MessageId id : {MSG_CMD_USAGE_LIST, MSG_CMD_USAGE_EXPORT, MSG_CMD_USAGE_IMPORT, MSG_CMD_USAGE_CHECK, MSG_CMD_USAGE_COMPARE, MSG_CMD_USAGE_MERGE,
                        MSG_CMD_USAGE_CSV_FILES, MSG_CMD_USAGE_CSV,
-                       MSG_CMD_USAGE_NOBACKUP, MSG_CMD_USAGE_CONFIG, MSG_CMD_USAGE_ALLOWEMPTY, MSG_CMD_USAGE_END_OF_SWITCHES,
+                       MSG_CMD_USAGE_NOBACKUP, MSG_CMD_USAGE_CONFIG, MSG_CMD_USAGE_ALLOWEMPTY, MSG_CMD_USAGE_REPORT, MSG_CMD_USAGE_END_OF_SWITCHES,
                        MSG_CMD_USAGE_EXIT_CODES}) {
         lines.push_back(Message(id));
     }
@@ -120,6 +121,9 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
             invocation.noBackup = true;
         } else if (name == "allowempty") {
             invocation.allowEmpty = true;
+        } else if (name == "report") {
+            if (i + 1 == arguments.size()) return {MSG_CMD_MISSING_VALUE, argument};
+            invocation.reportPath = arguments[++i];
         } else if (name == "config") {
             if (i + 1 == arguments.size()) return {MSG_CMD_MISSING_VALUE, argument};
             invocation.configurationPath = arguments[++i];
@@ -572,13 +576,41 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
     return kExitDone;
 }
 
+// The lines of a run in the file named by /report, for a program that cannot
+// see the console (the editor, which starts the companion elevated): standard
+// output's lines, then standard error's, each ended by CR LF, in code page
+// 1252 as the program's texts are. The file must not exist yet, so that a
+// companion running as administrator never writes over a file someone put in
+// its way. Its own failure is said on standard error.
+void WriteReport(const std::string& path, CommandOutput& output) {
+    std::string bytes;
+    for (const auto* lines : {&output.out, &output.err}) {
+        for (const std::string& line : *lines) bytes += line + "\r\n";
+    }
+    std::string reason;
+    if (platform::WriteNewFile(path, bytes, reason) != platform::NewFileResult::Written) {
+        output.err.push_back(FormatText(Message(MSG_CMD_REPORT_NOT_WRITTEN), {path}));
+        if (!reason.empty()) output.err.push_back(reason);
+    }
+}
+
+int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocation, CommandOutput& output);
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output) {
+    Invocation invocation;
+    const int code = RunInvocation(arguments, invocation, output);
+    if (!invocation.reportPath.empty()) WriteReport(invocation.reportPath, output);
+    return code;
+}
+
+namespace {
+
+int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocation, CommandOutput& output) {
     AppState.Reset();
     AppState.CurrentLanguage = kEnglish;
 
-    Invocation invocation;
     const ParseError error = Parse(arguments, invocation);
     // Read first, so that even a wrong command line is answered in the
     // configured language; its own failure counts only for a real command.
@@ -621,3 +653,5 @@ int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output)
     }
     return kExitUsage;
 }
+
+}  // namespace

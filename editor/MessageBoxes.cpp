@@ -6,6 +6,7 @@
 #include "catalog/CatalogBackup.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
+#include "editor/AdministratorSave.h"
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
@@ -108,6 +109,7 @@ int PromptSaveChanges(HWND window) {
     SetCatalogAvailable(AppState.CurrentCatalogName, true);
     // Undoing back to what was just stored leaves nothing to save.
     CatalogHistory().MarkSaved();
+    CheckCatalogRights();
     // The caller may yet stop (a cancelled Open or Import): the title bar
     // must already name the catalog it was saved as.
     if (askedForName) UpdateMainWindowTitle();
@@ -126,15 +128,15 @@ void ReportInternalError(int kind, std::source_location where) {
                              platform::kMbOk | platform::kMbIconHand);
 }
 
-void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
-                        int16_t code, long systemError, std::source_location where) {
+int ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
+                       int16_t code, long systemError, bool offerAdministrator, std::source_location where) {
     if (code == STORE_NAME_CASE_COLLISION) {
         ShowRefusal(window, InterfaceMessage(MSG_CASE_COLLISION));
-        return;
+        return platform::kIdOk;
     }
     if (code == STORE_BAD_DISPOSITION) {
         ReportInternalError(code, where);
-        return;
+        return platform::kIdOk;
     }
     const MessageId messageId = code == STORE_ROLLBACK_FAILED ? MSG_ROLLBACK_FAILED
                               : saving                      ? MSG_SAVE_FAILED
@@ -142,9 +144,15 @@ void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName
     std::string text = CatalogMessage(messageId, catalogName, registryPath) + ReasonLine(systemError);
     // Every catalog lives below HKEY_LOCAL_MACHINE, which only administrators may change.
     if (saving && systemError == ERROR_ACCESS_DENIED) {
+        if (offerAdministrator) {
+            text += "\n\n" + InterfaceMessage(MSG_ADMIN_SAVE_QUESTION);
+            return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT),
+                                            platform::kMbYesNo | platform::kMbIconHand);
+        }
         text += "\n\n" + InterfaceMessage(MSG_NEEDS_ADMINISTRATOR);
     }
     ShowRefusal(window, text);
+    return platform::kIdOk;
 }
 
 void ReportFileFailure(HWND window, MessageId messageId, const std::string& path, long systemError) {

@@ -38,10 +38,12 @@ void ReportInternalError(int kind, std::source_location where = std::source_loca
 // save refused with access denied, that it needs administrator rights and how
 // to get them. A save whose key could not be put back says that the stored
 // catalog may be incomplete. Two names the keyword form cannot hold apart
-// give their own message; an impossible creation disposition is an internal error.
-void ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
-                        int16_t code, long systemError,
-                        std::source_location where = std::source_location::current());
+// give their own message; an impossible creation disposition is an internal
+// error. With `offerAdministrator`, a save refused with access denied asks
+// instead whether to save as administrator: IDYES or IDNO; otherwise IDOK.
+int ReportStoreFailure(HWND window, bool saving, const std::string& catalogName, const std::string& registryPath,
+                       int16_t code, long systemError, bool offerAdministrator = false,
+                       std::source_location where = std::source_location::current());
 
 // Reports a failed export or import (`messageId`: its heading), the file's
 // path and the system's reason.

@@ -11,6 +11,9 @@ namespace {
 
 // Added to the widest button text so the text never touches the button's edges.
 constexpr int kButtonTextMargin = 20;
+constexpr int kDefaultDpi = 96;
+// The window property that remembers the scale the form is laid out for.
+constexpr const char* kFormDpiProperty = "Quandrel.FormDpi";
 constexpr int kMeasuringPointSize = 8;
 constexpr int kLabelCapacity = 256;
 // The measured text is read into this many bytes (63 characters and the terminator).
@@ -68,6 +71,15 @@ private:
     HFONT font_;
     HGDIOBJ previous_ = nullptr;
 };
+
+// The scale the window's controls are laid out for: the form's own record of
+// it, otherwise the window's.
+int LayoutDpi(HWND window) {
+    if (const auto laidOut = reinterpret_cast<INT_PTR>(GetPropA(window, kFormDpiProperty)); laidOut > 0) {
+        return static_cast<int>(laidOut);
+    }
+    return static_cast<int>(WindowDpi(window));
+}
 
 // Gives the five buttons the width of the widest text, and carries the change
 // over to the group boxes and the form. Returns how much wider the form became.
@@ -135,7 +147,7 @@ void SetItemLabel(HWND window, int itemId, uint8_t textFlags, LabelId labelId) {
 int16_t MeasureItemText(HWND control) {
     WindowDC dc(control);
     if (!dc.Get()) return 0;
-    const int pixelHeight = MulDiv(kMeasuringPointSize, GetDeviceCaps(dc.Get(), LOGPIXELSY), 72);
+    const int pixelHeight = MulDiv(kMeasuringPointSize, LayoutDpi(GetParent(control)), 72);
 
     char buffer[kMeasuredTextCapacity];
     const int length = GetWindowTextA(control, buffer, sizeof buffer);
@@ -159,7 +171,71 @@ int16_t MeasureItemText(HWND control) {
 
 int RelabelForm(HWND form) {
     for (const FormLabel& entry : kFormLabels) SetItemLabel(form, entry.controlId, 0, entry.labelId);
+    SetPropA(form, kFormDpiProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(WindowDpi(form))));
     return FitForm(form);
+}
+
+unsigned WindowDpi(HWND window) {
+    // Looked up, since Windows 7 and 8 lack it.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && window) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    WindowDC dc(nullptr);
+    const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
+}
+
+int ScaleFormToDpi(HWND form, unsigned dpi) {
+    const auto laidOut = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(form, kFormDpiProperty)));
+    const int from = laidOut > 0 ? laidOut : kDefaultDpi;
+    const int to = static_cast<int>(dpi);
+    if (to <= 0 || to == from) return 0;
+    const auto scale = [from, to](LONG value) { return MulDiv(value, to, from); };
+
+    // The same face at the new scale; the previous one made here goes once
+    // nothing uses it any more.
+    static HFONT madeFont = nullptr;
+    LOGFONTA description{};
+    // The controls' font: a dialog need not take a new font of its own.
+    HWND first = GetWindow(form, GW_CHILD);
+    HFONT current = first ? fw::CWindow(first).GetFont() : nullptr;
+    if (!current) current = fw::CWindow(form).GetFont();
+    if (!current) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    GetObjectA(current, sizeof description, &description);
+    description.lfHeight = scale(description.lfHeight);
+    description.lfWidth = scale(description.lfWidth);
+    HFONT font = CreateFontIndirectA(&description);
+
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect = fw::RectInParent(child, form);
+        // A drop-down combo box's height includes its list.
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, "ComboBox") == 0) {
+            RECT dropped{};
+            if (SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+                rect.bottom = rect.top + (dropped.bottom - dropped.top);
+            }
+        }
+        if (font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        MoveWindow(child, scale(rect.left), scale(rect.top), scale(rect.right) - scale(rect.left),
+                   scale(rect.bottom) - scale(rect.top), FALSE);
+    }
+    if (font) {
+        SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (madeFont) DeleteObject(madeFont);
+        madeFont = font;
+    }
+    RECT formRect{};
+    GetWindowRect(form, &formRect);
+    MoveWindow(form, 0, 0, scale(formRect.right - formRect.left), scale(formRect.bottom - formRect.top), FALSE);
+    SetPropA(form, kFormDpiProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(to)));
+    const int growth = FitForm(form);
+    InvalidateRect(form, nullptr, TRUE);
+    return growth;
 }
 
 int TextWidth(HWND control, const std::string& text) {

@@ -23,5 +23,15 @@ void SetItemLabel(HWND window, int itemId, uint8_t textFlags, LabelId labelId);
 // version of the control's font.
 int16_t MeasureItemText(HWND control);
 
+// The scale a window is shown at, in dots per inch: its monitor's where the
+// system scales per monitor (Windows 10 1607 and later), the system's otherwise.
+unsigned WindowDpi(HWND window);
+
+// The form moved to a monitor of scale `dpi`: every control's place and size
+// and the form's font scaled from the scale it was laid out for, then the
+// form fitted to its texts again. Returns how many pixels wider the form
+// became than the scaled layout.
+int ScaleFormToDpi(HWND form, unsigned dpi);
+
 // Pixel width of `text` in the control's own font.
 int TextWidth(HWND control, const std::string& text);

@@ -14,6 +14,7 @@
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperTable.h"
+#include "editor/AdministratorSave.h"
 #include "editor/Backups.h"
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/MergeFromFileDlg.h"
@@ -127,7 +128,7 @@ void StartNewCatalog(CVellicorView& view) {
 
     AppState.CurrentCatalogName.clear();
     AppState.CatalogTitle = InterfaceLabel(LAB_UNTITLED);
-    UpdateMainWindowTitle();
+    CheckCatalogRights();
     BuildDefaultCatalog();
     CatalogHistory().Clear();
     view.RefreshPaperList();
@@ -161,6 +162,8 @@ void CVellicorView::OnFileOpen() {
     AppState.StoredCatalogImage = std::move(report.Image);
     if (AppState.CurrentCatalog->GetCount() == 0) BuildDefaultCatalog();
     AppState.CatalogTitle = AppState.CurrentCatalogName;
+    // Asked of the registry before the title bar is written.
+    CheckCatalogRights();
     ShowReplacedCatalog(*this);
     // Said once, on opening; a save into the key asks before removing them.
     if (!report.Skipped.empty()) ReportSkippedEntries(Hwnd(), chosenName, registryPath, report.Skipped, false);
@@ -171,9 +174,11 @@ void CVellicorView::OnFileSave() {
     if (!PassPendingEditGate(*this)) return;
     EditPendingRelease release(*this);
 
-    // Not stored: the catalog stays marked as changed.
-    if (!SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName, true)) return;
-    CatalogHistory().MarkSaved();
+    // Not stored: the catalog stays marked as changed. Either way the rights
+    // may have changed since they were last asked about.
+    const bool saved = SaveCatalogAs(Hwnd(), AppState.CurrentCatalogName, true);
+    CheckCatalogRights();
+    if (saved) CatalogHistory().MarkSaved();
 }
 
 void CVellicorView::OnFileSaveAs() {
@@ -190,7 +195,7 @@ void CVellicorView::OnFileSaveAs() {
     SetCatalogAvailable(chosenName, true);
     AppState.CurrentCatalogName = chosenName;
     AppState.CatalogTitle = chosenName;
-    UpdateMainWindowTitle();
+    CheckCatalogRights();
     CatalogHistory().MarkSaved();
 }
 
@@ -228,6 +233,7 @@ void CVellicorView::OnFileImport() {
     }
     // An imported catalog belongs to no configured catalog until Save As.
     ReplaceCatalogAsStep(*this, EditAction::Import, std::move(imported), std::string());
+    CheckCatalogRights();
     // As before there was a history: an imported catalog is not marked as changed.
     CatalogHistory().MarkSaved();
 }
@@ -274,6 +280,12 @@ bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChange
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);
+    // A key this user cannot write is saved by the companion, started as
+    // administrator, once the user agrees.
+    if (KeyIsReadOnly(registryPath)) {
+        return AskSaveAsAdministrator(window, catalogName, registryPath) &&
+               SaveAsAdministrator(window, catalogName, askIfChangedElsewhere);
+    }
 
     // The save's own reading of the key, before it writes, serves every look:
     // a change made by someone else since the catalog was opened or saved,
@@ -326,8 +338,11 @@ bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChange
     if (result == STORE_NAMES_NOT_WRITABLE) {
         ReportNamesNotWritable(window, catalogName, registryPath, report.Skipped);
     } else if (result != STORE_SAVE_DECLINED) {
-        // A declined save: the user's answer said it all.
-        ReportStoreFailure(window, true, catalogName, registryPath, result, report.SystemError);
+        // A declined save: the user's answer said it all. Rights the
+        // registry did not show beforehand are offered to an administrator.
+        if (ReportStoreFailure(window, true, catalogName, registryPath, result, report.SystemError, true) == IDYES) {
+            return SaveAsAdministrator(window, catalogName, askIfChangedElsewhere);
+        }
     }
     return false;
 }
@@ -342,7 +357,8 @@ int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string&
 void UpdateMainWindowTitle() {
     HWND frame = fw::MainWindowHandle();
     if (!frame) return;
-    const std::string title = InterfaceLabel(LAB_PRODUCT) + " - " + AppState.CatalogTitle;
+    std::string title = InterfaceLabel(LAB_PRODUCT) + " - " + AppState.CatalogTitle;
+    if (AppState.CatalogReadOnly) title += " " + InterfaceLabel(LAB_READ_ONLY);
     SetWindowTextA(frame, title.c_str());
 }
 

@@ -14,6 +14,7 @@
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperCopies.h"
 #include "catalog/PaperDef.h"
+#include "editor/AdministratorSave.h"
 #include "editor/FindDlg.h"
 #include "editor/MessageBoxes.h"
 #include "editor/PaperClipboard.h"
@@ -182,7 +183,11 @@ void CVellicorView::StepThroughHistory(bool redo) {
     m_nSelectedPaper = *line < count ? *line : count - 1;
     WriteFields();
     ShowSelectedPaper();
-    UpdateMainWindowTitle();
+    // A whole-catalog step may bring back another catalog's name, and its rights.
+    if (follower.replaced)
+        CheckCatalogRights();
+    else
+        UpdateMainWindowTitle();
 }
 
 // --- the clipboard ---

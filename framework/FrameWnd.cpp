@@ -54,14 +54,17 @@ void CFrameWnd::FitToView() {
                        static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // A menu bar that wraps changes the client height: correct once more.
+    // A menu bar that wraps changes the client height, and on a monitor of
+    // another scale than the system's the borders differ from what
+    // AdjustWindowRectEx assumes: correct once more by what is missing.
     RECT client;
     GetClientRect(hwnd_, &client);
+    const int missingWidth = (form.right - form.left) - (client.right - client.left);
     const int missing = (form.bottom - form.top) - (client.bottom - client.top);
-    if (missing != 0) {
+    if (missing != 0 || missingWidth != 0) {
         RECT frame;
         GetWindowRect(hwnd_, &frame);
-        SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + missing,
+        SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + missingWidth, frame.bottom - frame.top + missing,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetWindowPos(view_->Hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -72,10 +72,20 @@ std::string FoldRegistryName(const std::string& name);
 // empty path opens HKEY_LOCAL_MACHINE itself.
 long OpenKeyForReading(const std::string& path, RegKey& key);
 
-// RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, ..., KEY_ALL_ACCESS, ...); the
-// disposition tells whether the key was created or already existed (0 when
-// the call fails). The key is open only when the result is kRegOk.
+// RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, ..., KEY_READ | KEY_WRITE, ...);
+// the disposition tells whether the key was created or already existed (0
+// when the call fails). The key is open only when the result is kRegOk. Only
+// the rights a save uses are asked for: a key whose rights give a group read,
+// set value and create subkey, but not full control, can be saved into.
 long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition);
+
+// Whether this user may write the key, asked of the registry without writing:
+// kRegOk when it may, kRegAccessDenied when it may not, another code when the
+// question could not be answered. An existing key is opened with the rights
+// CreateOrOpenKey asks for; a key that does not exist yet can be written when
+// its nearest existing ancestor lets this user create keys below it, since the
+// save creates it there.
+long ProbeKeyForWriting(const std::string& path);
 
 struct RegValue {
     std::string name;

@@ -18,7 +18,8 @@ void ResetMemoryRegistry();
 // nothing, whether the key exists or not.
 void FailOpenKey(const std::string& path, long result);
 
-// CreateOrOpenKey(path) answers `result` and neither creates nor opens anything.
+// CreateOrOpenKey(path) answers `result` and neither creates nor opens
+// anything; ProbeKeyForWriting(path) answers `result` too.
 void FailCreateKey(const std::string& path, long result);
 
 // CreateOrOpenKey(path) creates or opens the key as usual but reports `disposition`.

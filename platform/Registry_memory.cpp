@@ -341,6 +341,16 @@ long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition
     return kRegOk;
 }
 
+long ProbeKeyForWriting(const std::string& path) {
+    Registry& registry = TheRegistry();
+    std::vector<std::string> names;
+    if (const long result = SplitPath(path, names); result != kRegOk) return result;
+    std::lock_guard lock(registry.mutex);
+    // The key that refuses its creation refuses writing.
+    const auto failure = registry.createFailures.find(FoldedPath(names));
+    return failure == registry.createFailures.end() ? kRegOk : failure->second;
+}
+
 long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_t dataCapacity, RegValue& value) {
     value = RegValue{};
     Registry& registry = TheRegistry();

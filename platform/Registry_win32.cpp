@@ -66,12 +66,28 @@ long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition
     HKEY opened = nullptr;
     DWORD reported = 0;
     const LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_ALL_ACCESS, nullptr, &opened, &reported);
+                                        KEY_READ | KEY_WRITE, nullptr, &opened, &reported);
     if (result == ERROR_SUCCESS) {
         key.Reset(opened);
         disposition = reported;
     }
     return result;
+}
+
+long ProbeKeyForWriting(const std::string& path) {
+    std::string probed = AsCString(path);
+    REGSAM wanted = KEY_READ | KEY_WRITE;
+    for (;;) {
+        HKEY opened = nullptr;
+        const LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, probed.c_str(), 0, wanted, &opened);
+        if (result == ERROR_SUCCESS) RegCloseKey(opened);
+        // HKEY_LOCAL_MACHINE itself ("") always exists.
+        if (result != ERROR_FILE_NOT_FOUND || probed.empty()) return result;
+        // Missing: the save would create it below the nearest key that exists.
+        const size_t slash = probed.find_last_of('\\');
+        probed = slash == std::string::npos ? std::string() : probed.substr(0, slash);
+        wanted = KEY_CREATE_SUB_KEY;
+    }
 }
 
 long EnumValue(const RegKey& key, uint32_t index, uint32_t nameCapacity, uint32_t dataCapacity, RegValue& value) {

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Draws the program icon, resources/Vellicor.ico: three fanned paper sheets
-# (yellow, blue, white) and a coloured band across the front sheet. Each size
-# is drawn on its own pixel grid rather than scaled, so the small ones stay
-# sharp. Needs ImageMagick 6 (convert).
+# (yellow, blue, white) and a coloured band across the front sheet, at 16, 20,
+# 24, 32, 40, 48, 64 and 256 pixels (the sizes Windows picks from at 100 % to
+# 200 % and in large views). Each size is drawn on its own pixel grid rather
+# than scaled from a picture: 16, 32 and 48 by hand, the others from the
+# 48-pixel drawing's coordinates, rounded to their grid, with an outline that
+# grows with the size. Needs ImageMagick 6 (convert).
 #   scripts/make-icon.sh [OUTPUT.ico]
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,7 +23,8 @@ draw() {
   local size=$1 back=$2 middle=$3 front=$4 bandRect=$5; shift 5
   local lines=()
   for l in "$@"; do lines+=(-draw "line $l"); done
-  convert -size "${size}x${size}" xc:none +antialias -strokewidth 1 \
+  local stroke=$(( size >= 64 ? size / 32 : 1 ))
+  convert -size "${size}x${size}" xc:none +antialias -strokewidth "$stroke" \
     -stroke "$outline" -fill '#f3e7a6' -draw "rectangle $back" \
     -fill '#cfe0f3' -draw "rectangle $middle" \
     -fill '#ffffff' -draw "rectangle $front" \
@@ -36,4 +40,24 @@ draw 32 "12,1 30,23" "7,4 25,27" "2,8 20,30" "3,11 19,15" \
 draw 48 "18,2 45,35" "11,7 38,41" "4,12 31,46" "5,16 30,23" \
   "8,28 27,28" "8,32 27,32" "8,36 22,36" "8,40 25,40"
 
-convert "$work/icon-16.png" "$work/icon-32.png" "$work/icon-48.png" "$out"
+# The 48-pixel drawing's points "x,y x,y ..." on the grid of SIZE: each
+# coordinate c becomes round((c + 0.5) * SIZE / 48 - 0.5), so a pixel's centre
+# stays a pixel's centre.
+fit() {
+  local size=$1; shift
+  awk -v s="$size" 'BEGIN { RS = " "; ORS = "" } NF {
+      split($0, p, ","); x = int((p[1] + 0.5) * s / 48); y = int((p[2] + 0.5) * s / 48)
+      if (NR > 1) print " "; print x "," y }' <<<"$*"
+}
+
+for size in 20 24 40 64 256; do
+  # Below 32 pixels four text lines run together: three, as the 16-pixel drawing has two.
+  last=()
+  (( size >= 32 )) && last=("$(fit "$size" 8,40 25,40)")
+  draw "$size" "$(fit "$size" 18,2 45,35)" "$(fit "$size" 11,7 38,41)" "$(fit "$size" 4,12 31,46)" \
+    "$(fit "$size" 5,16 30,23)" "$(fit "$size" 8,28 27,28)" "$(fit "$size" 8,32 27,32)" \
+    "$(fit "$size" 8,36 22,36)" "${last[@]}"
+done
+
+convert "$work/icon-16.png" "$work/icon-20.png" "$work/icon-24.png" "$work/icon-32.png" "$work/icon-40.png" \
+  "$work/icon-48.png" "$work/icon-64.png" "$work/icon-256.png" "$out"

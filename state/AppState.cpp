@@ -9,6 +9,7 @@ void AppStateRecord::Reset() {
     ResourceModule = nullptr;
     CurrentCatalog.reset();
     ProductName.clear();
+    ConfigurationFile.clear();
     DefaultPaperName.clear();
     CurrentCatalogName.clear();
     SaveAsName.clear();
@@ -22,6 +23,7 @@ void AppStateRecord::Reset() {
     ColorChoiceCount = 0;
     TypeChoiceCount = 0;
     CatalogModified = false;
+    CatalogReadOnly = false;
     BackupFolder.clear();
     BackupKeep = 0;
     StoredCatalogImage.reset();

@@ -48,6 +48,9 @@ struct AppStateRecord {
     void* ResourceModule = nullptr;  // module holding the string lists; null = own module
     std::unique_ptr<CPaperCatalog, CatalogDeleter> CurrentCatalog;
     std::string ProductName;
+    // The configuration file read at start-up, as it was named to the system
+    // (relative to the current directory).
+    std::string ConfigurationFile;
     std::string DefaultPaperName;
     std::string CurrentCatalogName;
     std::string SaveAsName;
@@ -61,6 +64,10 @@ struct AppStateRecord {
     int16_t ColorChoiceCount = 0;
     int16_t TypeChoiceCount = 0;
     bool CatalogModified = false;
+    // The key of CurrentCatalogName cannot be written by this user, as the
+    // registry answered at Open or after the last save: the title bar says so
+    // and Save goes through the companion, started as administrator.
+    bool CatalogReadOnly = false;
     // [Backups] of the configuration: where a catalog's content goes before a
     // save replaces it, and how many backups per catalog are kept (0: none).
     std::string BackupFolder;

@@ -153,6 +153,32 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
     EXPECT_EQ(csv[2], "/config <Pfad>: eine andere Konfigurationsdatei.");
 }
 
+// /report: the run's lines, standard output's then standard error's, in a
+// file that did not exist; an existing file is never written over.
+TEST_F(CommandsTest, ReportPutsTheRunsLinesIntoANewFileOnly) {
+    Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+    ASSERT_EQ(Call({"/export", "Office PostScript", "out.cat"}).code, kExitDone);
+    Outcome run = Call({"/import", "/report", "done.txt", "--", "out.cat", "Office PCL"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(Read("done.txt"), "2 papers stored in the catalog Office PCL.\r\n");
+
+    run = Call({"/import", "absent.cat", "Office PCL", "/report", "failed.txt"});
+    EXPECT_EQ(run.code, kExitCatalogFile);
+    ASSERT_EQ(run.output.err.size(), 2u);
+    EXPECT_EQ(Read("failed.txt"), run.output.err[0] + "\r\n" + run.output.err[1] + "\r\n");
+
+    Write("taken.txt", "kept");
+    run = Call({"/import", "out.cat", "Office PCL", "/report", "taken.txt"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(Read("taken.txt"), "kept");
+    ASSERT_FALSE(run.output.err.empty());
+    EXPECT_EQ(run.output.err.front(), "The report file taken.txt could not be written.");
+
+    run = Call({"/list", "/report"});
+    EXPECT_EQ(run.code, kExitUsage);
+    EXPECT_EQ(run.output.err.front(), "A value is missing after /report.");
+}
+
 TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
     fs::remove("Vellicor.cfg");
     Outcome run = Call({"/list"});

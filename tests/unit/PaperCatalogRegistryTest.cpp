@@ -477,6 +477,62 @@ TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
 }
 #endif
 
+#ifdef _WIN32
+// Everyone may do `rights` on the key, nothing more.
+void GiveEveryone(const std::string& path, REGSAM rights) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    alignas(DWORD) char aclBytes[256];
+    PACL acl = reinterpret_cast<PACL>(aclBytes);
+    SECURITY_DESCRIPTOR descriptor;
+    EXPECT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone) &&
+                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+    FreeSid(everyone);
+    RegCloseKey(key);
+}
+
+// The key's security answers, and nothing is written to find out. A key that
+// does not exist yet is as writable as the nearest key above it lets keys be
+// created. Read, set value and create subkey (no full control) are what an
+// administrator may grant operators, and a save needs no more.
+TEST_F(RegistryStoreTest, WriteAccessIsAskedOfTheKeysSecurity) {
+    ASSERT_EQ(Plant(kKeyA, {{"Letter", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
+    const std::string below = kKeyA + "\\Missing\\Deeper";
+    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegOk);
+    EXPECT_EQ(platform::ProbeKeyForWriting(below), platform::kRegOk);
+
+    GiveEveryone(kKeyA, KEY_READ);
+    const std::optional<Values> before = ReadKey(kKeyA);
+    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegAccessDenied);
+    EXPECT_EQ(platform::ProbeKeyForWriting(below), platform::kRegAccessDenied);
+    EXPECT_EQ(ReadKey(kKeyA), before);
+    platform::RegKey missing;
+    EXPECT_EQ(platform::OpenKeyForReading(kKeyA + "\\Missing", missing), platform::kRegNotFound);
+
+    GiveEveryone(kKeyA, KEY_READ | KEY_WRITE);
+    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegOk);
+    EXPECT_EQ(CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)}).SaveToRegistry(kKeyA, false),
+              STORE_OK);
+    GiveEveryone(kKeyA, KEY_ALL_ACCESS);
+    CPaperCatalog loaded;
+    EXPECT_EQ(loaded.LoadFromRegistry(kKeyA, "PS"), STORE_OK);
+    EXPECT_EQ(NamesAndPositions(loaded), "New@0");
+}
+#else
+TEST_F(RegistryStoreTest, WriteAccessIsAnsweredAsTheKeysCreationWouldBe) {
+    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegOk);
+    platform::FailCreateKey(kKeyA, platform::kRegAccessDenied);
+    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegAccessDenied);
+    EXPECT_EQ(platform::ProbeKeyForWriting("\\leading"), platform::kRegBadPathname);
+    platform::ResetMemoryRegistry();
+}
+#endif
+
 TEST_F(RegistryStoreTest, SavedCatalogsLoadBackInBothForms) {
     AppState.CurrentLanguage = 6;
     const CPaperCatalog catalog = CatalogOf({CPaperDef("Brief", "8_0x10_5", "75", "weiss", "normal", false, 0),

@@ -91,6 +91,56 @@ std::string WindowText(HWND hwnd) {
     return std::string(buffer, length > 0 ? length : 0);
 }
 
+// The width `control` draws its text in, in its own font, without "&".
+int DrawnTextWidth(HWND control) {
+    std::string text = WindowText(control);
+    std::erase(text, '&');
+    HDC dc = GetDC(control);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// Every control of the form lies inside it and shows its whole text; no two
+// overlap (a group box holds others, so it is checked against the form only).
+void ExpectFormLayoutFits(HWND form) {
+    RECT client{};
+    GetClientRect(form, &client);
+    std::vector<std::pair<HWND, RECT>> placed;
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        const RECT rect = RectIn(child, form);
+        const std::string text = WindowText(child);
+        SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(child) << " \"" << text << "\"");
+        EXPECT_GE(rect.left, 0);
+        EXPECT_GE(rect.top, 0);
+        EXPECT_LE(rect.right, client.right);
+        EXPECT_LE(rect.bottom, client.bottom);
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof className);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        const bool button = lstrcmpiA(className, "Button") == 0;
+        const bool group = button && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        const bool check = button && ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX || (style & BS_TYPEMASK) == BS_CHECKBOX);
+        if ((button || lstrcmpiA(className, "Static") == 0) && !text.empty()) {
+            // A check box's text follows its box; a group box's sits inside its frame.
+            const int taken = check ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : group ? 12 : 0;
+            EXPECT_LE(DrawnTextWidth(child) + taken, Width(rect));
+        }
+        if (!group) placed.emplace_back(child, rect);
+    }
+    for (size_t i = 0; i < placed.size(); ++i) {
+        for (size_t j = i + 1; j < placed.size(); ++j) {
+            RECT both{};
+            EXPECT_FALSE(IntersectRect(&both, &placed[i].second, &placed[j].second))
+                << GetDlgCtrlID(placed[i].first) << " overlaps " << GetDlgCtrlID(placed[j].first);
+        }
+    }
+}
+
 std::string MenuText(HMENU menu, int position) {
     char buffer[256];
     const int length = GetMenuStringA(menu, position, buffer, sizeof buffer, MF_BYPOSITION);
@@ -632,8 +682,12 @@ TEST_F(AppGui, ButtonsTakeTheWidestTextAndTheWindowFollows) {
 // checks the fitting there and prints the resolution and the fitted and
 // expected button widths.
 TEST_F(AppGui, DISABLED_ReportFittedButtonWidth) {
+    StartIn("German");
+    ExpectFormLayoutFits(Form());
+    StopApp();
     StartIn("English");
     CheckFittedForm(kEnglish);
+    ExpectFormLayoutFits(Form());
     HDC screen = GetDC(nullptr);
     const int resolution = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -740,9 +794,68 @@ TEST_F(AppGui, ButtonsGrowWithTheDisplayResolution) {
     EXPECT_EQ(resolution144, 144);
     EXPECT_EQ(button96, expected96);
     EXPECT_EQ(button144, expected144);
+    // 125 % and 200 %: the form fits there too, in English and German.
+    for (const DWORD scale : {120ul, 192ul}) {
+        int resolution = 0, button = 0, expected = 0;
+        measure(scale, resolution, button, expected);
+        EXPECT_EQ(resolution, static_cast<int>(scale));
+        EXPECT_EQ(button, expected);
+    }
     EXPECT_GT(button144, button96);
     // The text part grows with the resolution; the 20 pixels do not.
     EXPECT_GE(button144 - 20, (button96 - 20) * 5 / 4);
+}
+
+// Moved to a monitor of another scale, the window takes the place Windows
+// suggests and the form is laid out again for that scale, fitted to its
+// texts; back on the first monitor it is as it was.
+TEST_F(AppGui, AMonitorOfAnotherScaleLaysTheFormOutAgain) {
+    StartIn("German");
+    const auto fontHeight = [this] {
+        LOGFONTA description{};
+        GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(Control(IDC_ADD), WM_GETFONT, 0, 0)), sizeof description,
+                   &description);
+        return std::abs(description.lfHeight);
+    };
+    const int height96 = fontHeight();
+    const RECT button96 = RectIn(Control(IDC_MOVE_UP), Form());
+    RECT form96{};
+    GetClientRect(Form(), &form96);
+    HDC screen = GetDC(nullptr);
+    const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    const int dpi = systemDpi * 2;
+    RECT suggested{40, 30, 40 + 900, 30 + 800};
+    SendMessageA(Frame(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(fontHeight(), height96 * 2);
+    ExpectFormLayoutFits(Form());
+    RECT frame{};
+    GetWindowRect(Frame(), &frame);
+    EXPECT_EQ(frame.left, 40);
+    EXPECT_EQ(frame.top, 30);
+    // The window holds the form exactly.
+    RECT formWindow{};
+    GetWindowRect(Form(), &formWindow);
+    RECT client{};
+    GetClientRect(Frame(), &client);
+    EXPECT_EQ(Width(client), Width(formWindow));
+    EXPECT_EQ(Height(client), Height(formWindow));
+    const RECT button = RectIn(Control(IDC_MOVE_UP), Form());
+    EXPECT_EQ(button.top, button96.top * 2);
+    EXPECT_GT(Width(button), Width(button96) * 3 / 2);
+
+    suggested = {10, 20, 10 + 450, 20 + 400};
+    SendMessageA(Frame(), 0x02E0, MAKEWPARAM(systemDpi, systemDpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(fontHeight(), height96);
+    const RECT back = RectIn(Control(IDC_MOVE_UP), Form());
+    EXPECT_TRUE(EqualRect(&back, &button96));
+    RECT formBack{};
+    GetClientRect(Form(), &formBack);
+    EXPECT_TRUE(EqualRect(&formBack, &form96));
+    ExpectFormLayoutFits(Form());
 }
 
 // --- About and Help ---

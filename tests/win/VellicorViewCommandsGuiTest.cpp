@@ -3,6 +3,7 @@
 // fields, the menu, the title bar, the registry values and the files checked.
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@
 
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
+#include "framework/Application.h"
+#include "platform/Elevation.h"
 #include "platform/FileReplace.h"
 #include "platform/Registry.h"
 #include "platform/Files.h"
@@ -119,6 +122,43 @@ void PlantDword(const std::string& path, const std::string& name) {
     uint32_t disposition = 0;
     ASSERT_EQ(platform::CreateOrOpenKey(path, key, disposition), platform::kRegOk) << path;
     ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegDword, "\x01\x00\x00\x00"s), platform::kRegOk);
+}
+
+// Everyone may do `rights` on the key and nothing more: with KEY_READ the
+// key is one this user may read but not change, as HKEY_LOCAL_MACHINE is for
+// a standard user.
+void GiveEveryone(const std::string& path, REGSAM rights) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS) << path;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    alignas(DWORD) char aclBytes[256];
+    PACL acl = reinterpret_cast<PACL>(aclBytes);
+    SECURITY_DESCRIPTOR descriptor;
+    EXPECT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone) &&
+                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+    FreeSid(everyone);
+    RegCloseKey(key);
+}
+
+// File > Save's picture, the administrator shield when one is shown.
+bool SaveShield() {
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    return GetMenuItemInfoA(GetMenu(fw::MainWindowHandle()), ID_FILE_SAVE, FALSE, &item) && item.hbmpItem != nullptr;
+}
+
+// Whether the system has a shield to show (Wine may have none).
+bool ShieldAvailable() {
+    SHSTOCKICONINFO info{};
+    info.cbSize = sizeof info;
+    const bool stock = SUCCEEDED(SHGetStockIconInfo(SIID_SHIELD, SHGSI_ICON | SHGSI_SMALLICON, &info)) && info.hIcon;
+    if (stock) DestroyIcon(info.hIcon);
+    return stock || LoadImageA(nullptr, MAKEINTRESOURCEA(32518), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
 }
 
 int ButtonsOf(const platform::MessageBoxRequest& box) { return static_cast<int>(box.style & 0x0F); }
@@ -618,50 +658,44 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
 // A key the operator may read but not change, as a key below
 // HKEY_LOCAL_MACHINE is for a user without administrator rights: the save
 // says so in the operator's language, with the way to get those rights.
-TEST_F(DocumentCommandsGuiTest, ASaveRefusedForLackOfRightsSaysHowToGetThem) {
+TEST_F(DocumentCommandsGuiTest, AKeyOnlyAnAdministratorMayChangeIsShownReadOnlyAndSaveAsksFirst) {
     const std::string path = KeyPath("Guarded");
     PlantValues(path, kExampleKeyword);
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
-        SECURITY_DESCRIPTOR descriptor;
-        ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
-        // Everyone may read, nobody may write.
-        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-        PSID everyone = nullptr;
-        ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-        alignas(DWORD) char aclBytes[256];
-        PACL acl = reinterpret_cast<PACL>(aclBytes);
-        ASSERT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION));
-        ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone));
-        ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
-        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-        FreeSid(everyone);
-        RegCloseKey(key);
-    }
+    GiveEveryone(path, KEY_READ);
     for (const char* language : {"English", "German"}) {
         SCOPED_TRACE(language);
         StopApp();
-        WriteConfig(language, {{"Guarded", "PS", path}});
+        WriteConfig(language, {{"Guarded", "PS", path}, {"Main", "PS", KeyPath("Main")}});
         ASSERT_TRUE(StartApp());
         const int16_t l = AppState.CurrentLanguage;
         const auto msg = [l](int16_t id) { return GetLocalizedString(kMessageList, id, l); };
+        const std::string product = GetLocalizedString(kLabelList, 10109, l);
         OnNextDialog(Choose("Guarded"));
         Command(ID_FILE_OPEN);
         ASSERT_EQ(AppState.CurrentCatalogName, "Guarded");
+        EXPECT_EQ(Title(), product + " - Guarded " + GetLocalizedString(kLabelList, 11800, l));
+        EXPECT_EQ(SaveShield(), ShieldAvailable());
+        // Editing stays allowed.
         AddPaperNamed("Draft");
 
         platform::ClearRecordedMessageBoxes();
-        AnswerBoxes({IDOK});
+        AnswerBoxes({IDNO});
         Command(ID_FILE_SAVE);
         ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Boxes()[0].text, FormatText(msg(19100), {"Guarded", "HKEY_LOCAL_MACHINE\\" + path}) + "\n" +
-                                       platform::SystemErrorText(ERROR_ACCESS_DENIED) + " (5)\n\n" + msg(19104));
-        EXPECT_EQ(Boxes()[0].caption, GetLocalizedString(kLabelList, 10109, l));
-        EXPECT_EQ(IconOf(Boxes()[0]), MB_ICONHAND);
+        EXPECT_EQ(Boxes()[0].text, FormatText(msg(19900), {"Guarded", "HKEY_LOCAL_MACHINE\\" + path}) + "\n\n" + msg(19901));
+        EXPECT_EQ(Boxes()[0].caption, product);
+        EXPECT_EQ(ButtonsOf(Boxes()[0]), MB_YESNO);
         EXPECT_TRUE(AppState.CatalogModified);
         EXPECT_EQ(ReadStoredValues(path), kExampleKeyword);
+
+        // A catalog this user may write: no mark, no shield.
+        AnswerBoxes({IDNO});
+        OnNextDialog(Choose("Main"));
+        Command(ID_FILE_OPEN);
+        EXPECT_EQ(Title(), product + " - Main");
+        EXPECT_FALSE(SaveShield());
     }
+    GiveEveryone(path, KEY_ALL_ACCESS);
 }
 
 // ---------------------------------------------------------------------- Save
@@ -1402,6 +1436,202 @@ TEST_F(DocumentCommandsGuiTest, TheCompanionTakesAnyPathAndAnswersWithItsExitCod
     EXPECT_EQ(run.code, 0u);
     EXPECT_EQ(run.out.substr(0, 37), "\xEF\xBB\xBF" "Catalog,PDL,Key,Available,Papers\r\n") << run.code << " " << run.err;
     EXPECT_FALSE(fs::exists(Dir() / "x.cat"));
+}
+
+// ------------------------------------------------------ Save as administrator
+
+std::wstring Widened(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+// The arguments as the companion receives them.
+std::vector<std::string> ArgumentsOf(const std::string& parameters) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW((L"VellicorCmd.exe " + Widened(parameters)).c_str(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide && i < count; ++i) {
+        char ansi[1024];
+        WideCharToMultiByte(CP_ACP, 0, wide[i], -1, ansi, sizeof ansi, nullptr, nullptr);
+        arguments.emplace_back(ansi);
+    }
+    if (wide) LocalFree(wide);
+    return arguments;
+}
+
+// The catalog "Guarded" (PS), which this user may read but not change, and
+// "Main". The start of an elevated program is the test's: it records what it
+// was asked to start and what existed then.
+class AdministratorSaveGuiTest : public DocumentCommandsGuiTest {
+protected:
+    void SetUp() override {
+        DocumentCommandsGuiTest::SetUp();
+        PlantValues(Guarded(), kExampleKeyword);
+        GiveEveryone(Guarded(), KEY_READ);
+        WriteConfig("English", {{"Guarded", "PS", Guarded()}, {"Main", "PS", KeyPath("Main")}});
+    }
+    void TearDown() override {
+        platform::SetElevatedStarterForTesting(nullptr);
+        GiveEveryone(Guarded(), KEY_ALL_ACCESS);
+        DocumentCommandsGuiTest::TearDown();
+    }
+    std::string Guarded() const { return KeyPath("Guarded"); }
+    static std::string Msg(int16_t id) { return GetLocalizedString(kMessageList, id, kEnglish); }
+
+    // Elevation as an administrator's consent gives it: the key may be written
+    // while the real companion runs the command line it was given.
+    void StartCompanionAsAdministrator() {
+        platform::SetElevatedStarterForTesting([this](const platform::ElevatedStart& start, unsigned long& code) {
+            Record(start);
+            GiveEveryone(Guarded(), KEY_ALL_ACCESS);
+            const CompanionRun run = RunCompanion(Widened(start.parameters), start.directory);
+            GiveEveryone(Guarded(), KEY_READ);
+            code = run.code;
+            return 0ul;
+        });
+    }
+    void Record(const platform::ElevatedStart& start) {
+        ++starts_;
+        program_ = start.program;
+        arguments_ = ArgumentsOf(start.parameters);
+        catalogFileThere_ = arguments_.size() == 8 && fs::exists(arguments_[6]);
+        reportThere_ = arguments_.size() == 8 && fs::exists(arguments_[4]);
+    }
+    // The temporary catalog file and the report are gone.
+    void ExpectTemporaryFilesRemoved() {
+        ASSERT_EQ(arguments_.size(), 8u);
+        EXPECT_TRUE(catalogFileThere_);
+        EXPECT_FALSE(reportThere_);
+        EXPECT_FALSE(fs::exists(arguments_[4]));
+        EXPECT_FALSE(fs::exists(arguments_[6]));
+    }
+
+    int starts_ = 0;
+    std::string program_;
+    std::vector<std::string> arguments_;
+    bool catalogFileThere_ = false;
+    bool reportThere_ = false;
+};
+
+TEST_F(AdministratorSaveGuiTest, YesSavesThroughTheCompanionStartedAsAdministrator) {
+    ASSERT_TRUE(StartApp());
+    OpenCatalog("Guarded");
+    AddPaperNamed("Draft");
+    StartCompanionAsAdministrator();
+    AnswerBoxes({IDYES});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(starts_, 1);
+    EXPECT_EQ(fs::path(program_).filename(), "VellicorCmd.exe");
+    ASSERT_EQ(arguments_.size(), 8u);
+    EXPECT_EQ(arguments_[0], "/import");
+    EXPECT_EQ(arguments_[1], "/config");
+    EXPECT_TRUE(fs::equivalent(arguments_[2], Dir() / "Vellicor.cfg"));
+    EXPECT_EQ(arguments_[3], "/report");
+    EXPECT_EQ(arguments_[5], "--");
+    EXPECT_EQ(arguments_[7], "Guarded");
+    ExpectTemporaryFilesRemoved();
+    const StoredValues stored = ReadStoredValues(Guarded());
+    EXPECT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored.count("Draft"), 1u);
+    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_EQ(Title(), "Quandrel  - Guarded (read-only)");
+    // The companion made the backup, as its /import does.
+    EXPECT_FALSE(fs::is_empty(BackupDir()));
+
+    // What the key holds now is what the next save compares with: no
+    // question about a change made elsewhere.
+    AddPaperNamed("Second");
+    AnswerBoxes({IDYES});
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(ReadStoredValues(Guarded()).count("Second"), 1u);
+    EXPECT_FALSE(AppState.CatalogModified);
+
+    // A change made elsewhere meanwhile is asked about first; Cancel writes nothing.
+    GiveEveryone(Guarded(), KEY_ALL_ACCESS);
+    PlantValues(Guarded(), {{"Elsewhere", Sz("A4,80,white,plain,F,9")}});
+    GiveEveryone(Guarded(), KEY_READ);
+    AddPaperNamed("Third");
+    AnswerBoxes({IDYES});
+    OnNextDialog(AnswerStoredChange(IDCANCEL));
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(starts_, 2);
+    EXPECT_TRUE(AppState.CatalogModified);
+}
+
+TEST_F(AdministratorSaveGuiTest, TheCompanionsRefusalIsReportedInItsOwnWords) {
+    // An entry that is no paper: the companion, asking nobody, writes nothing.
+    GiveEveryone(Guarded(), KEY_ALL_ACCESS);
+    PlantDword(Guarded(), "Marker");
+    GiveEveryone(Guarded(), KEY_READ);
+    const StoredValues before = ReadStoredValues(Guarded());
+    ASSERT_TRUE(StartApp());
+    AnswerBoxes({IDOK});
+    OpenCatalog("Guarded");
+    AddPaperNamed("Draft");
+    StartCompanionAsAdministrator();
+    platform::ClearRecordedMessageBoxes();
+    AnswerBoxes({IDYES, IDOK});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 2u);
+    const std::string heading =
+        FormatText(Msg(19903), {"Guarded", "HKEY_LOCAL_MACHINE\\" + Guarded(), "3"}) + "\n\n";
+    EXPECT_EQ(Boxes()[1].text.substr(0, heading.size()), heading);
+    EXPECT_NE(Boxes()[1].text.find("Marker"), std::string::npos) << Boxes()[1].text;
+    EXPECT_EQ(IconOf(Boxes()[1]), MB_ICONHAND);
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(ReadStoredValues(Guarded()), before);
+    ExpectTemporaryFilesRemoved();
+
+    // A companion that said nothing: its exit code is all there is.
+    platform::SetElevatedStarterForTesting([this](const platform::ElevatedStart& start, unsigned long& code) {
+        Record(start);
+        code = 7;
+        return 0ul;
+    });
+    AnswerBoxes({IDYES, IDOK});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 4u);
+    EXPECT_EQ(Boxes()[3].text, FormatText(Msg(19903), {"Guarded", "HKEY_LOCAL_MACHINE\\" + Guarded(), "7"}) +
+                                   "\n\n" + Msg(19908));
+    ExpectTemporaryFilesRemoved();
+}
+
+TEST_F(AdministratorSaveGuiTest, ADeclinedPromptOrNoWritesNothingAndSaysSoInOneLine) {
+    ASSERT_TRUE(StartApp());
+    OpenCatalog("Guarded");
+    AddPaperNamed("Draft");
+    platform::SetElevatedStarterForTesting([this](const platform::ElevatedStart& start, unsigned long&) {
+        Record(start);
+        return platform::kElevationCancelled;
+    });
+    AnswerBoxes({IDNO});
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(starts_, 0);
+
+    AnswerBoxes({IDYES, IDOK});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(Boxes()[2].text, FormatText(Msg(19902), {"Guarded"}));
+    EXPECT_EQ(starts_, 1);
+    ExpectTemporaryFilesRemoved();
+
+    // The companion could not be started at all: the system's reason.
+    platform::SetElevatedStarterForTesting([this](const platform::ElevatedStart& start, unsigned long&) {
+        Record(start);
+        return static_cast<unsigned long>(ERROR_FILE_NOT_FOUND);
+    });
+    AnswerBoxes({IDYES, IDOK});
+    Command(ID_FILE_SAVE);
+    ASSERT_EQ(Boxes().size(), 5u);
+    EXPECT_EQ(Boxes()[4].text, FormatText(Msg(19904), {"Guarded"}) + "\n" +
+                                   platform::SystemErrorText(ERROR_FILE_NOT_FOUND) + " (2)");
+    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(ReadStoredValues(Guarded()), kExampleKeyword);
+    ExpectTemporaryFilesRemoved();
 }
 
 }  // namespace

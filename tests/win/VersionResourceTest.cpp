@@ -11,6 +11,7 @@
 
 #include "ProgramVersion.h"
 #include "app/Startup.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -66,6 +67,29 @@ TEST(VersionResource, EveryPlaceShowsTheProjectVersion) {
     std::snprintf(assembly, sizeof assembly, "name=\"Quandrel.Vellicor\" version=\"%d.%d.%d.0\"",
                   QUANDREL_VERSION_MAJOR, QUANDREL_VERSION_MINOR, QUANDREL_VERSION_PATCH);
     EXPECT_NE(Manifest().find(assembly), std::string::npos) << Manifest();
+}
+
+// The manifest asks for each monitor's own scale, with the older declarations
+// for Windows that do not know it; the icon has a drawing for every size the
+// scales and views ask for.
+TEST(VersionResource, SharpAtEveryScale) {
+    const std::string manifest = Manifest();
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos) << manifest;
+
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+    ASSERT_NE(bytes, nullptr);
+    // GRPICONDIR: reserved, type, count, then 14-byte entries beginning with width and height (0 for 256).
+    const int count = bytes[4] | bytes[5] << 8;
+    std::vector<int> widths;
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* entry = bytes + 6 + 14 * i;
+        EXPECT_EQ(entry[0], entry[1]);
+        widths.push_back(entry[0] == 0 ? 256 : entry[0]);
+    }
+    EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
 }
 
 }  // namespace

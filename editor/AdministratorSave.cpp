@@ -1,0 +1,262 @@
+#include "editor/AdministratorSave.h"
+
+#include <shellapi.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalog/PaperCatalog.h"
+#include "editor/MessageBoxes.h"
+#include "editor/StoredChangeDlg.h"
+#include "editor/VellicorView.h"
+#include "framework/Application.h"
+#include "platform/Elevation.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "resources/resource.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+#include "text/TextFormat.h"
+
+namespace {
+
+constexpr const char* kCompanionName = "VellicorCmd.exe";
+constexpr unsigned long kNotSaved = ~0ul;
+
+std::string KeyText(const std::string& registryPath) { return "HKEY_LOCAL_MACHINE\\" + registryPath; }
+
+std::string ReasonLine(unsigned long systemError) {
+    const std::string reason = platform::SystemErrorText(systemError);
+    return "\n" + (reason.empty() ? std::string() : reason + " ") + "(" + std::to_string(systemError) + ")";
+}
+
+// Wide text as the ANSI functions take it; a path's short form when the code
+// page cannot hold its letters (the short form is plain ASCII).
+std::string AnsiPath(const std::wstring& path) {
+    std::wstring usable = path;
+    wchar_t shortPath[MAX_PATH];
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) usable = shortPath;
+    const int size = WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(size > 0 ? size : 1), '\0');
+    if (size > 0) WideCharToMultiByte(CP_ACP, 0, usable.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+    ansi.resize(ansi.size() - 1);
+    return ansi;
+}
+
+std::wstring FullPath(const std::wstring& name) {
+    wchar_t full[1024];
+    const DWORD length = GetFullPathNameW(name.c_str(), 1024, full, nullptr);
+    return length > 0 && length < 1024 ? std::wstring(full, length) : name;
+}
+
+std::wstring Widened(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 1), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+// The companion beside the program.
+std::string CompanionPath() {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self, length < MAX_PATH ? length : 0);
+    const size_t slash = folder.find_last_of(L"\\/");
+    folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+    return AnsiPath(folder) + "\\" + kCompanionName;
+}
+
+// A name in the user's temporary folder that nothing has yet: the system
+// makes the file to reserve it, and it is removed again at once, since the
+// companion writes its report only into a file that does not exist.
+std::string FreeTemporaryName() {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH) return {};
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(folder, L"Vel", 0, name)) return {};
+    DeleteFileW(name);
+    // The folder by its short name where the code page lacks its letters (a
+    // user name in Greek); the file's own name is plain ASCII.
+    const std::wstring full(name);
+    const size_t slash = full.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return AnsiPath(full);
+    return AnsiPath(full.substr(0, slash)) + "\\" + AnsiPath(full.substr(slash + 1));
+}
+
+// The companion's report: its lines, each line break as a message box shows one.
+std::string ReadReport(const std::string& path) {
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) != 0) return {};
+    std::string text;
+    for (char c : bytes) {
+        if (c != '\r') text += c;
+    }
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+// Removes the temporary files on every way out.
+struct TemporaryFiles {
+    std::vector<std::string> paths;
+    ~TemporaryFiles() {
+        for (const std::string& path : paths) {
+            if (!path.empty()) platform::RemoveFile(path);
+        }
+    }
+};
+
+// The command line: the switches first, then "--", so that neither the file
+// nor the catalog's name can pass for a switch.
+std::string CompanionParameters(const std::string& catalogFile, const std::string& catalogName,
+                                const std::string& configuration, const std::string& report) {
+    return "/import /config " + platform::QuoteArgument(configuration) + " /report " +
+           platform::QuoteArgument(report) + " -- " + platform::QuoteArgument(catalogFile) + " " +
+           platform::QuoteArgument(catalogName);
+}
+
+// The stock shield at the small icon size: Windows' own picture of "needs an
+// administrator". Wine answers SHGetStockIconInfo without an icon; IDI_SHIELD
+// then gives it.
+HICON ShieldIcon() {
+    static const HICON icon = [] {
+        SHSTOCKICONINFO info{};
+        info.cbSize = sizeof info;
+        if (SUCCEEDED(SHGetStockIconInfo(SIID_SHIELD, SHGSI_ICON | SHGSI_SMALLICON, &info)) && info.hIcon) {
+            return info.hIcon;
+        }
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        return static_cast<HICON>(
+            LoadImageA(nullptr, MAKEINTRESOURCEA(32518) /* IDI_SHIELD */, IMAGE_ICON, size, size, LR_SHARED));
+    }();
+    return icon;
+}
+
+}  // namespace
+
+bool KeyIsReadOnly(const std::string& registryPath) {
+    return platform::ProbeKeyForWriting(registryPath) == platform::kRegAccessDenied;
+}
+
+void ShowSaveShield(bool shown) {
+    HWND frame = fw::MainWindowHandle();
+    HMENU menu = frame ? GetMenu(frame) : nullptr;
+    if (!menu) return;
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    // Drawn by the window when asked (MeasureSaveShield, DrawSaveShield): a
+    // bitmap would need its transparency, which not every menu honours.
+    item.hbmpItem = shown && ShieldIcon() ? HBMMENU_CALLBACK : nullptr;
+    SetMenuItemInfoA(menu, ID_FILE_SAVE, FALSE, &item);
+}
+
+bool MeasureSaveShield(MEASUREITEMSTRUCT& item) {
+    if (item.CtlType != ODT_MENU || item.itemID != ID_FILE_SAVE) return false;
+    item.itemWidth = static_cast<UINT>(GetSystemMetrics(SM_CXSMICON));
+    item.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYSMICON));
+    return true;
+}
+
+bool DrawSaveShield(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_MENU || item.itemID != ID_FILE_SAVE || !ShieldIcon()) return false;
+    const int width = GetSystemMetrics(SM_CXSMICON);
+    const int height = GetSystemMetrics(SM_CYSMICON);
+    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2;
+    DrawIconEx(item.hDC, item.rcItem.left, top, ShieldIcon(), width, height, 0, nullptr, DI_NORMAL);
+    return true;
+}
+
+void CheckCatalogRights() {
+    bool readOnly = false;
+    if (!AppState.CurrentCatalogName.empty()) {
+        std::string registryPath;
+        std::string pdlName;
+        FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
+        readOnly = KeyIsReadOnly(registryPath);
+    }
+    AppState.CatalogReadOnly = readOnly;
+    ShowSaveShield(readOnly);
+    UpdateMainWindowTitle();
+}
+
+bool AskSaveAsAdministrator(HWND window, const std::string& catalogName, const std::string& registryPath) {
+    const std::string text = FormatText(InterfaceMessage(MSG_ADMIN_ONLY), {catalogName, KeyText(registryPath)}) +
+                             "\n\n" + InterfaceMessage(MSG_ADMIN_SAVE_QUESTION);
+    return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT),
+                                    platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
+}
+
+bool SaveAsAdministrator(HWND window, const std::string& catalogName, bool askIfChangedElsewhere) {
+    std::string registryPath;
+    std::string pdlName;
+    FindCatalogLocation(catalogName, registryPath, pdlName);
+
+    // The key as it stands, read as Open reads it: a change made by someone
+    // else since the catalog was opened or saved is asked about first.
+    StoreReport before;
+    {
+        CPaperCatalog stored;
+        stored.LoadFromRegistry(registryPath, pdlName, &before);
+    }
+    if (askIfChangedElsewhere && AppState.StoredCatalogImage && before.Image != *AppState.StoredCatalogImage &&
+        !AskToOverwriteStoredChange(window, catalogName)) {
+        return false;
+    }
+
+    TemporaryFiles temporary;
+    const std::string catalogFile = FreeTemporaryName();
+    const std::string report = FreeTemporaryName();
+    temporary.paths = {catalogFile, report};
+    std::string reason;
+    if (catalogFile.empty() || report.empty() ||
+        platform::WriteNewFile(catalogFile, AppState.CurrentCatalog->ExportBytes(), reason) !=
+            platform::NewFileResult::Written) {
+        if (reason.empty() && (catalogFile.empty() || report.empty())) reason = platform::SystemErrorText(GetLastError());
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_ADMIN_FILE_FAILED), {catalogName, catalogFile}) +
+                                (reason.empty() ? "" : "\n" + reason));
+        return false;
+    }
+
+    wchar_t current[1024];
+    const DWORD currentLength = GetCurrentDirectoryW(1024, current);
+    const std::wstring folder = currentLength > 0 && currentLength < 1024 ? std::wstring(current, currentLength) : L".";
+    platform::ElevatedStart start;
+    start.program = CompanionPath();
+    start.directory = AnsiPath(folder);
+    start.parameters = CompanionParameters(catalogFile, catalogName,
+                                           AnsiPath(FullPath(Widened(AppState.ConfigurationFile))), report);
+    unsigned long exitCode = kNotSaved;
+    const unsigned long error = platform::RunElevatedAndWait(window, start, exitCode);
+    if (error == platform::kElevationCancelled) {
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_ADMIN_DECLINED), {catalogName}));
+        return false;
+    }
+    if (error != 0) {
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_ADMIN_NOT_STARTED), {catalogName}) + ReasonLine(error));
+        return false;
+    }
+    if (exitCode != 0) {
+        std::string said = ReadReport(report);
+        if (said.empty()) said = InterfaceMessage(MSG_ADMIN_NO_REPORT);
+        ShowRefusal(window, FormatText(InterfaceMessage(MSG_ADMIN_SAVE_FAILED),
+                                       {catalogName, KeyText(registryPath), std::to_string(exitCode)}) +
+                                "\n\n" + said);
+        return false;
+    }
+    // Stored by the companion: what the key holds now is what a later Save
+    // compares with.
+    StoreReport after;
+    CPaperCatalog stored;
+    if (stored.LoadFromRegistry(registryPath, pdlName, &after) == STORE_OK) {
+        AppState.StoredCatalogImage = std::move(after.Image);
+    } else {
+        AppState.StoredCatalogImage.reset();
+    }
+    return true;
+}
