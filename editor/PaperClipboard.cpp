@@ -125,13 +125,20 @@ bool ReadPapersFromClipboard(HWND owner, std::vector<CPaperDef>& papers, std::st
         return false;
     }
     std::string bytes;
-    if (IsClipboardFormatAvailable(PrivateFormat()) && GetClipboardBytes(PrivateFormat(), bytes) &&
-        UnpackPapers(bytes, papers)) {
-        return true;
-    }
-    // Text: Unicode when offered (every program's text converts to it), else the code page's.
     PaperTableOptions options;
     options.allowRepeatedNames = true;  // Paste renames them as it renames clashes with the catalog
+    if (IsClipboardFormatAvailable(PrivateFormat()) && GetClipboardBytes(PrivateFormat(), bytes) &&
+        UnpackPapers(bytes, papers)) {
+        // Any program may put this format there, and another PC's limits may
+        // differ: the papers pass the rows' checks before they are taken as they are.
+        options.codePage1252 = true;
+        const PaperTableRead check = ReadPaperTable(WritePaperTable(papers, '\t', TableEncoding::CodePage1252), options);
+        if (check.ok()) return true;
+        papers.clear();
+        refusal = PaperTableRefusalMessage(check, TableUse::Paste);
+        return false;
+    }
+    // Text: Unicode when offered (every program's text converts to it), else the code page's.
     bool haveText = false;
     if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
         haveText = GetClipboardUnicodeText(bytes);

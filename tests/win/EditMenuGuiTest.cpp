@@ -10,10 +10,12 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/PaperCopies.h"
 #include "catalog/PaperDef.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
@@ -55,14 +57,14 @@ protected:
 
     void Select(int line) { ClickListLine(IDC_PAPER_LIST, line); }
 
-    // Text put on the clipboard as another program puts it (CF_TEXT only).
-    void PutText(const std::string& text) {
+    // Text put on the clipboard as another program puts it (CF_TEXT only, or the format given).
+    void PutText(const std::string& text, UINT format = CF_TEXT) {
         ASSERT_TRUE(OpenClipboard(Frame()));
         EmptyClipboard();
         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
         memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
         GlobalUnlock(memory);
-        SetClipboardData(CF_TEXT, memory);
+        SetClipboardData(format, memory);
         CloseClipboard();
     }
 
@@ -288,10 +290,14 @@ TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOne
 
     // Bad text: a clear message and nothing changed.
     const std::string tenMegabytes(10 * 1024 * 1024, 'x');
-    for (const std::string& text : {std::string("just some words"),
-                                    std::string("Gloss,A4,90,white,plain\r\nBad/Name,A4,90,white,plain\r\n"),
-                                    tenMegabytes}) {
-        PutText(text);
+    // Any program may put the papers' own format there too: it passes the same checks.
+    const std::string plantedPaper = PackPapers({CPaperDef("Bad,Name", "A4", "90", "white", "plain", false, 0)});
+    const UINT papersFormat = RegisterClipboardFormatA("Quandrel.PaperCatalog.Papers");
+    for (const auto& [text, format] : {std::pair<std::string, UINT>{"just some words", CF_TEXT},
+                                       {"Gloss,A4,90,white,plain\r\nBad/Name,A4,90,white,plain\r\n", CF_TEXT},
+                                       {tenMegabytes, CF_TEXT},
+                                       {plantedPaper, papersFormat}}) {
+        PutText(text, format);
         AnswerBoxes({IDOK});
         const size_t before = BoxCount();
         Command(ID_EDIT_PASTE);
