@@ -7,19 +7,6 @@
 
 #if !defined(RC_INVOKED) && defined(_WIN32) && !defined(_WINUSER_)
 #error "include <windows.h> before resources/resource.h"
-// The Edit menu's own commands (Undo, Cut, Copy and Paste keep the standard
-// numbers above) and the Find dialog.
-#define ID_EDIT_REDO 8000
-#define ID_EDIT_DUPLICATE 8001
-#define ID_EDIT_FIND 8002
-#define ID_EDIT_FIND_NEXT 8003
-#define ID_EDIT_FIND_PREVIOUS 8004
-#define ID_EDIT_MOVE_TOP 8005
-#define ID_EDIT_MOVE_BOTTOM 8006
-#define IDD_FIND 8010
-#define IDC_FIND_LABEL 8011
-#define IDC_FIND_TEXT 8012
-
 #endif
 
 // Menu, accelerator table and icon share one id.

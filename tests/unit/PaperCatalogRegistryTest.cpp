@@ -27,6 +27,8 @@
 #include "text/StringLists.h"
 #ifdef _WIN32
 #include <windows.h>
+
+#include "KeySecurity.h"
 #else
 #include "platform/RegistryTesting.h"
 #endif
@@ -445,20 +447,7 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
 // it and nobody change it, as for a user without administrator rights.
 TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
     ASSERT_EQ(Plant(kKeyA, {{"Letter", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyA.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-    alignas(DWORD) char aclBytes[256];
-    PACL acl = reinterpret_cast<PACL>(aclBytes);
-    SECURITY_DESCRIPTOR descriptor;
-    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone) &&
-                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-    FreeSid(everyone);
-    RegCloseKey(key);
+    GiveEveryone(kKeyA, KEY_READ);
 
     const std::optional<Values> before = ReadKey(kKeyA);
     ASSERT_TRUE(before.has_value());
@@ -478,23 +467,6 @@ TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
 #endif
 
 #ifdef _WIN32
-// Everyone may do `rights` on the key, nothing more.
-void GiveEveryone(const std::string& path, REGSAM rights) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-    alignas(DWORD) char aclBytes[256];
-    PACL acl = reinterpret_cast<PACL>(aclBytes);
-    SECURITY_DESCRIPTOR descriptor;
-    EXPECT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone) &&
-                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-    FreeSid(everyone);
-    RegCloseKey(key);
-}
 
 // The key's security answers, and nothing is written to find out. A key that
 // does not exist yet is as writable as the nearest key above it lets keys be

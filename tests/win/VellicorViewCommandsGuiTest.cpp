@@ -31,6 +31,7 @@
 #include "platform/System.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
+#include "tests/unit/KeySecurity.h"
 #include "tests/win/GuiTestSupport.h"
 #include "text/StringLists.h"
 #include "text/TextFormat.h"
@@ -124,25 +125,6 @@ void PlantDword(const std::string& path, const std::string& name) {
     ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegDword, "\x01\x00\x00\x00"s), platform::kRegOk);
 }
 
-// Everyone may do `rights` on the key and nothing more: with KEY_READ the
-// key is one this user may read but not change, as HKEY_LOCAL_MACHINE is for
-// a standard user.
-void GiveEveryone(const std::string& path, REGSAM rights) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS) << path;
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-    alignas(DWORD) char aclBytes[256];
-    PACL acl = reinterpret_cast<PACL>(aclBytes);
-    SECURITY_DESCRIPTOR descriptor;
-    EXPECT_TRUE(InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone) &&
-                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-    FreeSid(everyone);
-    RegCloseKey(key);
-}
 
 // File > Save's picture, the administrator shield when one is shown.
 bool SaveShield() {
