@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
@@ -21,34 +22,6 @@
 #endif
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The best of three runs: the machine's other work only ever adds time.
-double BestOfThree(const std::function<void()>& work) {
-    double best = Seconds(work);
-    for (int i = 0; i < 2; ++i) best = std::min(best, Seconds(work));
-    return best;
-}
-
-CPaperCatalog MakeCatalog(int count, int weightOffset = 0) {
-    static const char* const sizes[] = {"LETTER", "LEGAL", "A4", "A3", "TABLOID"};
-    static const char* const colors[] = {"white", "blue", "yellow", "red", "green"};
-    static const char* const types[] = {"plain", "cover", "color", "tab", "insert"};
-    CPaperCatalog catalog;
-    for (int i = 0; i < count; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Paper%06d", i);
-        catalog.AddPaper(name, sizes[i % 5], std::to_string(60 + (i + weightOffset) % 140), colors[i % 5], types[i % 5], i % 7 == 0, i);
-    }
-    return catalog;
-}
 
 const char* const kKey = "SOFTWARE\\QuandrelBench\\Catalog";
 const char* const kBareKey = "SOFTWARE\\QuandrelBench\\Bare";

@@ -12,23 +12,12 @@
 #include <vector>
 
 #include "catalog/PaperCatalog.h"
+#include "BenchSupport.h"
 #include "cmd/Commands.h"
 #include "platform/Registry.h"
 #include "state/AppState.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double BestOfThree(const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
 
 const char* const kKey = "SOFTWARE\\QuandrelBench\\Companion";
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "catalog/CatalogMerge.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperTable.h"
@@ -17,33 +18,6 @@
 #include "state/AppState.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The best of three runs: the machine's other work only ever adds time.
-double BestOfThree(const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-CPaperCatalog MakeCatalog(int count, int first, int weightOffset) {
-    static const char* const sizes[] = {"LETTER", "LEGAL", "A4", "A3", "TABLOID"};
-    static const char* const colors[] = {"white", "blue", "yellow", "red", "green"};
-    static const char* const types[] = {"plain", "cover", "color", "tab", "insert"};
-    CPaperCatalog catalog;
-    for (int i = 0; i < count; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Paper%06d", first + i);
-        catalog.AddPaper(name, sizes[i % 5], std::to_string(60 + (i + weightOffset) % 140), colors[i % 5], types[i % 5],
-                         i % 7 == 0, i);
-    }
-    return catalog;
-}
 
 }  // namespace
 
@@ -56,7 +30,7 @@ int main() {
     const std::string catPath = (dir / "quandrel-table-bench.cat").string();
     const std::string csvPath = (dir / "quandrel-table-bench.csv").string();
     constexpr int kCount = 10000;
-    const CPaperCatalog catalog = MakeCatalog(kCount, 0, 0);
+    const CPaperCatalog catalog = MakeCatalog(kCount);
 
     const double catalogFile = BestOfThree([&] {
         catalog.ExportToFile(catPath);
@@ -76,7 +50,7 @@ int main() {
     });
 
     // Half the names already there (other weights), half new.
-    const CPaperCatalog incoming = MakeCatalog(kCount, kCount / 2, 3);
+    const CPaperCatalog incoming = MakeCatalog(kCount, 3, kCount / 2);
     std::vector<CPaperDef> papers;
     for (int i = 0; i < incoming.GetCount(); ++i) papers.push_back(incoming.GetPaper(i));
     MergePlan plan;
