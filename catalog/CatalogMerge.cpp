@@ -27,8 +27,6 @@ bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, Stor
     return written;
 }
 
-PaperTableRead ReadPapersFile(const std::string& bytes) { return ReadPaperTable(bytes); }
-
 namespace {
 
 std::vector<FieldChange> ChangedFields(const CPaperDef& old, const CPaperDef& now) {
@@ -91,9 +89,7 @@ void ApplyMerge(CPaperCatalog& catalog, const MergePlan& plan) {
         const CPaperDef& p = change.paper;
         catalog.SetPaperAt(change.index, p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided);
     }
-    for (const CPaperDef& p : plan.added) {
-        catalog.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, catalog.GetCount());
-    }
+    catalog.AppendPapers(plan.added);
 }
 
 std::vector<std::string> DescribeMerge(const MergePlan& plan, int catalogCount, int16_t language) {

@@ -18,11 +18,6 @@ bool IsTableFileName(const std::string& path);
 // export's safe replace. Answers whether the file was written completely.
 bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, StoreReport* report = nullptr);
 
-// The papers of a file to import or merge, read once: a CSV file or a catalog
-// file, both through the table reader, so every paper is checked by the form's
-// rules and every refusal names its line.
-PaperTableRead ReadPapersFile(const std::string& bytes);
-
 struct MergeChange {
     int index = 0;                      // of the paper in the catalog
     CPaperDef paper;                    // its fields after the merge, its name kept

@@ -85,6 +85,14 @@ void CPaperCatalog::InsertPaperAt(int index, CPaperDef paper) {
     }
 }
 
+void CPaperCatalog::AppendPapers(const std::vector<CPaperDef>& papers) {
+    papers_.reserve(papers_.size() + papers.size());
+    for (const CPaperDef& paper : papers) {
+        papers_.push_back(paper);
+        papers_.back().Position = static_cast<int32_t>(papers_.size() - 1);
+    }
+}
+
 void CPaperCatalog::MovePaperTo(int from, int to) {
     if (from < 0 || from >= GetCount() || to < 0 || to >= GetCount() || from == to) return;
     const auto first = papers_.begin();

@@ -82,6 +82,8 @@ public:
     // By index, each renumbering the positions it shifts; a bad index changes nothing.
     // InsertPaperAt takes 0 to GetCount(); MovePaperTo puts the paper at `from` at `to`.
     void InsertPaperAt(int index, CPaperDef paper);
+    // Each at the end, in this order, numbered by its place.
+    void AppendPapers(const std::vector<CPaperDef>& papers);
     void MovePaperTo(int from, int to);
     // Exchanges the paper at `index` with `paper` (its position kept).
     void ExchangePaper(int index, CPaperDef& paper);

@@ -711,9 +711,7 @@ std::string PaperTableRefusalMessage(const PaperTableRead& read, TableUse use) {
     return message;
 }
 
-namespace {
-
-void AppendCell(std::string& out, std::string_view cell, char separator) {
+void AppendTableCell(std::string& out, std::string_view cell, char separator) {
     const bool quote = cell.find_first_of(std::string{separator, '"', '\r', '\n'}) != std::string_view::npos ||
                        (!cell.empty() && (cell.front() == ' ' || cell.back() == ' '));
     if (!quote) {
@@ -728,8 +726,6 @@ void AppendCell(std::string& out, std::string_view cell, char separator) {
     out += '"';
 }
 
-}  // namespace
-
 std::string WritePaperTable(const std::vector<CPaperDef>& papers, char separator, TableEncoding encoding) {
     std::string text;
     text.reserve(48 + papers.size() * 48);
@@ -738,7 +734,7 @@ std::string WritePaperTable(const std::vector<CPaperDef>& papers, char separator
         for (std::string_view cell : cells) {
             if (!first) text += separator;
             first = false;
-            AppendCell(text, cell, separator);
+            AppendTableCell(text, cell, separator);
         }
         text += "\r\n";
     };

@@ -152,6 +152,10 @@ enum class TableEncoding : uint8_t {
 // either end quoted, quotes doubled; every line ending in CR LF.
 std::string WritePaperTable(const std::vector<CPaperDef>& papers, char separator, TableEncoding encoding);
 
+// One cell of a table's line, appended to `out`: quoted when it holds the
+// separator, a quote, a line break or a blank at either end, quotes doubled.
+void AppendTableCell(std::string& out, std::string_view cell, char separator);
+
 // Code page 1252 of UTF-8 text; false when a character has no place there
 // (`text` then holds "?" in its place) or the bytes are no UTF-8.
 bool Utf8ToCp1252(std::string_view utf8, std::string& text);

@@ -190,17 +190,7 @@ void WriteCsvRow(CommandOutput& output, std::initializer_list<std::string> field
     for (const std::string& field : fields) {
         if (!first) line += ',';
         first = false;
-        const std::string text = Cp1252ToUtf8(field);
-        if (text.find_first_of(",\"\r\n") == std::string::npos) {
-            line += text;
-            continue;
-        }
-        line += '"';
-        for (char c : text) {
-            if (c == '"') line += '"';
-            line += c;
-        }
-        line += '"';
+        AppendTableCell(line, Cp1252ToUtf8(field), ',');
     }
     output.out.push_back(line);
     output.utf8 = true;
@@ -285,11 +275,10 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
         return kExitCatalogFile;
     }
     if (IsTableFileName(path)) {
-        const PaperTableRead read = ReadPapersFile(bytes);
+        const PaperTableRead read = ReadPaperTable(bytes);
         if (read.fault == TableFault::HeaderOnly && emptyMeant) return kExitDone;
         if (int code = RefuseTable(read, path, TableUse::Import, output)) return code;
-        for (const CPaperDef& p : read.papers)
-            catalog.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, catalog.GetCount());
+        catalog.AppendPapers(read.papers);
         return kExitDone;
     }
     if (catalog.CheckImportBytes(bytes, true) != STORE_OK) {
@@ -544,7 +533,7 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
         return kExitCatalogFile;
     }
-    const PaperTableRead read = ReadPapersFile(bytes);
+    const PaperTableRead read = ReadPaperTable(bytes);
     if (int code = RefuseTable(read, path, TableUse::Merge, output)) return code;
 
     const MergePlan plan = PlanMerge(stored, read.papers);

@@ -51,7 +51,7 @@ std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window) {
         ReportFileFailure(window, MSG_MERGE_FAILED, *path, error);
         return nullptr;
     }
-    const PaperTableRead read = ReadPapersFile(bytes);
+    const PaperTableRead read = ReadPaperTable(bytes);
     if (!read.ok()) {
         ShowRefusal(window, PaperTableRefusalMessage(read, TableUse::Merge));
         return nullptr;

@@ -72,13 +72,14 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+// The scale the form recorded it is laid out for; 0 when it recorded none.
+int RecordedDpi(HWND form) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(form, kFormDpiProperty))); }
+
 // The scale the window's controls are laid out for: the form's own record of
 // it, otherwise the window's.
 int LayoutDpi(HWND window) {
-    if (const auto laidOut = reinterpret_cast<INT_PTR>(GetPropA(window, kFormDpiProperty)); laidOut > 0) {
-        return static_cast<int>(laidOut);
-    }
-    return static_cast<int>(WindowDpi(window));
+    const int laidOut = RecordedDpi(window);
+    return laidOut > 0 ? laidOut : static_cast<int>(WindowDpi(window));
 }
 
 // Gives the five buttons the width of the widest text, and carries the change
@@ -189,7 +190,7 @@ unsigned WindowDpi(HWND window) {
 }
 
 int ScaleFormToDpi(HWND form, unsigned dpi) {
-    const auto laidOut = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(form, kFormDpiProperty)));
+    const int laidOut = RecordedDpi(form);
     const int from = laidOut > 0 ? laidOut : kDefaultDpi;
     const int to = static_cast<int>(dpi);
     if (to <= 0 || to == from) return 0;

@@ -217,13 +217,12 @@ void CVellicorView::OnFileImport() {
     auto imported = std::make_unique<CPaperCatalog>();
     if (ChosenTableFile(*path, chosenFilter)) {
         // All or nothing: one refused row keeps every row out.
-        const PaperTableRead read = ReadPapersFile(bytes);
+        const PaperTableRead read = ReadPaperTable(bytes);
         if (!read.ok()) {
             ShowRefusal(Hwnd(), PaperTableRefusalMessage(read, TableUse::Import));
             return;
         }
-        for (const CPaperDef& p : read.papers)
-            imported->AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, imported->GetCount());
+        imported->AppendPapers(read.papers);
     } else {
         if (imported->CheckImportBytes(bytes) != STORE_OK) {
             ShowRefusal(Hwnd(), InterfaceMessage(MSG_IMPORT_REFUSED));

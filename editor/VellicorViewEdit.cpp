@@ -33,10 +33,9 @@ class ListFollower : public EditListener {
 public:
     explicit ListFollower(const fw::CListBox& list) : list_(list) {}
     void Inserted(int index) override {
-        SendMessageA(list_.Hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(AppState.CurrentCatalog->GetPaper(index).Name.c_str()));
+        list_.InsertString(index, AppState.CurrentCatalog->GetPaper(index).Name);
     }
-    void Removed(int index) override { SendMessageA(list_.Hwnd(), LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+    void Removed(int index) override { list_.DeleteString(index); }
     void Changed(int index) override {
         Removed(index);
         Inserted(index);
@@ -238,20 +237,17 @@ void CVellicorView::ShowInsertedPapers(int32_t first, int32_t count) {
 }
 
 void CVellicorView::InsertPaperLines(int32_t first, int32_t count) {
-    const HWND list = m_listPapers.Hwnd();
     if (count > 1) m_listPapers.SetRedraw(false);
-    for (int32_t line = first; line < first + count; ++line) {
-        SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(line),
-                     reinterpret_cast<LPARAM>(AppState.CurrentCatalog->GetPaper(line).Name.c_str()));
-    }
+    for (int32_t line = first; line < first + count; ++line)
+        m_listPapers.InsertString(line, AppState.CurrentCatalog->GetPaper(line).Name);
     if (count > 1) {
         m_listPapers.SetRedraw(true);
-        InvalidateRect(list, nullptr, TRUE);
+        InvalidateRect(m_listPapers.Hwnd(), nullptr, TRUE);
     }
 }
 
 void CVellicorView::RemovePaperLine(int32_t line) {
-    SendMessageA(m_listPapers.Hwnd(), LB_DELETESTRING, static_cast<WPARAM>(line), 0);
+    m_listPapers.DeleteString(line);
 }
 
 void CVellicorView::OnEditPaste() {
@@ -361,9 +357,8 @@ void CVellicorView::MoveSelectedPaperTo(int32_t target, int action) {
     CatalogHistory().Record(static_cast<EditAction>(action), {EditChange::Move, from, target, {}}, from, target);
     const std::string name = m_listPapers.GetText(from);
     m_listPapers.SetRedraw(false);
-    SendMessageA(m_listPapers.Hwnd(), LB_DELETESTRING, static_cast<WPARAM>(from), 0);
-    SendMessageA(m_listPapers.Hwnd(), LB_INSERTSTRING, static_cast<WPARAM>(target),
-                 reinterpret_cast<LPARAM>(name.c_str()));
+    m_listPapers.DeleteString(from);
+    m_listPapers.InsertString(target, name);
     m_listPapers.SetRedraw(true);
     InvalidateRect(m_listPapers.Hwnd(), nullptr, TRUE);
     m_nSelectedPaper = target;

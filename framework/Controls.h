@@ -53,6 +53,8 @@ public:
     int GetCurSel() const { return static_cast<int>(Send(LB_GETCURSEL)); }
     void SetCurSel(int line) const { Send(LB_SETCURSEL, static_cast<WPARAM>(line)); }
     int AddString(const std::string& text) const { return static_cast<int>(Send(LB_ADDSTRING, 0, Text(text))); }
+    void InsertString(int line, const std::string& text) const { Send(LB_INSERTSTRING, static_cast<WPARAM>(line), Text(text)); }
+    void DeleteString(int line) const { Send(LB_DELETESTRING, static_cast<WPARAM>(line)); }
     // The first line equal to `text` (letter case ignored), searching from the top.
     int FindStringExact(const std::string& text) const {
         return static_cast<int>(Send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), Text(text)));

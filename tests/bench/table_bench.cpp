@@ -42,7 +42,7 @@ int main() {
         ExportTableFile(catalog, csvPath);
         std::string bytes;
         platform::ReadWholeFile(csvPath, bytes);
-        const PaperTableRead read = ReadPapersFile(bytes);
+        const PaperTableRead read = ReadPaperTable(bytes);
         CPaperCatalog back;
         for (const CPaperDef& p : read.papers)
             back.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, back.GetCount());

@@ -19,13 +19,6 @@ CPaperDef Paper(const std::string& name, const std::string& weight = "80", bool 
     return CPaperDef(name, "A4", weight, "white", "plain", force, 0);
 }
 
-CPaperCatalog CatalogOf(const std::vector<CPaperDef>& papers) {
-    CPaperCatalog catalog;
-    for (const CPaperDef& p : papers)
-        catalog.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, catalog.GetCount());
-    return catalog;
-}
-
 class CatalogMergeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,7 +30,7 @@ protected:
 };
 
 TEST_F(CatalogMergeTest, AddsNewNamesAtTheEndAndWritesOverSameNamesKeepingThem) {
-    CPaperCatalog catalog = CatalogOf({Paper("A4"), Paper("Local"), Paper("Plain"), Paper("Heavy", "160")});
+    CPaperCatalog catalog = CatalogOfPapers({Paper("A4"), Paper("Local"), Paper("Plain"), Paper("Heavy", "160")});
     const MergePlan plan = PlanMerge(catalog, {Paper("New", "90"), Paper("PLAIN", "100", true), Paper("heavy", "160"),
                                                Paper("a4", "200"), Paper("Newer")});
     ASSERT_EQ(plan.changed.size(), 1u);
@@ -58,7 +51,7 @@ TEST_F(CatalogMergeTest, AddsNewNamesAtTheEndAndWritesOverSameNamesKeepingThem) 
 }
 
 TEST_F(CatalogMergeTest, APaperNamedTwiceInTheFileTakesItsLastRow) {
-    const CPaperCatalog catalog = CatalogOf({Paper("Plain")});
+    const CPaperCatalog catalog = CatalogOfPapers({Paper("Plain")});
     const MergePlan plan = PlanMerge(catalog, {Paper("Plain", "90"), Paper("PLAIN", "80"), Paper("N", "70"), Paper("n", "75")});
     EXPECT_TRUE(plan.changed.empty());
     ASSERT_EQ(plan.added.size(), 1u);
@@ -72,7 +65,7 @@ TEST_F(CatalogMergeTest, SpreadsheetFilesGoByTheirExtension) {
     EXPECT_FALSE(IsTableFileName("csv"));
 
     const std::string path = (std::filesystem::temp_directory_path() / "quandrel-merge-test.csv").string();
-    ASSERT_TRUE(ExportTableFile(CatalogOf({Paper("Caf\xE9")}), path));
+    ASSERT_TRUE(ExportTableFile(CatalogOfPapers({Paper("Caf\xE9")}), path));
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     in.close();

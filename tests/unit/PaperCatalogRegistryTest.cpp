@@ -99,14 +99,6 @@ std::optional<Values> ReadKey(const std::string& path) {
     }
 }
 
-CPaperCatalog CatalogOf(const std::vector<CPaperDef>& papers) {
-    CPaperCatalog catalog;
-    for (const CPaperDef& p : papers) {
-        catalog.AddPaper(p.Name, p.Size, p.Weight, p.Color, p.Type, p.ForceOneSided, catalog.GetCount());
-    }
-    return catalog;
-}
-
 class RegistryStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -184,7 +176,7 @@ TEST_F(RegistryStoreTest, LoadSkipsValuesThatDoNotFitTheBuffersAndGoesOn) {
 
 TEST_F(RegistryStoreTest, LoadRefusesAMissingKeyAndAnEmptyPath) {
     ASSERT_EQ(Plant(kKeyA, {{"A", Sz("LETTER,75,white,plain,F,0")}}), platform::kRegOk);
-    CPaperCatalog catalog = CatalogOf({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
+    CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
     EXPECT_EQ(catalog.LoadFromRegistry(kTestRoot + "\\Missing", "PS"), STORE_KEY_FAILED);
     EXPECT_EQ(catalog.LoadFromRegistry("", "PS"), STORE_KEY_FAILED);
     EXPECT_EQ(catalog.LoadFromRegistry("", "PCL"), STORE_KEY_FAILED);
@@ -225,7 +217,7 @@ TEST_F(RegistryStoreTest, SaveWritesEachLocationsFormByteForByte) {
 }
 
 TEST_F(RegistryStoreTest, SaveLeavesExactlyTheCatalogsValues) {
-    const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+    const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
                                              CPaperDef("A4", "A4", "80", "white", "plain", false, 1),
                                              CPaperDef("Card", "A3", "200", "blue", "cover", true, 2)});
     struct Case {
@@ -293,7 +285,7 @@ TEST_F(RegistryStoreTest, SaveLeavesExactlyTheCatalogsValues) {
 }
 
 TEST_F(RegistryStoreTest, SaveKeepsAnAccentedNamesNewSpelling) {
-    const CPaperCatalog catalog = CatalogOf({CPaperDef("Caf\xE9", "A4", "80", "blanc", "simple", false, 0)});
+    const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Caf\xE9", "A4", "80", "blanc", "simple", false, 0)});
     ASSERT_EQ(Plant(kKeyA, {{"CAF\xC9", Sz("A4,80,rouge,simple,F,0")}}), platform::kRegOk);
     EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_OK);
     EXPECT_EQ(ReadKey(kKeyA), (Values{{"Caf\xE9", Sz("A4,80,blanc,simple,F,0")}}));
@@ -307,7 +299,7 @@ TEST_F(RegistryStoreTest, KeywordSaveRefusesNamesEqualButForCaseAndChangesNothin
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.first) + " / " + c.second);
         platform::DeleteKeyTree(kTestRoot);
-        const CPaperCatalog catalog = CatalogOf({CPaperDef(c.first, "A4", "80", "white", "plain", false, 0),
+        const CPaperCatalog catalog = CatalogOfPapers({CPaperDef(c.first, "A4", "80", "white", "plain", false, 0),
                                                  CPaperDef("Other", "A4", "80", "white", "plain", false, 1),
                                                  CPaperDef(c.second, "A3", "90", "red", "tab", true, 2)});
         ASSERT_EQ(Plant(kKeyA, {{"Old", Sz("A4,80,white,plain,F,0")}}), platform::kRegOk);
@@ -332,7 +324,7 @@ TEST_F(RegistryStoreTest, SaveRefusesAnEmptyPath) {
 TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
     // The registry refuses value names longer than 16,383 characters: the
     // last paper cannot be written after the others were.
-    const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+    const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
                                              CPaperDef("New", "A3", "90", "red", "tab", true, 1),
                                              CPaperDef(std::string(16384, 'x'), "A4", "80", "white", "plain", false, 2)});
     const Planted planted = {{"Letter", Sz("A4,90,red,plain,F,0")},
@@ -431,7 +423,7 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     EXPECT_EQ(catalog.LoadFromRegistry(kKeyB, "PS", &report), STORE_OK);
     EXPECT_EQ(NamesAndPositions(catalog), "Letter@0 PapO@1");
     EXPECT_EQ(SkippedOf(report), std::vector<std::string>{"PapO:name not writable"});
-    for (const CPaperCatalog& saved : {catalog, CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})}) {
+    for (const CPaperCatalog& saved : {catalog, CatalogOfPapers({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})}) {
         EXPECT_EQ(saved.SaveToRegistry(kKeyB, false, nullptr, &found), STORE_NAMES_NOT_WRITABLE);
         EXPECT_EQ(SkippedOf(found), std::vector<std::string>{"PapO:name not writable"});
         EXPECT_EQ(ReadKey(kKeyB), before);
@@ -454,7 +446,7 @@ TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
     for (bool descriptive : {false, true}) {
         SCOPED_TRACE(descriptive ? "descriptive form" : "keyword form");
         StoreReport report;
-        EXPECT_EQ(CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})
+        EXPECT_EQ(CatalogOfPapers({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})
                       .SaveToRegistry(kKeyA, descriptive, nullptr, &report),
                   STORE_KEY_FAILED);
         EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
@@ -488,7 +480,7 @@ TEST_F(RegistryStoreTest, WriteAccessIsAskedOfTheKeysSecurity) {
 
     GiveEveryone(kKeyA, KEY_READ | KEY_WRITE);
     EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegOk);
-    EXPECT_EQ(CatalogOf({CPaperDef("New", "A4", "80", "white", "plain", false, 0)}).SaveToRegistry(kKeyA, false),
+    EXPECT_EQ(CatalogOfPapers({CPaperDef("New", "A4", "80", "white", "plain", false, 0)}).SaveToRegistry(kKeyA, false),
               STORE_OK);
     GiveEveryone(kKeyA, KEY_ALL_ACCESS);
     CPaperCatalog loaded;
@@ -507,7 +499,7 @@ TEST_F(RegistryStoreTest, WriteAccessIsAnsweredAsTheKeysCreationWouldBe) {
 
 TEST_F(RegistryStoreTest, SavedCatalogsLoadBackInBothForms) {
     AppState.CurrentLanguage = 6;
-    const CPaperCatalog catalog = CatalogOf({CPaperDef("Brief", "8_0x10_5", "75", "weiss", "normal", false, 0),
+    const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Brief", "8_0x10_5", "75", "weiss", "normal", false, 0),
                                              CPaperDef("A4", "A4", "80", "weiss", "normal", false, 1),
                                              CPaperDef("Register", "A4TAB", "160", "gelb", "tab", true, 2),
                                              CPaperDef("Folie", "LETTER", "120", "klar", "transparentfolie", true, 3),
@@ -553,7 +545,7 @@ protected:
 };
 
 TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheKeyAsItWas) {
-    const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+    const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
                                              CPaperDef("A4", "A4", "80", "white", "plain", false, 1)});
     for (const char* undeletable : {"Stuck", "LETTER"}) {
         SCOPED_TRACE(undeletable);
@@ -578,7 +570,7 @@ struct FailureCase {
 };
 
 const CPaperCatalog& NewCatalog() {
-    static const CPaperCatalog catalog = CatalogOf({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+    static const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
                                                     CPaperDef("A4", "A4", "80", "white", "plain", false, 1),
                                                     CPaperDef("Card", "A3", "200", "blue", "cover", true, 2)});
     return catalog;
@@ -670,7 +662,7 @@ TEST_F(RegistryStoreFailureTest, AnEnumerationFailingAnywhereEndsLoadAndSaveWith
         for (unsigned nth = 1; nth <= loadCalls; ++nth) {
             SCOPED_TRACE("load, enumeration " + std::to_string(nth));
             platform::FailRegistryCall(RegCall::Enumerate, nth, platform::kRegKeyDeleted);
-            CPaperCatalog catalog = CatalogOf({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
+            CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
             StoreReport report;
             EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, pdl, &report), STORE_KEY_FAILED);
             EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
@@ -715,7 +707,7 @@ TEST_F(RegistryStoreFailureTest, KeysThatCannotBeOpenedAreReportedAndLeftAlone) 
     EXPECT_EQ(ReadKey(kKeyA), (Values{{"Old", Sz("LETTER,75,white,plain,F,0")}}));
 
     platform::FailOpenKey(kKeyA, platform::kRegAccessDenied);
-    CPaperCatalog catalog = CatalogOf({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
+    CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Keep", "A4", "80", "white", "plain", false, 0)});
     EXPECT_EQ(catalog.LoadFromRegistry(kKeyA, "PS"), STORE_KEY_FAILED);
     EXPECT_EQ(NamesAndPositions(catalog), "Keep@0");
 }

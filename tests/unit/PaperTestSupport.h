@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
@@ -27,4 +28,11 @@ inline std::string DescribeAll(const CPaperCatalog& catalog) {
     std::string text;
     for (int i = 0; i < catalog.GetCount(); ++i) text += Describe(catalog.GetPaper(i)) + "\n";
     return text;
+}
+
+// A catalog of these papers in this order, each at its index.
+inline CPaperCatalog CatalogOfPapers(const std::vector<CPaperDef>& papers) {
+    CPaperCatalog catalog;
+    catalog.AppendPapers(papers);
+    return catalog;
 }

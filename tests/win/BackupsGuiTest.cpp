@@ -31,7 +31,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using StoredValues = std::map<std::string, std::string>;
+using guitest::PlantValues;
+using guitest::StoredValues;
 std::string Sz(const std::string& text) { return text + '\0'; }
 
 const StoredValues kTwoPapers = {
@@ -49,15 +50,6 @@ StoredValues ReadStoredValues(const std::string& path) {
         values[value.name] = value.data;
     }
     return values;
-}
-
-void PlantValues(const std::string& path, const StoredValues& values) {
-    platform::RegKey key;
-    uint32_t disposition = 0;
-    ASSERT_EQ(platform::CreateOrOpenKey(path, key, disposition), platform::kRegOk) << path;
-    for (const auto& [name, bytes] : values) {
-        ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegSz, bytes), platform::kRegOk) << name;
-    }
 }
 
 void WriteFileBytes(const fs::path& path, const std::string& bytes) {

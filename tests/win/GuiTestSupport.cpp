@@ -11,6 +11,15 @@ namespace fs = std::filesystem;
 
 namespace guitest {
 
+void PlantValues(const std::string& path, const StoredValues& values) {
+    platform::RegKey key;
+    uint32_t disposition = 0;
+    ASSERT_EQ(platform::CreateOrOpenKey(path, key, disposition), platform::kRegOk) << path;
+    for (const auto& [name, bytes] : values) {
+        ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegSz, bytes), platform::kRegOk) << name;
+    }
+}
+
 void GuiTest::SetUp() {
     AppState.Reset();
     platform::ClearRecordedMessageBoxes();

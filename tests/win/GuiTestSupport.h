@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,11 @@ namespace guitest {
 
 // Registry keys the tests create live below this one.
 inline constexpr const char* kTestRoot = "SOFTWARE\\QuandrelTests\\Gui";
+
+// A key's string values by name.
+using StoredValues = std::map<std::string, std::string>;
+// Writes the values as REG_SZ into the key below HKEY_LOCAL_MACHINE, creating it.
+void PlantValues(const std::string& path, const StoredValues& values);
 
 struct ConfiguredCatalog {
     std::string name;

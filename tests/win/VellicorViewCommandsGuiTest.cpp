@@ -47,7 +47,8 @@ constexpr const char* kProductCaption = "Quandrel ";
 // A REG_SZ value's bytes as stored: the text and its terminating zero.
 std::string Sz(const std::string& text) { return text + '\0'; }
 
-using StoredValues = std::map<std::string, std::string>;
+using guitest::PlantValues;
+using guitest::StoredValues;
 
 // The papers of the worked example (the English default paper and a forced
 // cover paper) in both registry forms, and as a catalog file.
@@ -107,15 +108,6 @@ StoredValues ReadStoredValues(const std::string& path) {
             value.type == platform::kRegSz ? value.data : "<type " + std::to_string(value.type) + ">" + value.data;
     }
     return values;
-}
-
-void PlantValues(const std::string& path, const StoredValues& values) {
-    platform::RegKey key;
-    uint32_t disposition = 0;
-    ASSERT_EQ(platform::CreateOrOpenKey(path, key, disposition), platform::kRegOk) << path;
-    for (const auto& [name, bytes] : values) {
-        ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegSz, bytes), platform::kRegOk) << name;
-    }
 }
 
 void PlantDword(const std::string& path, const std::string& name) {
