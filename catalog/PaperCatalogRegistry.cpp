@@ -44,6 +44,9 @@ std::vector<CPaperDef> ReadAsLoaded(const StoredKeyImage& values, const std::str
         const StoredValueImage& value = values[i];
         if (!value.ExactName) {
             skipped.push_back({SkippedEntry::NameNotWritable, value, {}});
+        } else if (value.Name.empty()) {
+            // "(Default)" in regedit; `reg add KEY /f` and "@=" in a .reg file make one.
+            skipped.push_back({SkippedEntry::Unnamed, value, {}});
         } else if (value.Type != platform::kRegSz) {
             skipped.push_back({SkippedEntry::NotText, value, {}});
         } else if (value.Name.size() >= kReadNameCapacity || value.Data.size() > kReadDataCapacity) {
@@ -165,6 +168,7 @@ MessageId SkippedEntryMessage(SkippedEntry::Reason reason) {
     case SkippedEntry::NotText: return MSG_SKIPPED_NOT_TEXT;
     case SkippedEntry::Displaced: return MSG_SKIPPED_DISPLACED;
     case SkippedEntry::NameNotWritable: return MSG_SKIPPED_NAME_NOT_WRITABLE;
+    case SkippedEntry::Unnamed: return MSG_SKIPPED_UNNAMED;
     }
     return MSG_SKIPPED_TOO_LONG;
 }

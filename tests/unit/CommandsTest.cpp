@@ -149,8 +149,8 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
     const auto csv = std::find(help.output.out.begin(), help.output.out.end(),
                                "/csv: Ausgabe f\xFCr andere Programme (UTF-8, eine Kopfzeile).");
     ASSERT_GE(std::distance(csv, help.output.out.end()), 3);
-    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import.");
-    EXPECT_EQ(csv[2], "/config <Pfad>: eine andere Konfigurationsdatei.");
+    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import oder /merge.");
+    EXPECT_EQ(csv[2], "/allowempty: /import darf eine Katalogdatei ohne Papiere speichern, was den Katalog leert.");
 }
 
 // /report: the run's lines, standard output's then standard error's, in a
@@ -160,19 +160,29 @@ TEST_F(CommandsTest, ReportPutsTheRunsLinesIntoANewFileOnly) {
     ASSERT_EQ(Call({"/export", "Office PostScript", "out.cat"}).code, kExitDone);
     Outcome run = Call({"/import", "/report", "done.txt", "--", "out.cat", "Office PCL"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(Read("done.txt"), "2 papers stored in the catalog Office PCL.\r\n");
+    EXPECT_EQ(Read("done.txt"), "Stored in the catalog Office PCL. Papers: 2\r\n");
 
     run = Call({"/import", "absent.cat", "Office PCL", "/report", "failed.txt"});
     EXPECT_EQ(run.code, kExitCatalogFile);
     ASSERT_EQ(run.output.err.size(), 2u);
     EXPECT_EQ(Read("failed.txt"), run.output.err[0] + "\r\n" + run.output.err[1] + "\r\n");
 
+    // A report that cannot be written fails the run, with its own code and the
+    // reason; one in the way stops the run before anything is done.
     Write("taken.txt", "kept");
+    Store(CatalogOf({"Plain"}), kDescriptiveKey, true);
     run = Call({"/import", "out.cat", "Office PCL", "/report", "taken.txt"});
-    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.code, kExitReport);
     EXPECT_EQ(Read("taken.txt"), "kept");
-    ASSERT_FALSE(run.output.err.empty());
-    EXPECT_EQ(run.output.err.front(), "The report file taken.txt could not be written.");
+    EXPECT_EQ(run.output.err, std::vector<std::string>{"The report file taken.txt already exists: the report is only "
+                                                       "ever written to a new file. Nothing was done."});
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(CatalogOf({"Plain"})));
+    run = Call({"/list", "/report", "no such folder/log.txt"});
+    EXPECT_EQ(run.code, kExitReport);
+    ASSERT_EQ(run.output.err.size(), 2u);
+    EXPECT_EQ(run.output.err[0], "The report file no such folder/log.txt could not be written.");
+    // A failed command keeps its own code: it says more than the report's.
+    EXPECT_EQ(Call({"/import", "absent.cat", "Office PCL", "/report", "no such folder/log.txt"}).code, kExitCatalogFile);
 
     run = Call({"/list", "/report"});
     EXPECT_EQ(run.code, kExitUsage);
@@ -183,12 +193,11 @@ TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
     fs::remove("Vellicor.cfg");
     Outcome run = Call({"/list"});
     EXPECT_EQ(run.code, kExitConfiguration);
-    EXPECT_EQ(run.output.err, std::vector<std::string>{"The configuration file Vellicor.cfg could not be opened."});
-
-    Write("Vellicor.cfg", Config("Klingon"));
-    run = Call({"/list"});
-    EXPECT_EQ(run.code, kExitConfiguration);
-    EXPECT_EQ(run.output.err, std::vector<std::string>{"The configuration file Vellicor.cfg names no known language."});
+    // Where it looked, and how to name the file.
+    ASSERT_EQ(run.output.err.size(), 2u);
+    EXPECT_EQ(run.output.err[0], "The configuration file Vellicor.cfg was not found in the folder " +
+                                     fs::current_path().string() + ".");
+    EXPECT_EQ(run.output.err[1].rfind("Name it with /config, for example: /config \"", 0), 0u);
 
     // /config names another file, wherever it is.
     fs::create_directories("other place");
@@ -196,7 +205,8 @@ TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
     run = Call({"/config", "other place/site.cfg", "/list"});
     EXPECT_EQ(run.code, kExitDone);
     ASSERT_EQ(run.output.out.size(), 3u);
-    EXPECT_EQ(run.output.out[2], "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey + ": inte tillg\xE4nglig, - papper");
+    EXPECT_EQ(run.output.out[2], "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey +
+                                     ": ingen nyckel \xE4nnu (/import, /merge eller Spara som i Quandrel skapar den)");
 }
 
 TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
@@ -206,9 +216,10 @@ TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
     Outcome run = Call({"/LIST"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "Office PostScript (PDL PS), HKEY_LOCAL_MACHINE\\" + kKeywordKey + ": available, 2 papers",
-                                  "Office PCL (PDL PCL), HKEY_LOCAL_MACHINE\\" + kDescriptiveKey + ": available, 1 papers",
-                                  "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey + ": not available, - papers",
+                                  "Office PostScript (PDL PS), HKEY_LOCAL_MACHINE\\" + kKeywordKey + ": available, Papers: 2",
+                                  "Office PCL (PDL PCL), HKEY_LOCAL_MACHINE\\" + kDescriptiveKey + ": available, Papers: 1",
+                                  "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey +
+                                      ": no key yet (/import, /merge or Save As in Quandrel makes it)",
                               }));
     EXPECT_FALSE(run.output.utf8);
 
@@ -231,7 +242,7 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
     // Catalog names match in any letter case, as listed.
     Outcome run = Call({"/export", "office postscript", "out.cat"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out, std::vector<std::string>{"3 papers written to out.cat."});
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"Written to out.cat. Papers: 3"});
     CPaperCatalog exported;
     AppState.CurrentLanguage = kEnglish;
     ASSERT_EQ(exported.CheckImportFile("out.cat"), STORE_OK);
@@ -240,7 +251,7 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
 
     run = Call({"/import", "out.cat", "OFFICE PCL"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out, std::vector<std::string>{"3 papers stored in the catalog Office PCL."});
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"Stored in the catalog Office PCL. Papers: 3"});
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), original);
 
     // Into a key that does not exist yet, as Save As would create it.
@@ -281,7 +292,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
         std::string firstError;
     };
     const Case cases[] = {
-        {{"/import", "twins.cat", "Nowhere"}, kExitCatalog, "Nowhere is not a configured catalog."},
+        {{"/import", "twins.cat", "Nowhere"}, kExitCatalog, "\"Nowhere\" is not a configured catalog. The configured catalogs:"},
         {{"/import", "missing.cat", "Office PostScript"}, kExitCatalogFile, "The catalog file missing.cat could not be read."},
         {{"/import", "other.txt", "Office PostScript"}, kExitCatalogFile,
          "The catalog file other.txt was refused: it does not have the format required for importing a catalog."},
@@ -326,7 +337,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     EXPECT_EQ(Call({"/import", "twins.cat", "Office PCL"}).code, kExitDone);
     const Outcome emptied = Call({"/import", "empty.cat", "Office PCL", "/allowempty"});
     EXPECT_EQ(emptied.code, kExitDone);
-    EXPECT_EQ(emptied.output.out, std::vector<std::string>{"0 papers stored in the catalog Office PCL."});
+    EXPECT_EQ(emptied.output.out, std::vector<std::string>{"Stored in the catalog Office PCL. Papers: 0"});
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "");
 
     // A name that fits two configured catalogs but for letter case chooses neither.
@@ -424,8 +435,8 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     EXPECT_EQ(stopped.code, kExitCatalog);
     EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
                                       "The registry key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
-                                          " of the catalog Office PostScript holds 1 entries that are not part of the "
-                                          "catalog. /import would remove them, so nothing was saved:",
+                                          " of the catalog Office PostScript holds entries that are not part of the "
+                                          "catalog. /import would remove them, so nothing was saved. Entries: 1",
                                       "  " + longName + ": too long to be read"}));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
     // So would a value of another type, and a paper another value displaced.
@@ -453,7 +464,7 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     Outcome run = Call({"/check", "in.cat"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "The catalog file can be imported. It holds 2 papers:",
+                                  "The catalog file can be imported. Papers: 2",
                                   "  1. Gloss, 210 x 297 mm, White, 80, Plain",
                                   "  2. GLOSS, 8.5 x 11 in, Blue, 120, Glossy, Force 1-sided",
                                   "The names Gloss and GLOSS differ only in letter case: a catalog with the PDL PS cannot hold both.",
@@ -461,10 +472,19 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     run = Call({"/check", "in.cat", "/csv"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "\xEF\xBB\xBF" "Position,Name,Size,Color,Weight,Type,ForceOneSided",
-                                  "1,Gloss,A4,White,80,Plain,no",
-                                  "2,GLOSS,LETTER,Blue,120,Glossy,yes",
+                                  "\xEF\xBB\xBF" "Name,Size,Weight,Color,Type,ForceOneSided",
+                                  "Gloss,A4,80,White,Plain,no",
+                                  "GLOSS,LETTER,120,Blue,Glossy,yes",
                               }));
+    // In the export's columns, so that what /check wrote imports back.
+    CPaperCatalog distinct = CatalogOf({"Matt", "Silk"});
+    distinct.ModifyPaper("Silk", "LETTER", "120", "Blue", "Glossy", true, 1);
+    ASSERT_TRUE(distinct.ExportToFile("distinct.cat"));
+    std::string written;
+    for (const std::string& line : Call({"/check", "distinct.cat", "/csv"}).output.out) written += line + "\r\n";
+    Write("checked.csv", written);
+    EXPECT_EQ(Call({"/import", "checked.csv", "Office PCL"}).code, kExitDone);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(distinct));
     EXPECT_EQ(Call({"/check", "absent.cat"}).code, kExitCatalogFile);
 
     // A file whose name begins with "-" is given after a lone "--".
@@ -472,7 +492,7 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     EXPECT_EQ(Call({"/check", "-old.cat"}).code, kExitUsage);
     run = Call({"/check", "--", "-old.cat"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out.front(), "The catalog file can be imported. It holds 2 papers:");
+    EXPECT_EQ(run.output.out.front(), "The catalog file can be imported. Papers: 2");
 }
 
 TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
@@ -595,7 +615,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
                                   "  Changed: \"Plain\": Weight (gsm) 80 -> 90",
                                   "  Added: \"Gloss\" at position 4",
-                                  "Catalog Office PostScript: 1 papers added, 1 changed, 2 left alone.",
+                                  "Catalog Office PostScript. Added: 1, changed: 1, left alone: 2",
                               }));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), "Local|A4|80|White|Plain|F|0\nPlain|A4|90|White|Plain|F|1\n"
                                          "Heavy|A4|80|White|Plain|F|2\nGloss|A3|135|White|Glossy|T|3\n");
@@ -624,7 +644,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     // Into a catalog whose key does not exist yet: every paper is new, and the key is made.
     run = Call({"/merge", "central.csv", "archive", "/nobackup"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out.back(), "Catalog Archive: 3 papers added, 0 changed, 0 left alone.");
+    EXPECT_EQ(run.output.out.back(), "Catalog Archive. Added: 3, changed: 0, left alone: 0");
     EXPECT_EQ(Stored(kMissingKey, "PS"), "PLAIN|A4|90|White|Plain|F|0\nHeavy|A4|80|White|Plain|F|1\n"
                                          "Gloss|A3|135|White|Glossy|T|2\n");
     EXPECT_EQ(Call({"/merge", "central.csv"}).code, kExitUsage);
