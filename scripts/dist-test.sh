@@ -119,7 +119,7 @@ step "1. install $(basename "$msi") silently into a fresh prefix"
 code=$(product_code "$msi")
 msiexec /i "$(windows_path "$msi")"
 check_installed "$VERSION" "$code"
-cmp -s packaging/Vellicor.cfg "$config" || fail "the starting Vellicor.cfg is not in %ProgramData%\\Quandrel"
+cmp -s <(sed 's/$/\r/' packaging/Vellicor.cfg) "$config" || fail "the starting Vellicor.cfg (CR LF) is not in %ProgramData%\\Quandrel"
 [ -d "$backups" ] || fail "no backup folder %ProgramData%\\Quandrel\\Backups"
 # Wine's installer does not apply MsiLockPermissionsEx: the package is checked instead.
 expect_equal "the backup folder's rights in the package" \
@@ -210,6 +210,8 @@ step "5. the portable zip starts from its own folder"
 unzip -q "$zip" -d "$WORK/portable"
 folder=$(echo "$WORK"/portable/Quandrel-*)
 for f in "${shipped[@]}" Vellicor.cfg README.txt; do [ -f "$folder/$f" ] || fail "$f missing from the zip"; done
-[ "$(grep -c $'\r$' "$folder/README.txt")" = "$(wc -l <"$folder/README.txt")" ] || fail "README.txt has lines without CRLF"
+for f in README.txt Vellicor.cfg; do
+    [ "$(grep -c $'\r$' "$folder/$f")" = "$(wc -l <"$folder/$f")" ] || fail "$f has lines without CRLF"
+done
 scripts/smoke-test.sh "$(windows_path "$folder/${programs[0]}")" "$folder"
 step "passed"

@@ -209,6 +209,155 @@ TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
                                      ": ingen nyckel \xE4nnu (/import, /merge eller Spara som i Quandrel skapar den)");
 }
 
+// Runs as a deployment makes them, the usual mistakes among them: each with
+// its configuration, what the keyword catalog's key holds before, the exit
+// code, what the key holds after, and a phrase the output must contain.
+TEST_F(CommandsTest, DeploymentRunsAnswerAsTheTableSays) {
+    enum class Key { Papers, PapersAndDefault, OnlyDefault, Missing };
+    const std::string papers = DescribeAll(CatalogOf({"Plain", "Heavy"}));
+    const std::string unchanged = "<unchanged>";
+    const std::string catalogs = Config().substr(Config().find("[Backups]"));
+    const std::string defaultValue = "(Default): a value without a name, never a paper";
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_TRUE(CatalogOf({"Matt"}).ExportToFile("one.cat"));
+    ASSERT_TRUE(CPaperCatalog().ExportToFile("exported-empty.cat"));
+    Write("hand-empty.cat", "[Paper Catalog]\r\n[Papers]\r\n");
+    Write("zero.cat", "");
+    Write("zero.csv", "");
+    Write("header.csv", "Name,Size,Weight,Color,Type,ForceOneSided\r\n");
+    Write("unknown.csv", "Name,Size,Heft\r\nMatt,A4,80\r\n");
+    Write("taken.log", "earlier run");
+    Write("central.csv", "Name,Size,Weight,Color,Type\r\nHeavy,A4,90,White,Plain\r\nGloss,A3,135,White,Glossy\r\n");
+
+    struct Run {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string configuration;  // "" for the usual one
+        Key before;
+        int code;
+        std::string after;  // the keyword catalog's papers afterwards
+        std::string phrase;
+    };
+    const Run runs[] = {
+        // The configuration is read by the editor's rules: English when the
+        // language is missing or unknown, said once; a UTF-8 mark read through.
+        {"no language", {"/list"}, catalogs, Key::Papers, kExitDone, unchanged, "names no language (Language in [I18N])"},
+        {"unknown language", {"/list"}, "[I18N]\r\nLanguage=Deutsch\r\n" + catalogs, Key::Papers, kExitDone, unchanged,
+         "names the language \"Deutsch\", which is not one of English, Danish,"},
+        {"comment after the language", {"/list"}, "[I18N]\r\nLanguage=English ; office\r\n" + catalogs, Key::Papers,
+         kExitDone, unchanged, "\"English ; office\""},
+        {"byte-order mark", {"/list"}, "\xEF\xBB\xBF" + Config("Dutch"), Key::Papers, kExitDone, unchanged,
+         "beschikbaar, Papieren: 2"},
+        {"run from another folder", {"/list", "/config", "elsewhere.cfg"}, "", Key::Papers, kExitConfiguration,
+         unchanged, "elsewhere.cfg was not found in the folder "},
+        // Names the administrator can match: quoted, with the configured ones;
+        // a file and a catalog the other way round are said to be so.
+        {"trailing blank", {"/import", "one.cat", "Office PostScript "}, "", Key::Papers, kExitCatalog, unchanged,
+         "\"Office PostScript \" is not a configured catalog."},
+        {"configured names listed", {"/import", "one.cat", "Office"}, "", Key::Papers, kExitCatalog, unchanged,
+         "  \"Office PCL\""},
+        {"swapped import", {"/import", "Office PostScript", "one.cat"}, "", Key::Papers, kExitUsage, unchanged,
+         "\"Office PostScript\" is a configured catalog and \"one.cat\" is not"},
+        {"swapped export", {"/export", "x.cat", "office postscript"}, "", Key::Papers, kExitUsage, unchanged,
+         "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv>"},
+        // A report in the way fails the run before anything is done.
+        {"report exists", {"/import", "one.cat", "Office PostScript", "/report", "taken.log"}, "", Key::Papers,
+         kExitReport, unchanged, "taken.log already exists"},
+        // One rule for the exit codes: no catalog file or table is 4; one whose
+        // papers the rules refuse, or that holds none, is 6.
+        {"zero-byte catalog file", {"/import", "zero.cat", "Office PostScript"}, "", Key::Papers, kExitCatalogFile,
+         unchanged, "does not have the format"},
+        {"zero-byte CSV", {"/import", "zero.csv", "Office PostScript"}, "", Key::Papers, kExitCatalogFile, unchanged,
+         "cannot be imported"},
+        {"unknown header cell", {"/import", "unknown.csv", "Office PostScript"}, "", Key::Papers, kExitCatalogFile,
+         unchanged, "Heft"},
+        {"header only", {"/import", "header.csv", "Office PostScript"}, "", Key::Papers, kExitRules, unchanged,
+         "cannot be imported"},
+        {"hand-written empty catalog file", {"/import", "hand-empty.cat", "Office PostScript"}, "", Key::Papers,
+         kExitRules, unchanged, "holds no papers"},
+        {"empty export", {"/check", "exported-empty.cat"}, "", Key::Papers, kExitRules, unchanged, "holds no papers"},
+        {"hand-written empty, meant", {"/import", "hand-empty.cat", "Office PostScript", "/allowempty"}, "",
+         Key::Papers, kExitDone, "", "Papers: 0"},
+        // The unnamed default value is no paper: not counted, not exported,
+        // and named "(Default)" where a save would remove it.
+        {"default value listed", {"/list"}, "", Key::PapersAndDefault, kExitDone, unchanged, "available, Papers: 2"},
+        {"default value alone", {"/list"}, "", Key::OnlyDefault, kExitDone, "", "available, Papers: 0"},
+        {"default value not exported", {"/export", "Office PostScript", "out.cat"}, "", Key::PapersAndDefault, kExitDone,
+         unchanged, "Written to out.cat. Papers: 2"},
+        {"default value named", {"/import", "one.cat", "Office PostScript"}, "", Key::PapersAndDefault, kExitCatalog,
+         unchanged, "  " + defaultValue},
+        {"default value alone exported", {"/export", "Office PostScript", "out.cat"}, "", Key::OnlyDefault, kExitDone,
+         "", "Papers: 0"},
+        // Counts as labels; a key not made yet said as such.
+        {"key not made yet", {"/list"}, "", Key::Missing, kExitDone, "<unreadable>", "no key yet"},
+        {"merge counted", {"/merge", "central.csv", "Office PostScript"}, "", Key::Papers, kExitDone,
+         "Plain|A4|80|White|Plain|F|0\nHeavy|A4|90|White|Plain|F|1\nGloss|A3|135|White|Glossy|F|2\n",
+         "Added: 1, changed: 1, left alone: 1"},
+        // A deployment by merge is checked with /compare /merged.
+        {"merge still to do", {"/compare", "central.csv", "Office PostScript", "/merged"}, "", Key::Papers,
+         kExitDifferent, unchanged, "Changed: \"Heavy\""},
+        {"usage names the exit codes", {"/?"}, "", Key::Papers, kExitDone, unchanged,
+         "   8  The /report file could not be written"},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.what);
+        Write("Vellicor.cfg", run.configuration.empty() ? Config() : run.configuration);
+        platform::DeleteKeyTree(kKeywordKey);
+        if (run.before != Key::Missing) {
+            if (run.before != Key::OnlyDefault) Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+            platform::RegKey key;
+            uint32_t disposition = 0;
+            ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
+            if (run.before != Key::Papers) ASSERT_EQ(platform::SetStringValue(key, "", ""), platform::kRegOk);
+        }
+        const std::string before = Stored(kKeywordKey, "PS");
+        fs::remove("out.cat");
+
+        const Outcome outcome = Call(run.arguments);
+        EXPECT_EQ(outcome.code, run.code);
+        EXPECT_EQ(Stored(kKeywordKey, "PS"), run.after == unchanged ? before : run.after);
+        std::string all;
+        for (const auto* lines : {&outcome.output.out, &outcome.output.err}) {
+            for (const std::string& line : *lines) all += line + "\n";
+        }
+        EXPECT_NE(all.find(run.phrase), std::string::npos) << all;
+        if (fs::exists("out.cat")) EXPECT_EQ(Read("out.cat").find("Paper_000=,"), std::string::npos);
+        EXPECT_EQ(all.find(" 1 papers"), std::string::npos) << all;
+    }
+    EXPECT_EQ(Read("taken.log"), "earlier run");
+}
+
+// Every exit code the program knows is in its table, described in every
+// language; the usage lists them all and every switch.
+TEST_F(CommandsTest, TheTableNamesEveryExitCodeAndSwitch) {
+    std::vector<int> codes;
+    for (const ExitCodeRule& rule : ExitCodeRules()) codes.push_back(rule.code);
+    EXPECT_EQ(codes, (std::vector<int>{kExitDone, kExitUsage, kExitConfiguration, kExitCatalog, kExitCatalogFile,
+                                       kExitRegistry, kExitRules, kExitBackup, kExitReport, kExitDifferent}));
+    const Outcome help = Call({"/?"});
+    std::string usage;
+    for (const std::string& line : help.output.out) usage += line + "\n";
+    for (const CommandSwitch& entry : CommandSwitches()) {
+        EXPECT_NE(usage.find(std::string("/") + entry.name), std::string::npos) << entry.name;
+        // Each switch the usage names is one the parser takes.
+        if (entry.verb != Verb::None) continue;
+        for (const CommandSwitch& command : CommandSwitches()) {
+            if (command.verb == Verb::None || command.verb == Verb::Help) continue;
+            std::vector<std::string> arguments = {std::string("/") + command.name};
+            for (size_t i = 0; i < OperandCount(command); ++i) arguments.push_back("operand" + std::to_string(i));
+            arguments.push_back(std::string("/") + entry.name);
+            if (*entry.operands) arguments.push_back("value.txt");
+            const Outcome run = Call(arguments);
+            const bool applies = entry.verbs == 0 || (entry.verbs & VerbBit(command.verb));
+            const bool refused = !run.output.err.empty() && run.output.err.front() == "Unknown switch: /" + std::string(entry.name);
+            EXPECT_EQ(refused, !applies) << command.name << " /" << entry.name;
+        }
+    }
+    for (const ExitCodeRule& rule : ExitCodeRules()) {
+        EXPECT_NE(usage.find("  " + std::to_string(rule.code) + "  "), std::string::npos) << rule.code;
+    }
+}
+
 TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
     Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
     Store(CatalogOf({"Gloss"}), kDescriptiveKey, true);
