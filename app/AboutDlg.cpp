@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Startup.h"
+#include "config/Startup.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"

@@ -10,7 +10,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
-#include "app/Startup.h"
+#include "config/Startup.h"
 #include "editor/Backups.h"
 #include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"

@@ -218,8 +218,8 @@ std::vector<CPaperDef> PapersFromImage(const StoredKeyImage& values, const std::
         if (!value.ExactName) {
             skipped.push_back({SkippedEntry::NameNotWritable, value, {}});
         } else if (value.Name.empty()) {
-            // The key's unnamed default value: no catalog's paper.
-            skipped.push_back({SkippedEntry::NotText, value, {}});
+            // "(Default)" in regedit; `reg add KEY /f` and "@=" in a .reg file make one.
+            skipped.push_back({SkippedEntry::Unnamed, value, {}});
         } else if (value.Type != platform::kRegSz) {
             skipped.push_back({SkippedEntry::NotText, value, {}});
         } else if (value.Name.size() >= kReadNameCapacity || value.Data.size() > kReadDataCapacity) {

@@ -34,6 +34,7 @@ struct SkippedEntry {
         NotText,         // a value of another type than REG_SZ
         Displaced,       // another value claims its position and, enumerated later, took it
         NameNotWritable, // its name holds characters the code page cannot hold
+        Unnamed,         // the key's unnamed default value: never a paper
     } reason;
     StoredValueImage value;
     std::string displacedBy;  // Displaced: the name of the value in its place

@@ -45,6 +45,7 @@ MessageId SkippedEntryMessage(SkippedEntry::Reason reason) {
     case SkippedEntry::NotText: return MSG_SKIPPED_NOT_TEXT;
     case SkippedEntry::Displaced: return MSG_SKIPPED_DISPLACED;
     case SkippedEntry::NameNotWritable: return MSG_SKIPPED_NAME_NOT_WRITABLE;
+    case SkippedEntry::Unnamed: return MSG_SKIPPED_UNNAMED;
     }
     return MSG_SKIPPED_TOO_LONG;
 }

@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "app/Configuration.h"
-#include "app/Startup.h"
+#include "config/Configuration.h"
+#include "config/Startup.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogDifference.h"
 #include "catalog/CatalogMerge.h"
@@ -26,39 +26,14 @@
 
 namespace {
 
-enum class Verb { None, List, Export, Import, Check, Compare, Merge, Help };
-
-struct VerbSwitch {
-    const char* name;
-    Verb verb;
-    size_t operands;
-    bool takesCsv;
-};
-
-const VerbSwitch kVerbs[] = {
-    {"list", Verb::List, 0, true},     {"export", Verb::Export, 2, false}, {"import", Verb::Import, 2, false},
-    {"check", Verb::Check, 1, true},   {"compare", Verb::Compare, 2, true}, {"merge", Verb::Merge, 2, true},
-    {"?", Verb::Help, 0, false},
-};
-
-// The command lines of the usage text: the program's own syntax, the same in every language.
-const char* const kSyntax[] = {
-    "  VellicorCmd /list [/csv]",
-    "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv>",
-    "  VellicorCmd /import <file.cat|file.csv> \"<catalog>\" [/nobackup] [/allowempty] [/report <file>]",
-    "  VellicorCmd /check <file.cat|file.csv> [/csv]",
-    "  VellicorCmd /compare <file.cat|file.csv> \"<catalog>\" [/csv]",
-    "  VellicorCmd /merge <file.cat|file.csv> \"<catalog>\" [/nobackup] [/csv]",
-    "  VellicorCmd /?",
-};
-
 struct Invocation {
     Verb verb = Verb::None;
-    const VerbSwitch* verbSwitch = nullptr;
+    const CommandSwitch* verbSwitch = nullptr;
     std::vector<std::string> operands;
     bool csv = false;
     bool noBackup = false;
     bool allowEmpty = false;  // a catalog file without papers may empty the catalog
+    bool merged = false;      // /compare: only what /merge would still change
     std::string reportPath;   // a new file that receives every line written
     std::string configurationPath = kConfigurationFileName;
 };
@@ -87,15 +62,7 @@ std::string SwitchName(const std::string& argument) {
 }
 
 void WriteUsage(std::vector<std::string>& lines) {
-    lines.push_back(Message(MSG_CMD_USAGE_INTRODUCTION));
-    lines.push_back(Message(MSG_CMD_USAGE_HEADING));
-    for (const char* line : kSyntax) lines.emplace_back(line);
-    for (MessageId id : {MSG_CMD_USAGE_LIST, MSG_CMD_USAGE_EXPORT, MSG_CMD_USAGE_IMPORT, MSG_CMD_USAGE_CHECK, MSG_CMD_USAGE_COMPARE, MSG_CMD_USAGE_MERGE,
-                       MSG_CMD_USAGE_CSV_FILES, MSG_CMD_USAGE_CSV,
-                       MSG_CMD_USAGE_NOBACKUP, MSG_CMD_USAGE_CONFIG, MSG_CMD_USAGE_ALLOWEMPTY, MSG_CMD_USAGE_REPORT, MSG_CMD_USAGE_END_OF_SWITCHES,
-                       MSG_CMD_USAGE_EXIT_CODES, MSG_CMD_USAGE_EXIT_RECOVERED}) {
-        lines.push_back(Message(id));
-    }
+    for (std::string& line : UsageLines(AppState.CurrentLanguage)) lines.push_back(std::move(line));
 }
 
 // What is wrong with a command line: a message and the argument it names.
@@ -109,46 +76,52 @@ struct ParseError {
 // when it begins with "/" or "-" (a file named "-old.cat").
 ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocation) {
     bool switchesEnded = false;
+    std::vector<const CommandSwitch*> options;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (switchesEnded || !IsSwitch(argument)) {
             invocation.operands.push_back(argument);
             continue;
         }
-        const std::string name = SwitchName(argument);
         if (argument == "--") {
             switchesEnded = true;
-        } else if (name == "csv") {
-            invocation.csv = true;
-        } else if (name == "nobackup") {
-            invocation.noBackup = true;
-        } else if (name == "allowempty") {
-            invocation.allowEmpty = true;
-        } else if (name == "report") {
-            if (i + 1 == arguments.size()) return {MSG_CMD_MISSING_VALUE, argument};
-            invocation.reportPath = arguments[++i];
-        } else if (name == "config") {
-            if (i + 1 == arguments.size()) return {MSG_CMD_MISSING_VALUE, argument};
-            invocation.configurationPath = arguments[++i];
-        } else {
-            const VerbSwitch* found = nullptr;
-            for (const VerbSwitch& candidate : kVerbs) {
-                if (name == candidate.name) found = &candidate;
-            }
+            continue;
+        }
+        const std::string name = SwitchName(argument);
+        const CommandSwitch* found = nullptr;
+        for (const CommandSwitch& candidate : CommandSwitches()) {
+            if (name == candidate.name) found = &candidate;
+        }
+        if (!found) return {MSG_CMD_UNKNOWN_SWITCH, argument};
+        if (found->verb != Verb::None) {
             // One command per run: a second one is as wrong as an unknown one.
-            if (!found || invocation.verbSwitch) return {MSG_CMD_UNKNOWN_SWITCH, argument};
+            if (invocation.verbSwitch) return {MSG_CMD_UNKNOWN_SWITCH, argument};
             invocation.verbSwitch = found;
             invocation.verb = found->verb;
+            continue;
         }
+        options.push_back(found);
+        std::string value;
+        if (*found->operands) {
+            if (i + 1 == arguments.size()) return {MSG_CMD_MISSING_VALUE, argument};
+            value = arguments[++i];
+        }
+        const std::string option = found->name;
+        if (option == "csv") invocation.csv = true;
+        if (option == "nobackup") invocation.noBackup = true;
+        if (option == "allowempty") invocation.allowEmpty = true;
+        if (option == "merged") invocation.merged = true;
+        if (option == "report") invocation.reportPath = value;
+        if (option == "config") invocation.configurationPath = value;
     }
     if (!invocation.verbSwitch) return {MSG_CMD_NO_COMMAND, ""};
-    const VerbSwitch& verb = *invocation.verbSwitch;
-    if (invocation.operands.size() < verb.operands) return {MSG_CMD_MISSING_VALUE, std::string("/") + verb.name};
-    if (invocation.operands.size() > verb.operands) return {MSG_CMD_UNEXPECTED_ARGUMENT, invocation.operands[verb.operands]};
-    if (invocation.csv && !verb.takesCsv) return {MSG_CMD_UNKNOWN_SWITCH, "/csv"};
-    if (invocation.noBackup && invocation.verb != Verb::Import && invocation.verb != Verb::Merge)
-        return {MSG_CMD_UNKNOWN_SWITCH, "/nobackup"};
-    if (invocation.allowEmpty && invocation.verb != Verb::Import) return {MSG_CMD_UNKNOWN_SWITCH, "/allowempty"};
+    const CommandSwitch& verb = *invocation.verbSwitch;
+    const size_t operands = OperandCount(verb);
+    if (invocation.operands.size() < operands) return {MSG_CMD_MISSING_VALUE, std::string("/") + verb.name};
+    if (invocation.operands.size() > operands) return {MSG_CMD_UNEXPECTED_ARGUMENT, invocation.operands[operands]};
+    for (const CommandSwitch* option : options) {
+        if (option->verbs != 0 && !(option->verbs & VerbBit(verb.verb))) return {MSG_CMD_UNKNOWN_SWITCH, std::string("/") + option->name};
+    }
     return {};
 }
 
@@ -222,30 +195,57 @@ int List(const Invocation& invocation, CommandOutput& output) {
     if (AppState.CatalogLocations.empty() && !invocation.csv) output.out.push_back(Message(MSG_CMD_NO_CATALOGS));
     for (const CatalogLocation& location : AppState.CatalogLocations) {
         CPaperCatalog catalog;
-        const bool read = location.Available && catalog.LoadFromRegistry(location.RegistryPath, location.PdlName) == STORE_OK;
+        StoreReport report;
+        const bool read = location.Available && catalog.LoadFromRegistry(location.RegistryPath, location.PdlName, &report) == STORE_OK;
         const std::string papers = read ? std::to_string(catalog.GetCount()) : "";
         if (invocation.csv) {
             WriteCsvRow(output, {location.CatalogName, location.PdlName, KeyText(location),
                                  location.Available ? "yes" : "no", papers});
-        } else {
-            output.out.push_back(FormatText(Message(MSG_CMD_LIST_LINE),
-                                            {location.CatalogName, location.PdlName, KeyText(location),
-                                             Message(location.Available ? MSG_CMD_AVAILABLE : MSG_CMD_NOT_AVAILABLE),
-                                             read ? papers : "-"}));
+            continue;
         }
+        // A key nobody has made yet is the usual state of a new catalog, not a fault.
+        std::string state;
+        if (read) {
+            state = Message(MSG_CMD_AVAILABLE) + ", " + FormatText(Message(MSG_CMD_PAPERS_COUNT), {papers});
+        } else {
+            platform::RegKey key;
+            const long opened = platform::OpenKeyForReading(location.RegistryPath, key);
+            state = Message(opened == platform::kRegNotFound ? MSG_CMD_KEY_NOT_MADE : MSG_CMD_NOT_AVAILABLE);
+        }
+        output.out.push_back(FormatText(Message(MSG_CMD_LIST_ENTRY),
+                                        {location.CatalogName, location.PdlName, KeyText(location), state}));
     }
     return kExitDone;
 }
 
-// The configured catalog named by `name`, or the exit code after the message.
-// A save of it cut short earlier is settled first: then the command stops
-// with its own exit code, so that a script sees it and runs it again.
-int ResolveCatalog(const std::string& name, const CatalogLocation*& location, CommandOutput& output) {
+std::string Quoted(const std::string& name) { return FormatText(Message(MSG_CMD_QUOTED_NAME), {name}); }
+
+// The configured catalog the command's catalog operand names, or the exit
+// code after the message. A name that is no catalog is shown quoted (a
+// trailing blank is seen) with the names that are; a file and a catalog
+// given the other way round are told as such.
+int ResolveCatalog(const Invocation& invocation, const CatalogLocation*& location, CommandOutput& output) {
+    const size_t catalogOperand = invocation.verb == Verb::Export ? 0 : 1;
+    const std::string& name = invocation.operands[catalogOperand];
     std::vector<std::string> candidates;
     location = FindCatalog(name, candidates);
     if (location) return Recovered(*location, output) ? kExitRecovered : kExitDone;
     if (candidates.empty()) {
-        output.err.push_back(FormatText(Message(MSG_CMD_CATALOG_NOT_CONFIGURED), {name}));
+        const std::string& other = invocation.operands[1 - catalogOperand];
+        std::vector<std::string> otherCandidates;
+        if (FindCatalog(other, otherCandidates) || !otherCandidates.empty()) {
+            output.err.push_back(FormatText(Message(MSG_CMD_OPERANDS_SWAPPED), {Quoted(other), Quoted(name)}));
+            output.err.push_back("  " + SyntaxLine(*invocation.verbSwitch));
+            return kExitUsage;
+        }
+        output.err.push_back(FormatText(Message(MSG_CMD_NOT_A_CATALOG), {Quoted(name)}));
+        if (AppState.CatalogLocations.empty()) output.err.push_back(Message(MSG_CMD_NO_CATALOGS));
+        std::vector<std::string> listed;
+        for (const CatalogLocation& configured : AppState.CatalogLocations) {
+            if (std::find(listed.begin(), listed.end(), configured.CatalogName) != listed.end()) continue;
+            listed.push_back(configured.CatalogName);
+            output.err.push_back("  " + Quoted(configured.CatalogName));
+        }
         return kExitCatalog;
     }
     output.err.push_back(FormatText(Message(MSG_CMD_CATALOG_AMBIGUOUS), {name}));
@@ -260,17 +260,40 @@ int LoadStored(const CatalogLocation& location, CPaperCatalog& catalog, CommandO
     return kExitCatalog;
 }
 
+// The exit code of a table the reader refused, by the one rule of the exit
+// codes: a file that holds no table (empty, prose, a spreadsheet's own file, a
+// header the reader does not know) is a refused file (4); a table whose papers
+// the rules refuse, or that holds none, breaks the catalog's rules (6).
+int TableExitCode(TableFault fault) {
+    switch (fault) {
+    case TableFault::TableOk: return kExitDone;
+    case TableFault::RowsRefused:
+    case TableFault::HeaderOnly: return kExitRules;
+    case TableFault::Empty:
+    case TableFault::TooLarge:
+    case TableFault::NulBytes:
+    case TableFault::SpreadsheetFile:
+    case TableFault::NoPaperRow:
+    case TableFault::UnknownHeader:
+    case TableFault::MissingColumn:
+    case TableFault::RepeatedColumn: return kExitCatalogFile;
+    }
+    return kExitCatalogFile;
+}
+
 // A table the reader refused: the file named, then what was found or the
-// refused rows, one a line. Refused rows break the catalog's rules (6); a file
-// that holds no table at all is a refused file (4).
+// refused rows, one a line.
 int RefuseTable(const PaperTableRead& read, const std::string& path, TableUse use, CommandOutput& output) {
     if (read.ok()) return kExitDone;
     std::vector<std::string> lines = PaperTableRefusalLines(read, use);
     lines.front() = FormatText(Message(use == TableUse::Merge ? MSG_CMD_MERGE_REFUSED : MSG_CMD_TABLE_REFUSED), {path});
     for (size_t i = 0; i < lines.size(); ++i) output.err.push_back(i == 0 ? lines[i] : "  " + lines[i]);
-    const bool rows = read.fault == TableFault::RowsRefused || read.fault == TableFault::HeaderOnly ||
-                      read.fault == TableFault::Empty || read.fault == TableFault::NoPaperRow;
-    return rows ? kExitRules : kExitCatalogFile;
+    return TableExitCode(read.fault);
+}
+
+// A catalog file by its first line: that line alone is an empty catalog file.
+bool IsCatalogFile(std::string_view bytes) {
+    return CPaperCatalog().CheckImportBytes(bytes.substr(0, bytes.find_first_of("\r\n")), true) == STORE_OK;
 }
 
 // Reads a catalog file as Import does, refusing what Import refuses. The file
@@ -294,10 +317,10 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
         catalog.AppendPapers(read.papers);
         return kExitDone;
     }
+    // A catalog file without a first paper holds no papers, whatever else it
+    // holds: the rules refuse it as they refuse an empty export (6).
     CatalogFile read = ReadCatalogFile(bytes);
-    const bool empty = read.values ? read.values->empty() : read.papers.empty();
-    if (!read.recognised || read.valuesBroken || (empty && read.hasPapersSection && !read.values) ||
-        (read.expectedGiven && !read.values)) {
+    if (!read.recognised || read.valuesBroken || (read.expectedGiven && !read.values)) {
         output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
         return kExitCatalogFile;
     }
@@ -312,7 +335,7 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
 
 int Export(const Invocation& invocation, CommandOutput& output) {
     const CatalogLocation* location = nullptr;
-    if (int code = ResolveCatalog(invocation.operands[0], location, output)) return code;
+    if (int code = ResolveCatalog(invocation, location, output)) return code;
     CPaperCatalog catalog;
     if (int code = LoadStored(*location, catalog, output)) return code;
     const std::string& path = invocation.operands[1];
@@ -332,7 +355,7 @@ int Export(const Invocation& invocation, CommandOutput& output) {
         }
         return kExitCatalogFile;
     }
-    output.out.push_back(FormatText(Message(MSG_CMD_EXPORTED), {std::to_string(catalog.GetCount()), path}));
+    output.out.push_back(FormatText(Message(MSG_CMD_EXPORTED_COUNT), {std::to_string(catalog.GetCount()), path}));
     return kExitDone;
 }
 
@@ -340,15 +363,16 @@ int Check(const Invocation& invocation, CommandOutput& output) {
     CPaperCatalog catalog;
     if (int code = LoadFile(invocation.operands[0], catalog, output)) return code;
     if (invocation.csv) {
-        WriteCsvRow(output, {"Position", "Name", "Size", "Color", "Weight", "Type", "ForceOneSided"});
+        // The export's columns, so that the output imports back.
+        WriteCsvRow(output, {"Name", "Size", "Weight", "Color", "Type", "ForceOneSided"});
     } else {
-        output.out.push_back(FormatText(Message(MSG_CMD_CHECK_ACCEPTED), {std::to_string(catalog.GetCount())}));
+        output.out.push_back(FormatText(Message(MSG_CMD_CHECK_ACCEPTED_COUNT), {std::to_string(catalog.GetCount())}));
     }
     const std::string oneSided = InterfaceLabel(LAB_FORCE_ONE_SIDED, TF_NO_AMPERSAND);
     for (int i = 0; i < catalog.GetCount(); ++i) {
         const CPaperDef paper = catalog.GetPaper(i);
         if (invocation.csv) {
-            WriteCsvRow(output, {std::to_string(i + 1), paper.Name, paper.Size, paper.Color, paper.Weight, paper.Type,
+            WriteCsvRow(output, {paper.Name, paper.Size, paper.Weight, paper.Color, paper.Type,
                                  paper.ForceOneSided ? "yes" : "no"});
             continue;
         }
@@ -416,7 +440,7 @@ int Save(const SaveRequest& request, const CatalogLocation& location, CommandOut
     case SaveOutcome::Saved: return kExitDone;
     case SaveOutcome::EntriesKept:
         output.err.push_back(
-            FormatText(Message(MSG_CMD_SKIPPED_ENTRIES), {catalog, key, std::to_string(result.skipped.size())}));
+            FormatText(Message(MSG_CMD_SKIPPED_ENTRIES_COUNT), {catalog, key, std::to_string(result.skipped.size())}));
         ListSkipped(result.skipped, output);
         return kExitCatalog;
     case SaveOutcome::NamesNotWritable:
@@ -485,7 +509,7 @@ void SayBackup(const SaveResult& result, CommandOutput& output) {
 
 int Import(const Invocation& invocation, CommandOutput& output) {
     const CatalogLocation* location = nullptr;
-    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    if (int code = ResolveCatalog(invocation, location, output)) return code;
     CPaperCatalog catalog;
     CatalogFile file;
     const std::string& path = invocation.operands[0];
@@ -508,7 +532,7 @@ int Import(const Invocation& invocation, CommandOutput& output) {
         output.out.push_back(FormatText(Message(MSG_CMD_IMPORT_UNCHANGED), {location->CatalogName}));
         return kExitDone;
     }
-    output.out.push_back(FormatText(Message(MSG_CMD_IMPORTED), {std::to_string(catalog.GetCount()), location->CatalogName}));
+    output.out.push_back(FormatText(Message(MSG_CMD_IMPORTED_COUNT), {std::to_string(catalog.GetCount()), location->CatalogName}));
     SayBackup(result, output);
     return kExitDone;
 }
@@ -537,13 +561,49 @@ const char* FieldName(int attribute) {
 
 std::string PositionText(int position) { return position < 0 ? "" : std::to_string(position + 1); }
 
+// /compare /merged: what /merge would still change, so that a deployment by
+// merge can be checked. Papers the file does not name, and the order, are
+// the PC's own affair and never differences here.
+int CompareMerged(const Invocation& invocation, const CatalogLocation& location, const CPaperCatalog& file,
+                  CommandOutput& output) {
+    CPaperCatalog stored;
+    StoreReport report;
+    if (stored.LoadFromRegistry(location.RegistryPath, location.PdlName, &report) != STORE_OK) {
+        if (report.SystemError != platform::kRegNotFound) {
+            Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location.CatalogName, KeyText(location)}),
+                     report.SystemError);
+            return kExitCatalog;
+        }
+        stored = CPaperCatalog();
+    }
+    std::vector<CPaperDef> papers;
+    for (int i = 0; i < file.GetCount(); ++i) papers.push_back(file.GetPaper(i));
+    const MergePlan plan = PlanMerge(stored, papers);
+    if (invocation.csv) {
+        WriteCsvRow(output, {"Change", "Name", "Position", "Field", "OldValue", "NewValue"});
+        for (const MergeChange& change : plan.changed) {
+            for (const FieldChange& field : change.changes) {
+                WriteCsvRow(output, {"changed", change.paper.Name, PositionText(change.index), FieldName(field.attribute),
+                                     field.oldValue, field.newValue});
+            }
+        }
+        int position = stored.GetCount();
+        for (const CPaperDef& paper : plan.added) WriteCsvRow(output, {"added", paper.Name, PositionText(position++), "", "", ""});
+    } else {
+        for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back(line);
+        if (plan.Empty()) output.out.push_back(FormatText(Message(MSG_CMD_MERGED_SAME), {location.CatalogName}));
+    }
+    return plan.Empty() ? kExitDone : kExitDifferent;
+}
+
 // The catalog file against what the key holds, as the editor's Compare shows
 // the catalog being edited against it: one line per difference.
 int Compare(const Invocation& invocation, CommandOutput& output) {
     const CatalogLocation* location = nullptr;
-    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    if (int code = ResolveCatalog(invocation, location, output)) return code;
     CPaperCatalog catalog;
     if (int code = LoadFile(invocation.operands[0], catalog, output)) return code;
+    if (invocation.merged) return CompareMerged(invocation, *location, catalog, output);
     // Only a key that does not exist compares as empty: one that cannot be read
     // is no catalog whose every paper would be new.
     std::vector<PaperDifference> differences;
@@ -580,7 +640,7 @@ int Compare(const Invocation& invocation, CommandOutput& output) {
 // merges as an empty catalog.
 int Merge(const Invocation& invocation, CommandOutput& output) {
     const CatalogLocation* location = nullptr;
-    if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
+    if (int code = ResolveCatalog(invocation, location, output)) return code;
     CPaperCatalog stored;
     StoreReport loadReport;
     if (stored.LoadFromRegistry(location->RegistryPath, location->PdlName, &loadReport) != STORE_OK) {
@@ -627,7 +687,7 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
     if (plan.Empty()) {
         output.out.push_back(FormatText(Message(MSG_CMD_MERGE_NOTHING), {location->CatalogName}));
     } else {
-        output.out.push_back(FormatText(Message(MSG_CMD_MERGED),
+        output.out.push_back(FormatText(Message(MSG_CMD_MERGED_COUNTS),
                                         {location->CatalogName, std::to_string(plan.added.size()),
                                          std::to_string(plan.changed.size()), std::to_string(plan.leftAlone)}));
         SayBackup(result, output);
@@ -636,21 +696,27 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
 }
 
 // The lines of a run in the file named by /report, for a program that cannot
-// see the console (the editor, which starts the companion elevated): standard
-// output's lines, then standard error's, each ended by CR LF, in code page
-// 1252 as the program's texts are. The file must not exist yet, so that a
-// companion running as administrator never writes over a file someone put in
-// its way. Its own failure is said on standard error.
-void WriteReport(const std::string& path, CommandOutput& output) {
+// see the console (the editor, which starts the companion elevated; a
+// deployment tool's log): standard output's lines, then standard error's,
+// each ended by CR LF, in code page 1252 as the program's texts are. The file
+// must not exist yet, so that a companion running as administrator never
+// writes over a file someone put in its way. A report that cannot be written
+// fails the run: a log that silently stops is worse than none.
+bool WriteReport(const std::string& path, CommandOutput& output) {
     std::string bytes;
     for (const auto* lines : {&output.out, &output.err}) {
         for (const std::string& line : *lines) bytes += line + "\r\n";
     }
     std::string reason;
-    if (platform::WriteNewFile(path, bytes, reason) != platform::NewFileResult::Written) {
+    const platform::NewFileResult result = platform::WriteNewFile(path, bytes, reason);
+    if (result == platform::NewFileResult::Written) return true;
+    if (result == platform::NewFileResult::Exists) {
+        output.err.push_back(FormatText(Message(MSG_CMD_REPORT_EXISTS), {path}));
+    } else {
         output.err.push_back(FormatText(Message(MSG_CMD_REPORT_NOT_WRITTEN), {path}));
         if (!reason.empty()) output.err.push_back(reason);
     }
+    return false;
 }
 
 int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocation, CommandOutput& output);
@@ -678,7 +744,9 @@ std::string UntrustedConfiguration(const std::string& path) {
 int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output) {
     Invocation invocation;
     const int code = RunInvocation(arguments, invocation, output);
-    if (!invocation.reportPath.empty()) WriteReport(invocation.reportPath, output);
+    if (code == kExitReport || invocation.reportPath.empty()) return code;
+    // The command's own failure says more than the report's.
+    if (!WriteReport(invocation.reportPath, output) && code == kExitDone) return kExitReport;
     return code;
 }
 
@@ -692,29 +760,46 @@ int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocat
     // Read first, so that even a wrong command line is answered in the
     // configured language; its own failure counts only for a real command.
     long configurationError = 0;
-    const ConfigurationResult configuration = LoadConfiguration(invocation.configurationPath, &configurationError);
+    std::string language;
+    const ConfigurationResult configuration = LoadConfiguration(invocation.configurationPath, &configurationError, &language);
     if (configuration != ConfigurationResult::Read) AppState.CurrentLanguage = kEnglish;
     InitializeEditingState();
+    // The editor's rule: a missing or unknown language is English, said once.
+    if (configuration == ConfigurationResult::InvalidLanguage) {
+        output.err.push_back(language.empty()
+                                 ? FormatText(Message(MSG_CMD_LANGUAGE_MISSING), {invocation.configurationPath, KnownLanguageNames()})
+                                 : FormatText(Message(MSG_CMD_LANGUAGE_UNKNOWN),
+                                              {invocation.configurationPath, Quoted(language), KnownLanguageNames()}));
+    }
 
     if (error.messageId != 0) {
         output.err.push_back(FormatText(Message(error.messageId), {error.argument}));
         WriteUsage(output.err);
         return kExitUsage;
     }
+    // Refused before anything is done: the run could not report it.
+    if (!invocation.reportPath.empty()) {
+        const long probe = platform::ProbeFileForReading(invocation.reportPath);
+        if (probe != 2 && probe != 3) {  // anything there but "no such file" or "no such folder"
+            output.err.push_back(FormatText(Message(MSG_CMD_REPORT_EXISTS), {invocation.reportPath}));
+            return kExitReport;
+        }
+    }
     if (invocation.verb == Verb::Help) {
         WriteUsage(output.out);
         return kExitDone;
     }
     if (configuration == ConfigurationResult::Missing) {
-        output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_NOT_OPENED), {invocation.configurationPath}));
+        // Deployment tools start programs in their own folder (often
+        // C:\Windows\System32): say where it looked and how to name the file.
+        output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_NOT_FOUND),
+                                        {invocation.configurationPath, platform::FolderOfPath(invocation.configurationPath)}));
+        output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_HINT),
+                                        {platform::ExpandEnvironment(kInstalledConfiguration)}));
         return kExitConfiguration;
     }
     if (configuration == ConfigurationResult::Unreadable) {
         Complain(output, FormatText(Message(MSG_CMD_CONFIGURATION_NOT_READ), {invocation.configurationPath}), configurationError);
-        return kExitConfiguration;
-    }
-    if (configuration == ConfigurationResult::InvalidLanguage) {
-        output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_LANGUAGE), {invocation.configurationPath}));
         return kExitConfiguration;
     }
 

@@ -5,20 +5,7 @@
 #include <string>
 #include <vector>
 
-// Exit codes, as the usage text and the help page give them.
-enum CommandExit : int {
-    kExitDone = 0,
-    kExitUsage = 1,
-    kExitConfiguration = 2,
-    kExitCatalog = 3,           // not configured, or its key cannot be read
-    kExitCatalogFile = 4,       // cannot be read or written, or refused
-    kExitRegistry = 5,          // the registry refused the save; the key is as it was
-    kExitRules = 6,             // the catalog's rules refuse it
-    kExitBackup = 7,            // no backup could be written, or (as administrator) the configuration is not one
-                                // only administrators control; nothing saved
-    kExitDifferent = 10,        // /compare found differences
-    kExitRecovered = 11,        // a save cut short earlier was settled first; nothing else was done
-};
+#include "cmd/CommandTable.h"
 
 struct CommandOutput {
     std::vector<std::string> out;  // standard output, one entry a line

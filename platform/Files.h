@@ -56,6 +56,11 @@ bool ListFiles(const std::string& folder, std::vector<std::string>& names, std::
 
 bool RemoveFile(const std::string& path);
 
+// The full path of the folder a file path names, relative paths taken from the
+// current folder (GetFullPathNameA): where a file was looked for. "" when the
+// system cannot tell.
+std::string FolderOfPath(const std::string& path);
+
 // %NAME% replaced by the environment variable's value; an unknown variable is
 // left as written, as ExpandEnvironmentStringsA does.
 std::string ExpandEnvironment(const std::string& text);

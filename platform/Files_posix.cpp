@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include "platform/FolderSecurity.h"
 
@@ -91,6 +92,13 @@ bool ListFiles(const std::string& folder, std::vector<std::string>& names, std::
 }
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+std::string FolderOfPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path.empty() ? "." : path, error);
+    if (error) return "";
+    return full.lexically_normal().parent_path().string();
+}
 
 std::string ExpandEnvironment(const std::string& text) {
     std::string result;

@@ -101,6 +101,17 @@ bool ListFiles(const std::string& folder, std::vector<std::string>& names, std::
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
 
+std::string FolderOfPath(const std::string& path) {
+    char full[MAX_PATH];
+    char* name = nullptr;
+    const DWORD length = GetFullPathNameA(path.empty() ? "." : path.c_str(), MAX_PATH, full, &name);
+    if (length == 0 || length >= MAX_PATH) return "";
+    std::string folder(full, name && name > full ? static_cast<size_t>(name - full) : length);
+    // "C:\" keeps its separator; "C:\Data\" does not.
+    if (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder;
+}
+
 std::string ExpandEnvironment(const std::string& text) {
     const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
     if (needed == 0) return text;

@@ -11,8 +11,10 @@
 #  3. the administrator edits Vellicor.cfg; the same package installed again, a
 #     repair, and a newer package (same upgrade code, built here) replacing this
 #     one leave it unchanged; the older package then refuses to downgrade;
-#  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg and
-#     the backups kept;
+#     from C:\Windows\System32, as deployment tools start it, the companion
+#     names the folder it looked in, and the documents' examples with /config work;
+#  4. msiexec /x /qn: program files, shortcut and entry gone, Vellicor.cfg,
+#     the backups and the catalogs in the registry kept;
 #  5. the portable zip, unpacked, starts from its own folder.
 # Needs $DISPLAY for the program's window: make dist-test runs it under Xvfb.
 set -euo pipefail
@@ -119,7 +121,7 @@ step "1. install $(basename "$msi") silently into a fresh prefix"
 code=$(product_code "$msi")
 msiexec /i "$(windows_path "$msi")"
 check_installed "$VERSION" "$code"
-cmp -s packaging/Vellicor.cfg "$config" || fail "the starting Vellicor.cfg is not in %ProgramData%\\Quandrel"
+cmp -s <(sed 's/$/\r/' packaging/Vellicor.cfg) "$config" || fail "the starting Vellicor.cfg (CR LF) is not in %ProgramData%\\Quandrel"
 [ -d "$backups" ] || fail "no backup folder %ProgramData%\\Quandrel\\Backups"
 # Wine's installer does not apply MsiLockPermissionsEx: the package is checked instead.
 expect_equal "the backup folder's rights in the package" \
@@ -169,6 +171,25 @@ grep -q 'is a junction or another kind of link' "$WORK/refused.txt" ||
   fail "the import into a linked folder did not say why: $(cat "$WORK/refused.txt")"
 [ -z "$(ls -A "$WORK/elsewhere")" ] || fail "the import wrote through the link"
 
+# The documents' examples from a deployment tool's working folder: without
+# /config the companion says where it looked and how to name the file; with
+# it, it works as written.
+system32="$drive_c/windows/system32"
+status=0
+(cd "$system32" && wine 'C:\Program Files\Quandrel\VellicorCmd.exe' /list) >/dev/null 2>"$WORK/unconfigured.txt" || status=$?
+expect_equal "the exit code without /config from System32" "$status" 2
+grep -qi 'was not found in the folder C:\\windows\\system32' "$WORK/unconfigured.txt" ||
+  fail "the companion did not name the folder it looked in: $(cat "$WORK/unconfigured.txt")"
+grep -qF '/config "C:\ProgramData\Quandrel\Vellicor.cfg"' "$WORK/unconfigured.txt" ||
+  fail "the companion did not point to /config: $(cat "$WORK/unconfigured.txt")"
+cfg='C:\ProgramData\Quandrel\Vellicor.cfg'
+(cd "$system32" && wine 'C:\Program Files\Quandrel\VellicorCmd.exe' /config "$cfg" /import \
+   'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" /nobackup) >/dev/null ||
+  fail "the README's /import with /config from System32 ended with $?"
+(cd "$system32" && wine 'C:\Program Files\Quandrel\VellicorCmd.exe' /config "$cfg" /compare \
+   'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" /merged) >/dev/null ||
+  fail "the README's /compare /merged after a deployment ended with $?"
+
 step "3. the administrator's edited Vellicor.cfg survives a reinstall, a repair and an upgrade"
 printf '; Edited by the administrator\r\n' >>"$config"
 cp "$config" "$WORK/edited.cfg"
@@ -204,12 +225,16 @@ for f in "${shipped[@]}"; do [ ! -e "$install_dir/$f" ] || fail "$f is still ins
 read_registry
 expect_equal "uninstall entries" "$(arp_entries | wc -l)" 0
 cmp -s "$WORK/edited.cfg" "$config" || fail "uninstalling changed or removed Vellicor.cfg"
+wine reg query 'HKLM\SOFTWARE\Quandrel\Catalogs\PostScript' /v Letter >/dev/null 2>&1 ||
+  fail "uninstalling removed a catalog from the registry"
 [ -f "${written[0]}" ] || fail "uninstalling removed the backups"
 
 step "5. the portable zip starts from its own folder"
 unzip -q "$zip" -d "$WORK/portable"
 folder=$(echo "$WORK"/portable/Quandrel-*)
 for f in "${shipped[@]}" Vellicor.cfg README.txt; do [ -f "$folder/$f" ] || fail "$f missing from the zip"; done
-[ "$(grep -c $'\r$' "$folder/README.txt")" = "$(wc -l <"$folder/README.txt")" ] || fail "README.txt has lines without CRLF"
+for f in README.txt Vellicor.cfg; do
+    [ "$(grep -c $'\r$' "$folder/$f")" = "$(wc -l <"$folder/$f")" ] || fail "$f has lines without CRLF"
+done
 scripts/smoke-test.sh "$(windows_path "$folder/${programs[0]}")" "$folder"
 step "passed"

@@ -61,8 +61,10 @@ shopt -u nullglob
 files=("${programs[@]}")
 for page in "${help_pages[@]}"; do files+=("$(basename "$page")"); done
 for f in "${files[@]}"; do cp "$RELEASE/$f" "$staging/"; done
-cp packaging/Vellicor.cfg resources/Vellicor.ico "$staging/"
-# Notepad before Windows 10 1809 shows LF-only text as one line.
+cp resources/Vellicor.ico "$staging/"
+# Notepad before Windows 10 1809 shows LF-only text as one line; the
+# configuration gets the CR LF line ends Windows tools write.
+sed -e 's/\r$//' -e 's/$/\r/' packaging/Vellicor.cfg >"$staging/Vellicor.cfg"
 sed -e "s/@VERSION@/$label/g" -e 's/$/\r/' packaging/README.txt >"$staging/README.txt"
 
 rm -rf dist

@@ -150,8 +150,8 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
     const auto csv = std::find(help.output.out.begin(), help.output.out.end(),
                                "/csv: Ausgabe f\xFCr andere Programme (UTF-8, eine Kopfzeile).");
     ASSERT_GE(std::distance(csv, help.output.out.end()), 3);
-    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import.");
-    EXPECT_EQ(csv[2], "/config <Pfad>: eine andere Konfigurationsdatei.");
+    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import oder /merge.");
+    EXPECT_EQ(csv[2], "/allowempty: /import darf eine Katalogdatei ohne Papiere speichern, was den Katalog leert.");
 }
 
 // /report: the run's lines, standard output's then standard error's, in a
@@ -161,19 +161,29 @@ TEST_F(CommandsTest, ReportPutsTheRunsLinesIntoANewFileOnly) {
     ASSERT_EQ(Call({"/export", "Office PostScript", "out.cat"}).code, kExitDone);
     Outcome run = Call({"/import", "/report", "done.txt", "--", "out.cat", "Office PCL"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(Read("done.txt"), "2 papers stored in the catalog Office PCL.\r\n");
+    EXPECT_EQ(Read("done.txt"), "Stored in the catalog Office PCL. Papers: 2\r\n");
 
     run = Call({"/import", "absent.cat", "Office PCL", "/report", "failed.txt"});
     EXPECT_EQ(run.code, kExitCatalogFile);
     ASSERT_EQ(run.output.err.size(), 2u);
     EXPECT_EQ(Read("failed.txt"), run.output.err[0] + "\r\n" + run.output.err[1] + "\r\n");
 
+    // A report that cannot be written fails the run, with its own code and the
+    // reason; one in the way stops the run before anything is done.
     Write("taken.txt", "kept");
+    Store(CatalogOf({"Plain"}), kDescriptiveKey, true);
     run = Call({"/import", "out.cat", "Office PCL", "/report", "taken.txt"});
-    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.code, kExitReport);
     EXPECT_EQ(Read("taken.txt"), "kept");
-    ASSERT_FALSE(run.output.err.empty());
-    EXPECT_EQ(run.output.err.front(), "The report file taken.txt could not be written.");
+    EXPECT_EQ(run.output.err, std::vector<std::string>{"The report file taken.txt already exists: the report is only "
+                                                       "ever written to a new file. Nothing was done."});
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(CatalogOf({"Plain"})));
+    run = Call({"/list", "/report", "no such folder/log.txt"});
+    EXPECT_EQ(run.code, kExitReport);
+    ASSERT_EQ(run.output.err.size(), 2u);
+    EXPECT_EQ(run.output.err[0], "The report file no such folder/log.txt could not be written.");
+    // A failed command keeps its own code: it says more than the report's.
+    EXPECT_EQ(Call({"/import", "absent.cat", "Office PCL", "/report", "no such folder/log.txt"}).code, kExitCatalogFile);
 
     run = Call({"/list", "/report"});
     EXPECT_EQ(run.code, kExitUsage);
@@ -184,12 +194,11 @@ TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
     fs::remove("Vellicor.cfg");
     Outcome run = Call({"/list"});
     EXPECT_EQ(run.code, kExitConfiguration);
-    EXPECT_EQ(run.output.err, std::vector<std::string>{"The configuration file Vellicor.cfg could not be opened."});
-
-    Write("Vellicor.cfg", Config("Klingon"));
-    run = Call({"/list"});
-    EXPECT_EQ(run.code, kExitConfiguration);
-    EXPECT_EQ(run.output.err, std::vector<std::string>{"The configuration file Vellicor.cfg names no known language."});
+    // Where it looked, and how to name the file.
+    ASSERT_EQ(run.output.err.size(), 2u);
+    EXPECT_EQ(run.output.err[0], "The configuration file Vellicor.cfg was not found in the folder " +
+                                     fs::current_path().string() + ".");
+    EXPECT_EQ(run.output.err[1].rfind("Name it with /config, for example: /config \"", 0), 0u);
 
     // /config names another file, wherever it is.
     fs::create_directories("other place");
@@ -197,7 +206,157 @@ TEST_F(CommandsTest, ConfigurationProblemsEndWithCodeTwo) {
     run = Call({"/config", "other place/site.cfg", "/list"});
     EXPECT_EQ(run.code, kExitDone);
     ASSERT_EQ(run.output.out.size(), 3u);
-    EXPECT_EQ(run.output.out[2], "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey + ": inte tillg\xE4nglig, - papper");
+    EXPECT_EQ(run.output.out[2], "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey +
+                                     ": ingen nyckel \xE4nnu (/import, /merge eller Spara som i Quandrel skapar den)");
+}
+
+// Runs as a deployment makes them, the usual mistakes among them: each with
+// its configuration, what the keyword catalog's key holds before, the exit
+// code, what the key holds after, and a phrase the output must contain.
+TEST_F(CommandsTest, DeploymentRunsAnswerAsTheTableSays) {
+    enum class Key { Papers, PapersAndDefault, OnlyDefault, Missing };
+    const std::string papers = DescribeAll(CatalogOf({"Plain", "Heavy"}));
+    const std::string unchanged = "<unchanged>";
+    const std::string catalogs = Config().substr(Config().find("[Backups]"));
+    const std::string defaultValue = "(Default): a value without a name, never a paper";
+    AppState.CurrentLanguage = kEnglish;
+    ASSERT_TRUE(CatalogOf({"Matt"}).ExportToFile("one.cat"));
+    ASSERT_TRUE(CPaperCatalog().ExportToFile("exported-empty.cat"));
+    Write("hand-empty.cat", "[Paper Catalog]\r\n[Papers]\r\n");
+    Write("zero.cat", "");
+    Write("zero.csv", "");
+    Write("header.csv", "Name,Size,Weight,Color,Type,ForceOneSided\r\n");
+    Write("unknown.csv", "Name,Size,Heft\r\nMatt,A4,80\r\n");
+    Write("taken.log", "earlier run");
+    Write("central.csv", "Name,Size,Weight,Color,Type\r\nHeavy,A4,90,White,Plain\r\nGloss,A3,135,White,Glossy\r\n");
+
+    struct Run {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string configuration;  // "" for the usual one
+        Key before;
+        int code;
+        std::string after;  // the keyword catalog's papers afterwards
+        std::string phrase;
+    };
+    const Run runs[] = {
+        // The configuration is read by the editor's rules: English when the
+        // language is missing or unknown, said once; a UTF-8 mark read through.
+        {"no language", {"/list"}, catalogs, Key::Papers, kExitDone, unchanged, "names no language (Language in [I18N])"},
+        {"unknown language", {"/list"}, "[I18N]\r\nLanguage=Deutsch\r\n" + catalogs, Key::Papers, kExitDone, unchanged,
+         "names the language \"Deutsch\", which is not one of English, Danish,"},
+        {"comment after the language", {"/list"}, "[I18N]\r\nLanguage=English ; office\r\n" + catalogs, Key::Papers,
+         kExitDone, unchanged, "\"English ; office\""},
+        {"byte-order mark", {"/list"}, "\xEF\xBB\xBF" + Config("Dutch"), Key::Papers, kExitDone, unchanged,
+         "beschikbaar, Papieren: 2"},
+        {"run from another folder", {"/list", "/config", "elsewhere.cfg"}, "", Key::Papers, kExitConfiguration,
+         unchanged, "elsewhere.cfg was not found in the folder "},
+        // Names the administrator can match: quoted, with the configured ones;
+        // a file and a catalog the other way round are said to be so.
+        {"trailing blank", {"/import", "one.cat", "Office PostScript "}, "", Key::Papers, kExitCatalog, unchanged,
+         "\"Office PostScript \" is not a configured catalog."},
+        {"configured names listed", {"/import", "one.cat", "Office"}, "", Key::Papers, kExitCatalog, unchanged,
+         "  \"Office PCL\""},
+        {"swapped import", {"/import", "Office PostScript", "one.cat"}, "", Key::Papers, kExitUsage, unchanged,
+         "\"Office PostScript\" is a configured catalog and \"one.cat\" is not"},
+        {"swapped export", {"/export", "x.cat", "office postscript"}, "", Key::Papers, kExitUsage, unchanged,
+         "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv>"},
+        // A report in the way fails the run before anything is done.
+        {"report exists", {"/import", "one.cat", "Office PostScript", "/report", "taken.log"}, "", Key::Papers,
+         kExitReport, unchanged, "taken.log already exists"},
+        // One rule for the exit codes: no catalog file or table is 4; one whose
+        // papers the rules refuse, or that holds none, is 6.
+        {"zero-byte catalog file", {"/import", "zero.cat", "Office PostScript"}, "", Key::Papers, kExitCatalogFile,
+         unchanged, "does not have the format"},
+        {"zero-byte CSV", {"/import", "zero.csv", "Office PostScript"}, "", Key::Papers, kExitCatalogFile, unchanged,
+         "cannot be imported"},
+        {"unknown header cell", {"/import", "unknown.csv", "Office PostScript"}, "", Key::Papers, kExitCatalogFile,
+         unchanged, "Heft"},
+        {"header only", {"/import", "header.csv", "Office PostScript"}, "", Key::Papers, kExitRules, unchanged,
+         "cannot be imported"},
+        {"hand-written empty catalog file", {"/import", "hand-empty.cat", "Office PostScript"}, "", Key::Papers,
+         kExitRules, unchanged, "holds no papers"},
+        {"empty export", {"/check", "exported-empty.cat"}, "", Key::Papers, kExitRules, unchanged, "holds no papers"},
+        {"hand-written empty, meant", {"/import", "hand-empty.cat", "Office PostScript", "/allowempty"}, "",
+         Key::Papers, kExitDone, "", "Papers: 0"},
+        // The unnamed default value is no paper: not counted, not exported,
+        // and named "(Default)" where a save would remove it.
+        {"default value listed", {"/list"}, "", Key::PapersAndDefault, kExitDone, unchanged, "available, Papers: 2"},
+        {"default value alone", {"/list"}, "", Key::OnlyDefault, kExitDone, "", "available, Papers: 0"},
+        {"default value not exported", {"/export", "Office PostScript", "out.cat"}, "", Key::PapersAndDefault, kExitDone,
+         unchanged, "Written to out.cat. Papers: 2"},
+        {"default value named", {"/import", "one.cat", "Office PostScript"}, "", Key::PapersAndDefault, kExitCatalog,
+         unchanged, "  " + defaultValue},
+        {"default value alone exported", {"/export", "Office PostScript", "out.cat"}, "", Key::OnlyDefault, kExitDone,
+         "", "Papers: 0"},
+        // Counts as labels; a key not made yet said as such.
+        {"key not made yet", {"/list"}, "", Key::Missing, kExitDone, "<unreadable>", "no key yet"},
+        {"merge counted", {"/merge", "central.csv", "Office PostScript"}, "", Key::Papers, kExitDone,
+         "Plain|A4|80|White|Plain|F|0\nHeavy|A4|90|White|Plain|F|1\nGloss|A3|135|White|Glossy|F|2\n",
+         "Added: 1, changed: 1, left alone: 1"},
+        // A deployment by merge is checked with /compare /merged.
+        {"merge still to do", {"/compare", "central.csv", "Office PostScript", "/merged"}, "", Key::Papers,
+         kExitDifferent, unchanged, "Changed: \"Heavy\""},
+        {"usage names the exit codes", {"/?"}, "", Key::Papers, kExitDone, unchanged,
+         "   8  The /report file could not be written"},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.what);
+        Write("Vellicor.cfg", run.configuration.empty() ? Config() : run.configuration);
+        platform::DeleteKeyTree(kKeywordKey);
+        if (run.before != Key::Missing) {
+            if (run.before != Key::OnlyDefault) Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+            platform::RegKey key;
+            uint32_t disposition = 0;
+            ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
+            if (run.before != Key::Papers) ASSERT_EQ(platform::SetStringValue(key, "", ""), platform::kRegOk);
+        }
+        const std::string before = Stored(kKeywordKey, "PS");
+        fs::remove("out.cat");
+
+        const Outcome outcome = Call(run.arguments);
+        EXPECT_EQ(outcome.code, run.code);
+        EXPECT_EQ(Stored(kKeywordKey, "PS"), run.after == unchanged ? before : run.after);
+        std::string all;
+        for (const auto* lines : {&outcome.output.out, &outcome.output.err}) {
+            for (const std::string& line : *lines) all += line + "\n";
+        }
+        EXPECT_NE(all.find(run.phrase), std::string::npos) << all;
+        if (fs::exists("out.cat")) EXPECT_EQ(Read("out.cat").find("Paper_000=,"), std::string::npos);
+        EXPECT_EQ(all.find(" 1 papers"), std::string::npos) << all;
+    }
+    EXPECT_EQ(Read("taken.log"), "earlier run");
+}
+
+// Every exit code the program knows is in its table, described in every
+// language; the usage lists them all and every switch.
+TEST_F(CommandsTest, TheTableNamesEveryExitCodeAndSwitch) {
+    std::vector<int> codes;
+    for (const ExitCodeRule& rule : ExitCodeRules()) codes.push_back(rule.code);
+    EXPECT_EQ(codes, (std::vector<int>{kExitDone, kExitUsage, kExitConfiguration, kExitCatalog, kExitCatalogFile,
+                                       kExitRegistry, kExitRules, kExitBackup, kExitReport, kExitDifferent}));
+    const Outcome help = Call({"/?"});
+    std::string usage;
+    for (const std::string& line : help.output.out) usage += line + "\n";
+    for (const CommandSwitch& entry : CommandSwitches()) {
+        EXPECT_NE(usage.find(std::string("/") + entry.name), std::string::npos) << entry.name;
+        // Each switch the usage names is one the parser takes.
+        if (entry.verb != Verb::None) continue;
+        for (const CommandSwitch& command : CommandSwitches()) {
+            if (command.verb == Verb::None || command.verb == Verb::Help) continue;
+            std::vector<std::string> arguments = {std::string("/") + command.name};
+            for (size_t i = 0; i < OperandCount(command); ++i) arguments.push_back("operand" + std::to_string(i));
+            arguments.push_back(std::string("/") + entry.name);
+            if (*entry.operands) arguments.push_back("value.txt");
+            const Outcome run = Call(arguments);
+            const bool applies = entry.verbs == 0 || (entry.verbs & VerbBit(command.verb));
+            const bool refused = !run.output.err.empty() && run.output.err.front() == "Unknown switch: /" + std::string(entry.name);
+            EXPECT_EQ(refused, !applies) << command.name << " /" << entry.name;
+        }
+    }
+    for (const ExitCodeRule& rule : ExitCodeRules()) {
+        EXPECT_NE(usage.find("  " + std::to_string(rule.code) + "  "), std::string::npos) << rule.code;
+    }
 }
 
 TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
@@ -207,9 +366,10 @@ TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
     Outcome run = Call({"/LIST"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "Office PostScript (PDL PS), HKEY_LOCAL_MACHINE\\" + kKeywordKey + ": available, 2 papers",
-                                  "Office PCL (PDL PCL), HKEY_LOCAL_MACHINE\\" + kDescriptiveKey + ": available, 1 papers",
-                                  "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey + ": not available, - papers",
+                                  "Office PostScript (PDL PS), HKEY_LOCAL_MACHINE\\" + kKeywordKey + ": available, Papers: 2",
+                                  "Office PCL (PDL PCL), HKEY_LOCAL_MACHINE\\" + kDescriptiveKey + ": available, Papers: 1",
+                                  "Archive (PDL PS), HKEY_LOCAL_MACHINE\\" + kMissingKey +
+                                      ": no key yet (/import, /merge or Save As in Quandrel makes it)",
                               }));
     EXPECT_FALSE(run.output.utf8);
 
@@ -232,7 +392,7 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
     // Catalog names match in any letter case, as listed.
     Outcome run = Call({"/export", "office postscript", "out.cat"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out, std::vector<std::string>{"3 papers written to out.cat."});
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"Written to out.cat. Papers: 3"});
     CPaperCatalog exported;
     AppState.CurrentLanguage = kEnglish;
     ASSERT_EQ(exported.CheckImportFile("out.cat"), STORE_OK);
@@ -241,7 +401,7 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
 
     run = Call({"/import", "out.cat", "OFFICE PCL"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out, std::vector<std::string>{"3 papers stored in the catalog Office PCL."});
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"Stored in the catalog Office PCL. Papers: 3"});
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), original);
 
     // Into a key that does not exist yet, as Save As would create it.
@@ -282,7 +442,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
         std::string firstError;
     };
     const Case cases[] = {
-        {{"/import", "twins.cat", "Nowhere"}, kExitCatalog, "Nowhere is not a configured catalog."},
+        {{"/import", "twins.cat", "Nowhere"}, kExitCatalog, "\"Nowhere\" is not a configured catalog. The configured catalogs:"},
         {{"/import", "missing.cat", "Office PostScript"}, kExitCatalogFile, "The catalog file missing.cat could not be read."},
         {{"/import", "other.txt", "Office PostScript"}, kExitCatalogFile,
          "The catalog file other.txt was refused: it does not have the format required for importing a catalog."},
@@ -328,7 +488,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     const Outcome emptied = Call({"/import", "empty.cat", "Office PCL", "/allowempty"});
     EXPECT_EQ(emptied.code, kExitDone);
     ASSERT_EQ(emptied.output.out.size(), 2u);
-    EXPECT_EQ(emptied.output.out[0], "0 papers stored in the catalog Office PCL.");
+    EXPECT_EQ(emptied.output.out[0], "Stored in the catalog Office PCL. Papers: 0");
     EXPECT_EQ(emptied.output.out[1].rfind("Backup of what the catalog held before: " + (dir_ / "Backups").string(), 0), 0u);
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "");
 
@@ -431,8 +591,8 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     EXPECT_EQ(stopped.code, kExitCatalog);
     EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
                                       "The registry key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
-                                          " of the catalog Office PostScript holds 1 entries that are not part of the "
-                                          "catalog. /import would remove them, so nothing was saved:",
+                                          " of the catalog Office PostScript holds entries that are not part of the "
+                                          "catalog. /import would remove them, so nothing was saved. Entries: 1",
                                       "  " + longName + ": too long to be read"}));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
     // So would a value of another type, and a paper another value displaced.
@@ -460,7 +620,7 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     Outcome run = Call({"/check", "in.cat"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "The catalog file can be imported. It holds 2 papers:",
+                                  "The catalog file can be imported. Papers: 2",
                                   "  1. Gloss, 210 x 297 mm, White, 80, Plain",
                                   "  2. GLOSS, 8.5 x 11 in, Blue, 120, Glossy, Force 1-sided",
                                   "The names Gloss and GLOSS differ only in letter case: a catalog with the PDL PS cannot hold both.",
@@ -468,10 +628,19 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     run = Call({"/check", "in.cat", "/csv"});
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "\xEF\xBB\xBF" "Position,Name,Size,Color,Weight,Type,ForceOneSided",
-                                  "1,Gloss,A4,White,80,Plain,no",
-                                  "2,GLOSS,LETTER,Blue,120,Glossy,yes",
+                                  "\xEF\xBB\xBF" "Name,Size,Weight,Color,Type,ForceOneSided",
+                                  "Gloss,A4,80,White,Plain,no",
+                                  "GLOSS,LETTER,120,Blue,Glossy,yes",
                               }));
+    // In the export's columns, so that what /check wrote imports back.
+    CPaperCatalog distinct = CatalogOf({"Matt", "Silk"});
+    distinct.ModifyPaper("Silk", "LETTER", "120", "Blue", "Glossy", true, 1);
+    ASSERT_TRUE(distinct.ExportToFile("distinct.cat"));
+    std::string written;
+    for (const std::string& line : Call({"/check", "distinct.cat", "/csv"}).output.out) written += line + "\r\n";
+    Write("checked.csv", written);
+    EXPECT_EQ(Call({"/import", "checked.csv", "Office PCL"}).code, kExitDone);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(distinct));
     EXPECT_EQ(Call({"/check", "absent.cat"}).code, kExitCatalogFile);
 
     // A file whose name begins with "-" is given after a lone "--".
@@ -479,7 +648,7 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     EXPECT_EQ(Call({"/check", "-old.cat"}).code, kExitUsage);
     run = Call({"/check", "--", "-old.cat"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out.front(), "The catalog file can be imported. It holds 2 papers:");
+    EXPECT_EQ(run.output.out.front(), "The catalog file can be imported. Papers: 2");
 }
 
 TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
@@ -712,7 +881,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
               (std::vector<std::string>{
                   "  Changed: \"Plain\": Weight (gsm) 80 -> 90",
                   "  Added: \"Gloss\" at position 4",
-                  "Catalog Office PostScript: 1 papers added, 1 changed, 2 left alone.",
+                  "Catalog Office PostScript. Added: 1, changed: 1, left alone: 2",
               }));
     // The backup named, so that a log tells what to restore.
     EXPECT_EQ(run.output.out[3].rfind("Backup of what the catalog held before: " + (dir_ / "Backups").string(), 0), 0u);
@@ -743,7 +912,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     // Into a catalog whose key does not exist yet: every paper is new, and the key is made.
     run = Call({"/merge", "central.csv", "archive", "/nobackup"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out.back(), "Catalog Archive: 3 papers added, 0 changed, 0 left alone.");
+    EXPECT_EQ(run.output.out.back(), "Catalog Archive. Added: 3, changed: 0, left alone: 0");
     EXPECT_EQ(Stored(kMissingKey, "PS"), "PLAIN|A4|90|White|Plain|F|0\nHeavy|A4|80|White|Plain|F|1\n"
                                          "Gloss|A3|135|White|Glossy|T|2\n");
     EXPECT_EQ(Call({"/merge", "central.csv"}).code, kExitUsage);

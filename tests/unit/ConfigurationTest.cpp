@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/Configuration.h"
+#include "config/Configuration.h"
 #include "catalog/CatalogBackup.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
@@ -283,8 +283,9 @@ TEST_F(ConfigurationTest, HostileFilesAreReadWithoutHarm) {
         {"binary junk then settings", junk + "\r\n[I18N]\r\nLanguage=Dutch\r\n[Limits]\r\nMinimumPaperWeight=70\r\n", 3, 70},
         {"a 100,000-character line", "[I18N]\nLanguage=Italian\n" + std::string(100000, 'x') + "\n[Limits]\nMinimumPaperWeight=71\n", 7, 71},
         {"no newline at the end", "[Limits]\nMinimumPaperWeight=72\n[I18N]\nLanguage=Swedish", 10, 72},
-        // Windows does not recognise a UTF-8 byte-order mark: the first line is then not a section.
-        {"byte-order mark", "\xEF\xBB\xBF[I18N]\nLanguage=Spanish\n[Limits]\nMinimumPaperWeight=73\n", 1, 73},
+        // The profile functions would lose the first section behind the mark;
+        // a file saved as UTF-8 by Notepad is read through it, its texts in code page 1252.
+        {"byte-order mark", "\xEF\xBB\xBF[I18N]\nLanguage=Spanish\n[Limits]\nMinimumPaperWeight=73\n", 9, 73},
         {"CR line ends", "[I18N]\rLanguage=Norwegian\r[Limits]\rMinimumPaperWeight=74\r", 8, 74},
         {"value longer than the language buffer", "[I18N]\nLanguage=German" + std::string(40, ' ') + "x\n", 1, 60},
     };
@@ -296,6 +297,14 @@ TEST_F(ConfigurationTest, HostileFilesAreReadWithoutHarm) {
         EXPECT_EQ(AppState.CurrentLanguage, c.language);
         EXPECT_EQ(AppState.MinimumPaperWeight, c.minimum);
     }
+}
+
+TEST_F(ConfigurationTest, AUtf8FileWithItsMarkIsReadInTheProgramsCodePage) {
+    WriteConfig("\xEF\xBB\xBF[I18N]\r\nLanguage=French\r\n[Strings]\r\nProduct_Name=Caf\xC3\xA9 \xC2\xAB" "1\xC2\xBB\r\n");
+    ASSERT_TRUE(ReadConfiguration());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(AppState.CurrentLanguage, 5);
+    EXPECT_EQ(AppState.ProductName, "Caf\xE9 \xAB" "1\xBB");
 }
 
 TEST_F(ConfigurationTest, DiscoverAppendsToTheList) {

@@ -344,7 +344,7 @@ TEST_F(RegistryStoreTest, AValueTheLoadCouldNotReadIsRefusedBeforeAnythingIsWrit
 
 // "Name:reason" for each skipped entry, ":by" naming the value in its place.
 std::vector<std::string> SkippedOf(const StoreReport& report) {
-    static const char* const kReasons[] = {"too long", "not text", "displaced", "name not writable"};
+    static const char* const kReasons[] = {"too long", "not text", "displaced", "name not writable", "unnamed"};
     std::vector<std::string> lines;
     for (const SkippedEntry& entry : report.Skipped) {
         lines.push_back(entry.value.Name + ":" + kReasons[entry.reason] +
@@ -360,7 +360,9 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     const std::string longName(70, 'N');
     const std::string longText = "A4,80," + std::string(200, 'c') + ",plain,F,1";
     // In name order: "Comment", "Letter" and "Resolution" all claim position 0.
-    const Planted planted = {{"Blob", {platform::kRegBinary, std::string(300, 'b')}},
+    // The unnamed default value ("@=" in a .reg file) holds a paper's text, yet is none.
+    const Planted planted = {{"", Sz("A4,80,white,plain,F,2")},
+                             {"Blob", {platform::kRegBinary, std::string(300, 'b')}},
                              {"Bond", Sz("A4,90,white,bond,F,1")},
                              {"Comment", Sz("set by the service desk")},
                              {"Letter", Sz("LETTER,75,white,plain,F,0")},
@@ -369,7 +371,7 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
                              {"Resolution", Sz("600")},
                              {"Version", Dword(3)}};
     ASSERT_EQ(Plant(kKeyA, planted), platform::kRegOk);
-    const std::vector<std::string> skipped = {"Blob:not text",     "Comment:displaced:Resolution",
+    const std::vector<std::string> skipped = {":unnamed", "Blob:not text", "Comment:displaced:Resolution",
                                               "Letter:displaced:Resolution", "Long text:too long",
                                               longName + ":too long", "Version:not text"};
     CPaperCatalog catalog;

@@ -1374,7 +1374,7 @@ TEST_F(DocumentCommandsGuiTest, TheCompanionWritesTheBytesTheEditorWrites) {
 
     run = RunCompanion(L"/import Example.cat Empty", Dir());
     EXPECT_EQ(run.code, 0u) << run.err;
-    EXPECT_EQ(run.out, "2 papers stored in the catalog Empty.\r\n") << run.err;
+    EXPECT_EQ(run.out, "Stored in the catalog Empty. Papers: 2\r\n") << run.err;
     EXPECT_EQ(ReadStoredValues(KeyPath("Empty")), ReadStoredValues(KeyPath("Fresh")));
     run = RunCompanion(L"/import Example.cat \"OTHER\"", Dir());
     EXPECT_EQ(run.code, 0u) << run.err;
@@ -1389,7 +1389,7 @@ TEST_F(DocumentCommandsGuiTest, TheCompanionTakesAnyPathAndAnswersWithItsExitCod
 
     CompanionRun run = RunCompanion(L"/check \"" + (folder / "office papers.cat").wstring() + L"\"", Dir());
     EXPECT_EQ(run.code, 0u) << run.err;
-    EXPECT_EQ(run.out.substr(0, run.out.find('\r')), "The catalog file can be imported. It holds 2 papers:");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\r')), "The catalog file can be imported. Papers: 2");
     EXPECT_EQ(run.err, "");
 
     const struct {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ProgramVersion.h"
-#include "app/Startup.h"
+#include "config/Startup.h"
 #include "resources/resource.h"
 
 namespace {

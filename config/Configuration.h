@@ -5,6 +5,8 @@
 #include <string>
 
 inline constexpr const char* kConfigurationFileName = "Vellicor.cfg";
+// Where the installer puts it (the Start menu shortcut's working folder).
+inline constexpr const char* kInstalledConfiguration = "%ProgramData%\\Quandrel\\Vellicor.cfg";
 
 // Sets CurrentLanguage, the weight limits, ProductName and CatalogLocations.
 // False (after its error box) when the file cannot be opened.
@@ -15,8 +17,14 @@ enum class ConfigurationResult { Read, Missing, Unreadable, InvalidLanguage };
 
 // The reading itself, without a word to the user: the command-line companion
 // reports in its own way what the editor reports in boxes. `error` receives
-// the system's error code when the file is missing or cannot be read.
-ConfigurationResult LoadConfiguration(const std::string& path, long* error = nullptr);
+// the system's error code when the file is missing or cannot be read;
+// `language` the Language value as written (for a report of one not known).
+// A UTF-8 file (Notepad's "UTF-8 with BOM") is read through its byte-order
+// mark, its texts in the program's code page where they fit it.
+ConfigurationResult LoadConfiguration(const std::string& path, long* error = nullptr, std::string* language = nullptr);
+
+// The ten language names the Language key accepts, in the list's order.
+std::string KnownLanguageNames();
 
 // The catalog section for the running Windows family: "Windows 95_98",
 // "Windows NT", or "" when the family is unknown.

@@ -1,6 +1,6 @@
-#include "app/Startup.h"
+#include "config/Startup.h"
 
-#include "app/Configuration.h"
+#include "config/Configuration.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "state/AppState.h"

@@ -1,8 +1,9 @@
-#include "app/Configuration.h"
+#include "config/Configuration.h"
 
 #include <cstdio>
 
 #include "catalog/CatalogBackup.h"
+#include "catalog/PaperTable.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
@@ -66,18 +67,40 @@ void DiscoverCatalogLocations(const std::string& configurationPath, const std::s
     AppendLocations(platform::ProfileFile::Load(configurationPath), section);
 }
 
-ConfigurationResult LoadConfiguration(const std::string& path, long* error) {
+std::string KnownLanguageNames() {
+    std::string names;
+    const int32_t count = GetStringListCount(kLanguageList, kLanguageListId);
+    for (int32_t position = 1; position <= count && position <= INT16_MAX; ++position) {
+        if (!names.empty()) names += ", ";
+        names += GetLocalizedString(kLanguageList, kLanguageListId, static_cast<int16_t>(position));
+    }
+    return names;
+}
+
+ConfigurationResult LoadConfiguration(const std::string& path, long* error, std::string* language) {
     // A file that is missing and one that is there but cannot be read are told
     // apart: the second is not an invalid language.
-    if (const long probe = platform::ProbeFileForReading(path); probe != 0) {
-        if (error) *error = probe;
-        const bool missing = probe == 2 || probe == 3;  // no such file, no such folder
+    std::string bytes;
+    long failure = platform::ProbeFileForReading(path);
+    if (failure == 0) failure = platform::ReadWholeFile(path, bytes);
+    if (failure != 0) {
+        if (error) *error = failure;
+        const bool missing = failure == 2 || failure == 3;  // no such file, no such folder
         return missing ? ConfigurationResult::Missing : ConfigurationResult::Unreadable;
     }
-    const platform::ProfileFile file = platform::ProfileFile::Load(path);
+    // The profile functions would take the mark for part of the first
+    // section's name and lose the section; an administrator who saved the
+    // file from Notepad as UTF-8 means it as text.
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        bytes.erase(0, 3);
+        if (std::string text; Utf8ToCp1252(bytes, text)) bytes = std::move(text);
+    }
+    const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
 
     ConfigurationResult result = ConfigurationResult::Read;
-    AppState.CurrentLanguage = FindLanguageIndex(file.GetString("I18N", "Language", "", kLanguageCapacity));
+    const std::string languageName = file.GetString("I18N", "Language", "", kLanguageCapacity);
+    if (language) *language = languageName;
+    AppState.CurrentLanguage = FindLanguageIndex(languageName);
     if (AppState.CurrentLanguage == -1) {
         AppState.CurrentLanguage = kEnglish;
         result = ConfigurationResult::InvalidLanguage;
