@@ -334,7 +334,7 @@ TEST_F(CommandsTest, TheTableNamesEveryExitCodeAndSwitch) {
     std::vector<int> codes;
     for (const ExitCodeRule& rule : ExitCodeRules()) codes.push_back(rule.code);
     EXPECT_EQ(codes, (std::vector<int>{kExitDone, kExitUsage, kExitConfiguration, kExitCatalog, kExitCatalogFile,
-                                       kExitRegistry, kExitRules, kExitBackup, kExitReport, kExitDifferent}));
+                                       kExitRegistry, kExitRules, kExitBackup, kExitReport, kExitDifferent, kExitRecovered}));
     const Outcome help = Call({"/?"});
     std::string usage;
     for (const std::string& line : help.output.out) usage += line + "\n";
