@@ -143,6 +143,36 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
     EXPECT_EQ(Outcome(ReadPaperTable("C,\"8,5 x 11 tom.\",80,white,plain")), "C|LETTER|80|white|plain|F|0 @1");
 }
 
+// The files Gnumeric wrote from a few typed sheets (scripts/make-table-test-files.sh).
+const std::pair<const char*, std::string> kSpreadsheetFiles[] = {
+#include "TableTestFiles.inc"
+};
+
+TEST_F(PaperTableTest, ReadsTheFilesSpreadsheetProgramsWrite) {
+    const std::string english = "Plain|A4|80|white|plain|F|0 @2; Blue Cover|LETTER|160|blue|cover|T|0 @3; "
+                                "Clear|A4|120|clear|transparency|T|0 @5; GLOSS|A3|135|white|glossy|F|0 @6; "
+                                "Caf\xE9 Cr\xE8me|A4|90|cream|plain|F|0 @7";
+    const std::map<std::string, std::string> expected = {
+        {"english-comma.csv", english},
+        {"english-semicolon-quoted.csv", english},
+        {"english-cp1252.csv", english},
+        {"english-cr-lines.csv", english},
+        {"english-tab-utf16-marked.txt", english},
+        // UTF-16 without its mark: refused with the advice to save as UTF-8.
+        {"english-tab-utf16.txt", Fault(TableFault::NulBytes)},
+        {"export-with-ansi-line.csv", Row(3, COL_NONE, RowFault::NotUtf8)},
+        // The names as the spreadsheet saved them back: what the Help page warns of.
+        {"numbers-saved-back.csv", "80|A4|80|white|plain|F|0 @2; 1000|A4|90|white|plain|F|0 @3; 12.5|A4|100|white|plain|F|0 @4"},
+        {"titled-quoted.csv", FieldRow(6, COL_WEIGHT, FieldFault::OutOfRange)},
+    };
+    ASSERT_EQ(std::size(kSpreadsheetFiles), expected.size());
+    for (const auto& [name, bytes] : kSpreadsheetFiles) {
+        const auto want = expected.find(name);
+        ASSERT_NE(want, expected.end()) << name;
+        EXPECT_EQ(Outcome(ReadPaperTable(bytes)), want->second) << name;
+    }
+}
+
 TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
     const ReadCase cases[] = {
         {"comma inside a quoted name", "\"Pla,in\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::RefusedCharacter)},
