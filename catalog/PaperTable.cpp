@@ -32,7 +32,7 @@ public:
             return true;
         }
         std::string unnamed;
-        switch (JudgeLeadingRow(record, words_, unnamed)) {
+        switch (JudgeLeadingRow(record, words_, unnamed, [this](std::string_view cell) { return rows_.IsSize(cell); })) {
         case LeadingRow::Header: {
             searching_ = false;
             titles_.clear();

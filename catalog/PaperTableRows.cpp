@@ -50,6 +50,8 @@ PaperRowReader::PaperRowReader(const PaperTableOptions& options)
     }
 }
 
+bool PaperRowReader::IsSize(std::string_view cell) const { return sizes_.count(LooseKey(cell)) != 0; }
+
 bool PaperRowReader::Read(const TableRecord& record, const std::vector<int>& columnOfCell, CPaperDef& paper,
                           RowRefusal& refusal) {
     std::array<const std::string*, COL_COUNT> cells{};

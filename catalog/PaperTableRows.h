@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     // Reads one record through the column map (the column of each cell);
     // refuses it with the first fault found.
     bool Read(const TableRecord& record, const std::vector<int>& columnOfCell, CPaperDef& paper, RowRefusal& refusal);
+    // Whether the cell reads as one of the sizes this PC offers.
+    bool IsSize(std::string_view cell) const;
 
 private:
     const PaperTableOptions& options_;

@@ -69,11 +69,13 @@ int HeaderWords::ColumnOf(std::string_view cell) const {
     return found == columns_.end() ? COL_NONE : found->second;
 }
 
-LeadingRow JudgeLeadingRow(const TableRecord& record, const HeaderWords& words, std::string& unnamed) {
+LeadingRow JudgeLeadingRow(const TableRecord& record, const HeaderWords& words, std::string& unnamed,
+                           const std::function<bool(std::string_view)>& isSize) {
     size_t filled = 0;
     size_t named = 0;
     bool digits = false;
     bool number = false;  // a cell of digits alone, as a weight is
+    bool size = false;
     unnamed.clear();
     for (const std::string& cell : record.cells) {
         if (cell.empty()) continue;
@@ -81,6 +83,7 @@ LeadingRow JudgeLeadingRow(const TableRecord& record, const HeaderWords& words, 
         const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
         digits = digits || std::any_of(cell.begin(), cell.end(), isDigit);
         number = number || std::all_of(cell.begin(), cell.end(), isDigit);
+        size = size || isSize(cell);
         if (words.ColumnOf(cell) != COL_NONE) {
             ++named;
         } else if (unnamed.empty()) {
@@ -92,8 +95,8 @@ LeadingRow JudgeLeadingRow(const TableRecord& record, const HeaderWords& words, 
     // A paper may be called "Papier" or be of the type "Type": a row with a weight is a row.
     if (named > 0) return number ? LeadingRow::Data : LeadingRow::NamesNoColumn;
     if (filled <= 1) return LeadingRow::Title;
-    // Every paper has a weight of digits: a row of words alone is a header nobody could read.
-    if (!digits) return LeadingRow::NamesNoColumn;
+    // Every paper has a weight of digits and a size: a row of other words is a header nobody could read.
+    if (!digits && !size) return LeadingRow::NamesNoColumn;
     return LeadingRow::Data;
 }
 

@@ -7,6 +7,7 @@
 // ignored, with or without a final part in parentheses.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,13 +40,15 @@ private:
 // What a row at the top of a table is, read before the header is found.
 enum class LeadingRow : unsigned char {
     Header,        // every non-empty cell names a column
-    NamesNoColumn, // looks like a header (some cell names a column, or words and no digits) but a cell names none
+    NamesNoColumn, // looks like a header (some cell names a column, or words with no digit and no size) but a cell names none
     Title,         // one cell of text above the table: skipped when a header follows
     Data,          // a row of the table itself
 };
 
-// `unnamed` receives the first cell that names no column (NamesNoColumn).
-LeadingRow JudgeLeadingRow(const TableRecord& record, const HeaderWords& words, std::string& unnamed);
+// `unnamed` receives the first cell that names no column (NamesNoColumn);
+// `isSize` tells a cell that reads as a size, which no header holds.
+LeadingRow JudgeLeadingRow(const TableRecord& record, const HeaderWords& words, std::string& unnamed,
+                           const std::function<bool(std::string_view)>& isSize);
 
 // The rows a header may stand below: more title rows than this mean there is none.
 inline constexpr size_t kMaxTitleRows = 10;

@@ -181,6 +181,8 @@ TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
         {"name of 32 characters", std::string(32, 'N') + ",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::TooLong)},
         {"colour of 20 characters", "P,A4,80," + std::string(20, 'c') + ",plain", FieldRow(1, COL_COLOR, FieldFault::TooLong)},
         {"empty type", "P,A4,80,white,", FieldRow(1, COL_TYPE, FieldFault::Empty)},
+        {"a first row without its weight is a paper row all the same", "Plain,Letter,,white,plain",
+         FieldRow(1, COL_WEIGHT, FieldFault::Empty)},
         {"weight above the limit", "P,A4,201,white,plain", FieldRow(1, COL_WEIGHT, FieldFault::OutOfRange)},
         {"weight of four digits", "P,A4,0080,white,plain", FieldRow(1, COL_WEIGHT, FieldFault::TooLong)},
         {"weight with a unit", "P,A4,80g,white,plain", FieldRow(1, COL_WEIGHT, FieldFault::NotDigits)},
