@@ -6,6 +6,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "catalog/CatalogSave.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/FolderSecurity.h"
 #include "platform/ProfileFile.h"
@@ -196,19 +197,26 @@ bool CatalogFolderMayBeUsed(const BackupSettings& settings, const std::string& f
     return MayHoldBackups(WithoutTrailingSeparators(settings.Folder), reason) && MayHoldBackups(folder, reason);
 }
 
-bool ListFolder(const std::string& folder, const platform::LocalTime& now, bool earlier, bool countPapers,
-                std::vector<BackupEntry>& entries, std::string& reason) {
+// A file standard users could have planted or changed is no backup to offer.
+bool FileMayBeTrusted(const std::string& path) {
+    std::string reason;
+    return platform::CheckFileSafety(path, reason) == platform::FolderSafety::Safe;
+}
+
+bool ListFolder(const std::string& folder, const std::string& pdlName, const platform::LocalTime& now, bool earlier,
+                bool countPapers, std::vector<BackupEntry>& entries, std::string& reason) {
     std::vector<std::string> names;
     if (!platform::ListFiles(folder, names, reason)) return false;
     for (const std::string& name : names) {
         BackupEntry entry;
         if (!ParseBackupName(name, entry.time, entry.sequence)) continue;
         entry.path = Join(folder, name);
+        if (!FileMayBeTrusted(entry.path)) continue;
         entry.future = TimeKey(entry.time) > TimeKey(now);
         entry.earlierFolder = earlier;
         if (countPapers) {
             CPaperCatalog catalog;
-            if (ReadBackup(entry.path, catalog)) entry.paperCount = catalog.GetCount();
+            if (ReadBackup(entry.path, pdlName, catalog)) entry.paperCount = catalog.GetCount();
         }
         entries.push_back(std::move(entry));
     }
@@ -287,14 +295,14 @@ std::string BackupFileName(const platform::LocalTime& t, int sequence) {
 
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName,
                          const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now,
-                         const StoredKeyImage& kept) {
+                         const StoredKeyImage& values) {
     BackupResult result;
     if (settings.Keep <= 0) {
         result.outcome = BackupResult::Off;
         return result;
     }
     result.folder = BackupFolderFor(settings, catalogName, registryPath);
-    if (stored.GetCount() == 0 && kept.empty()) return result;
+    if (stored.GetCount() == 0 && values.empty()) return result;
 
     // Checked before anything is made below the configured folder, and the
     // catalog's folder again once it exists, whoever made it.
@@ -306,7 +314,7 @@ BackupResult WriteBackup(const BackupSettings& settings, const std::string& cata
     if (!platform::CreateFolders(result.folder, result.reason)) return result;
     if (!CatalogFolderMayBeUsed(settings, result.folder, result.reason)) return result;
 
-    const std::string bytes = stored.ExportBytes(kept);
+    const std::string bytes = CatalogFileBytes(stored, &values, nullptr);
     for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
         result.path = Join(result.folder, BackupFileName(now, sequence));
         switch (platform::WriteNewFile(result.path, bytes, result.reason)) {
@@ -320,27 +328,13 @@ BackupResult WriteBackup(const BackupSettings& settings, const std::string& cata
     return result;
 }
 
-BackupResult BackUpStoredCatalog(const BackupSettings& settings, const std::string& catalogName,
-                                 const std::string& registryPath, const std::string& pdlName,
-                                 const platform::LocalTime& now) {
-    if (settings.Keep <= 0) return WriteBackup(settings, catalogName, registryPath, CPaperCatalog(), now);
-    CPaperCatalog stored;
-    // A key that cannot be opened holds nothing to lose.
-    if (stored.LoadFromRegistry(registryPath, pdlName) != STORE_OK) {
-        BackupResult result;
-        result.folder = BackupFolderFor(settings, catalogName, registryPath);
-        return result;
-    }
-    return WriteBackup(settings, catalogName, registryPath, stored, now);
-}
-
 bool ListBackups(const BackupSettings& settings, const std::string& catalogName, const std::string& registryPath,
-                 const platform::LocalTime& now, std::vector<BackupEntry>& entries, std::string& reason,
-                 bool countPapers) {
+                 const std::string& pdlName, const platform::LocalTime& now, std::vector<BackupEntry>& entries,
+                 std::string& reason, bool countPapers) {
     entries.clear();
     const std::string folder = BackupFolderFor(settings, catalogName, registryPath);
     if (!CatalogFolderMayBeUsed(settings, folder, reason) ||
-        !ListFolder(folder, now, false, countPapers, entries, reason)) {
+        !ListFolder(folder, pdlName, now, false, countPapers, entries, reason)) {
         entries.clear();
         return false;
     }
@@ -350,7 +344,7 @@ bool ListBackups(const BackupSettings& settings, const std::string& catalogName,
     const std::string earlier = EarlierBackupFolderFor(settings, catalogName);
     std::string earlierReason;
     if ((!MayHoldBackups(earlier, earlierReason) ||
-         !ListFolder(earlier, now, true, countPapers, entries, earlierReason)) &&
+         !ListFolder(earlier, pdlName, now, true, countPapers, entries, earlierReason)) &&
         entries.empty()) {
         reason = earlierReason;
         return false;
@@ -365,7 +359,7 @@ void PruneBackups(const BackupSettings& settings, const std::string& catalogName
     const std::string folder = BackupFolderFor(settings, catalogName, registryPath);
     std::vector<BackupEntry> entries;
     std::string reason;
-    if (!CatalogFolderMayBeUsed(settings, folder, reason) || !ListFolder(folder, now, false, false, entries, reason)) {
+    if (!CatalogFolderMayBeUsed(settings, folder, reason) || !ListFolder(folder, "", now, false, false, entries, reason)) {
         return;
     }
     SortBackups(entries);
@@ -380,13 +374,20 @@ void PruneBackups(const BackupSettings& settings, const std::string& catalogName
     }
 }
 
-bool ReadBackup(const std::string& path, CPaperCatalog& catalog) {
+bool ReadBackup(const std::string& path, const std::string& pdlName, CPaperCatalog& catalog) {
+    if (!FileMayBeTrusted(path)) return false;
     // Read once: Restore counts the papers of every backup it lists.
     std::string bytes;
     if (platform::ReadWholeFile(path, bytes) != 0) return false;
+    const CatalogFile file = ReadCatalogFile(bytes);
+    if (!file.recognised || file.valuesBroken) return false;
     CPaperCatalog read;
-    if (read.CheckImportBytes(bytes) != STORE_OK) return false;
-    read.ImportFromBytes(bytes);
+    if (file.values) {
+        read.AppendPapers(PapersFromImage(*file.values, pdlName));
+    } else {
+        if (file.papers.empty()) return false;
+        read.AppendPapers(file.papers);
+    }
     catalog = std::move(read);
     return true;
 }

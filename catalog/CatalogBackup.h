@@ -1,7 +1,7 @@
 // Backups of stored catalogs: before a save replaces what a catalog's key
 // holds, that content is written as a catalog file (the layout of Export, so
-// Import reads it anywhere) into a folder of its own per catalog, named after
-// the time of the save. Backups go to, and come from, only folders that
+// Import reads its papers anywhere) with every value of the key exactly beside
+// them, into a folder of its own per catalog, named after the time of the save. Backups go to, and come from, only folders that
 // standard users cannot change: an administrator restores them into
 // HKEY_LOCAL_MACHINE. Portable, and free of any window.
 #pragma once
@@ -77,21 +77,15 @@ struct BackupResult {
     std::string reason;  // why it failed: the system's reason, or why the folder is not used
 };
 
-// Writes `stored` as a backup of the catalog `catalogName` at `registryPath`,
-// with the key's entries that are no papers (`kept`) in a section Import does
-// not read. Nothing is written when backups are off or there is neither a
-// paper nor an entry. Fails without writing when the configured folder is not
-// usable, or when it or the catalog's folder is one standard users can change
-// or a reparse point.
+// Writes a backup of the catalog `catalogName` at `registryPath`: the papers
+// the load read (`stored`) readable as Import reads them, and every value of
+// the key exactly (`values`), from which a restore takes the papers. Nothing
+// is written when backups are off or there is neither a paper nor a value.
+// Fails without writing when the configured folder is not usable, or when it
+// or the catalog's folder is one standard users can change or a reparse point.
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName,
                          const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now,
-                         const StoredKeyImage& kept = {});
-
-// Reads the catalog's key with the store's own load and backs up what it
-// holds; a missing or empty key needs no backup.
-BackupResult BackUpStoredCatalog(const BackupSettings& settings, const std::string& catalogName,
-                                 const std::string& registryPath, const std::string& pdlName,
-                                 const platform::LocalTime& now);
+                         const StoredKeyImage& values);
 
 struct BackupEntry {
     std::string path;
@@ -108,9 +102,11 @@ struct BackupEntry {
 // removed). A folder not made yet holds none. False, with the reason, when a
 // folder cannot be read or may not be trusted (BackupFolderProblem, standard
 // users can change it, a reparse point): then nothing is offered from it.
+// A backup file that others than administrators could have written or
+// changed (its owner, its access list) is not listed at all.
 bool ListBackups(const BackupSettings& settings, const std::string& catalogName, const std::string& registryPath,
-                 const platform::LocalTime& now, std::vector<BackupEntry>& entries, std::string& reason,
-                 bool countPapers = true);
+                 const std::string& pdlName, const platform::LocalTime& now, std::vector<BackupEntry>& entries,
+                 std::string& reason, bool countPapers = true);
 
 // Removes from the catalog's folder all but `Keep` backups: first
 // `justWritten` (the backup of the save that prunes, which is never removed),
@@ -120,6 +116,10 @@ bool ListBackups(const BackupSettings& settings, const std::string& catalogName,
 void PruneBackups(const BackupSettings& settings, const std::string& catalogName, const std::string& registryPath,
                   const platform::LocalTime& now, const std::string& justWritten = "");
 
-// Reads a backup into `catalog` as Import does; false (catalog untouched) when
-// the file is not an importable catalog file.
-bool ReadBackup(const std::string& path, CPaperCatalog& catalog);
+// Reads a backup into `catalog`: from the key's exact values by the registry
+// load's own rules for `pdlName` (so that restoring and saving puts back the
+// values byte for byte), or, in a backup written before those were kept, from
+// its papers as Import reads them. False (catalog untouched) when the file is
+// not a backup that can be read whole, or is one others than administrators
+// could have written or changed.
+bool ReadBackup(const std::string& path, const std::string& pdlName, CPaperCatalog& catalog);

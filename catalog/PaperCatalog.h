@@ -23,14 +23,9 @@ enum : int16_t {
     STORE_ROLLBACK_FAILED = 5,     // a save failed part-way and the key could not be put back: it may hold a mix
     STORE_NAMES_NOT_WRITABLE = 6,  // the key holds values whose names the code page cannot hold, which a save
                                    // could neither remove nor put back: nothing written
-    STORE_CHANGED_MEANWHILE = 7,   // the key changed while the look before writing kept the save waiting: nothing written
-    STORE_SAVE_DECLINED = -1,      // the caller's look before writing stopped the save: nothing written
+    STORE_NOT_STORABLE = 8,        // a paper's value would not be read back as it was written: nothing written
+    STORE_SAVE_DECLINED = -1,      // a question of the save stopped it: nothing written
 };
-
-// What a save's look before writing answers. A look that kept the save
-// waiting (a question, a backup written) asks for the key to be read again:
-// what another program changed meanwhile is never written over unseen.
-enum : int { LOOK_DECLINE = 0, LOOK_WRITE = 1, LOOK_WRITE_AFTER_WAIT = 2 };
 
 // A value of the key that is not part of the catalog the load reads.
 struct SkippedEntry {
@@ -92,27 +87,20 @@ public:
     // The registry store (PaperCatalogRegistry.cpp). Each reads the key once, every
     // value whole; the load takes the catalog from that reading.
     // A load cut short by any failure is a failure, the catalog untouched.
-    // A save either writes the whole catalog or puts the key back exactly as
-    // it read it (STORE_ROLLBACK_FAILED when even that fails); a key the save
-    // created and left empty is removed again. `beforeWrite`, when given, sees
-    // what the key holds (as the load would read it: the form follows
-    // `descriptiveForm`) once it is read and before anything is written, with
-    // the skipped entries and the image already in the report; it answers a
-    // LOOK_ value (true and false are LOOK_WRITE and LOOK_DECLINE).
+    // SaveToRegistry is the one save (CatalogSave.h) asked nothing and backing
+    // up nothing: it writes the whole catalog over whatever the key holds, or
+    // puts the key back exactly as it read it (STORE_ROLLBACK_FAILED when even
+    // that fails); a key the save created and left empty is removed again.
     int16_t LoadFromRegistry(const std::string& registryPath, const std::string& pdlName,
                              StoreReport* report = nullptr);
-    using BeforeWrite = std::function<int(const CPaperCatalog& stored)>;
-    int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm,
-                           const BeforeWrite& beforeWrite = nullptr, StoreReport* report = nullptr) const;
+    int16_t SaveToRegistry(const std::string& registryPath, bool descriptiveForm, StoreReport* report = nullptr) const;
 
     // The catalog file (PaperCatalogFile.cpp). ExportToFile answers whether the file
     // was written completely. A file CheckImportFile cannot open is refused
     // with the system's error in the report.
     bool ExportToFile(const std::string& path, StoreReport* report = nullptr) const;
-    // The bytes ExportToFile writes, banner in the current language. Registry
-    // entries in `kept` follow in a section of their own, which Import does not
-    // read: one line each, "Entry_NNN=type,name,data", name and data in hexadecimal.
-    std::string ExportBytes(const StoredKeyImage& kept = {}) const;
+    // The bytes ExportToFile writes, banner in the current language.
+    std::string ExportBytes() const;
     int16_t CheckImportFile(const std::string& path, StoreReport* report = nullptr) const;
     void ImportFromFile(const std::string& path);
     // The same for a file's bytes, read once: what is checked is then what is
@@ -126,6 +114,32 @@ private:
     std::vector<CPaperDef> papers_;
 };
 
+
+// A catalog file as the one reader of the format reads it. Import, the
+// companion, the restore of a backup and the table reader's catalog-file
+// input all take their papers from here.
+struct CatalogFile {
+    bool recognised = false;        // it begins with the catalog file's first line
+    bool hasPapersSection = false;  // an exported empty catalog has none
+    // The "Papers" entries by the file's rules: numbered from 000 upward, the
+    // first gap ends the list, the first of a repeated key counts, only "T"
+    // forces, each value split into at most six pieces of 31 characters.
+    std::vector<CPaperDef> papers;
+    // A backup's, or a hand-off's, exact values of the key (in name order).
+    std::optional<StoredKeyImage> values;
+    // A hand-off's image the key must hold; `expectedGiven` without
+    // `expected`: it may hold anything.
+    bool expectedGiven = false;
+    std::optional<StoredKeyImage> expected;
+    bool valuesBroken = false;  // a section of values that cannot be read whole
+};
+CatalogFile ReadCatalogFile(std::string_view bytes);
+
+// A catalog file of `catalog`'s papers, with the key's exact `values` (a
+// backup, a hand-off) and, for a hand-off, the image the key must hold
+// (`expected` pointing at none: anything).
+std::string CatalogFileBytes(const CPaperCatalog& catalog, const StoredKeyImage* values,
+                             const std::optional<StoredKeyImage>* expected);
 
 // Replaces AppState.CurrentCatalog by a new catalog holding only the default paper.
 void BuildDefaultCatalog();

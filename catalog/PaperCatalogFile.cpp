@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "catalog/PaperCatalog.h"
@@ -19,8 +20,14 @@ namespace {
 
 constexpr std::string_view kFileHeader = "[Paper Catalog]";
 constexpr const char* kPapersSection = "Papers";
-// Registry entries that are no papers, kept in a backup.
-constexpr const char* kKeptEntriesSection = "Registry Entries";
+// Every value of a key exactly (a backup, the hand-off to the elevated
+// companion), and what a key must hold for a hand-off to be written. Older
+// backups held only the entries that are no papers, in "Registry Entries",
+// which nothing reads.
+constexpr const char* kValuesSection = "Registry Values";
+constexpr const char* kExpectedSection = "Expected Registry Values";
+// Room for any value a key holds, in hexadecimal.
+constexpr size_t kHexLineCapacity = size_t{1} << 24;
 
 // What the file's reader sees of a value and of each of its six pieces: a
 // 128-byte buffer, six 32-byte slots (terminating zeros included).
@@ -75,38 +82,139 @@ std::array<std::string, kPieceCount> SplitValue(std::string_view value) {
     return pieces;
 }
 
+std::string ToHex(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        text += kDigits[c >> 4];
+        text += kDigits[c & 15];
+    }
+    return text;
+}
+
+bool FromHex(std::string_view text, std::string& bytes) {
+    if (text.size() % 2 != 0) return false;
+    bytes.clear();
+    bytes.reserve(text.size() / 2);
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const int high = digit(text[i]);
+        const int low = digit(text[i + 1]);
+        if (high < 0 || low < 0) return false;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
+// A section of values: "Count=N", then "Value_000=type,name,data" with name
+// and data in hexadecimal, so that no name or data can end the line or look
+// like a section.
+std::string WithValues(std::string bytes, const char* section, const StoredKeyImage& values) {
+    platform::ProfileWriter writer(bytes, section);
+    writer.Add("Count", std::to_string(values.size()));
+    for (size_t i = 0; i < values.size(); ++i) {
+        writer.Add(NumberedKey("Value", i),
+                   std::to_string(values[i].Type) + ',' + ToHex(values[i].Name) + ',' + ToHex(values[i].Data));
+    }
+    return writer.Bytes();
+}
+
+// The section's values; none when it is not there or any line of it cannot
+// be read (a file cut short, a line changed by hand): half an image is no image.
+std::optional<StoredKeyImage> ReadValues(const platform::ProfileFile& file, const char* section, bool& broken) {
+    if (!file.HasSection(section)) return std::nullopt;
+    const std::string count = file.GetString(section, "Count", "", 32);
+    if (count.empty() || count.size() > 9 || count.find_first_not_of("0123456789") != std::string::npos) {
+        broken = true;
+        return std::nullopt;
+    }
+    StoredKeyImage values;
+    const size_t total = std::stoul(count);
+    for (size_t i = 0; i < total; ++i) {
+        const std::string line = file.GetString(section, NumberedKey("Value", i), "", kHexLineCapacity);
+        const size_t first = line.find(',');
+        const size_t second = first == std::string::npos ? first : line.find(',', first + 1);
+        StoredValueImage value;
+        if (second == std::string::npos || first == 0 || first > 10 ||
+            line.substr(0, first).find_first_not_of("0123456789") != std::string::npos ||
+            !FromHex(std::string_view(line).substr(first + 1, second - first - 1), value.Name) ||
+            !FromHex(std::string_view(line).substr(second + 1), value.Data)) {
+            broken = true;
+            return std::nullopt;
+        }
+        value.Type = static_cast<uint32_t>(std::stoul(line.substr(0, first)));
+        values.push_back(std::move(value));
+    }
+    return values;
+}
+
 }  // namespace
 
-std::string CPaperCatalog::ExportBytes(const StoredKeyImage& kept) const {
+CatalogFile ReadCatalogFile(std::string_view bytes) {
+    CatalogFile read;
+    if (bytes.substr(0, kFileHeader.size()) != kFileHeader) return read;
+    read.recognised = true;
+    const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
+    read.hasPapersSection = file.HasSection(kPapersSection);
+    // Numbered from 000 upward; the first gap ends the list, and of a key
+    // written twice the first counts, as the profile functions read it.
+    std::string value;
+    for (int number = 0; file.GetString(kPapersSection, PaperKey(number), "", kValueCapacity, value) != 0; ++number) {
+        const auto pieces = SplitValue(value);
+        CPaperDef paper;
+        paper.Name = pieces[0];
+        paper.Size = pieces[1];
+        paper.Weight = pieces[2];
+        paper.Color = pieces[3];
+        paper.Type = pieces[4];
+        // Only "T" forces: the file's writer writes "T" or "F".
+        paper.ForceOneSided = pieces[5] == "T";
+        paper.Position = number;
+        read.papers.push_back(std::move(paper));
+    }
+    read.values = ReadValues(file, kValuesSection, read.valuesBroken);
+    read.expectedGiven = file.HasSection(kExpectedSection);
+    if (read.expectedGiven) {
+        // "Any=1": the key may hold anything.
+        if (file.GetString(kExpectedSection, "Any", "", 8) != "1") {
+            read.expected = ReadValues(file, kExpectedSection, read.valuesBroken);
+            if (!read.expected) read.valuesBroken = true;
+        }
+    }
+    return read;
+}
+
+std::string CatalogFileBytes(const CPaperCatalog& catalog, const StoredKeyImage* values,
+                             const std::optional<StoredKeyImage>* expected) {
     platform::ProfileWriter writer(HeaderAndBanner(GetLocalizedString(kMessageList, MSG_EXPORT_BANNER,
                                                                       AppState.CurrentLanguage)),
                                    kPapersSection);
-    for (int index = 0; index < GetCount(); ++index) {
-        const CPaperDef paper = GetPaper(index);
+    for (int index = 0; index < catalog.GetCount(); ++index) {
+        const CPaperDef paper = catalog.GetPaper(index);
         const std::string value = paper.GetText(PA_NAME) + ',' + paper.GetText(PA_SIZE) + ',' +
                                   paper.GetText(PA_WEIGHT) + ',' + paper.GetText(PA_COLOR) + ',' +
                                   paper.GetText(PA_TYPE) + ',' +
                                   (paper.GetFlag(PA_FORCE_ONE_SIDED) ? 'T' : 'F');
         writer.Add(PaperKey(index), value);
     }
-    if (kept.empty()) return writer.Bytes();
-    // Hexadecimal, so that no name or data can end the line or look like a section.
-    platform::ProfileWriter entries(writer.Bytes(), kKeptEntriesSection);
-    const auto hex = [](const std::string& bytes) {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        std::string text;
-        text.reserve(bytes.size() * 2);
-        for (unsigned char c : bytes) {
-            text += kDigits[c >> 4];
-            text += kDigits[c & 15];
+    std::string bytes = writer.Bytes();
+    if (values) bytes = WithValues(std::move(bytes), kValuesSection, *values);
+    if (expected) {
+        if (*expected) {
+            bytes = WithValues(std::move(bytes), kExpectedSection, **expected);
+        } else {
+            platform::ProfileWriter any(bytes, kExpectedSection);
+            any.Add("Any", "1");
+            bytes = any.Bytes();
         }
-        return text;
-    };
-    for (size_t i = 0; i < kept.size(); ++i) {
-        entries.Add(NumberedKey("Entry", i), std::to_string(kept[i].Type) + ',' + hex(kept[i].Name) + ',' + hex(kept[i].Data));
     }
-    return entries.Bytes();
+    return bytes;
 }
+
+std::string CPaperCatalog::ExportBytes() const { return CatalogFileBytes(*this, nullptr, nullptr); }
 
 bool CPaperCatalog::ExportToFile(const std::string& path, StoreReport* report) const {
     platform::ReplaceFailure failure;
@@ -122,21 +230,17 @@ bool CPaperCatalog::ExportToFile(const std::string& path, StoreReport* report) c
 }
 
 int16_t CPaperCatalog::CheckImportBytes(std::string_view bytes, bool acceptEmpty) const {
-    if (bytes.substr(0, kFileHeader.size()) != kFileHeader) return IMPORT_FILE_INCOMPATIBLE;
-    const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
-    std::string value;
-    if (file.GetString(kPapersSection, PaperKey(0), "", kValueCapacity, value) != 0) return STORE_OK;
-    return acceptEmpty && !file.HasSection(kPapersSection) ? STORE_OK : IMPORT_FILE_INCOMPATIBLE;
+    const CatalogFile file = ReadCatalogFile(bytes);
+    if (!file.recognised) return IMPORT_FILE_INCOMPATIBLE;
+    if (!file.papers.empty()) return STORE_OK;
+    return acceptEmpty && !file.hasPapersSection ? STORE_OK : IMPORT_FILE_INCOMPATIBLE;
 }
 
 void CPaperCatalog::ImportFromBytes(std::string_view bytes) {
-    const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
-    std::string value;
-    for (int number = 0; file.GetString(kPapersSection, PaperKey(number), "", kValueCapacity, value) != 0; ++number) {
-        const auto pieces = SplitValue(value);
-        // On the new, empty catalog the import fills, the count is the entry's
-        // number; on any other it keeps every Position equal to its index.
-        AddPaper(pieces[0], pieces[1], pieces[2], pieces[3], pieces[4], pieces[5] == "T", GetCount());
+    // On the new, empty catalog the import fills, the count is the entry's
+    // number; on any other it keeps every Position equal to its index.
+    for (const CPaperDef& paper : ReadCatalogFile(bytes).papers) {
+        AddPaper(paper.Name, paper.Size, paper.Weight, paper.Color, paper.Type, paper.ForceOneSided, GetCount());
     }
 }
 

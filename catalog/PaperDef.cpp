@@ -95,7 +95,7 @@ CPaperDef::CPaperDef(std::string name, std::string size, std::string weight, std
 CPaperDef CPaperDef::FromStoredValue(const std::string& valueName, const std::string& data,
                                      const std::string& pdlName) {
     CPaperDef paper;
-    if (pdlName == "PS") {
+    if (IsKeywordForm(pdlName)) {
         paper.ParseKeywordValue(valueName, data);
     } else {
         paper.ParseDescriptiveValue(valueName, data);

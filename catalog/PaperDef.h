@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "StringIds.h"
 
@@ -22,6 +23,10 @@ enum PaperAttribute : int {
 // Marks a size that could not be recognised, and answers a text request for
 // an attribute that is not a text.
 inline constexpr const char* kUnknownText = "? ? ? ? ?";
+
+// The PDL name "PS", exactly, stores papers in the keyword form (the paper's
+// name is the value's name); every other one in the descriptive form.
+inline bool IsKeywordForm(std::string_view pdlName) { return pdlName == "PS"; }
 
 class CPaperDef {
 public:

@@ -11,6 +11,7 @@
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogDifference.h"
 #include "catalog/CatalogMerge.h"
+#include "catalog/CatalogSave.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "catalog/PaperTable.h"
@@ -199,15 +200,9 @@ void WriteCsvRow(CommandOutput& output, std::initializer_list<std::string> field
 
 // Two paper names that the keyword form cannot keep apart, or an empty pair.
 std::pair<std::string, std::string> CaseTwins(const CPaperCatalog& catalog) {
-    for (int i = 0; i < catalog.GetCount(); ++i) {
-        const std::string name = platform::FoldRegistryName(catalog.GetPaper(i).Name);
-        for (int j = i + 1; j < catalog.GetCount(); ++j) {
-            if (platform::FoldRegistryName(catalog.GetPaper(j).Name) == name) {
-                return {catalog.GetPaper(i).Name, catalog.GetPaper(j).Name};
-            }
-        }
-    }
-    return {};
+    std::vector<std::string> names;
+    for (int i = 0; i < catalog.GetCount(); ++i) names.push_back(catalog.GetPaper(i).Name);
+    return RegistryNameTwins(names);
 }
 
 int List(const Invocation& invocation, CommandOutput& output) {
@@ -268,8 +263,11 @@ int RefuseTable(const PaperTableRead& read, const std::string& path, TableUse us
 // is read once and those bytes are checked and imported: a file replaced or
 // locked meanwhile cannot pass the check and then import as nothing. A
 // catalog of no papers would empty the stored one, so it is refused unless
-// the operator says it is meant (`emptyMeant`).
-int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output, bool emptyMeant = false) {
+// the operator says it is meant (`emptyMeant`). A backup's papers come from
+// the key's exact values, read by the load's rules for `pdlName` when it is
+// given; `file` receives what the one reader read.
+int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& output, bool emptyMeant = false,
+             const std::string* pdlName = nullptr, CatalogFile* file = nullptr) {
     std::string bytes;
     if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
@@ -283,11 +281,15 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
         catalog.AppendPapers(read.papers);
         return kExitDone;
     }
-    if (catalog.CheckImportBytes(bytes, true) != STORE_OK) {
+    CatalogFile read = ReadCatalogFile(bytes);
+    const bool empty = read.values ? read.values->empty() : read.papers.empty();
+    if (!read.recognised || read.valuesBroken || (empty && read.hasPapersSection && !read.values) ||
+        (read.expectedGiven && !read.values)) {
         output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
         return kExitCatalogFile;
     }
-    catalog.ImportFromBytes(bytes);
+    catalog.AppendPapers(read.values && pdlName ? PapersFromImage(*read.values, *pdlName) : read.papers);
+    if (file) *file = std::move(read);
     if (catalog.GetCount() == 0 && !emptyMeant) {
         PushLines(output.err, FormatText(Message(MSG_CMD_NO_PAPERS), {path}));
         return kExitRules;
@@ -359,97 +361,137 @@ void ListSkipped(const std::vector<SkippedEntry>& skipped, CommandOutput& output
     }
 }
 
-bool SameCatalog(const CPaperCatalog& a, const CPaperCatalog& b) {
-    if (a.GetCount() != b.GetCount()) return false;
-    for (int i = 0; i < a.GetCount(); ++i) {
-        const CPaperDef x = a.GetPaper(i);
-        const CPaperDef y = b.GetPaper(i);
-        if (x.Name != y.Name || x.Size != y.Size || x.Weight != y.Weight || x.Color != y.Color || x.Type != y.Type ||
-            x.ForceOneSided != y.ForceOneSided)
+// The one save's questions, answered by the command line: nobody is there to
+// ask. A change made elsewhere is never written over; the entries that are no
+// papers are removed only when the editor's user agreed to it (they are in
+// the image the hand-off expects); a save never goes on without its backup.
+class CompanionQuestions final : public SaveQuestions {
+public:
+    explicit CompanionQuestions(const std::optional<StoredKeyImage>& agreed) : agreed_(agreed) {}
+
+    bool OverwriteChange(const StoredKeyImage&) override { return false; }
+
+    bool RemoveEntries(const std::vector<SkippedEntry>& entries) override {
+        if (!agreed_) return false;
+        return std::all_of(entries.begin(), entries.end(), [&](const SkippedEntry& entry) {
+            return std::find(agreed_->begin(), agreed_->end(), entry.value) != agreed_->end();
+        });
+    }
+
+    bool SaveWithoutBackup(const BackupResult&) override { return false; }
+
+private:
+    const std::optional<StoredKeyImage>& agreed_;
+};
+
+SaveRequest RequestFor(const Invocation& invocation, const CatalogLocation& location) {
+    SaveRequest request;
+    request.target = {location.CatalogName, location.RegistryPath, location.PdlName};
+    request.backups = CurrentBackupSettings();
+    if (invocation.noBackup) request.backups.Keep = 0;
+    return request;
+}
+
+// Saves through the one save and says what became of it; the exit code.
+int Save(const SaveRequest& request, const CatalogLocation& location, CommandOutput& output, SaveResult& result,
+         const std::optional<StoredKeyImage>& agreed = std::nullopt) {
+    CompanionQuestions questions(agreed);
+    result = SaveCatalog(request, questions);
+    const std::string& catalog = location.CatalogName;
+    const std::string key = KeyText(location);
+    switch (result.outcome) {
+    case SaveOutcome::Saved: return kExitDone;
+    case SaveOutcome::EntriesKept:
+        output.err.push_back(
+            FormatText(Message(MSG_CMD_SKIPPED_ENTRIES), {catalog, key, std::to_string(result.skipped.size())}));
+        ListSkipped(result.skipped, output);
+        return kExitCatalog;
+    case SaveOutcome::NamesNotWritable:
+        output.err.push_back(FormatText(Message(MSG_CMD_NAMES_NOT_WRITABLE), {catalog, key}));
+        std::erase_if(result.skipped, [](const SkippedEntry& e) { return e.reason != SkippedEntry::NameNotWritable; });
+        ListSkipped(result.skipped, output);
+        return kExitCatalog;
+    case SaveOutcome::ChangeKept:
+        output.err.push_back(FormatText(Message(MSG_CMD_CHANGED_MEANWHILE), {catalog, key}));
+        return kExitRegistry;
+    case SaveOutcome::BackupRefused:
+        PushLines(output.err,
+                  FormatText(Message(MSG_CMD_BACKUP_NOT_WRITTEN), {catalog, result.backup.folder, result.backup.reason}));
+        return kExitBackup;
+    case SaveOutcome::NotStorable:
+        output.err.push_back(FormatText(Message(MSG_CMD_NOT_STORABLE), {catalog, key}));
+        for (const UnstorableValue& value : result.unstorable) {
+            output.err.push_back("  " + FormatText(Message(UnstorableValueMessage(value.reason)), {value.name}));
+        }
+        return kExitRules;
+    case SaveOutcome::CaseCollision: {
+        // The editor's message, one line per line break, says what is wrong and
+        // why; its last line tells the operator to save again, which means
+        // nothing here, so the companion's own advice takes its place.
+        std::vector<std::string> lines;
+        PushLines(lines, Message(MSG_CASE_COLLISION));
+        if (!lines.empty()) lines.pop_back();
+        for (std::string& line : lines) output.err.push_back(std::move(line));
+        output.err.push_back(Message(MSG_CMD_CASE_COLLISION_ADVICE));
+        return kExitRules;
+    }
+    case SaveOutcome::RollbackFailed:
+        Complain(output, FormatText(Message(MSG_CMD_ROLLBACK_FAILED), {catalog, key}), result.systemError);
+        return kExitRegistry;
+    case SaveOutcome::KeyFailed:
+    case SaveOutcome::BadDisposition: break;
+    }
+    Complain(output, FormatText(Message(MSG_CMD_SAVE_REFUSED), {catalog, key}), result.systemError);
+    return kExitRegistry;
+}
+
+// The values a hand-off gives, exactly as the editor would have written them:
+// text values only. False for anything else, which no editor writes.
+bool HandOffValues(const StoredKeyImage& image, StoredValues& values) {
+    values.clear();
+    for (const StoredValueImage& value : image) {
+        if (value.Type != platform::kRegSz || value.Data.empty() || value.Data.find('\0') != value.Data.size() - 1) {
             return false;
+        }
+        values.push_back({value.Name, value.Data.substr(0, value.Data.size() - 1)});
     }
     return true;
 }
 
-// Saves `catalog` in the key of `location` as /import does: after a backup of
-// what the key holds, all or nothing. `expected`, when given, is what the key
-// must still hold: a change made meanwhile is not written over.
-int SaveCatalog(const Invocation& invocation, const CatalogLocation* location, const CPaperCatalog& catalog,
-                CommandOutput& output, const CPaperCatalog* expected = nullptr) {
-
-    // The backup is made from the save's own reading of the key, just before
-    // anything is written, as the editor's save does. Entries that are not
-    // part of the catalog would be removed by the save: the editor asks, but
-    // here nobody can be asked, so nothing is written.
-    const BackupSettings backups = CurrentBackupSettings();
-    BackupResult backup;
-    StoreReport report;
-    bool changedMeanwhile = false;
-    const int16_t result = catalog.SaveToRegistry(
-        location->RegistryPath, !KeywordForm(*location),
-        [&](const CPaperCatalog& stored) {
-            if (!report.Skipped.empty()) return LOOK_DECLINE;
-            if (expected && !SameCatalog(stored, *expected)) {
-                changedMeanwhile = true;
-                return LOOK_DECLINE;
-            }
-            if (invocation.noBackup) return LOOK_WRITE;
-            backup = WriteBackup(backups, location->CatalogName, location->RegistryPath, stored,
-                                 platform::CurrentLocalTime());
-            if (backup.outcome == BackupResult::Failed) return LOOK_DECLINE;
-            // Writing it took time: the key must still hold what it saved.
-            return backup.outcome == BackupResult::Written ? LOOK_WRITE_AFTER_WAIT : LOOK_WRITE;
-        },
-        &report);
-    if (result == STORE_SAVE_DECLINED && !report.Skipped.empty()) {
-        output.err.push_back(FormatText(Message(MSG_CMD_SKIPPED_ENTRIES), {location->CatalogName, KeyText(*location),
-                                                                        std::to_string(report.Skipped.size())}));
-        ListSkipped(report.Skipped, output);
-        return kExitCatalog;
+// After a save: where its backup went, so that a log names the file to restore.
+void SayBackup(const SaveResult& result, CommandOutput& output) {
+    if (result.backup.outcome == BackupResult::Written) {
+        output.out.push_back(FormatText(Message(MSG_CMD_BACKUP_WRITTEN), {result.backup.path}));
     }
-    if (result == STORE_NAMES_NOT_WRITABLE) {
-        output.err.push_back(FormatText(Message(MSG_CMD_NAMES_NOT_WRITABLE), {location->CatalogName, KeyText(*location)}));
-        std::erase_if(report.Skipped, [](const SkippedEntry& e) { return e.reason != SkippedEntry::NameNotWritable; });
-        ListSkipped(report.Skipped, output);
-        return kExitCatalog;
-    }
-    if (result == STORE_CHANGED_MEANWHILE || (result == STORE_SAVE_DECLINED && changedMeanwhile)) {
-        output.err.push_back(FormatText(Message(MSG_CMD_CHANGED_MEANWHILE), {location->CatalogName, KeyText(*location)}));
-        return kExitRegistry;
-    }
-    if (result == STORE_SAVE_DECLINED) {
-        PushLines(output.err, FormatText(Message(MSG_CMD_BACKUP_NOT_WRITTEN), {location->CatalogName, backup.folder, backup.reason}));
-        return kExitBackup;
-    }
-    if (result == STORE_NAME_CASE_COLLISION) {
-        // The editor's message, one line per line break, says what is wrong and
-        // why; its last line tells the operator to save again, which means
-        // nothing here, so the companion's own advice takes its place.
-        const std::string message = Message(MSG_CASE_COLLISION);
-        std::string_view text = message;
-        for (size_t end; (end = text.find('\r')) != std::string_view::npos; text.remove_prefix(end + 1)) {
-            output.err.emplace_back(text.substr(0, end));
-        }
-        output.err.push_back(Message(MSG_CMD_CASE_COLLISION_ADVICE));
-        return kExitRules;
-    }
-    if (result != STORE_OK) {
-        const MessageId message = result == STORE_ROLLBACK_FAILED ? MSG_CMD_ROLLBACK_FAILED : MSG_CMD_SAVE_REFUSED;
-        Complain(output, FormatText(Message(message), {location->CatalogName, KeyText(*location)}), report.SystemError);
-        return kExitRegistry;
-    }
-    PruneBackups(backups, location->CatalogName, location->RegistryPath, platform::CurrentLocalTime(), backup.path);
-    return kExitDone;
 }
 
 int Import(const Invocation& invocation, CommandOutput& output) {
     const CatalogLocation* location = nullptr;
     if (int code = ResolveCatalog(invocation.operands[1], location, output)) return code;
     CPaperCatalog catalog;
+    CatalogFile file;
     const std::string& path = invocation.operands[0];
-    if (int code = LoadFile(path, catalog, output, invocation.allowEmpty)) return code;
-    if (int code = SaveCatalog(invocation, location, catalog, output)) return code;
+    if (int code = LoadFile(path, catalog, output, invocation.allowEmpty, &location->PdlName, &file)) return code;
+    SaveRequest request = RequestFor(invocation, *location);
+    if (file.expectedGiven) {
+        // The editor's hand-off: its exact values, written only over what its
+        // user saw before the elevation prompt.
+        if (!HandOffValues(*file.values, request.values)) {
+            output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
+            return kExitCatalogFile;
+        }
+        request.expected = file.expected;
+    } else {
+        request.values = StoredValuesOf(catalog, location->PdlName);
+    }
+    SaveResult result;
+    if (int code = Save(request, *location, output, result, file.expected)) return code;
+    if (result.unchanged) {
+        output.out.push_back(FormatText(Message(MSG_CMD_IMPORT_UNCHANGED), {location->CatalogName}));
+        return kExitDone;
+    }
     output.out.push_back(FormatText(Message(MSG_CMD_IMPORTED), {std::to_string(catalog.GetCount()), location->CatalogName}));
+    SayBackup(result, output);
     return kExitDone;
 }
 
@@ -546,10 +588,15 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
     if (int code = RefuseTable(read, path, TableUse::Merge, output)) return code;
 
     const MergePlan plan = PlanMerge(stored, read.papers);
+    SaveResult result;
     if (!plan.Empty()) {
         CPaperCatalog merged = stored;
         ApplyMerge(merged, plan);
-        if (int code = SaveCatalog(invocation, location, merged, output, &stored)) return code;
+        // Written only over what was merged into: a change made meanwhile is kept.
+        SaveRequest request = RequestFor(invocation, *location);
+        request.values = StoredValuesOf(merged, location->PdlName);
+        request.expected = loadReport.Image;
+        if (int code = Save(request, *location, output, result)) return code;
     }
     if (invocation.csv) {
         WriteCsvRow(output, {"Change", "Name", "Position", "Field", "OldValue", "NewValue"});
@@ -570,6 +617,7 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
         output.out.push_back(FormatText(Message(MSG_CMD_MERGED),
                                         {location->CatalogName, std::to_string(plan.added.size()),
                                          std::to_string(plan.changed.size()), std::to_string(plan.leftAlone)}));
+        SayBackup(result, output);
     }
     return kExitDone;
 }

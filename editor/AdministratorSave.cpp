@@ -2,10 +2,13 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "catalog/CatalogSave.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/MessageBoxes.h"
 #include "editor/StoredChangeDlg.h"
@@ -71,22 +74,37 @@ std::string CompanionPath() {
     return AnsiPath(folder) + "\\" + kCompanionName;
 }
 
-// A name in the user's temporary folder that nothing has yet: the system
-// makes the file to reserve it, and it is removed again at once, since the
-// companion writes its report only into a file that does not exist.
-std::string FreeTemporaryName() {
+// A path in the user's temporary folder with a random part in its name, for
+// a file that only ever is created new: nobody can have put a file or a link
+// there in advance, and two saves never share one.
+std::string RandomTemporaryPath(const char* suffix) {
     wchar_t folder[MAX_PATH];
     const DWORD length = GetTempPathW(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH) return {};
-    wchar_t name[MAX_PATH];
-    if (!GetTempFileNameW(folder, L"Vel", 0, name)) return {};
-    DeleteFileW(name);
+    std::random_device random;
+    char name[64];
+    std::snprintf(name, sizeof name, "Vel%08x%08x%s", random(), random(), suffix);
     // The folder by its short name where the code page lacks its letters (a
     // user name in Greek); the file's own name is plain ASCII.
-    const std::wstring full(name);
-    const size_t slash = full.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return AnsiPath(full);
-    return AnsiPath(full.substr(0, slash)) + "\\" + AnsiPath(full.substr(slash + 1));
+    std::wstring path(folder, length);
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return AnsiPath(path) + "\\" + name;
+}
+
+// Writes `bytes` into a new file of a new random name; "" when none could be
+// made, with the system's reason.
+std::string WriteTemporaryFile(const std::string& bytes, std::string& reason) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string path = RandomTemporaryPath(".cat");
+        if (path.empty()) break;
+        switch (platform::WriteNewFile(path, bytes, reason)) {
+        case platform::NewFileResult::Written: return path;
+        case platform::NewFileResult::Exists: continue;
+        case platform::NewFileResult::Failed: return {};
+        }
+    }
+    if (reason.empty()) reason = platform::SystemErrorText(GetLastError());
+    return {};
 }
 
 // The companion's report: its lines, each line break as a message box shows one.
@@ -193,31 +211,41 @@ bool AskSaveAsAdministrator(HWND window, const std::string& catalogName, const s
 }
 
 bool SaveAsAdministrator(HWND window, const std::string& catalogName, bool askIfChangedElsewhere) {
-    std::string registryPath;
-    std::string pdlName;
-    FindCatalogLocation(catalogName, registryPath, pdlName);
+    SaveTarget target{catalogName, "", ""};
+    FindCatalogLocation(catalogName, target.registryPath, target.pdlName);
 
     // The key as it stands, read as Open reads it: a change made by someone
-    // else since the catalog was opened or saved is asked about first.
+    // else since the catalog was opened or saved, and the entries a save
+    // would remove, are asked about here, where the user is. The companion
+    // then writes only over exactly what the user saw.
     StoreReport before;
+    std::optional<StoredKeyImage> expected;
     {
         CPaperCatalog stored;
-        stored.LoadFromRegistry(registryPath, pdlName, &before);
+        if (stored.LoadFromRegistry(target.registryPath, target.pdlName, &before) == STORE_OK) {
+            expected = before.Image;
+        } else if (before.SystemError == platform::kRegNotFound) {
+            expected = StoredKeyImage{};
+        }
     }
-    if (askIfChangedElsewhere && AppState.StoredCatalogImage && before.Image != *AppState.StoredCatalogImage &&
+    if (askIfChangedElsewhere && AppState.StoredCatalogImage && expected && *expected != *AppState.StoredCatalogImage &&
         !AskToOverwriteStoredChange(window, catalogName)) {
         return false;
     }
+    if (!before.Skipped.empty() &&
+        ReportSkippedEntries(window, catalogName, target.registryPath, before.Skipped, true) != IDYES) {
+        return false;
+    }
 
+    // The exact values a save here would write, beside the papers.
+    const StoredKeyImage values = ImageOfValues(StoredValuesOf(*AppState.CurrentCatalog, target.pdlName));
     TemporaryFiles temporary;
-    const std::string catalogFile = FreeTemporaryName();
-    const std::string report = FreeTemporaryName();
-    temporary.paths = {catalogFile, report};
     std::string reason;
-    if (catalogFile.empty() || report.empty() ||
-        platform::WriteNewFile(catalogFile, AppState.CurrentCatalog->ExportBytes(), reason) !=
-            platform::NewFileResult::Written) {
-        if (reason.empty() && (catalogFile.empty() || report.empty())) reason = platform::SystemErrorText(GetLastError());
+    const std::string catalogFile =
+        WriteTemporaryFile(CatalogFileBytes(*AppState.CurrentCatalog, &values, &expected), reason);
+    const std::string report = RandomTemporaryPath(".txt");
+    temporary.paths = {catalogFile, report};
+    if (catalogFile.empty() || report.empty()) {
         ShowRefusal(window, FormatText(InterfaceMessage(MSG_ADMIN_FILE_FAILED), {catalogName, catalogFile}) +
                                 (reason.empty() ? "" : "\n" + reason));
         return false;
@@ -245,7 +273,7 @@ bool SaveAsAdministrator(HWND window, const std::string& catalogName, bool askIf
         std::string said = ReadReport(report);
         if (said.empty()) said = InterfaceMessage(MSG_ADMIN_NO_REPORT);
         ShowRefusal(window, FormatText(InterfaceMessage(MSG_ADMIN_SAVE_FAILED),
-                                       {catalogName, KeyText(registryPath), std::to_string(exitCode)}) +
+                                       {catalogName, KeyText(target.registryPath), std::to_string(exitCode)}) +
                                 "\n\n" + said);
         return false;
     }
@@ -253,7 +281,7 @@ bool SaveAsAdministrator(HWND window, const std::string& catalogName, bool askIf
     // compares with.
     StoreReport after;
     CPaperCatalog stored;
-    if (stored.LoadFromRegistry(registryPath, pdlName, &after) == STORE_OK) {
+    if (stored.LoadFromRegistry(target.registryPath, target.pdlName, &after) == STORE_OK) {
         AppState.StoredCatalogImage = std::move(after.Image);
     } else {
         AppState.StoredCatalogImage.reset();

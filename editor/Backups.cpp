@@ -21,14 +21,6 @@
 #include "text/StringLists.h"
 #include "text/TextFormat.h"
 
-namespace {
-
-HWND BoxOwner() {
-    CVellicorView* view = CurrentView();
-    return view && view->Hwnd() ? view->Hwnd() : fw::MainWindowHandle();
-}
-
-}  // namespace
 
 std::string BackupLine(const BackupEntry& entry) {
     char when[32];
@@ -42,21 +34,10 @@ std::string BackupLine(const BackupEntry& entry) {
 }
 
 
-bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
-                      const StoredKeyImage& kept, std::string& written, bool& asked) {
-    asked = false;
-    const BackupResult result =
-        WriteBackup(CurrentBackupSettings(), catalogName, registryPath, stored, platform::CurrentLocalTime(), kept);
-    written = result.path;
-    if (result.outcome != BackupResult::Failed) return true;
-    asked = true;
-    const std::string text = FormatText(InterfaceMessage(MSG_BACKUP_FAILED), {result.folder, result.reason});
-    return platform::ShowMessageBox(BoxOwner(), text, InterfaceLabel(LAB_PRODUCT),
+bool AskSaveWithoutBackup(HWND window, const BackupResult& backup) {
+    const std::string text = FormatText(InterfaceMessage(MSG_BACKUP_FAILED), {backup.folder, backup.reason});
+    return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT),
                                     platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
-}
-
-void PruneBackupsAfterSave(const std::string& catalogName, const std::string& registryPath, const std::string& written) {
-    PruneBackups(CurrentBackupSettings(), catalogName, registryPath, platform::CurrentLocalTime(), written);
 }
 
 bool CurrentCatalogIsConfigured() {
@@ -75,7 +56,8 @@ void RestorePreviousVersion(CVellicorView& view) {
     const std::string folder = BackupFolderFor(settings, AppState.CurrentCatalogName, registryPath);
     std::vector<BackupEntry> backups;
     std::string reason;
-    if (!ListBackups(settings, AppState.CurrentCatalogName, registryPath, platform::CurrentLocalTime(), backups, reason)) {
+    if (!ListBackups(settings, AppState.CurrentCatalogName, registryPath, pdlName, platform::CurrentLocalTime(), backups,
+                     reason)) {
         ShowRefusal(window, FormatText(InterfaceMessage(MSG_BACKUPS_NOT_LISTED), {folder, reason}));
         return;
     }
@@ -90,7 +72,7 @@ void RestorePreviousVersion(CVellicorView& view) {
     // Read before anything is asked or replaced: a backup that cannot be read
     // leaves the catalog being edited as it was.
     auto restored = std::make_unique<CPaperCatalog>();
-    if (!ReadBackup(dialog.ChosenPath(), *restored) || restored->GetCount() == 0) {
+    if (!ReadBackup(dialog.ChosenPath(), pdlName, *restored) || restored->GetCount() == 0) {
         ShowRefusal(window, FormatText(InterfaceMessage(MSG_BACKUP_UNREADABLE), {dialog.ChosenPath()}));
         return;
     }

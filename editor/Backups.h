@@ -10,15 +10,10 @@
 
 #include "catalog/CatalogBackup.h"
 
-// Backs up `stored`, what the key `registryPath` of `catalogName` holds,
-// before a save replaces it, with the key's entries that are no papers
-// (`kept`). When the backup cannot be written the user is asked (`asked` says
-// so), naming the folder and the reason (the system's, or why the folder is
-// not used), whether to save without one: true to go on with the save, false
-// when nothing is to be written. `written` receives the backup's path, ""
-// when none was written.
-bool BackUpBeforeSave(const std::string& catalogName, const std::string& registryPath, const CPaperCatalog& stored,
-                      const StoredKeyImage& kept, std::string& written, bool& asked);
+// The question when a save could not write its backup, naming the folder and
+// the reason (the system's, or why the folder is not used): true to save
+// without one.
+bool AskSaveWithoutBackup(HWND window, const BackupResult& backup);
 
 class CVellicorView;
 
@@ -41,7 +36,3 @@ void ShowStoredDifferences(HWND window, const std::string& catalogName);
 // One line of the Restore Previous Version list: date and time, a tab, the
 // paper count.
 std::string BackupLine(const BackupEntry& entry);
-
-// After a successful save: only the newest backups are kept, and always the
-// one the save wrote, whatever the clock said of the others.
-void PruneBackupsAfterSave(const std::string& catalogName, const std::string& registryPath, const std::string& written);

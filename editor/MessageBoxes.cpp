@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalog/CatalogBackup.h"
+#include "catalog/CatalogSave.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/AdministratorSave.h"
@@ -186,6 +187,41 @@ int ReportSkippedEntries(HWND window, const std::string& catalogName, const std:
         return platform::kIdOk;
     }
     return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbYesNo | platform::kMbIconWarning);
+}
+
+int ReportSaveFailure(HWND window, const SaveTarget& target, const SaveResult& result) {
+    switch (result.outcome) {
+    case SaveOutcome::Saved:
+    case SaveOutcome::ChangeKept:
+    case SaveOutcome::EntriesKept:
+    case SaveOutcome::BackupRefused:
+        // The user's answer said it all.
+        return platform::kIdOk;
+    case SaveOutcome::NotStorable: {
+        std::string lines;
+        for (size_t i = 0; i < result.unstorable.size() && i < kNamesShown; ++i) {
+            const UnstorableValue& value = result.unstorable[i];
+            lines += "\n" + FormatText(InterfaceMessage(UnstorableValueMessage(value.reason)), {Shortened(value.name)});
+        }
+        if (result.unstorable.size() > kNamesShown) lines += "\n...";
+        ShowRefusal(window, CatalogMessage(MSG_SAVE_NOT_STORABLE, target.catalogName, target.registryPath) + lines +
+                                "\n\n" + InterfaceMessage(MSG_SAVE_NOT_STORABLE_ADVICE));
+        return platform::kIdOk;
+    }
+    case SaveOutcome::NamesNotWritable:
+        ReportNamesNotWritable(window, target.catalogName, target.registryPath, result.skipped);
+        return platform::kIdOk;
+    case SaveOutcome::CaseCollision:
+        return ReportStoreFailure(window, true, target.catalogName, target.registryPath, STORE_NAME_CASE_COLLISION, 0);
+    case SaveOutcome::BadDisposition:
+        return ReportStoreFailure(window, true, target.catalogName, target.registryPath, STORE_BAD_DISPOSITION, 0);
+    case SaveOutcome::RollbackFailed:
+        return ReportStoreFailure(window, true, target.catalogName, target.registryPath, STORE_ROLLBACK_FAILED,
+                                  result.systemError, true);
+    case SaveOutcome::KeyFailed: break;
+    }
+    return ReportStoreFailure(window, true, target.catalogName, target.registryPath, STORE_KEY_FAILED, result.systemError,
+                              true);
 }
 
 void ReportNamesNotWritable(HWND window, const std::string& catalogName, const std::string& registryPath,

@@ -64,6 +64,13 @@ int ReportSkippedEntries(HWND window, const std::string& catalogName, const std:
 
 // A save refused because the key holds entries whose names the program cannot
 // write (STORE_NAMES_NOT_WRITABLE): names them and says how to get rid of them.
+// A save the one save did not carry out, said as the outcome needs: nothing
+// for an answer the user gave; IDYES when the user, told that the registry
+// refused the rights, agrees to save as administrator.
+struct SaveResult;
+struct SaveTarget;
+int ReportSaveFailure(HWND window, const SaveTarget& target, const SaveResult& result);
+
 void ReportNamesNotWritable(HWND window, const std::string& catalogName, const std::string& registryPath,
                             const std::vector<SkippedEntry>& entries);
 

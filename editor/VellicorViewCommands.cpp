@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/CatalogMerge.h"
+#include "catalog/CatalogSave.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperTable.h"
@@ -280,75 +281,56 @@ void CVellicorView::OnUpdateFileSaveAs(fw::CCmdUI& ui) { ui.Enable(SaveAsEnabled
 
 void CVellicorView::OnUpdateConfiguredCatalog(fw::CCmdUI& ui) { ui.Enable(CurrentCatalogIsConfigured()); }
 
-bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChangedElsewhere) {
-    std::string registryPath;
-    std::string pdlName;
-    FindCatalogLocation(catalogName, registryPath, pdlName);
-    // A key this user cannot write is saved by the companion, started as
-    // administrator, once the user agrees.
-    if (KeyIsReadOnly(registryPath)) {
-        return AskSaveAsAdministrator(window, catalogName, registryPath) &&
-               SaveAsAdministrator(window, catalogName, askIfChangedElsewhere);
-    }
+namespace {
 
-    // The save's own reading of the key, before it writes, serves every look:
-    // a change made by someone else since the catalog was opened or saved,
-    // entries that are not part of the catalog (a save removes them, never
-    // without asking), and the backup of what the key holds.
-    std::optional<StoredKeyImage> expected;
-    if (askIfChangedElsewhere) expected = AppState.StoredCatalogImage;
-    std::vector<std::string> agreedToRemove;
-    StoreReport report;
-    std::string backup;
-    const auto look = [&](const CPaperCatalog& stored) -> int {
-        bool asked = false;
-        if (expected && report.Image != *expected) {
-            asked = true;
-            if (!AskToOverwriteStoredChange(window, catalogName)) return LOOK_DECLINE;
-        }
-        StoredKeyImage kept;
-        bool agreed = true;
-        for (const SkippedEntry& entry : report.Skipped) {
-            kept.push_back(entry.value);
-            agreed = agreed && std::find(agreedToRemove.begin(), agreedToRemove.end(), entry.value.Name) !=
-                                   agreedToRemove.end();
-        }
-        if (!agreed) {
-            asked = true;
-            if (ReportSkippedEntries(window, catalogName, registryPath, report.Skipped, true) != IDYES) {
-                return LOOK_DECLINE;
-            }
-            for (const StoredValueImage& value : kept) agreedToRemove.push_back(value.Name);
-        }
-        bool backupAsked = false;
-        if (!BackUpBeforeSave(catalogName, registryPath, stored, kept, backup, backupAsked)) return LOOK_DECLINE;
-        // While a question was open someone else may have changed the key.
-        return asked || backupAsked ? LOOK_WRITE_AFTER_WAIT : LOOK_WRITE;
-    };
-    // Only this exact PDL name takes the keyword form; "ps" is descriptive.
-    int16_t result;
-    while ((result = AppState.CurrentCatalog->SaveToRegistry(registryPath, pdlName != "PS", look, &report)) ==
-           STORE_CHANGED_MEANWHILE) {
-        if (!AskToOverwriteStoredChange(window, catalogName)) return false;
-        // Seen and accepted: what the key holds now may be overwritten.
-        expected = report.Image;
-    }
-    if (result == STORE_OK) {
-        PruneBackupsAfterSave(catalogName, registryPath, backup);
-        // What the key holds now, remembered without reading it again.
-        AppState.StoredCatalogImage = std::move(report.Image);
+// The one save's questions, put to the user: each entry that is not a paper
+// is asked about once, however often the save has to ask again.
+class EditorSaveQuestions final : public SaveQuestions {
+public:
+    EditorSaveQuestions(HWND window, const SaveTarget& target) : window_(window), target_(target) {}
+
+    bool OverwriteChange(const StoredKeyImage&) override { return AskToOverwriteStoredChange(window_, target_.catalogName); }
+
+    bool RemoveEntries(const std::vector<SkippedEntry>& entries) override {
+        const bool agreed = std::all_of(entries.begin(), entries.end(), [&](const SkippedEntry& entry) {
+            return std::find(agreed_.begin(), agreed_.end(), entry.value.Name) != agreed_.end();
+        });
+        if (agreed) return true;
+        if (ReportSkippedEntries(window_, target_.catalogName, target_.registryPath, entries, true) != IDYES) return false;
+        for (const SkippedEntry& entry : entries) agreed_.push_back(entry.value.Name);
         return true;
     }
-    if (result == STORE_NAMES_NOT_WRITABLE) {
-        ReportNamesNotWritable(window, catalogName, registryPath, report.Skipped);
-    } else if (result != STORE_SAVE_DECLINED) {
-        // A declined save: the user's answer said it all. Rights the
-        // registry did not show beforehand are offered to an administrator.
-        if (ReportStoreFailure(window, true, catalogName, registryPath, result, report.SystemError, true) == IDYES) {
-            return SaveAsAdministrator(window, catalogName, askIfChangedElsewhere);
-        }
+
+    bool SaveWithoutBackup(const BackupResult& backup) override { return AskSaveWithoutBackup(window_, backup); }
+
+private:
+    HWND window_;
+    const SaveTarget& target_;
+    std::vector<std::string> agreed_;
+};
+
+}  // namespace
+
+bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChangedElsewhere) {
+    SaveTarget target{catalogName, "", ""};
+    FindCatalogLocation(catalogName, target.registryPath, target.pdlName);
+    // A key this user cannot write is saved by the companion, started as
+    // administrator, once the user agrees.
+    if (KeyIsReadOnly(target.registryPath)) {
+        return AskSaveAsAdministrator(window, catalogName, target.registryPath) &&
+               SaveAsAdministrator(window, catalogName, askIfChangedElsewhere);
     }
-    return false;
+    SaveRequest request{target, StoredValuesOf(*AppState.CurrentCatalog, target.pdlName),
+                        askIfChangedElsewhere ? AppState.StoredCatalogImage : std::nullopt, CurrentBackupSettings()};
+    EditorSaveQuestions questions(window, target);
+    SaveResult result = SaveCatalog(request, questions);
+    if (result.outcome == SaveOutcome::Saved) {
+        // What the key holds now, remembered without reading it again.
+        AppState.StoredCatalogImage = std::move(result.image);
+        return true;
+    }
+    // Rights the registry did not show beforehand are offered to an administrator.
+    return ReportSaveFailure(window, target, result) == IDYES && SaveAsAdministrator(window, catalogName, askIfChangedElsewhere);
 }
 
 int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName, StoreReport& report) {

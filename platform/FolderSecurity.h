@@ -17,13 +17,20 @@ enum class FolderSafety {
 };
 
 // Win32 side: the folder's attributes, then its owner and access list through
-// GetNamedSecurityInfoA, evaluated as the system would for a standard user
-// (a member of Everyone, Authenticated Users, Users and Interactive). The
+// GetNamedSecurityInfoA. Any entry that allows changing it (adding, removing,
+// re-securing) to anyone but Administrators, SYSTEM, TrustedInstaller and
+// the user running the program makes it unsafe: a domain group, a local
+// "Operators" group or a named colleague is as untrusted as Everyone. The
 // owner must be the Administrators group, SYSTEM or the user running the
 // program, since an owner can always change the rights. Portable side: a
 // symbolic link, another owner than root or this user, or write rights for
 // others (or for a group that is neither root's nor this user's).
 FolderSafety CheckFolderSafety(const std::string& path, std::string& reason);
+
+// The same judgement of one file (a backup, a configuration): by its owner
+// and its access list, whatever the folder around it allows. Missing when
+// there is no such file.
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason);
 
 // Creates one folder that only Administrators and SYSTEM may change, readable
 // by Users, whatever the rights of the folder it is made in; the files made

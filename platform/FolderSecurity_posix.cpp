@@ -9,7 +9,9 @@
 
 namespace platform {
 
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
+namespace {
+
+FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason) {
     struct stat info {};
     // lstat: a symbolic link is judged as such, not by where it leads.
     if (lstat(path.c_str(), &info) != 0) {
@@ -18,8 +20,8 @@ FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
         return FolderSafety::Failed;
     }
     if (S_ISLNK(info.st_mode)) return FolderSafety::ReparsePoint;
-    if (!S_ISDIR(info.st_mode)) {
-        reason = SystemErrorText(ENOTDIR);
+    if (folder != S_ISDIR(info.st_mode)) {
+        reason = SystemErrorText(folder ? ENOTDIR : EISDIR);
         return FolderSafety::Failed;
     }
     if (info.st_uid != 0 && info.st_uid != geteuid()) return FolderSafety::OpenToUsers;
@@ -27,6 +29,12 @@ FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
     if ((info.st_mode & S_IWGRP) && info.st_gid != 0 && info.st_gid != getegid()) return FolderSafety::OpenToUsers;
     return FolderSafety::Safe;
 }
+
+}  // namespace
+
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) { return CheckSafety(path, true, reason); }
+
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason) { return CheckSafety(path, false, reason); }
 
 unsigned long CreateProtectedFolder(const std::string& path) {
     // The owner alone writes, whatever the process's umask would allow.

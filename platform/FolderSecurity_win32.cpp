@@ -23,7 +23,8 @@ constexpr const char* kProgramDataRights =
     "D:AI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;WD)(A;CI;0x116;;;BU)(A;CI;0x116;;;WD)";
 
 // Enough to plant, remove or replace a backup: adding files or folders,
-// removing what the folder holds or the folder itself, changing its rights or owner.
+// removing what the folder holds or the folder itself, changing its rights or
+// owner. On a file the same bits are writing and appending its data.
 constexpr ACCESS_MASK kChangingRights =
     FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
@@ -43,12 +44,6 @@ LocalMemory DescriptorFromText(const char* text) {
     return LocalMemory(descriptor);
 }
 
-// The groups every standard user belongs to.
-bool IsStandardUsersSid(PSID sid) {
-    return IsWellKnownSid(sid, WinWorldSid) || IsWellKnownSid(sid, WinAuthenticatedUserSid) ||
-           IsWellKnownSid(sid, WinBuiltinUsersSid) || IsWellKnownSid(sid, WinInteractiveSid);
-}
-
 bool IsRunningUser(PSID sid) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
@@ -66,39 +61,43 @@ bool OwnerMayBeTrusted(PSID owner) {
                      IsRunningUser(owner));
 }
 
-// What the list grants a standard user, in the order the system reads it: a
-// right denied before it is granted stays denied.
-ACCESS_MASK StandardUserRights(PACL dacl) {
+// TrustedInstaller, the service that owns the system's own files.
+bool IsTrustedInstaller(PSID sid) {
+    static const LocalMemory trustedInstaller = [] {
+        PSID parsed = nullptr;
+        ConvertStringSidToSidA("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", &parsed);
+        return LocalMemory(parsed);
+    }();
+    return trustedInstaller && EqualSid(sid, trustedInstaller.get());
+}
+
+bool MayChange(PSID sid) {
+    return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
+           IsTrustedInstaller(sid) || IsRunningUser(sid);
+}
+
+// Whether an entry of the list lets someone other than those who may change
+// the folder add, remove or re-secure what it holds. A deny entry is not
+// weighed against it: whoever is allowed by one entry and denied by another
+// is a question of group memberships this program cannot see.
+bool OthersMayChange(PACL dacl) {
     GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
-    ACCESS_MASK granted = 0;
-    ACCESS_MASK denied = 0;
     for (DWORD index = 0; index < dacl->AceCount; ++index) {
         void* entry = nullptr;
         if (!GetAce(dacl, index, &entry)) continue;
         const auto* header = static_cast<const ACE_HEADER*>(entry);
         if (header->AceFlags & INHERIT_ONLY_ACE) continue;  // for what is made in the folder, not the folder
-        const bool allows =
-            header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
-        const bool denies =
-            header->AceType == ACCESS_DENIED_ACE_TYPE || header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE;
-        if (!allows && !denies) continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE) continue;
         // These types share one layout: header, mask, then the SID.
         auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-        if (!IsStandardUsersSid(reinterpret_cast<PSID>(&ace->SidStart))) continue;
         ACCESS_MASK mask = ace->Mask;
         MapGenericMask(&mask, &mapping);
-        if (allows) {
-            granted |= mask & ~denied;
-        } else {
-            denied |= mask & ~granted;
-        }
+        if ((mask & kChangingRights) && !MayChange(reinterpret_cast<PSID>(&ace->SidStart))) return true;
     }
-    return granted;
+    return false;
 }
 
-}  // namespace
-
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
+FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -107,8 +106,8 @@ FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
         return FolderSafety::Failed;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderSafety::ReparsePoint;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        reason = SystemErrorText(ERROR_DIRECTORY);
+    if (folder != ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        reason = SystemErrorText(folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED);
         return FolderSafety::Failed;
     }
     PSID owner = nullptr;
@@ -124,8 +123,14 @@ FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
     const LocalMemory release(descriptor);
     // No list at all lets everyone do everything (a FAT drive, for one).
     if (!dacl || !OwnerMayBeTrusted(owner)) return FolderSafety::OpenToUsers;
-    return (StandardUserRights(dacl) & kChangingRights) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
+    return OthersMayChange(dacl) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
 }
+
+}  // namespace
+
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) { return CheckSafety(path, true, reason); }
+
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason) { return CheckSafety(path, false, reason); }
 
 unsigned long CreateProtectedFolder(const std::string& path) {
     const LocalMemory descriptor = DescriptorFromText(kProtectedRights);

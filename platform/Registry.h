@@ -118,6 +118,20 @@ long SetRawValue(const RegKey& key, const std::string& name, uint32_t type, cons
 // RegDeleteValueA.
 long DeleteValue(const RegKey& key, const std::string& name);
 
+// When the key's values last changed (RegQueryInfoKeyA's last write time, or
+// a count of changes in memory). Two equal marks mean nothing was set or
+// deleted between them, provided the first was `settled`: taken longer after
+// the change it names than the clock's granularity, so that a change in the
+// same tick cannot hide behind it.
+struct KeyWriteMark {
+    uint64_t time = 0;
+    bool settled = false;
+};
+long ReadKeyWriteMark(const RegKey& key, KeyWriteMark& mark);
+
+// RegFlushKey: the key's changes written to the disk before it returns.
+long FlushKey(const RegKey& key);
+
 // RegDeleteKeyA: removes a key and its values, refused (kRegAccessDenied)
 // while it has sub-keys. A path naming HKEY_LOCAL_MACHINE itself is refused
 // with kRegInvalid.

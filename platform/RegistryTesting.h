@@ -31,8 +31,8 @@ void ReportCreateDisposition(const std::string& path, uint32_t disposition);
 void MakeValueUndeletable(const std::string& path, const std::string& name);
 
 // The calls a test can make fail anywhere: setting a value (SetStringValue and
-// SetRawValue), deleting one, enumerating one.
-enum class RegCall { Set, Delete, Enumerate };
+// SetRawValue), deleting one, enumerating one, reading a key's write mark.
+enum class RegCall { Set, Delete, Enumerate, Mark };
 
 // Calls of that kind numbered `first` to `first + count - 1`, counted from now
 // (1 = the next one), answer `result` and change nothing. One hook per kind.

@@ -132,6 +132,7 @@ struct Node {
     std::vector<std::shared_ptr<Node>> children;
     std::set<std::string> undeletableValues;  // folded names
     bool deleted = false;
+    uint64_t changes = 0;  // the key's write mark
 };
 
 // What a RegKey holds natively.
@@ -154,13 +155,13 @@ struct Registry {
         unsigned lastFailing = 0;
         long result = kRegOk;
     };
-    CallHook calls[3];
+    CallHook calls[4];
     // An action run just before the call of a kind numbered `number`.
     struct CallAction {
         unsigned number = 0;  // 0: none
         std::function<void()> action;
     };
-    CallAction actions[3];
+    CallAction actions[4];
 };
 
 Registry& TheRegistry() {
@@ -283,6 +284,7 @@ long SetValue(const RegKey& key, const std::string& rawName, uint32_t type, std:
     // byte after a std::string's last is always zero).
     if (IsStringType(type) && !bytes.empty() && bytes.back() != '\0') bytes.push_back('\0');
     ValueTable& values = open->node->values;
+    ++open->node->changes;
     if (Value* found = values.Find(name)) {
         // The stored spelling of the name stays.
         found->type = type;
@@ -392,7 +394,26 @@ long DeleteValue(const RegKey& key, const std::string& rawName) {
     if (node.values.Find(name) == nullptr) return kRegNotFound;
     if (node.undeletableValues.count(FoldRegistryName(name)) > 0) return kRegAccessDenied;
     node.values.Erase(name);
+    ++node.changes;
     return kRegOk;
+}
+
+long ReadKeyWriteMark(const RegKey& key, KeyWriteMark& mark) {
+    Registry& registry = TheRegistry();
+    RunPlantedAction(registry, RegCall::Mark);
+    std::lock_guard lock(registry.mutex);
+    if (const long failure = CountCall(registry, RegCall::Mark); failure != kRegOk) return failure;
+    OpenKey* open = nullptr;
+    if (const long result = Resolve(key, false, open); result != kRegOk) return result;
+    mark = {open->node->changes, true};
+    return kRegOk;
+}
+
+long FlushKey(const RegKey& key) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    OpenKey* open = nullptr;
+    return Resolve(key, false, open);
 }
 
 namespace {

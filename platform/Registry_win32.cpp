@@ -140,6 +140,24 @@ long DeleteValue(const RegKey& key, const std::string& name) {
     return RegDeleteValueA(ToHkey(key), name.c_str());
 }
 
+long ReadKeyWriteMark(const RegKey& key, KeyWriteMark& mark) {
+    FILETIME written{};
+    const long result = RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, &written);
+    if (result != ERROR_SUCCESS) return result;
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    // The registry stamps changes with the system time, which moves in steps
+    // of about 16 ms: a mark younger than a few steps proves nothing.
+    constexpr uint64_t kGranularity = 100 * 10000;  // 100 ms in 100 ns units
+    mark.time = ticks(written);
+    mark.settled = ticks(now) > mark.time && ticks(now) - mark.time > kGranularity;
+    return kRegOk;
+}
+
+long FlushKey(const RegKey& key) { return RegFlushKey(ToHkey(key)); }
+
 long DeleteKey(const std::string& path) {
     if (AsCString(path).find_first_not_of('\\') == std::string::npos) return kRegInvalid;
     return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());

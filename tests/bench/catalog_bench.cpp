@@ -13,6 +13,7 @@
 
 #include "BenchSupport.h"
 #include "catalog/CatalogBackup.h"
+#include "catalog/CatalogSave.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
 #include "state/AppState.h"
@@ -168,17 +169,14 @@ int main() {
         CPaperCatalog oneChanged = MakeCatalog(count);
         oneChanged.ModifyPaper("Paper000000", "A4", "99", "white", "plain", false, 0);
         const CPaperCatalog allChanged = MakeCatalog(count, 1);
-        int second = 0;
+        struct Agree final : SaveQuestions {
+            bool OverwriteChange(const StoredKeyImage&) override { return true; }
+            bool RemoveEntries(const std::vector<SkippedEntry>&) override { return true; }
+            bool SaveWithoutBackup(const BackupResult&) override { return false; }
+        } agree;
+        // As the editor saves: the one save, its backup from its own read of the key.
         const auto backedUpSave = [&](const CPaperCatalog& next) {
-            const platform::LocalTime now{2026, 1, 1, 0, second / 60 % 60, second % 60};
-            ++second;
-            BackupResult written;
-            // As the editor saves: the backup from the save's own read of the key.
-            next.SaveToRegistry(kKey, false, [&](const CPaperCatalog& stored) {
-                written = WriteBackup(backups, "Bench", kKey, stored, now);
-                return written.outcome != BackupResult::Failed;
-            });
-            PruneBackups(backups, "Bench", kKey, now, written.path);
+            SaveCatalog({{"Bench", kKey, "PS"}, StoredValuesOf(next, "PS"), std::nullopt, backups}, agree);
         };
         std::printf("\nSave of %d papers with and without its backup, seconds, best of three runs\n", count);
         std::printf("%-28s %9s %9s %7s\n", "", "save", "+backup", "ratio");

@@ -14,6 +14,8 @@
 
 #include "PaperTestSupport.h"
 #include "catalog/CatalogBackup.h"
+#include "catalog/CatalogSave.h"
+#include "catalog/StoredImage.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Files.h"
 #include "platform/FolderSecurity.h"
@@ -26,6 +28,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// A catalog's values as a save in the form of `pdl` writes them.
+StoredKeyImage ImageOf(const CPaperCatalog& catalog, const char* pdl = "PS") {
+    return ImageOfValues(StoredValuesOf(catalog, pdl));
+}
 
 const std::string kTestRoot = "SOFTWARE\\QuandrelTests\\Backups";
 const std::string kOfficeKey = kTestRoot + "\\Office";
@@ -92,7 +99,7 @@ protected:
                                   const platform::LocalTime& now = At(23, 59, 59)) const {
         std::vector<BackupEntry> entries;
         std::string reason;
-        EXPECT_TRUE(ListBackups(settings_, catalogName, key, now, entries, reason)) << reason;
+        EXPECT_TRUE(ListBackups(settings_, catalogName, key, "PS", now, entries, reason)) << reason;
         return entries;
     }
     fs::path Folder(const std::string& catalogName, const std::string& key = kOfficeKey) const {
@@ -100,7 +107,7 @@ protected:
     }
     BackupResult Write(const std::vector<std::string>& papers, const platform::LocalTime& now,
                        const std::string& catalogName = "Office", const std::string& key = kOfficeKey) const {
-        return WriteBackup(settings_, catalogName, key, Catalog(papers), now);
+        return WriteBackup(settings_, catalogName, key, Catalog(papers), now, ImageOf(Catalog(papers)));
     }
 
     fs::path dir_;
@@ -282,9 +289,10 @@ TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwri
 
     // The layout of Export: importing the file gives the papers back.
     CPaperCatalog read;
-    ASSERT_TRUE(ReadBackup(entries[3].path, read));
+    ASSERT_TRUE(ReadBackup(entries[3].path, "PS", read));
     EXPECT_EQ(DescribeAll(read), DescribeAll(Catalog({"Letter", "Cover"})));
-    EXPECT_EQ(ReadBytes(entries[3].path), Catalog({"Letter", "Cover"}).ExportBytes());
+    const StoredKeyImage image = ImageOf(Catalog({"Letter", "Cover"}));
+    EXPECT_EQ(ReadBytes(entries[3].path), CatalogFileBytes(Catalog({"Letter", "Cover"}), &image, nullptr));
 
     PruneBackups(settings_, "Office", kOfficeKey, At(23, 59, 59));
     EXPECT_EQ(FileNames(List("Office")), (std::vector<std::string>{"2026-12-07 10-00-01 (3).cat", "2026-12-07 10-00-01 (2).cat",
@@ -379,7 +387,7 @@ TEST_F(CatalogBackupTest, FoldersThatMayNotBeTrustedAreNeitherWrittenNorListedNo
         EXPECT_EQ(result.folder, folder.string());
         std::vector<BackupEntry> entries;
         std::string reason;
-        EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), entries, reason));
+        EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, "PS", At(9, 0, 0), entries, reason));
         EXPECT_EQ(reason, expected);
         EXPECT_TRUE(entries.empty());
         PruneBackups(settings_, "Office", kOfficeKey, At(9, 0, 0));
@@ -422,7 +430,7 @@ TEST_F(CatalogBackupTest, AFolderThatIsALinkIsNeitherWrittenNorListed) {
                                  " is a junction or another kind of link, so backups are neither kept in it nor restored from it.");
     std::vector<BackupEntry> entries;
     std::string reason;
-    EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), entries, reason));
+    EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, "PS", At(9, 0, 0), entries, reason));
     EXPECT_EQ(reason, result.reason);
     EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
 }
@@ -436,49 +444,37 @@ TEST_F(CatalogBackupTest, KeepZeroWritesAndRemovesNothing) {
     EXPECT_EQ(Write({}, At(8, 0, 2)).outcome, BackupResult::Off);
 }
 
-TEST_F(CatalogBackupTest, TheKeyIsReadWithTheStoresOwnLoadAndAnEmptyOrMissingKeyNeedsNoBackup) {
-    const std::string key = kTestRoot + "\\Office";
-    EXPECT_EQ(BackUpStoredCatalog(settings_, "Office", key, "PS", At(7, 0, 0)).outcome, BackupResult::NotNeeded);
-    {
-        platform::RegKey open;
-        uint32_t disposition = 0;
-        ASSERT_EQ(platform::CreateOrOpenKey(key, open, disposition), platform::kRegOk);
-    }
-    EXPECT_EQ(BackUpStoredCatalog(settings_, "Office", key, "PS", At(7, 0, 0)).outcome, BackupResult::NotNeeded);
-    EXPECT_FALSE(fs::exists(Folder("Office")));
-
-    CPaperCatalog stored = Catalog({"B", "A"});
-    stored.ModifyPaper("B", "TABLOID", "160", "blue", "cover", true, 0);
-    ASSERT_EQ(stored.SaveToRegistry(key, false), STORE_OK);
-    AppState.CurrentLanguage = 5;  // French: the banner follows the language, the papers do not
-    const BackupResult result = BackUpStoredCatalog(settings_, "Office", key, "PS", At(7, 0, 0));
-    ASSERT_EQ(result.outcome, BackupResult::Written) << result.reason;
-    AppState.CurrentLanguage = kEnglish;
-    CPaperCatalog read;
-    ASSERT_TRUE(ReadBackup(result.path, read));
-    EXPECT_EQ(DescribeAll(read), DescribeAll(stored));
-    EXPECT_NE(ReadBytes(result.path).find("Avertissement"), std::string::npos);
-}
-
-// The editor backs up from the save's own read of the key: it must see what
-// the store's load reads, and saying no must leave the key untouched.
-TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
+// The one save reads the key as the load does: it names the entries that are
+// not papers before removing them, keeps the key when told no, and backs up
+// every value exactly, from which a restore reads what the load read.
+TEST_F(CatalogBackupTest, TheSaveAsksAboutWhatTheLoadSkipsAndBacksUpEveryValue) {
     const std::string key = kTestRoot + "\\Held";
     struct Case {
         const char* what;
-        bool descriptive;
+        const char* pdl;
         std::vector<std::pair<std::string, std::string>> values;  // REG_SZ text, or a DWORD when empty
     } cases[] = {
-        {"keyword form out of order, a DWORD, too long a name and too long a text", false,
+        {"keyword form out of order, a DWORD, too long a name and too long a text", "PS",
          {{"B", "A4,80,white,plain,F,1"}, {"A", "LETTER,75,white,plain,F,0"}, {"Count", ""},
           {std::string(64, 'N'), "A4,80,white,plain,F,2"}, {"Long", "A4," + std::string(130, '9') + ",white,plain,F,3"},
           {"C", "A3,90,red,cover,T,1"}}},
-        {"descriptive form with a gap", true,
-         {{"PaperDef2", "Y,l,595 842 ,80 gsm,white,plain,f"}, {"PaperDef0", "X,l,612 792 ,75 gsm,blue,cover,t"}}},
+        {"descriptive form with a gap and the unnamed value", "PCL",
+         {{"PaperDef2", "Y,l,595 842 ,80 gsm,white,plain,f"}, {"PaperDef0", "X,l,612 792 ,75 gsm,blue,cover,t"}, {"", ""}}},
+    };
+    struct Answers final : SaveQuestions {
+        bool remove = false;
+        std::vector<SkippedEntry> asked;
+        bool OverwriteChange(const StoredKeyImage&) override { return false; }
+        bool RemoveEntries(const std::vector<SkippedEntry>& entries) override {
+            asked = entries;
+            return remove;
+        }
+        bool SaveWithoutBackup(const BackupResult&) override { return false; }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         platform::DeleteKeyTree(key);
+        fs::remove_all(Folder("Held", key));
         {
             platform::RegKey open;
             uint32_t disposition = 0;
@@ -492,24 +488,38 @@ TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
             }
         }
         CPaperCatalog loaded;
-        ASSERT_EQ(loaded.LoadFromRegistry(key, c.descriptive ? "PCL" : "PS"), STORE_OK);
+        StoreReport load;
+        ASSERT_EQ(loaded.LoadFromRegistry(key, c.pdl, &load), STORE_OK);
         ASSERT_GT(loaded.GetCount(), 1);
-        std::string seen = "not called";
-        EXPECT_EQ(Catalog({"New"}).SaveToRegistry(key, c.descriptive,
-                                                 [&seen](const CPaperCatalog& stored) {
-                                                     seen = DescribeAll(stored);
-                                                     return false;
-                                                 }),
-                  STORE_SAVE_DECLINED);
-        EXPECT_EQ(seen, DescribeAll(loaded));
-        CPaperCatalog after;
-        ASSERT_EQ(after.LoadFromRegistry(key, c.descriptive ? "PCL" : "PS"), STORE_OK);
-        EXPECT_EQ(DescribeAll(after), DescribeAll(loaded));
+        ASSERT_FALSE(load.Skipped.empty());
+
+        SaveRequest request{{"Held", key, c.pdl}, StoredValuesOf(Catalog({"New"}), c.pdl), load.Image, settings_};
+        Answers answers;
+        const SaveResult kept = SaveCatalog(request, answers);
+        EXPECT_EQ(kept.outcome, SaveOutcome::EntriesKept);
+        ASSERT_EQ(answers.asked.size(), load.Skipped.size());
+        for (size_t i = 0; i < load.Skipped.size(); ++i) EXPECT_EQ(answers.asked[i].value, load.Skipped[i].value);
+        StoreReport after;
+        CPaperCatalog unchanged;
+        ASSERT_EQ(unchanged.LoadFromRegistry(key, c.pdl, &after), STORE_OK);
+        EXPECT_EQ(after.Image, load.Image);
+        EXPECT_FALSE(fs::exists(Folder("Held", key)));
+
+        answers.remove = true;
+        const SaveResult saved = SaveCatalog(request, answers);
+        ASSERT_EQ(saved.outcome, SaveOutcome::Saved);
+        ASSERT_EQ(saved.backup.outcome, BackupResult::Written) << saved.backup.reason;
+        EXPECT_EQ(saved.image, ImageOf(Catalog({"New"}), c.pdl));
+        // Every value, the skipped ones too, exactly; the papers as the load read them.
+        const CatalogFile backup = ReadCatalogFile(ReadBytes(saved.backup.path));
+        ASSERT_TRUE(backup.values);
+        StoredKeyImage backedUp = *backup.values;
+        SortKeyImage(backedUp);
+        EXPECT_EQ(backedUp, load.Image);
+        CPaperCatalog restored;
+        ASSERT_TRUE(ReadBackup(saved.backup.path, c.pdl, restored));
+        EXPECT_EQ(DescribeAll(restored), DescribeAll(loaded));
     }
-    EXPECT_EQ(Catalog({"New"}).SaveToRegistry(key, false, [](const CPaperCatalog&) { return true; }), STORE_OK);
-    CPaperCatalog saved;
-    ASSERT_EQ(saved.LoadFromRegistry(key, "PS"), STORE_OK);
-    EXPECT_EQ(NamesAndPositions(saved), "New@0");
 }
 
 TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothing) {
@@ -521,7 +531,7 @@ TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothi
     EXPECT_EQ(ReadBytes(dir_ / "Backups"), "a file");
     std::vector<BackupEntry> entries;
     std::string reason;
-    EXPECT_TRUE(ListBackups(settings_, "Office", kOfficeKey, At(6, 0, 0), entries, reason) == false || entries.empty());
+    EXPECT_TRUE(ListBackups(settings_, "Office", kOfficeKey, "PS", At(6, 0, 0), entries, reason) == false || entries.empty());
 
     fs::remove(dir_ / "Backups");
     fs::create_directories(dir_ / "Backups");
@@ -530,7 +540,7 @@ TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothi
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
     EXPECT_EQ(ReadBytes(Folder("Office")), "a file");
-    EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(6, 0, 0), entries, reason));
+    EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, "PS", At(6, 0, 0), entries, reason));
     EXPECT_FALSE(reason.empty());
 }
 
@@ -549,10 +559,10 @@ TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguages
     EXPECT_EQ(entries[1].paperCount, -1);
     EXPECT_EQ(entries[2].paperCount, -1);
     CPaperCatalog kept = Catalog({"Mine"});
-    EXPECT_FALSE(ReadBackup(entries[1].path, kept));
-    EXPECT_FALSE(ReadBackup(entries[2].path, kept));
+    EXPECT_FALSE(ReadBackup(entries[1].path, "PS", kept));
+    EXPECT_FALSE(ReadBackup(entries[2].path, "PS", kept));
     EXPECT_EQ(NamesAndPositions(kept), "Mine@0");
-    EXPECT_TRUE(ReadBackup(entries[0].path, kept));
+    EXPECT_TRUE(ReadBackup(entries[0].path, "PS", kept));
     EXPECT_EQ(NamesAndPositions(kept), "Brief@0");
 }
 

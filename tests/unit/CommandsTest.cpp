@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalog/CatalogBackup.h"
+#include "catalog/CatalogSave.h"
 #include "catalog/PaperCatalog.h"
 #include "cmd/Commands.h"
 #include "platform/FileReplace.h"
@@ -326,7 +327,9 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     EXPECT_EQ(Call({"/import", "twins.cat", "Office PCL"}).code, kExitDone);
     const Outcome emptied = Call({"/import", "empty.cat", "Office PCL", "/allowempty"});
     EXPECT_EQ(emptied.code, kExitDone);
-    EXPECT_EQ(emptied.output.out, std::vector<std::string>{"0 papers stored in the catalog Office PCL."});
+    ASSERT_EQ(emptied.output.out.size(), 2u);
+    EXPECT_EQ(emptied.output.out[0], "0 papers stored in the catalog Office PCL.");
+    EXPECT_EQ(emptied.output.out[1].rfind("Backup of what the catalog held before: " + (dir_ / "Backups").string(), 0), 0u);
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "");
 
     // A name that fits two configured catalogs but for letter case chooses neither.
@@ -378,10 +381,11 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
          "The catalog Office PostScript could not be saved in the registry key " + key +
              ", and the key could not be put back as it was: it may hold an incomplete catalog.",
          false},
-        // Another program adds a paper while the backup is written: the key is
-        // read again before anything is written, and their paper stays.
+        // Another program adds a paper while the backup is written: the key's
+        // write mark has moved when the save looks again, the key is read again
+        // before anything is written, and their paper stays.
         {[] {
-             platform::BeforeRegistryCall(platform::RegCall::Enumerate, 3, [] {
+             platform::BeforeRegistryCall(platform::RegCall::Mark, 2, [] {
                  platform::RegKey open;
                  uint32_t disposition = 0;
                  platform::CreateOrOpenKey(kKeywordKey, open, disposition);
@@ -483,7 +487,7 @@ TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
     const auto backups = [] {
         std::vector<BackupEntry> entries;
         std::string reason;
-        ListBackups({(fs::current_path() / "Backups").string(), 20}, "Office PostScript", kKeywordKey,
+        ListBackups({(fs::current_path() / "Backups").string(), 20}, "Office PostScript", kKeywordKey, "PS",
                     platform::CurrentLocalTime(), entries, reason);
         return entries;
     };
@@ -491,7 +495,7 @@ TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
     EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript"}).code, kExitDone);
     ASSERT_EQ(backups().size(), 1u);
     CPaperCatalog backedUp;
-    ASSERT_TRUE(ReadBackup(backups()[0].path, backedUp));
+    ASSERT_TRUE(ReadBackup(backups()[0].path, "PS", backedUp));
     EXPECT_EQ(DescribeAll(backedUp), old);
     EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript", "/nobackup"}).code, kExitDone);
     EXPECT_EQ(backups().size(), 1u);
@@ -508,6 +512,103 @@ TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
     EXPECT_EQ(Stored(kKeywordKey, "PS"), old);
     EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript", "/NoBackup"}).code, kExitDone);
     EXPECT_NE(Stored(kKeywordKey, "PS"), old);
+}
+
+// One key of awkward values through every writer: each keeps the papers
+// byte for byte as the load read them, as a plain Save does, and none takes
+// a paper through the catalog file's comma-separated lines.
+TEST_F(CommandsTest, EveryWriterKeepsAnAwkwardKeysPapersExactly) {
+    AppState.CurrentLanguage = kEnglish;
+    const std::string name34(34, 'N');
+    const std::string type35(35, 't');
+    {
+        platform::RegKey key;
+        uint32_t disposition = 0;
+        ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
+        for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+                 {"Blue, glossy", "A4,120,blue,glossy,F,0"}, {"Early", "A4,70,white,plain,F,1"},
+                 {" Lead", "LETTER,80,white,plain,F,1"}, {name34, "A3,90,red,cover,T,2"},
+                 {"Typed", "A4,80,white," + type35 + ",F,3"}}) {
+            ASSERT_EQ(platform::SetStringValue(key, name, text), platform::kRegOk);
+        }
+        ASSERT_EQ(platform::SetRawValue(key, "Count", platform::kRegDword, std::string("\x05\0\0\0", 4)), platform::kRegOk);
+        ASSERT_EQ(platform::SetRawValue(key, "Blob", platform::kRegBinary, std::string("\x00\xff,\r\n", 5)), platform::kRegOk);
+    }
+    CPaperCatalog loaded;
+    StoreReport load;
+    ASSERT_EQ(loaded.LoadFromRegistry(kKeywordKey, "PS", &load), STORE_OK);
+    ASSERT_EQ(loaded.GetCount(), 4);
+    // The papers' values as they stand: what every writer must leave.
+    StoredKeyImage papers = load.Image;
+    std::erase_if(papers, [&](const StoredValueImage& value) {
+        return std::any_of(load.Skipped.begin(), load.Skipped.end(), [&](const SkippedEntry& e) { return e.value == value; });
+    });
+    ASSERT_EQ(papers.size(), 4u);
+    const auto image = [] {
+        StoreReport report;
+        CPaperCatalog catalog;
+        catalog.LoadFromRegistry(kKeywordKey, "PS", &report);
+        return report.Image;
+    };
+    const auto clobber = [] { Store(CatalogOf({"Other"}), kKeywordKey, false); };
+    const SaveTarget target{"Office PostScript", kKeywordKey, "PS"};
+    const BackupSettings backups{(fs::current_path() / "Backups").string(), 20};
+    struct Agree final : SaveQuestions {
+        bool OverwriteChange(const StoredKeyImage&) override { return true; }
+        bool RemoveEntries(const std::vector<SkippedEntry>&) override { return true; }
+        bool SaveWithoutBackup(const BackupResult&) override { return false; }
+    } agree;
+
+    // The editor's Save, with its backup of every value.
+    SaveResult saved = SaveCatalog({target, StoredValuesOf(loaded, "PS"), load.Image, backups}, agree);
+    ASSERT_EQ(saved.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(image(), papers) << "Save";
+    ASSERT_EQ(saved.backup.outcome, BackupResult::Written);
+    const std::string backup = saved.backup.path;
+
+    // Restore of that backup, then Save.
+    clobber();
+    CPaperCatalog restored;
+    ASSERT_TRUE(ReadBackup(backup, "PS", restored));
+    ASSERT_EQ(SaveCatalog({target, StoredValuesOf(restored, "PS"), std::nullopt, backups}, agree).outcome,
+              SaveOutcome::Saved);
+    EXPECT_EQ(image(), papers) << "Restore then Save";
+
+    // The companion's /import of the backup; run again, it changes nothing.
+    clobber();
+    Outcome run = Call({"/import", "--", backup, "Office PostScript"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(image(), papers) << "/import of the backup";
+    run = Call({"/import", "--", backup, "Office PostScript"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"The catalog Office PostScript already holds exactly these papers: "
+                                                       "nothing was written and no backup made."});
+
+    // Save as administrator: the editor's exact values, written only over what
+    // its user saw; a change made while the prompt was open is kept.
+    clobber();
+    const StoredKeyImage seen = image();
+    const StoredKeyImage values = ImageOfValues(StoredValuesOf(loaded, "PS"));
+    const std::optional<StoredKeyImage> expected = seen;
+    Write("handoff.cat", CatalogFileBytes(loaded, &values, &expected));
+    Store(CatalogOf({"Meanwhile"}), kKeywordKey, false);
+    const StoredKeyImage meanwhile = image();
+    run = Call({"/import", "handoff.cat", "Office PostScript"});
+    EXPECT_EQ(run.code, kExitRegistry);
+    EXPECT_EQ(image(), meanwhile);
+    Store(CatalogOf({"Other"}), kKeywordKey, false);
+    run = Call({"/import", "handoff.cat", "Office PostScript"});
+    EXPECT_EQ(run.code, kExitDone) << (run.output.err.empty() ? "" : run.output.err.front());
+    EXPECT_EQ(image(), papers) << "Save as administrator";
+
+    // /merge of a table adding one paper writes the others as they were.
+    Write("more.csv", "Name,Size,Weight,Color,Type\r\nPlain,A4,80,White,Plain\r\n");
+    run = Call({"/merge", "more.csv", "Office PostScript"});
+    EXPECT_EQ(run.code, kExitDone);
+    StoredKeyImage merged = image();
+    std::erase_if(merged, [](const StoredValueImage& value) { return value.Name == "Plain"; });
+    EXPECT_EQ(merged, papers) << "/merge";
+    EXPECT_EQ(image().size(), papers.size() + 1);
 }
 
 TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
@@ -641,11 +742,15 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
                          "Heavy,A4,80,White,Plain,no\r\nGloss,A3,135,White,Glossy,yes\r\n");
     Outcome run = Call({"/merge", "central.csv", "Office PostScript"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out, (std::vector<std::string>{
-                                  "  Changed: \"Plain\": Weight (gsm) 80 -> 90",
-                                  "  Added: \"Gloss\" at position 4",
-                                  "Catalog Office PostScript: 1 papers added, 1 changed, 2 left alone.",
-                              }));
+    ASSERT_EQ(run.output.out.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(run.output.out.begin(), run.output.out.begin() + 3),
+              (std::vector<std::string>{
+                  "  Changed: \"Plain\": Weight (gsm) 80 -> 90",
+                  "  Added: \"Gloss\" at position 4",
+                  "Catalog Office PostScript: 1 papers added, 1 changed, 2 left alone.",
+              }));
+    // The backup named, so that a log tells what to restore.
+    EXPECT_EQ(run.output.out[3].rfind("Backup of what the catalog held before: " + (dir_ / "Backups").string(), 0), 0u);
     EXPECT_EQ(Stored(kKeywordKey, "PS"), "Local|A4|80|White|Plain|F|0\nPlain|A4|90|White|Plain|F|1\n"
                                          "Heavy|A4|80|White|Plain|F|2\nGloss|A3|135|White|Glossy|T|3\n");
     // Merged again, there is nothing left to do: nothing is saved, no backup written.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,20 +130,37 @@ TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
     imported.ImportFromFile(path);
     EXPECT_EQ(DescribeAll(imported), "Letter|LETTER|75|white|plain|F|0\nBlue Cover|TABLOID|160|blue|cover|T|1\n");
 
-    // A backup keeps the registry entries that are no papers after the papers,
-    // in a section Import does not read; names and data in hexadecimal, so
-    // that none can break a line or pass for a paper.
-    const StoredKeyImage kept = {{"Paper_002", 1, std::string("[Papers]\r\nPaper_002=x\0", 22), true},
-                                 {"Version", 4, std::string("\x02\0\0\xff", 4), true}};
-    WriteBytes(path, catalog.ExportBytes(kept));
+    // A backup keeps every value of the key after the papers, in a section
+    // Import does not read; names and data in hexadecimal, so that none can
+    // break a line or pass for a paper. The one reader gives them back whole,
+    // and a section cut short gives nothing.
+    const StoredKeyImage values = {{"Paper_002", 1, std::string("[Papers]\r\nPaper_002=x\0", 22), true},
+                                   {"Version", 4, std::string("\x02\0\0\xff", 4), true}};
+    const std::optional<StoredKeyImage> anything;
+    WriteBytes(path, CatalogFileBytes(catalog, &values, &anything));
     EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).find("Paper_001=")),
-              "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n[Registry Entries]\r\n"
-              "Entry_000=1,50617065725f303032,5b5061706572735d0d0a50617065725f3030323d7800\r\n"
-              "Entry_001=4,56657273696f6e,020000ff\r\n");
+              "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n[Registry Values]\r\nCount=2\r\n"
+              "Value_000=1,50617065725f303032,5b5061706572735d0d0a50617065725f3030323d7800\r\n"
+              "Value_001=4,56657273696f6e,020000ff\r\n[Expected Registry Values]\r\nAny=1\r\n");
     CPaperCatalog withEntries;
     EXPECT_EQ(withEntries.CheckImportFile(path), STORE_OK);
     withEntries.ImportFromFile(path);
     EXPECT_EQ(DescribeAll(withEntries), DescribeAll(imported));
+    CatalogFile read = ReadCatalogFile(ReadBytes(path));
+    ASSERT_TRUE(read.values);
+    EXPECT_EQ(*read.values, values);
+    EXPECT_TRUE(read.expectedGiven);
+    EXPECT_FALSE(read.expected);
+    EXPECT_FALSE(read.valuesBroken);
+    const std::string bytes = ReadBytes(path);
+    for (const std::string& cut : {std::string("Count=2"), std::string("Value_001=4,"), std::string("020000ff")}) {
+        SCOPED_TRACE(cut);
+        std::string damaged = bytes;
+        damaged.replace(damaged.find(cut), cut.size(), cut == "Count=2" ? "Count=3" : cut == "020000ff" ? "020000f" : "Value_009=4,");
+        read = ReadCatalogFile(damaged);
+        EXPECT_TRUE(read.valuesBroken);
+        EXPECT_FALSE(read.values);
+    }
 }
 
 TEST_F(CatalogFileTest, EmptyCatalogWritesOnlyTheHeaderAndBannerAndIsRefused) {

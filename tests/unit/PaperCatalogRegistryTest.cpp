@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "PaperTestSupport.h"
+#include "catalog/CatalogSave.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/StoredImage.h"
 #include "platform/Registry.h"
@@ -321,9 +323,9 @@ TEST_F(RegistryStoreTest, SaveRefusesAnEmptyPath) {
     EXPECT_EQ(AppState.CurrentCatalog->SaveToRegistry("", true), STORE_KEY_FAILED);
 }
 
-TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
-    // The registry refuses value names longer than 16,383 characters: the
-    // last paper cannot be written after the others were.
+TEST_F(RegistryStoreTest, AValueTheLoadCouldNotReadIsRefusedBeforeAnythingIsWritten) {
+    // A name longer than the load reads (the registry would even refuse one of
+    // 16,384 characters after the others were written): nothing is written.
     const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
                                              CPaperDef("New", "A3", "90", "red", "tab", true, 1),
                                              CPaperDef(std::string(16384, 'x'), "A4", "80", "white", "plain", false, 2)});
@@ -335,8 +337,8 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheKeyExactlyAsItWas) {
     const std::optional<Values> before = ReadKey(kKeyA);
     ASSERT_TRUE(before.has_value());
     StoreReport report;
-    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, nullptr, &report), STORE_KEY_FAILED);
-    EXPECT_EQ(report.SystemError, platform::kRegInvalid);
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, &report), STORE_NOT_STORABLE);
+    EXPECT_EQ(report.SystemError, 0);
     EXPECT_EQ(ReadKey(kKeyA), before);
 }
 
@@ -386,25 +388,34 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     }
     EXPECT_EQ(report.Image, image) << "the one reading of the key";
 
-    StoreReport found;
-    std::vector<std::string> seen;
-    std::string held;
-    const auto look = [&](const CPaperCatalog& stored) {
-        seen = SkippedOf(found);
-        image = found.Image;
-        held = DescribeAll(stored);
-        return false;
+    // The save reads the key as the load did and asks about the same entries;
+    // told no, it writes nothing.
+    struct Decline final : SaveQuestions {
+        std::vector<std::string> seen;
+        bool OverwriteChange(const StoredKeyImage&) override { return false; }
+        bool RemoveEntries(const std::vector<SkippedEntry>& entries) override {
+            StoreReport asked;
+            asked.Skipped = entries;
+            seen = SkippedOf(asked);
+            return false;
+        }
+        bool SaveWithoutBackup(const BackupResult&) override { return false; }
+    } decline;
+    // Papers the load would read back as they are; "Resolution" (its "600" read
+    // as a size) would not be.
+    const CPaperCatalog storable = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0)});
+    const auto save = [&](const std::string& key) {
+        return SaveCatalog({{"A", key, "PS"}, StoredValuesOf(storable, "PS"), std::nullopt, BackupSettings{"", 0}}, decline);
     };
-    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, look, &found), STORE_SAVE_DECLINED);
-    EXPECT_EQ(seen, skipped);
-    EXPECT_EQ(image, report.Image);
-    EXPECT_EQ(held, DescribeAll(catalog));
-    // A key that does not exist yet holds nothing to lose; a declined save
-    // does not leave behind the key it created.
-    EXPECT_EQ(catalog.SaveToRegistry(kKeyB, false, look, &found), STORE_SAVE_DECLINED);
-    EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(ReadKey(kKeyB), std::nullopt);
-    EXPECT_EQ(catalog.SaveToRegistry("", false, look, &found), STORE_KEY_FAILED);
+    SaveResult declined = save(kKeyA);
+    EXPECT_EQ(declined.outcome, SaveOutcome::EntriesKept);
+    EXPECT_EQ(decline.seen, skipped);
+    EXPECT_EQ(declined.image, report.Image);
+    // A key that does not exist yet holds nothing to lose: written at once.
+    decline.seen.clear();
+    EXPECT_EQ(save(kKeyB).outcome, SaveOutcome::Saved);
+    EXPECT_TRUE(decline.seen.empty());
+    EXPECT_EQ(save("").outcome, SaveOutcome::KeyFailed);
 
 #ifdef _WIN32
     // A name the code page cannot hold reads as its likeness ("PapO"), by
@@ -424,7 +435,7 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     EXPECT_EQ(NamesAndPositions(catalog), "Letter@0 PapO@1");
     EXPECT_EQ(SkippedOf(report), std::vector<std::string>{"PapO:name not writable"});
     for (const CPaperCatalog& saved : {catalog, CatalogOfPapers({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})}) {
-        EXPECT_EQ(saved.SaveToRegistry(kKeyB, false, nullptr, &found), STORE_NAMES_NOT_WRITABLE);
+        EXPECT_EQ(saved.SaveToRegistry(kKeyB, false, &found), STORE_NAMES_NOT_WRITABLE);
         EXPECT_EQ(SkippedOf(found), std::vector<std::string>{"PapO:name not writable"});
         EXPECT_EQ(ReadKey(kKeyB), before);
     }
@@ -447,7 +458,7 @@ TEST_F(RegistryStoreTest, AKeyThatMayOnlyBeReadRefusesTheSaveWithAccessDenied) {
         SCOPED_TRACE(descriptive ? "descriptive form" : "keyword form");
         StoreReport report;
         EXPECT_EQ(CatalogOfPapers({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})
-                      .SaveToRegistry(kKeyA, descriptive, nullptr, &report),
+                      .SaveToRegistry(kKeyA, descriptive, &report),
                   STORE_KEY_FAILED);
         EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
         EXPECT_EQ(ReadKey(kKeyA), before);
@@ -554,7 +565,7 @@ TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheKeyAsItWas
         const std::optional<Values> before = ReadKey(kKeyA);
         platform::MakeValueUndeletable(kKeyA, undeletable);
         StoreReport report;
-        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, nullptr, &report), STORE_KEY_FAILED);
+        EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false, &report), STORE_KEY_FAILED);
         EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
         EXPECT_EQ(ReadKey(kKeyA), before);
     }
@@ -625,7 +636,7 @@ TEST_F(RegistryStoreFailureTest, EveryFailurePointOfASaveLeavesTheKeyAsItWas) {
                     ASSERT_EQ(Plant(kKeyA, c.planted), platform::kRegOk);
                     platform::FailRegistryCall(call, nth, platform::kRegAccessDenied, laterFailToo ? ~0u : 1u);
                     StoreReport report;
-                    const int16_t result = NewCatalog().SaveToRegistry(kKeyA, c.descriptive, nullptr, &report);
+                    const int16_t result = NewCatalog().SaveToRegistry(kKeyA, c.descriptive, &report);
                     platform::FailRegistryCall(call, 0, platform::kRegOk);
                     EXPECT_EQ(report.SystemError, platform::kRegAccessDenied);
                     if (!laterFailToo || result == STORE_KEY_FAILED) {
@@ -680,7 +691,7 @@ TEST_F(RegistryStoreFailureTest, AnEnumerationFailingAnywhereEndsLoadAndSaveWith
             const unsigned sets = platform::RegistryCallCount(RegCall::Set);
             platform::FailRegistryCall(RegCall::Enumerate, nth, platform::kRegKeyDeleted);
             StoreReport report;
-            EXPECT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive, nullptr, &report), STORE_KEY_FAILED);
+            EXPECT_EQ(NewCatalog().SaveToRegistry(kKeyA, c.descriptive, &report), STORE_KEY_FAILED);
             EXPECT_EQ(report.SystemError, platform::kRegKeyDeleted);
             EXPECT_EQ(platform::RegistryCallCount(RegCall::Set), sets) << "nothing is written";
             platform::FailRegistryCall(RegCall::Enumerate, 0, platform::kRegOk);
@@ -816,6 +827,11 @@ TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
             ASSERT_EQ(loaded.LoadFromRegistry(kKeyA, pdl, &loadReport), STORE_OK);
         }
         const Values before = ReadKey(kKeyA).value_or(Values{});
+        std::optional<StoredKeyImage> expected;
+        if (existed && pick(2)) expected = loadReport.Image;
+        // A change made after the catalog was loaded: the save must ask.
+        if (pick(4) == 0) changeElsewhere();
+        const Values beforeSave = ReadKey(kKeyA).value_or(Values{});
 
         // A failure of the reading before the look, or of any later call.
         const auto failSomewhere = [&](RegCall call) {
@@ -828,51 +844,68 @@ TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
             for (RegCall call : {RegCall::Set, RegCall::Delete, RegCall::Enumerate}) platform::FailRegistryCall(call, 0, platform::kRegOk);
         };
         bool unending = pick(5) == 0 && failSomewhere(RegCall::Enumerate);
-        const int mode = pick(4);  // decline, write, change and wait, wait
+        // How the caller answers the save's questions: no; yes; yes, after
+        // someone else changed the key while the first question was open.
+        const int mode = pick(3);
         std::optional<Values> afterLook;
         std::optional<RegCall> laterFailure;
+        bool changedWhileAsked = false;
+        unsigned overwriteAsked = 0;
+        unsigned askedBeforeChange = 0;
+        struct ModelQuestions final : SaveQuestions {
+            std::function<bool(bool overwrite)> answer;
+            bool OverwriteChange(const StoredKeyImage&) override { return answer(true); }
+            bool RemoveEntries(const std::vector<SkippedEntry>&) override { return answer(false); }
+            bool SaveWithoutBackup(const BackupResult&) override { return answer(false); }
+        } questions;
+        questions.answer = [&](bool overwrite) {
+            stopFailing();
+            if (overwrite) ++overwriteAsked;
+            if (mode == 2 && !changedWhileAsked) {
+                const Values seen = ReadKey(kKeyA).value_or(Values{});
+                changeElsewhere();
+                changedWhileAsked = ReadKey(kKeyA).value_or(Values{}) != seen;
+                askedBeforeChange = overwriteAsked;
+            }
+            afterLook = ReadKey(kKeyA).value_or(Values{});
+            if (pick(2)) {
+                laterFailure = static_cast<RegCall>(pick(3));
+                unending = failSomewhere(*laterFailure);
+            }
+            return mode != 0;
+        };
         const CPaperCatalog next = randomCatalog(1);
-        StoreReport report;
-        const int16_t result = next.SaveToRegistry(
-            kKeyA, descriptive,
-            [&](const CPaperCatalog& stored) {
-                stopFailing();
-                EXPECT_EQ(DescribeAll(stored), DescribeAll(loaded));
-                EXPECT_EQ(SkippedOf(report), SkippedOf(loadReport));
-                EXPECT_EQ(report.Image, existed ? loadReport.Image : StoredKeyImage{});
-                if (mode == 2) changeElsewhere();
-                afterLook = ReadKey(kKeyA).value_or(Values{});
-                if (pick(2)) {
-                    laterFailure = static_cast<RegCall>(pick(3));
-                    unending = failSomewhere(*laterFailure);
-                }
-                return mode == 0 ? LOOK_DECLINE : mode == 1 ? LOOK_WRITE : LOOK_WRITE_AFTER_WAIT;
-            },
-            &report);
+        const SaveResult result =
+            SaveCatalog({{"Model", kKeyA, pdl}, StoredValuesOf(next, pdl), expected, BackupSettings{"", 0}}, questions);
         stopFailing();
         const std::optional<Values> after = ReadKey(kKeyA);
         const Values held = after.value_or(Values{});
-        const Values& old = afterLook ? *afterLook : before;
-        if (result == STORE_OK) {
+        const Values& old = afterLook ? *afterLook : beforeSave;
+        switch (result.outcome) {
+        case SaveOutcome::Saved:
             EXPECT_EQ(held, valuesOf(next, descriptive));
-            EXPECT_EQ(report.Image, imageOf(held));
-            EXPECT_NE(mode, 0);
-            EXPECT_TRUE(mode != 2 || *afterLook == before) << "written over a change made while waiting";
-        } else if (result == STORE_ROLLBACK_FAILED) {
+            EXPECT_EQ(result.image, imageOf(held));
+            EXPECT_TRUE(!changedWhileAsked || overwriteAsked > askedBeforeChange) << "written over a change unseen";
+            break;
+        case SaveOutcome::RollbackFailed:
             EXPECT_TRUE(unending) << "only a failure that never ends keeps the key from being put back";
-        } else {
+            break;
+        case SaveOutcome::ChangeKept:
+        case SaveOutcome::EntriesKept:
+        case SaveOutcome::BackupRefused:
             EXPECT_EQ(held, old);
-            EXPECT_TRUE(result != STORE_SAVE_DECLINED || mode == 0);
-            EXPECT_TRUE(result != STORE_CHANGED_MEANWHILE || (mode == 2 && *afterLook != before));
-            EXPECT_TRUE(result != STORE_CHANGED_MEANWHILE || report.Image == imageOf(held));
-            EXPECT_TRUE(result != STORE_KEY_FAILED || report.SystemError != 0);
+            EXPECT_EQ(mode, 0) << "declined though every question was answered yes";
+            break;
+        case SaveOutcome::KeyFailed:
+            EXPECT_EQ(held, old);
+            EXPECT_NE(result.systemError, 0);
             // A key the save created and left empty is gone again, unless a
             // failing call kept the save from making sure it was empty.
             EXPECT_TRUE(existed || !held.empty() || !after || laterFailure == RegCall::Enumerate || unending);
+            break;
+        default:
+            ADD_FAILURE() << "outcome " << static_cast<int>(result.outcome);
         }
-        EXPECT_TRUE(result == STORE_OK || result == STORE_KEY_FAILED || result == STORE_ROLLBACK_FAILED ||
-                    result == STORE_SAVE_DECLINED || result == STORE_CHANGED_MEANWHILE)
-            << result;
         if (HasFailure()) break;
     }
     std::printf("store model: %u cases tried (seed %u)\n", tried, seed);
