@@ -435,6 +435,7 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
     EXPECT_EQ(NamesAndPositions(catalog), "Letter@0 PapO@1");
     EXPECT_EQ(SkippedOf(report), std::vector<std::string>{"PapO:name not writable"});
     for (const CPaperCatalog& saved : {catalog, CatalogOfPapers({CPaperDef("New", "A4", "80", "white", "plain", false, 0)})}) {
+        StoreReport found;
         EXPECT_EQ(saved.SaveToRegistry(kKeyB, false, &found), STORE_NAMES_NOT_WRITABLE);
         EXPECT_EQ(SkippedOf(found), std::vector<std::string>{"PapO:name not writable"});
         EXPECT_EQ(ReadKey(kKeyB), before);
