@@ -1,5 +1,5 @@
 # Thin wrapper: the README's commands. Every target installs what is missing.
-.PHONY: test run bench fuzz dist dist-test build native win clean
+.PHONY: test run bench fuzz crash dist dist-test build native win clean
 
 test:
 	scripts/test.sh
@@ -12,6 +12,10 @@ bench:
 
 fuzz:
 	scripts/fuzz.sh
+
+# The companion killed at 100 instants of a save of 10,000 papers.
+crash: win
+	scripts/wine-run.sh build/win/tests/crash_test.exe 10000 100
 
 dist:
 	scripts/dist.sh

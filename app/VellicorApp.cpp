@@ -11,6 +11,7 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/Startup.h"
+#include "editor/Backups.h"
 #include "editor/MessageBoxes.h"
 #include "editor/VellicorView.h"
 #include "state/AppState.h"
@@ -123,6 +124,8 @@ bool CVellicorApp::InitInstance() {
 
     ShowWindow(frame_->Hwnd(), SW_SHOW);
     UpdateWindow(frame_->Hwnd());
+    // A save cut short since the last start (a crash, a power cut) is put right now.
+    SettleInterruptedSaves(frame_->Hwnd());
     return true;
 }
 

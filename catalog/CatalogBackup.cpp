@@ -293,6 +293,21 @@ std::string BackupFileName(const platform::LocalTime& t, int sequence) {
     return result + kExtension;
 }
 
+bool MakeCatalogFolder(const BackupSettings& settings, const std::string& catalogName, const std::string& registryPath,
+                       std::string& folder, std::string& reason) {
+    folder = BackupFolderFor(settings, catalogName, registryPath);
+    // Checked before anything is made below the configured folder, and the
+    // catalog's folder again once it exists, whoever made it.
+    reason = BackupFolderProblem(settings);
+    if (!reason.empty() || !MayHoldBackups(WithoutTrailingSeparators(settings.Folder), reason)) return false;
+    if (!platform::CreateFolders(folder, reason)) return false;
+    return CatalogFolderMayBeUsed(settings, folder, reason);
+}
+
+bool CatalogFolderTrusted(const BackupSettings& settings, const std::string& folder, std::string& reason) {
+    return CatalogFolderMayBeUsed(settings, folder, reason);
+}
+
 BackupResult WriteBackup(const BackupSettings& settings, const std::string& catalogName,
                          const std::string& registryPath, const CPaperCatalog& stored, const platform::LocalTime& now,
                          const StoredKeyImage& values) {
@@ -304,15 +319,8 @@ BackupResult WriteBackup(const BackupSettings& settings, const std::string& cata
     result.folder = BackupFolderFor(settings, catalogName, registryPath);
     if (stored.GetCount() == 0 && values.empty()) return result;
 
-    // Checked before anything is made below the configured folder, and the
-    // catalog's folder again once it exists, whoever made it.
     result.outcome = BackupResult::Failed;
-    result.reason = BackupFolderProblem(settings);
-    if (!result.reason.empty() || !MayHoldBackups(WithoutTrailingSeparators(settings.Folder), result.reason)) {
-        return result;
-    }
-    if (!platform::CreateFolders(result.folder, result.reason)) return result;
-    if (!CatalogFolderMayBeUsed(settings, result.folder, result.reason)) return result;
+    if (!MakeCatalogFolder(settings, catalogName, registryPath, result.folder, result.reason)) return result;
 
     const std::string bytes = CatalogFileBytes(stored, &values, nullptr);
     for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {

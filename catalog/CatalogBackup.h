@@ -70,6 +70,17 @@ std::string EarlierBackupFolderFor(const BackupSettings& settings, const std::st
 // get " (2)", " (3)", ... up to " (999)" before the extension.
 std::string BackupFileName(const platform::LocalTime& time, int sequence);
 
+// The catalog's folder below the configured one (BackupFolderFor), made when
+// missing; false with the reason when it, or the configured folder, is not
+// usable or is one standard users can change or a reparse point.
+bool MakeCatalogFolder(const BackupSettings& settings, const std::string& catalogName, const std::string& registryPath,
+                       std::string& folder, std::string& reason);
+
+// Whether what the catalog's `folder` holds may be trusted: it and the
+// configured folder are usable and only administrators can change them (or
+// they are not there). False with the reason.
+bool CatalogFolderTrusted(const BackupSettings& settings, const std::string& folder, std::string& reason);
+
 struct BackupResult {
     enum Outcome { Written, NotNeeded, Off, Failed } outcome = NotNeeded;
     std::string path;    // the file written

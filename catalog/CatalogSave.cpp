@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "catalog/StoredImage.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 
@@ -332,6 +333,10 @@ SaveResult SaveCatalog(const SaveRequest& request, SaveQuestions& questions) {
         }
     }
 
+    // A save cut short earlier is settled first: this one must start from a
+    // key that holds a catalog someone wrote.
+    if (request.record) out.recovery = RecoverInterruptedSave(request.backups, target);
+
     platform::RegKey key;
     uint32_t disposition = 0;
     if (const long result = platform::CreateOrOpenKey(target.registryPath, key, disposition); result != platform::kRegOk) {
@@ -420,7 +425,29 @@ SaveResult SaveCatalog(const SaveRequest& request, SaveQuestions& questions) {
         reading = std::move(now);
     }
 
+    // What is about to happen, on the disk before the key changes; gone once
+    // the key is flushed. A save killed in between is put right at the next start.
+    std::string record;
+    if (request.record &&
+        !WriteSaveRecord(request.backups, target, reading.image, wanted, record, out.recordReason)) {
+        record.clear();
+        const std::string folder = BackupFolderFor(request.backups, target.catalogName, target.registryPath);
+        if (!questions.SaveWithoutRecord(folder, out.recordReason)) return end(SaveOutcome::RecordRefused);
+        if (MayHaveChanged(key, reading)) {
+            KeyReading now;
+            if (ReadKey(key, target.pdlName, now) != platform::kRegOk || now.sorted != reading.sorted) {
+                out.image = now.sorted;
+                return end(SaveOutcome::ChangeKept);
+            }
+        }
+    }
     const SaveOutcome written = WriteValues(key, reading.image, values, valueByFoldedName, out.systemError);
+    // Put back or failed before any change: the record has nothing to tell.
+    // A key that could not be put back keeps it, for the next start.
+    if (!record.empty() && written != SaveOutcome::RollbackFailed) {
+        if (written == SaveOutcome::Saved) platform::FlushKey(key);
+        platform::RemoveFile(record);
+    }
     if (written != SaveOutcome::Saved) return end(written);
     out.outcome = SaveOutcome::Saved;
     out.image = wanted;

@@ -16,6 +16,7 @@
 
 #include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
+#include "catalog/SaveRecord.h"
 
 // A REG_SZ value as a save writes it: its name and its text (the terminating
 // zero is the store's business).
@@ -66,6 +67,9 @@ public:
     virtual bool RemoveEntries(const std::vector<SkippedEntry>& entries) = 0;
     // No backup could be written (`backup` says where and why): save without one?
     virtual bool SaveWithoutBackup(const BackupResult& backup) = 0;
+    // The record that lets the next start put right a save cut short could
+    // not be written in `folder` (`reason`): save without it?
+    virtual bool SaveWithoutRecord(const std::string& folder, const std::string& reason) = 0;
 };
 
 struct SaveRequest {
@@ -75,6 +79,9 @@ struct SaveRequest {
     // the image the catalog was opened or last saved from. None: whatever it holds.
     std::optional<StoredKeyImage> expected;
     BackupSettings backups;  // Keep 0: no backup (turned off, or /nobackup)
+    // The durable record before the first change (SaveRecord.h), in the
+    // catalog's folder below `backups.Folder`, whether backups are on or off.
+    bool record = true;
 };
 
 enum class SaveOutcome {
@@ -82,6 +89,7 @@ enum class SaveOutcome {
     ChangeKept,        // the key changed elsewhere and the questions kept it
     EntriesKept,       // entries that are not papers would be removed, and the questions kept them
     BackupRefused,     // no backup could be written, and the questions did not save without one
+    RecordRefused,     // no record could be written, and the questions did not save without one
     NotStorable,       // `unstorable` names values the load would not read back: nothing written
     CaseCollision,     // two names the registry takes for one value (`twins`): nothing written
     NamesNotWritable,  // the key holds values no name of the code page reaches (`skipped`): nothing written
@@ -98,6 +106,9 @@ struct SaveResult {
     std::vector<UnstorableValue> unstorable;
     std::pair<std::string, std::string> twins;
     BackupResult backup;
+    std::string recordReason;  // RecordRefused: why the record could not be written
+    // What an interrupted earlier save left, settled before this one began.
+    SaveRecovery recovery;
     // What the key holds: after a save, without reading it again; after
     // ChangeKept, what it held when the question was asked.
     StoredKeyImage image;

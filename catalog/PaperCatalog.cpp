@@ -5,16 +5,17 @@
 #include <string>
 #include <utility>
 
+#include "platform/Registry.h"
 #include "state/AppState.h"
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
+// As the registry compares value names: accented letters of code page 1252
+// too, so that "ÉCRU" and "écru" are one name, as the keyword form stores them.
+bool SameRegistryName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+        if (platform::FoldRegistryCase(a[i]) != platform::FoldRegistryCase(b[i])) return false;
     }
     return true;
 }
@@ -115,7 +116,7 @@ void CPaperCatalog::ExchangePaper(int index, CPaperDef& paper) {
 
 bool CPaperCatalog::ContainsName(const std::string& name) const {
     for (const CPaperDef& paper : papers_) {
-        if (EqualIgnoringAsciiCase(paper.Name, name)) return true;
+        if (SameRegistryName(paper.Name, name)) return true;
     }
     return false;
 }

@@ -141,6 +141,13 @@ CatalogFile ReadCatalogFile(std::string_view bytes);
 std::string CatalogFileBytes(const CPaperCatalog& catalog, const StoredKeyImage* values,
                              const std::optional<StoredKeyImage>* expected);
 
+// A section of exact values in a file of the catalog file's INI layout
+// ("Count=N", then "Value_NNN=type,name,data" in hexadecimal): appended to
+// `bytes`, and read back; none when the section is missing, and `broken` set
+// when it is there but cannot be read whole.
+std::string AppendValuesSection(std::string bytes, const char* section, const StoredKeyImage& values);
+std::optional<StoredKeyImage> ReadValuesSection(std::string_view bytes, const char* section, bool& broken);
+
 // Replaces AppState.CurrentCatalog by a new catalog holding only the default paper.
 void BuildDefaultCatalog();
 

@@ -214,6 +214,14 @@ std::string CatalogFileBytes(const CPaperCatalog& catalog, const StoredKeyImage*
     return bytes;
 }
 
+std::string AppendValuesSection(std::string bytes, const char* section, const StoredKeyImage& values) {
+    return WithValues(std::move(bytes), section, values);
+}
+
+std::optional<StoredKeyImage> ReadValuesSection(std::string_view bytes, const char* section, bool& broken) {
+    return ReadValues(platform::ProfileFile::Parse(bytes), section, broken);
+}
+
 std::string CPaperCatalog::ExportBytes() const { return CatalogFileBytes(*this, nullptr, nullptr); }
 
 bool CPaperCatalog::ExportToFile(const std::string& path, StoreReport* report) const {

@@ -17,6 +17,7 @@ public:
     bool OverwriteChange(const StoredKeyImage&) override { return true; }
     bool RemoveEntries(const std::vector<SkippedEntry>&) override { return true; }
     bool SaveWithoutBackup(const BackupResult&) override { return true; }
+    bool SaveWithoutRecord(const std::string&, const std::string&) override { return true; }
 };
 
 int16_t StoreResult(SaveOutcome outcome) {
@@ -29,7 +30,8 @@ int16_t StoreResult(SaveOutcome outcome) {
     case SaveOutcome::RollbackFailed: return STORE_ROLLBACK_FAILED;
     case SaveOutcome::ChangeKept:
     case SaveOutcome::EntriesKept:
-    case SaveOutcome::BackupRefused: return STORE_SAVE_DECLINED;
+    case SaveOutcome::BackupRefused:
+    case SaveOutcome::RecordRefused: return STORE_SAVE_DECLINED;
     case SaveOutcome::KeyFailed: break;
     }
     return STORE_KEY_FAILED;
@@ -77,6 +79,7 @@ int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool desc
     request.target = {"", registryPath, descriptiveForm ? "" : "PS"};
     request.values = StoredValuesOf(*this, request.target.pdlName);
     request.backups.Keep = 0;
+    request.record = false;
     WriteOver questions;
     SaveResult result = SaveCatalog(request, questions);
     if (report) {

@@ -12,11 +12,13 @@
 #include "catalog/CatalogDifference.h"
 #include "catalog/CatalogMerge.h"
 #include "catalog/CatalogSave.h"
+#include "catalog/SaveRecord.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "catalog/PaperTable.h"
 #include "catalog/PapersFileKind.h"
 #include "platform/Files.h"
+#include "platform/FolderSecurity.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "state/AppState.h"
@@ -92,7 +94,7 @@ void WriteUsage(std::vector<std::string>& lines) {
     for (MessageId id : {MSG_CMD_USAGE_LIST, MSG_CMD_USAGE_EXPORT, MSG_CMD_USAGE_IMPORT, MSG_CMD_USAGE_CHECK, MSG_CMD_USAGE_COMPARE, MSG_CMD_USAGE_MERGE,
                        MSG_CMD_USAGE_CSV_FILES, MSG_CMD_USAGE_CSV,
                        MSG_CMD_USAGE_NOBACKUP, MSG_CMD_USAGE_CONFIG, MSG_CMD_USAGE_ALLOWEMPTY, MSG_CMD_USAGE_REPORT, MSG_CMD_USAGE_END_OF_SWITCHES,
-                       MSG_CMD_USAGE_EXIT_CODES}) {
+                       MSG_CMD_USAGE_EXIT_CODES, MSG_CMD_USAGE_EXIT_RECOVERED}) {
         lines.push_back(Message(id));
     }
 }
@@ -174,8 +176,6 @@ const CatalogLocation* FindCatalog(const std::string& name, std::vector<std::str
     return found;
 }
 
-bool KeywordForm(const CatalogLocation& location) { return location.PdlName == "PS"; }
-
 std::string KeyText(const CatalogLocation& location) { return "HKEY_LOCAL_MACHINE\\" + location.RegistryPath; }
 
 // A failure's message, then the system's own reason on a line of its own.
@@ -205,7 +205,20 @@ std::pair<std::string, std::string> CaseTwins(const CPaperCatalog& catalog) {
     return RegistryNameTwins(names);
 }
 
+// A save of the catalog cut short earlier is settled before anything reads or
+// writes its key; when there was one to settle, the line saying how, and true.
+bool Recovered(const CatalogLocation& location, CommandOutput& output) {
+    const SaveTarget target{location.CatalogName, location.RegistryPath, location.PdlName};
+    const std::string line = RecoveryMessage(RecoverInterruptedSave(CurrentBackupSettings(), target), target);
+    if (line.empty()) return false;
+    output.err.push_back(line);
+    return true;
+}
+
 int List(const Invocation& invocation, CommandOutput& output) {
+    bool recovered = false;
+    for (const CatalogLocation& location : AppState.CatalogLocations) recovered = Recovered(location, output) || recovered;
+    if (recovered) return kExitRecovered;
     if (invocation.csv) WriteCsvRow(output, {"Catalog", "PDL", "Key", "Available", "Papers"});
     if (AppState.CatalogLocations.empty() && !invocation.csv) output.out.push_back(Message(MSG_CMD_NO_CATALOGS));
     for (const CatalogLocation& location : AppState.CatalogLocations) {
@@ -226,10 +239,12 @@ int List(const Invocation& invocation, CommandOutput& output) {
 }
 
 // The configured catalog named by `name`, or the exit code after the message.
+// A save of it cut short earlier is settled first: then the command stops
+// with its own exit code, so that a script sees it and runs it again.
 int ResolveCatalog(const std::string& name, const CatalogLocation*& location, CommandOutput& output) {
     std::vector<std::string> candidates;
     location = FindCatalog(name, candidates);
-    if (location) return kExitDone;
+    if (location) return Recovered(*location, output) ? kExitRecovered : kExitDone;
     if (candidates.empty()) {
         output.err.push_back(FormatText(Message(MSG_CMD_CATALOG_NOT_CONFIGURED), {name}));
         return kExitCatalog;
@@ -380,6 +395,8 @@ public:
 
     bool SaveWithoutBackup(const BackupResult&) override { return false; }
 
+    bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
+
 private:
     const std::optional<StoredKeyImage>& agreed_;
 };
@@ -414,6 +431,11 @@ int Save(const SaveRequest& request, const CatalogLocation& location, CommandOut
     case SaveOutcome::ChangeKept:
         output.err.push_back(FormatText(Message(MSG_CMD_CHANGED_MEANWHILE), {catalog, key}));
         return kExitRegistry;
+    case SaveOutcome::RecordRefused:
+        output.err.push_back(FormatText(Message(MSG_CMD_RECORD_NOT_WRITTEN),
+                                        {catalog, BackupFolderFor(request.backups, catalog, location.RegistryPath),
+                                         result.recordReason}));
+        return kExitBackup;
     case SaveOutcome::BackupRefused:
         PushLines(output.err,
                   FormatText(Message(MSG_CMD_BACKUP_NOT_WRITTEN), {catalog, result.backup.folder, result.backup.reason}));
@@ -642,6 +664,24 @@ void WriteReport(const std::string& path, CommandOutput& output) {
 
 int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocation, CommandOutput& output);
 
+// Why a configuration may not give orders to a companion running as
+// administrator, or "": it decides which key below HKEY_LOCAL_MACHINE is
+// cleared and written, so it and its folder must be beyond the reach of
+// anyone but administrators, the user running this included (whose own
+// unelevated programs could have written them).
+std::string UntrustedConfiguration(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+    for (const bool file : {true, false}) {
+        std::string reason;
+        const platform::FolderSafety safety = file ? platform::CheckFileSafety(path, reason, false)
+                                                   : platform::CheckFolderSafety(folder, reason, false);
+        if (safety == platform::FolderSafety::Safe) continue;
+        return safety == platform::FolderSafety::Failed && !reason.empty() ? reason : Message(MSG_CMD_CONFIG_OPEN_TO_USERS);
+    }
+    return "";
+}
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& arguments, CommandOutput& output) {
@@ -685,6 +725,13 @@ int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocat
     if (configuration == ConfigurationResult::InvalidLanguage) {
         output.err.push_back(FormatText(Message(MSG_CMD_CONFIGURATION_LANGUAGE), {invocation.configurationPath}));
         return kExitConfiguration;
+    }
+
+    if (platform::RunsAsAdministrator()) {
+        if (const std::string why = UntrustedConfiguration(invocation.configurationPath); !why.empty()) {
+            output.err.push_back(FormatText(Message(MSG_CMD_CONFIG_NOT_TRUSTED), {invocation.configurationPath, why}));
+            return kExitBackup;
+        }
     }
 
     switch (invocation.verb) {

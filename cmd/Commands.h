@@ -14,8 +14,10 @@ enum CommandExit : int {
     kExitCatalogFile = 4,       // cannot be read or written, or refused
     kExitRegistry = 5,          // the registry refused the save; the key is as it was
     kExitRules = 6,             // the catalog's rules refuse it
-    kExitBackup = 7,            // no backup could be written; nothing saved
+    kExitBackup = 7,            // no backup could be written, or (as administrator) the configuration is not one
+                                // only administrators control; nothing saved
     kExitDifferent = 10,        // /compare found differences
+    kExitRecovered = 11,        // a save cut short earlier was settled first; nothing else was done
 };
 
 struct CommandOutput {

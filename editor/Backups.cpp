@@ -40,6 +40,36 @@ bool AskSaveWithoutBackup(HWND window, const BackupResult& backup) {
                                     platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
 }
 
+void ReportRecovery(HWND window, const SaveRecovery& recovery, const SaveTarget& target) {
+    const std::string text = RecoveryMessage(recovery, target);
+    if (text.empty()) return;
+    platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbOk | platform::kMbIconWarning);
+}
+
+void SettleInterruptedSave(HWND window, const std::string& catalogName) {
+    SaveTarget target{catalogName, "", ""};
+    FindCatalogLocation(catalogName, target.registryPath, target.pdlName);
+    if (target.registryPath.empty()) return;
+    ReportRecovery(window, RecoverInterruptedSave(CurrentBackupSettings(), target), target);
+}
+
+void SettleInterruptedSaves(HWND window) {
+    std::vector<std::string> settled;
+    for (const CatalogLocation& location : AppState.CatalogLocations) {
+        // A name configured in both sections is one catalog.
+        if (std::find(settled.begin(), settled.end(), location.CatalogName) != settled.end()) continue;
+        settled.push_back(location.CatalogName);
+        SettleInterruptedSave(window, location.CatalogName);
+    }
+}
+
+bool AskSaveWithoutRecord(HWND window, const std::string& catalogName, const std::string& folder,
+                          const std::string& reason) {
+    const std::string text = FormatText(InterfaceMessage(MSG_RECORD_FAILED), {catalogName, folder, reason});
+    return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT),
+                                    platform::kMbYesNo | platform::kMbIconWarning) == platform::kIdYes;
+}
+
 bool CurrentCatalogIsConfigured() {
     if (AppState.CurrentCatalogName.empty()) return false;
     return std::any_of(AppState.CatalogLocations.begin(), AppState.CatalogLocations.end(),
@@ -49,6 +79,7 @@ bool CurrentCatalogIsConfigured() {
 void RestorePreviousVersion(CVellicorView& view) {
     if (!CurrentCatalogIsConfigured()) return;
     const HWND window = view.Hwnd();
+    SettleInterruptedSave(window, AppState.CurrentCatalogName);
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
@@ -93,6 +124,7 @@ void CompareWithStoredCatalog(HWND window) {
 }
 
 void ShowStoredDifferences(HWND window, const std::string& catalogName) {
+    SettleInterruptedSave(window, catalogName);
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(catalogName, registryPath, pdlName);

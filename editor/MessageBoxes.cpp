@@ -195,6 +195,7 @@ int ReportSaveFailure(HWND window, const SaveTarget& target, const SaveResult& r
     case SaveOutcome::ChangeKept:
     case SaveOutcome::EntriesKept:
     case SaveOutcome::BackupRefused:
+    case SaveOutcome::RecordRefused:
         // The user's answer said it all.
         return platform::kIdOk;
     case SaveOutcome::NotStorable: {

@@ -130,10 +130,14 @@ bool ReadPapersFromClipboard(HWND owner, std::vector<CPaperDef>& papers, std::st
     if (IsClipboardFormatAvailable(PrivateFormat()) && GetClipboardBytes(PrivateFormat(), bytes) &&
         UnpackPapers(bytes, papers)) {
         // Any program may put this format there, and another PC's limits may
-        // differ: the papers pass the rows' checks before they are taken as they are.
+        // differ: the papers pass the rows' checks, and what is inserted is
+        // what was checked (a size as the keyword it stands for, never "a4").
         options.codePage1252 = true;
-        const PaperTableRead check = ReadPaperTable(WritePaperTable(papers, '\t', TableEncoding::CodePage1252), options);
-        if (check.ok()) return true;
+        PaperTableRead check = ReadPaperTable(WritePaperTable(papers, '\t', TableEncoding::CodePage1252), options);
+        if (check.ok()) {
+            papers = std::move(check.papers);
+            return true;
+        }
         papers.clear();
         refusal = PaperTableRefusalMessage(check, TableUse::Paste);
         return false;

@@ -149,6 +149,7 @@ void CVellicorView::OnFileOpen() {
     std::string registryPath;
     std::string pdlName;
     FindCatalogLocation(chosenName, registryPath, pdlName);
+    SettleInterruptedSave(Hwnd(), chosenName);
 
     // A failed load leaves the catalog being edited in place, with its name,
     // title and form: an empty catalog must never stand behind a list that
@@ -303,6 +304,10 @@ public:
 
     bool SaveWithoutBackup(const BackupResult& backup) override { return AskSaveWithoutBackup(window_, backup); }
 
+    bool SaveWithoutRecord(const std::string& folder, const std::string& reason) override {
+        return AskSaveWithoutRecord(window_, target_.catalogName, folder, reason);
+    }
+
 private:
     HWND window_;
     const SaveTarget& target_;
@@ -324,6 +329,7 @@ bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChange
                         askIfChangedElsewhere ? AppState.StoredCatalogImage : std::nullopt, CurrentBackupSettings()};
     EditorSaveQuestions questions(window, target);
     SaveResult result = SaveCatalog(request, questions);
+    ReportRecovery(window, result.recovery, target);
     if (result.outcome == SaveOutcome::Saved) {
         // What the key holds now, remembered without reading it again.
         AppState.StoredCatalogImage = std::move(result.image);

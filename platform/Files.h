@@ -45,9 +45,10 @@ enum class NewFileResult { Written, Exists, Failed };
 // Creates `path` only when nothing of that name exists, writes `bytes` and
 // closes it. On a failure part-way the file is removed again. Exists when the
 // name is taken (nothing was touched); Failed with `reason` otherwise. The file
-// is not forced to the disk: a backup is as lasting as the registry save that
-// follows it, which is not forced either, and forcing it doubled its cost.
-NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason);
+// is not forced to the disk unless `durable` says so: a backup is as lasting
+// as the registry save that follows it, and forcing it doubled its cost; the
+// record a save writes before it changes a key must outlive a power cut.
+NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason, bool durable = false);
 
 // The names of the plain files in `folder` (no sub-folders). A missing folder
 // lists nothing and is no failure.

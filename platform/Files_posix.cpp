@@ -48,7 +48,7 @@ bool CreateFolders(const std::string& path, std::string& reason) {
 
 bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
 
-NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason) {
+NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason, bool durable) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EEXIST) return NewFileResult::Exists;
@@ -65,6 +65,7 @@ NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std:
         }
         bytes.remove_prefix(static_cast<size_t>(written));
     }
+    if (durable && error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0) return NewFileResult::Written;
     unlink(path.c_str());

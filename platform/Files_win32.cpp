@@ -56,7 +56,7 @@ bool CreateFolders(const std::string& path, std::string& reason) {
 
 bool IsAbsolutePath(const std::string& path) { return WindowsRootLength(path) > 0; }
 
-NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason) {
+NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason, bool durable) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
@@ -74,6 +74,7 @@ NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std:
         }
         bytes.remove_prefix(written);
     }
+    if (durable && error == 0 && !FlushFileBuffers(file)) error = GetLastError();
     if (!CloseHandle(file) && error == 0) error = GetLastError();
     if (error == 0) return NewFileResult::Written;
     DeleteFileA(path.c_str());

@@ -11,7 +11,7 @@ namespace platform {
 
 namespace {
 
-FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason) {
+FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason, bool trustRunningUser) {
     struct stat info {};
     // lstat: a symbolic link is judged as such, not by where it leads.
     if (lstat(path.c_str(), &info) != 0) {
@@ -24,17 +24,25 @@ FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reas
         reason = SystemErrorText(folder ? ENOTDIR : EISDIR);
         return FolderSafety::Failed;
     }
-    if (info.st_uid != 0 && info.st_uid != geteuid()) return FolderSafety::OpenToUsers;
+    if (info.st_uid != 0 && (!trustRunningUser || info.st_uid != geteuid())) return FolderSafety::OpenToUsers;
     if (info.st_mode & S_IWOTH) return FolderSafety::OpenToUsers;
-    if ((info.st_mode & S_IWGRP) && info.st_gid != 0 && info.st_gid != getegid()) return FolderSafety::OpenToUsers;
+    if ((info.st_mode & S_IWGRP) && info.st_gid != 0 && (!trustRunningUser || info.st_gid != getegid())) {
+        return FolderSafety::OpenToUsers;
+    }
     return FolderSafety::Safe;
 }
 
 }  // namespace
 
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) { return CheckSafety(path, true, reason); }
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
+    return CheckSafety(path, true, reason, trustRunningUser);
+}
 
-FolderSafety CheckFileSafety(const std::string& path, std::string& reason) { return CheckSafety(path, false, reason); }
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
+    return CheckSafety(path, false, reason, trustRunningUser);
+}
+
+bool RunsAsAdministrator() { return geteuid() == 0; }
 
 unsigned long CreateProtectedFolder(const std::string& path) {
     // The owner alone writes, whatever the process's umask would allow.

@@ -56,9 +56,9 @@ bool IsRunningUser(PSID sid) {
     return EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, sid) != FALSE;
 }
 
-bool OwnerMayBeTrusted(PSID owner) {
+bool OwnerMayBeTrusted(PSID owner, bool trustRunningUser) {
     return owner && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid) ||
-                     IsRunningUser(owner));
+                     (trustRunningUser && IsRunningUser(owner)));
 }
 
 // TrustedInstaller, the service that owns the system's own files.
@@ -71,16 +71,16 @@ bool IsTrustedInstaller(PSID sid) {
     return trustedInstaller && EqualSid(sid, trustedInstaller.get());
 }
 
-bool MayChange(PSID sid) {
+bool MayChange(PSID sid, bool trustRunningUser) {
     return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
-           IsTrustedInstaller(sid) || IsRunningUser(sid);
+           IsTrustedInstaller(sid) || (trustRunningUser && IsRunningUser(sid));
 }
 
 // Whether an entry of the list lets someone other than those who may change
 // the folder add, remove or re-secure what it holds. A deny entry is not
 // weighed against it: whoever is allowed by one entry and denied by another
 // is a question of group memberships this program cannot see.
-bool OthersMayChange(PACL dacl) {
+bool OthersMayChange(PACL dacl, bool trustRunningUser) {
     GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
     for (DWORD index = 0; index < dacl->AceCount; ++index) {
         void* entry = nullptr;
@@ -92,12 +92,12 @@ bool OthersMayChange(PACL dacl) {
         auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
         ACCESS_MASK mask = ace->Mask;
         MapGenericMask(&mask, &mapping);
-        if ((mask & kChangingRights) && !MayChange(reinterpret_cast<PSID>(&ace->SidStart))) return true;
+        if ((mask & kChangingRights) && !MayChange(reinterpret_cast<PSID>(&ace->SidStart), trustRunningUser)) return true;
     }
     return false;
 }
 
-FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason) {
+FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason, bool trustRunningUser) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -122,15 +122,28 @@ FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reas
     }
     const LocalMemory release(descriptor);
     // No list at all lets everyone do everything (a FAT drive, for one).
-    if (!dacl || !OwnerMayBeTrusted(owner)) return FolderSafety::OpenToUsers;
-    return OthersMayChange(dacl) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
+    if (!dacl || !OwnerMayBeTrusted(owner, trustRunningUser)) return FolderSafety::OpenToUsers;
+    return OthersMayChange(dacl, trustRunningUser) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
 }
 
 }  // namespace
 
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) { return CheckSafety(path, true, reason); }
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
+    return CheckSafety(path, true, reason, trustRunningUser);
+}
 
-FolderSafety CheckFileSafety(const std::string& path, std::string& reason) { return CheckSafety(path, false, reason); }
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
+    return CheckSafety(path, false, reason, trustRunningUser);
+}
+
+bool RunsAsAdministrator() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const OwnedHandle owner(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
+}
 
 unsigned long CreateProtectedFolder(const std::string& path) {
     const LocalMemory descriptor = DescriptorFromText(kProtectedRights);

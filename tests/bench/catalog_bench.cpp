@@ -173,6 +173,7 @@ int main() {
             bool OverwriteChange(const StoredKeyImage&) override { return true; }
             bool RemoveEntries(const std::vector<SkippedEntry>&) override { return true; }
             bool SaveWithoutBackup(const BackupResult&) override { return false; }
+            bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
         } agree;
         // As the editor saves: the one save, its backup from its own read of the key.
         const auto backedUpSave = [&](const CPaperCatalog& next) {

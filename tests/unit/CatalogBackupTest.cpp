@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "PaperTestSupport.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogSave.h"
+#include "catalog/SaveRecord.h"
 #include "catalog/StoredImage.h"
 #include "catalog/PaperCatalog.h"
 #include "platform/Files.h"
@@ -470,6 +472,7 @@ TEST_F(CatalogBackupTest, TheSaveAsksAboutWhatTheLoadSkipsAndBacksUpEveryValue) 
             return remove;
         }
         bool SaveWithoutBackup(const BackupResult&) override { return false; }
+        bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -520,6 +523,118 @@ TEST_F(CatalogBackupTest, TheSaveAsksAboutWhatTheLoadSkipsAndBacksUpEveryValue) 
         ASSERT_TRUE(ReadBackup(saved.backup.path, c.pdl, restored));
         EXPECT_EQ(DescribeAll(restored), DescribeAll(loaded));
     }
+}
+
+// A save cut short leaves its record; the next start settles it by what the
+// key holds: the old or the new catalog as it is, anything else put back to
+// the old one with the new one kept. A record it cannot read or trust is
+// named and left alone.
+TEST_F(CatalogBackupTest, TheRecordOfASaveCutShortIsSettledByWhatTheKeyHolds) {
+    const std::string key = kTestRoot + "\\Recorded";
+    const SaveTarget target{"Recorded", key, "PS"};
+    const auto image = [&] {
+        StoreReport report;
+        CPaperCatalog catalog;
+        catalog.LoadFromRegistry(key, "PS", &report);
+        return report.Image;
+    };
+    const auto plant = [&](const StoredKeyImage& values) {
+        platform::DeleteKeyTree(key);
+        platform::RegKey open;
+        uint32_t disposition = 0;
+        ASSERT_EQ(platform::CreateOrOpenKey(key, open, disposition), platform::kRegOk);
+        for (const StoredValueImage& value : values) {
+            ASSERT_EQ(platform::SetRawValue(open, value.Name, value.Type, value.Data), platform::kRegOk);
+        }
+    };
+    StoredKeyImage before = ImageOf(Catalog({"Old", "Older"}));
+    before.push_back({"Version", platform::kRegDword, std::string("\x02\0\0\0", 4), true});
+    SortKeyImage(before);
+    const StoredKeyImage after = ImageOf(Catalog({"New", "Newer", "Newest"}));
+    StoredKeyImage mixed = before;
+    mixed.push_back(after.front());
+    SortKeyImage(mixed);
+    const std::string record = SaveRecordPath(settings_, target);
+
+    struct Case {
+        const char* what;
+        const StoredKeyImage* held;
+        std::function<void()> spoil;  // done to the record after it is written
+        SaveRecovery::Outcome outcome;
+        const StoredKeyImage* left;  // what the key holds afterwards
+        bool recordStays;
+    } cases[] = {
+        {"the old catalog", &before, {}, SaveRecovery::Finished, &before, false},
+        {"the new catalog", &after, {}, SaveRecovery::Finished, &after, false},
+        {"neither", &mixed, {}, SaveRecovery::PutRight, &before, false},
+        {"a record cut short while it was written", &mixed,
+         [&] {
+             const std::string bytes = ReadBytes(record);
+             fs::remove(record);
+             WriteBytes(record, bytes.substr(0, bytes.find("[End]")));
+         },
+         SaveRecovery::Finished, &mixed, false},
+        {"a record changed by hand", &mixed,
+         [&] {
+             std::string bytes = ReadBytes(record);
+             bytes.replace(bytes.find("Value_001="), 10, "Value_009=");
+             fs::remove(record);
+             WriteBytes(record, bytes);
+         },
+         SaveRecovery::Unreadable, &mixed, true},
+        {"a record in a folder users can change", &mixed,
+         [&] { ASSERT_TRUE(platform::OpenFolderToUsersForTesting(fs::path(record).parent_path().string())); },
+         SaveRecovery::Untrusted, &mixed, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(settings_.Folder);
+        plant(before);
+        std::string path;
+        std::string reason;
+        ASSERT_TRUE(WriteSaveRecord(settings_, target, before, after, path, reason)) << reason;
+        EXPECT_EQ(path, record);
+        // One record a key: a second save cannot begin while it stands.
+        EXPECT_FALSE(WriteSaveRecord(settings_, target, before, after, path, reason));
+        plant(*c.held);
+        if (c.spoil) c.spoil();
+        const SaveRecovery recovery = RecoverInterruptedSave(settings_, target);
+        EXPECT_EQ(recovery.outcome, c.outcome);
+        EXPECT_EQ(image(), *c.left);
+        EXPECT_EQ(fs::exists(record), c.recordStays);
+        EXPECT_EQ(RecoveryMessage(recovery, target).empty(), c.outcome == SaveRecovery::Finished);
+        if (c.outcome == SaveRecovery::PutRight) {
+            // Nothing typed is lost: what the save was writing is a backup.
+            CPaperCatalog kept;
+            ASSERT_TRUE(ReadBackup(recovery.kept, "PS", kept));
+            EXPECT_EQ(DescribeAll(kept), DescribeAll(Catalog({"New", "Newer", "Newest"})));
+        }
+        if (c.recordStays) {
+            EXPECT_EQ(RecoverInterruptedSave(settings_, target).outcome, c.outcome) << "named again, never guessed at";
+        } else {
+            EXPECT_EQ(RecoverInterruptedSave(settings_, target).outcome, SaveRecovery::None);
+        }
+    }
+
+    // The save itself settles a record first, then writes; its own record is
+    // gone once the key holds the new catalog.
+    fs::remove_all(settings_.Folder);
+    plant(before);
+    std::string path;
+    std::string reason;
+    ASSERT_TRUE(WriteSaveRecord(settings_, target, before, after, path, reason));
+    plant(mixed);
+    struct Agree final : SaveQuestions {
+        bool OverwriteChange(const StoredKeyImage&) override { return true; }
+        bool RemoveEntries(const std::vector<SkippedEntry>&) override { return true; }
+        bool SaveWithoutBackup(const BackupResult&) override { return false; }
+        bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
+    } agree;
+    const SaveResult saved = SaveCatalog({target, StoredValuesOf(Catalog({"Last"}), "PS"), std::nullopt, settings_}, agree);
+    EXPECT_EQ(saved.recovery.outcome, SaveRecovery::PutRight);
+    EXPECT_EQ(saved.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(image(), ImageOf(Catalog({"Last"})));
+    EXPECT_FALSE(fs::exists(record));
 }
 
 TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothing) {

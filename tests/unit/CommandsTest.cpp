@@ -397,6 +397,8 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
          false},
     };
     for (const auto& failure : registryFailures) {
+        // A registry emptied under the program is no state a record can settle.
+        fs::remove_all("Backups");
         platform::ResetMemoryRegistry();
         Store(CatalogOf({"Plain"}), kKeywordKey, false);
         failure.fail();
@@ -408,6 +410,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     }
     EXPECT_EQ(Stored(kKeywordKey, "PS"), "Plain|A4|80|White|Plain|F|0\nTheirs|A4|80|white|plain|F|1\n");
     platform::ResetMemoryRegistry();
+    fs::remove_all("Backups");
 #endif
     // Entries the program cannot read would be lost: nobody to ask, nothing written.
     Store(CatalogOf({"Plain"}), kKeywordKey, false);
@@ -510,8 +513,18 @@ TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
     EXPECT_EQ(refused.output.err.front().rfind("No backup of the catalog Office PostScript could be written in the folder ", 0), 0u);
     EXPECT_EQ(refused.output.err.back(), "Nothing was saved. /nobackup saves without a backup.");
     EXPECT_EQ(Stored(kKeywordKey, "PS"), old);
+    // Without a backup the save still writes its record there first, so that a
+    // crash can be put right; a folder that cannot hold it refuses the save too.
+    const Outcome unrecorded = Call({"/import", "new.cat", "Office PostScript", "/NoBackup"});
+    EXPECT_EQ(unrecorded.code, kExitBackup);
+    ASSERT_EQ(unrecorded.output.err.size(), 1u);
+    EXPECT_EQ(unrecorded.output.err[0].rfind("The record that protects the catalog Office PostScript if its save is cut "
+                                             "short could not be written in the folder ", 0), 0u);
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), old);
+    fs::remove("Backups");
     EXPECT_EQ(Call({"/import", "new.cat", "Office PostScript", "/NoBackup"}).code, kExitDone);
     EXPECT_NE(Stored(kKeywordKey, "PS"), old);
+    EXPECT_TRUE(fs::is_empty(fs::directory_iterator("Backups")->path())) << "the record is gone once the key is written";
 }
 
 // One key of awkward values through every writer: each keeps the papers
@@ -557,6 +570,7 @@ TEST_F(CommandsTest, EveryWriterKeepsAnAwkwardKeysPapersExactly) {
         bool OverwriteChange(const StoredKeyImage&) override { return true; }
         bool RemoveEntries(const std::vector<SkippedEntry>&) override { return true; }
         bool SaveWithoutBackup(const BackupResult&) override { return false; }
+        bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
     } agree;
 
     // The editor's Save, with its backup of every value.

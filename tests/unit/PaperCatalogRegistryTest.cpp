@@ -400,12 +400,15 @@ TEST_F(RegistryStoreTest, TheLoadNamesEveryEntryThatIsNotPartOfTheCatalog) {
             return false;
         }
         bool SaveWithoutBackup(const BackupResult&) override { return false; }
+        bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
     } decline;
     // Papers the load would read back as they are; "Resolution" (its "600" read
     // as a size) would not be.
     const CPaperCatalog storable = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0)});
     const auto save = [&](const std::string& key) {
-        return SaveCatalog({{"A", key, "PS"}, StoredValuesOf(storable, "PS"), std::nullopt, BackupSettings{"", 0}}, decline);
+        SaveRequest request{{"A", key, "PS"}, StoredValuesOf(storable, "PS"), std::nullopt, BackupSettings{"", 0}};
+        request.record = false;
+        return SaveCatalog(request, decline);
     };
     SaveResult declined = save(kKeyA);
     EXPECT_EQ(declined.outcome, SaveOutcome::EntriesKept);
@@ -858,6 +861,7 @@ TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
             bool OverwriteChange(const StoredKeyImage&) override { return answer(true); }
             bool RemoveEntries(const std::vector<SkippedEntry>&) override { return answer(false); }
             bool SaveWithoutBackup(const BackupResult&) override { return answer(false); }
+            bool SaveWithoutRecord(const std::string&, const std::string&) override { return answer(false); }
         } questions;
         questions.answer = [&](bool overwrite) {
             stopFailing();
@@ -876,8 +880,9 @@ TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
             return mode != 0;
         };
         const CPaperCatalog next = randomCatalog(1);
-        const SaveResult result =
-            SaveCatalog({{"Model", kKeyA, pdl}, StoredValuesOf(next, pdl), expected, BackupSettings{"", 0}}, questions);
+        SaveRequest request{{"Model", kKeyA, pdl}, StoredValuesOf(next, pdl), expected, BackupSettings{"", 0}};
+        request.record = false;
+        const SaveResult result = SaveCatalog(request, questions);
         stopFailing();
         const std::optional<Values> after = ReadKey(kKeyA);
         const Values held = after.value_or(Values{});
