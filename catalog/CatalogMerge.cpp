@@ -11,7 +11,7 @@ bool IsTableFileName(const std::string& path) {
     return platform::FoldRegistryName(path.substr(path.size() - 4)) == ".CSV";
 }
 
-bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, StoreReport* report) {
+bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, StoreReport* report, NotReadBack* lost) {
     std::vector<CPaperDef> papers;
     papers.reserve(static_cast<size_t>(catalog.GetCount()));
     for (int i = 0; i < catalog.GetCount(); ++i) papers.push_back(catalog.GetPaper(i));
@@ -24,6 +24,7 @@ bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, Stor
             report->Kept = failure.kept;
         }
     }
+    if (lost) *lost = written ? PapersNotReadBack(papers) : NotReadBack{};
     return written;
 }
 

@@ -10,13 +10,16 @@
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperTable.h"
 
-// A name ending in ".csv" (letter case ignored) names a spreadsheet file;
-// any other a catalog file.
+// A name ending in ".csv" (letter case ignored) is written as a spreadsheet
+// file, any other as a catalog file. Files read are told apart by their
+// content (PapersFileKind.h).
 bool IsTableFileName(const std::string& path);
 
 // The catalog as a CSV file: UTF-8 with its mark, header, commas, through the
-// export's safe replace. Answers whether the file was written completely.
-bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, StoreReport* report = nullptr);
+// export's safe replace. Answers whether the file was written completely;
+// `lost` receives the papers that would not import back as they are.
+bool ExportTableFile(const CPaperCatalog& catalog, const std::string& path, StoreReport* report = nullptr,
+                     NotReadBack* lost = nullptr);
 
 struct MergeChange {
     int index = 0;                      // of the paper in the catalog

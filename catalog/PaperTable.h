@@ -3,42 +3,26 @@
 // papers with every row checked by the form's rules; and papers written as
 // such a table. Nothing else in the program parses rows.
 //
-// Reading, in order:
-// - the whole text is refused when it is larger than kMaxPaperTableBytes,
-//   holds NUL bytes (UTF-16 without a byte-order mark, a binary file), or is a
-//   spreadsheet's own file (a ZIP archive: .xlsx, .ods; an old .xls);
-// - the encoding: UTF-16 with a byte-order mark, UTF-8 with the mark, UTF-8
-//   without it when the bytes are valid UTF-8 holding non-ASCII characters
-//   (unless the options say the text is code page 1252 already), otherwise
-//   code page 1252. Characters code page 1252 cannot hold refuse their row;
-// - text whose first line is "[Paper Catalog]" or "Paper_nnn=..." is read as
-//   the catalog file's lines: the "Paper_nnn" entries outside other sections,
-//   in the text's order, their value split at commas as Import does;
-// - otherwise the separator is the one of tab, semicolon and comma found most
-//   often outside quotes in the first line (ties: tab, then semicolon);
-//   fields may be quoted ("a;b", "say ""x""", line breaks inside quotes);
-//   blanks around an unquoted field are dropped; empty lines are skipped;
-// - the first row is a header when one of its cells names a column: the
-//   English names Name, Size, Weight, Color, Type, ForceOneSided, or the
-//   form's labels in the current language ("Paper", "Size", "Weight (gsm)",
-//   ...), letter case, "&" and a final colon ignored. Every non-empty header
-//   cell must name a column, Name, Size, Weight, Color and Type must be
-//   there, none twice. Without a header the columns are those the writer
-//   writes, in its order (ForceOneSided may be left out);
-// - each row: the name, colour and type as the form accepts them, but for
-//   blanks inside them, which stored catalogs hold ("Blue Cover"); the size as
-//   its keyword, or as the form shows it in any of the ten languages, or as
-//   its points ("595 842"), letter case and blanks ignored, among the first
-//   AppState.SizeChoiceCount sizes; the weight digits within the configured
-//   limits; ForceOneSided yes/no, true/false, 1/0, T/F, x (a ticked cell),
-//   the ten languages' yes/no words and the boolean words their spreadsheets
-//   write (WAHR, FAUX, ...), empty meaning no. A paper of the transparency type
-//   (IsTransparencyType) is forced to one side: an empty ForceOneSided
-//   becomes yes, an explicit "no" refuses the row (a transparency cannot be
-//   printed on both sides, and guessing would hide the row's mistake);
-// - cells beyond the known columns must be empty; a name that an earlier row
-//   holds already (letter case ignored, as the registry compares) refuses the
-//   later row unless the options allow repeats.
+// The reader is made of parts, each with one job, in the order they run:
+// - bytes to text (TableText.h): size, spreadsheets' own files, NUL bytes,
+//   UTF-16, UTF-8 held line by line, Windows-1252;
+// - the catalog file's lines (TableCatalogLines.h), for text whose first line
+//   is "[Paper Catalog]" or a "Paper_nnn=" entry;
+// - otherwise the dialect (TableDialect.h), the records (TableRecords.h):
+//   cells trimmed alike, rows numbered as the spreadsheet numbers them, empty
+//   rows skipped wherever they stand;
+// - the header and its words (TableHeader.h): the first row whose every
+//   non-empty cell names a column, below up to ten title rows; a row that
+//   looks like a header but names no column is refused as one, never read as
+//   a paper. Without a header the columns are those the writer writes, in
+//   its order (ForceOneSided may be left out);
+// - rows to papers (PaperTableRows.h) with the form's rules: the size as its
+//   keyword, as the form shows it in any of the ten languages or as its
+//   points; ForceOneSided as yes/no words of the ten languages and the
+//   booleans their spreadsheets write; a transparency forced to one side; a
+//   name that an earlier row holds already (letter case ignored) refused
+//   unless the options allow repeats;
+// - the messages (PaperTableMessages.cpp) and the writer (PaperTableWriter.cpp) apart.
 #pragma once
 
 #include <cstddef>
@@ -49,9 +33,8 @@
 
 #include "catalog/PaperDef.h"
 #include "catalog/PaperRules.h"
-
-// Larger texts are refused whole: a catalog of 32,767 long rows is well below.
-inline constexpr size_t kMaxPaperTableBytes = 8u * 1024u * 1024u;
+#include "catalog/TableText.h"
+#include "text/TextEncoding.h"
 
 // A text of many bad rows keeps only the first refusals it met; the message
 // names ten of them.
@@ -81,10 +64,11 @@ enum class RowFault : uint8_t {
     QuoteNotClosed,     // a quote opened in this row is never closed
     NotInCodePage,      // a character code page 1252 cannot hold
     NotAPaperLine,      // a catalog file's line that is no "Paper_nnn=" entry
+    NotUtf8,            // bytes that are no UTF-8 in a file that is UTF-8 elsewhere
 };
 
 struct RowRefusal {
-    int line = 0;              // 1-based line of the text where the row starts
+    int line = 0;              // 1-based row, as the spreadsheet numbers it (a catalog file's line)
     std::string name;          // the row's name cell as read (may be empty)
     int column = COL_NONE;     // PaperColumn
     RowFault fault = RowFault::Field;
@@ -103,7 +87,7 @@ enum class TableFault : uint8_t {
     SpreadsheetFile,    // a ZIP archive (.xlsx, .ods) or an old binary spreadsheet (.xls)
     HeaderOnly,         // a header row and no paper row
     NoPaperRow,         // no row holds the cells of a paper (prose, a list of words)
-    UnknownHeader,      // a header cell that names no column (`headerCell`)
+    UnknownHeader,      // a header, or a row that looks like one, with a cell that names no column (`headerCell`)
     MissingColumn,      // the header lacks a needed column (`missingColumn`)
     RepeatedColumn,     // the header names a column twice (`missingColumn`)
     RowsRefused,        // one or more rows refused: `refusals`
@@ -114,6 +98,8 @@ struct PaperTableOptions {
     bool codePage1252 = false;
     // Names repeated within the text are let through (the paste renames them).
     bool allowRepeatedNames = false;
+    // The papers of the rows accepted are kept even when others are refused.
+    bool keepAcceptedRows = false;
 };
 
 struct PaperTableRead {
@@ -121,7 +107,7 @@ struct PaperTableRead {
     // The papers read, in the text's order, when nothing is refused; each with
     // Position 0, Size as its keyword, Weight as its digits.
     std::vector<CPaperDef> papers;
-    std::vector<int> lines;  // the line each paper's row starts on
+    std::vector<int> lines;  // the row of each paper
     std::vector<RowRefusal> refusals;  // the first kMaxRowRefusalsKept refused rows, in order
     size_t refusedRows = 0;            // all of them
     std::string headerCell;  // UnknownHeader
@@ -136,7 +122,9 @@ enum class TableUse : uint8_t { Paste, Import, Merge };
 
 // The refusal of a read that is not ok() in the current language, one line an
 // entry: the heading, then what was found in the text, or up to ten refused
-// rows (line, name, column, reason) and "and N more".
+// rows (line, name, column, reason) and "and N more". Line breaks and other
+// control characters of the texts quoted are shown as visible marks, so that
+// each refused row stays on one line.
 std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, TableUse use);
 // The same lines as one message, joined by line feeds.
 std::string PaperTableRefusalMessage(const PaperTableRead& read, TableUse use);
@@ -152,10 +140,29 @@ enum class TableEncoding : uint8_t {
 // either end quoted, quotes doubled; every line ending in CR LF.
 std::string WritePaperTable(const std::vector<CPaperDef>& papers, char separator, TableEncoding encoding);
 
+// The papers of `papers` that would not come back as they are from the CSV
+// file the writer makes of them: those this PC's rules refuse on import
+// (weights outside its limits, names that differ only in letter case, sizes
+// it does not offer, ...), and those whose names a spreadsheet reads as a
+// number or a date and changes ("0080", "1E3", "12.50", "Mar-24"). Their
+// names, in catalog order.
+struct NotReadBack {
+    size_t count = 0;                // all of them
+    std::vector<std::string> names;  // those known by name (all but refusals beyond kMaxRowRefusalsKept)
+};
+NotReadBack PapersNotReadBack(const std::vector<CPaperDef>& papers);
+// The note on an export that names them, up to ten; empty when there are none.
+std::string NotReadBackMessage(const NotReadBack& lost);
+
+// Whether a spreadsheet opening a CSV file turns this cell into a number or
+// a date that it then saves differently.
+bool SpreadsheetChangesText(std::string_view cell);
+
+// Text for a message: line breaks as the pilcrow (0xB6), other control
+// characters as "\xHH".
+std::string VisibleText(std::string_view text);
+
 // One cell of a table's line, appended to `out`: quoted when it holds the
 // separator, a quote, a line break or a blank at either end, quotes doubled.
 void AppendTableCell(std::string& out, std::string_view cell, char separator);
 
-// Code page 1252 of UTF-8 text; false when a character has no place there
-// (`text` then holds "?" in its place) or the bytes are no UTF-8.
-bool Utf8ToCp1252(std::string_view utf8, std::string& text);

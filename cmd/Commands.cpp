@@ -16,6 +16,7 @@
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "catalog/PaperTable.h"
+#include "catalog/PapersFileKind.h"
 #include "platform/Files.h"
 #include "platform/FolderSecurity.h"
 #include "platform/Registry.h"
@@ -310,7 +311,8 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
         return kExitCatalogFile;
     }
-    if (IsTableFileName(path)) {
+    // The content decides, whatever the name: a table saved as .txt reads as one.
+    if (DetectPapersFileKind(bytes) != PapersFileKind::CatalogFile) {
         const PaperTableRead read = ReadPaperTable(bytes);
         if (read.fault == TableFault::HeaderOnly && emptyMeant) return kExitDone;
         if (int code = RefuseTable(read, path, TableUse::Import, output)) return code;
@@ -340,7 +342,8 @@ int Export(const Invocation& invocation, CommandOutput& output) {
     if (int code = LoadStored(*location, catalog, output)) return code;
     const std::string& path = invocation.operands[1];
     StoreReport report;
-    if (!(IsTableFileName(path) ? ExportTableFile(catalog, path, &report) : catalog.ExportToFile(path, &report))) {
+    NotReadBack lost;
+    if (!(IsTableFileName(path) ? ExportTableFile(catalog, path, &report, &lost) : catalog.ExportToFile(path, &report))) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_WRITTEN), {path}), report.SystemError);
         // The replace failed after it may have moved the old file aside: say where both are.
         if (const auto& kept = report.Kept) {
@@ -356,6 +359,7 @@ int Export(const Invocation& invocation, CommandOutput& output) {
         return kExitCatalogFile;
     }
     output.out.push_back(FormatText(Message(MSG_CMD_EXPORTED_COUNT), {std::to_string(catalog.GetCount()), path}));
+    if (const std::string note = NotReadBackMessage(lost); !note.empty()) output.err.push_back(note);
     return kExitDone;
 }
 
@@ -655,6 +659,11 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
     std::string bytes;
     if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_READ), {path}), error);
+        return kExitCatalogFile;
+    }
+    // A catalog file is held to the rules Import holds it to.
+    if (DetectPapersFileKind(bytes) == PapersFileKind::CatalogFile && CPaperCatalog().CheckImportBytes(bytes) != STORE_OK) {
+        output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
         return kExitCatalogFile;
     }
     const PaperTableRead read = ReadPaperTable(bytes);

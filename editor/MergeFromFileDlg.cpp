@@ -5,6 +5,7 @@
 #include "catalog/CatalogMerge.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperTable.h"
+#include "catalog/PapersFileKind.h"
 #include "editor/MessageBoxes.h"
 #include "editor/Relabel.h"
 #include "editor/VellicorView.h"
@@ -49,6 +50,11 @@ std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window) {
     std::string bytes;
     if (const long error = platform::ReadWholeFile(*path, bytes); error != 0) {
         ReportFileFailure(window, MSG_MERGE_FAILED, *path, error);
+        return nullptr;
+    }
+    // A catalog file is held to the rules Import holds it to.
+    if (DetectPapersFileKind(bytes) == PapersFileKind::CatalogFile && CPaperCatalog().CheckImportBytes(bytes) != STORE_OK) {
+        ShowRefusal(window, InterfaceMessage(MSG_IMPORT_REFUSED));
         return nullptr;
     }
     const PaperTableRead read = ReadPaperTable(bytes);

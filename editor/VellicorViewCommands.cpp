@@ -15,6 +15,7 @@
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperTable.h"
+#include "catalog/PapersFileKind.h"
 #include "editor/AdministratorSave.h"
 #include "editor/Backups.h"
 #include "editor/CatalogChoiceDlg.h"
@@ -217,7 +218,8 @@ void CVellicorView::OnFileImport() {
         return;
     }
     auto imported = std::make_unique<CPaperCatalog>();
-    if (ChosenTableFile(*path, chosenFilter)) {
+    // The content decides, whatever the name or the type chosen.
+    if (DetectPapersFileKind(bytes) != PapersFileKind::CatalogFile) {
         // All or nothing: one refused row keeps every row out.
         const PaperTableRead read = ReadPaperTable(bytes);
         if (!read.ok()) {
@@ -247,10 +249,13 @@ void CVellicorView::OnFileExport() {
     const std::optional<std::string> path = fw::ShowFileDialog(PapersFileRequest(true, &chosenFilter));
     if (!path) return;
     StoreReport report;
-    const bool written = ChosenTableFile(*path, chosenFilter) ? ExportTableFile(*AppState.CurrentCatalog, *path, &report)
+    NotReadBack lost;
+    const bool written = ChosenTableFile(*path, chosenFilter) ? ExportTableFile(*AppState.CurrentCatalog, *path, &report, &lost)
                                                                : AppState.CurrentCatalog->ExportToFile(*path, &report);
     if (!written) {
         ReportExportFailure(Hwnd(), *path, report.SystemError, report.Kept);
+    } else if (const std::string note = NotReadBackMessage(lost); !note.empty()) {
+        platform::ShowMessageBox(Hwnd(), note, InterfaceLabel(LAB_PRODUCT), MB_OK | MB_ICONWARNING);
     }
 }
 

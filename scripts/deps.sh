@@ -11,6 +11,11 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick
   wixl msitools zip unzip
 )
+# `deps.sh --office`: also the spreadsheet program that makes the table test
+# files (scripts/make-table-test-files.sh); make test does not need it.
+if [ "${1:-}" = "--office" ]; then
+  PACKAGES+=(gnumeric)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -58,7 +58,7 @@ TEST_F(CatalogMergeTest, APaperNamedTwiceInTheFileTakesItsLastRow) {
     EXPECT_EQ(Describe(plan.added[0]), "n|A4|75|white|plain|F|0");
 }
 
-TEST_F(CatalogMergeTest, SpreadsheetFilesGoByTheirExtension) {
+TEST_F(CatalogMergeTest, SpreadsheetFilesAreWrittenByTheirExtension) {
     EXPECT_TRUE(IsTableFileName("C:\\lists\\central.CSV"));
     EXPECT_TRUE(IsTableFileName("a.csv"));
     EXPECT_FALSE(IsTableFileName("central.csv.cat"));

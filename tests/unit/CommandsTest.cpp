@@ -868,6 +868,55 @@ TEST_F(CommandsTest, SpreadsheetFilesExportImportAndNameTheRowsTheyRefuse) {
     run = Call({"/import", "book.csv", "Office PCL"});
     EXPECT_EQ(run.code, kExitCatalogFile);
     EXPECT_EQ(run.output.err.back(), "  This is a spreadsheet's own file (.xlsx, .ods or .xls), not text. Save it from the spreadsheet as CSV.");
+
+    // The content decides, not the name: a spreadsheet's own file by any name,
+    // "Unicode text" (UTF-16, tabs) saved as .txt, a catalog file named .csv.
+    Write("papers.ods", std::string("PK\x03\x04", 4) + "mimetypeapplication/vnd.oasis.opendocument.spreadsheet");
+    for (const char* verb : {"/check", "/import", "/merge"}) {
+        std::vector<std::string> arguments = {verb, "papers.ods"};
+        if (std::string(verb) != "/check") arguments.push_back("Office PCL");
+        run = Call(arguments);
+        EXPECT_EQ(run.code, kExitCatalogFile) << verb;
+        EXPECT_EQ(run.output.err.back(), "  This is a spreadsheet's own file (.xlsx, .ods or .xls), not text. Save it from the spreadsheet as CSV.") << verb;
+    }
+    std::string unicodeText = "\xFF\xFE";
+    for (char c : std::string("Name\tSize\tWeight\tColor\tType\r\nLeaf\tA4\t80\tWhite\tPlain\r\n")) unicodeText += {c, '\0'};
+    Write("papers.txt", unicodeText);
+    run = Call({"/check", "papers.txt"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out.back(), "  1. Leaf, 210 x 297 mm, White, 80, Plain");
+    EXPECT_EQ(Call({"/import", "papers.txt", "Office PCL"}).code, kExitDone);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "Leaf|A4|80|White|Plain|F|0\n");
+    ASSERT_TRUE(CatalogOf({"Cat"}).ExportToFile("catalog.csv"));
+    EXPECT_EQ(Call({"/import", "catalog.csv", "Office PCL"}).code, kExitDone);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "Cat|A4|80|White|Plain|F|0\n");
+    // A catalog file that Import refuses is not merged either.
+    Write("marked.cat", "\xEF\xBB\xBF[Paper Catalog]\r\n[Papers]\r\nPaper_000=Marked,A4,80,White,Plain,F\r\n");
+    EXPECT_EQ(Call({"/check", "marked.cat"}).code, kExitCatalogFile);
+    run = Call({"/merge", "marked.cat", "Office PCL"});
+    EXPECT_EQ(run.code, kExitCatalogFile);
+    EXPECT_EQ(run.output.err, std::vector<std::string>{"The catalog file marked.cat was refused: it does not have the format required for importing a catalog."});
+}
+
+TEST_F(CommandsTest, ACsvExportSaysWhichPapersWillNotImportBack) {
+    // Stored catalogs may hold what this PC's rules refuse: a weight beyond its
+    // limits, names that differ only in case (the descriptive form keeps both).
+    CPaperCatalog catalog = CatalogOf({"Plain", "PLAIN", "Board", "0080"});
+    catalog.ModifyPaper("Board", "A4", "300", "White", "Cover", false, 2);
+    Store(catalog, kDescriptiveKey, true);
+    Outcome run = Call({"/export", "Office PCL", "out.csv"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"4 papers written to out.csv."});
+    EXPECT_EQ(run.output.err, std::vector<std::string>{
+                                  "The file was written. 3 papers will not import back as they are: this PC refuses them, "
+                                  "or a spreadsheet changes their names (format the Name column as text): PLAIN, Board, 0080"});
+    // Every paper is written all the same.
+    EXPECT_NE(Read("out.csv").find("Board,A4,300,White,Cover,no\r\n"), std::string::npos);
+    EXPECT_EQ(Call({"/import", "out.csv", "Office PostScript"}).code, kExitRules);
+    // A catalog file keeps them all: nothing to say.
+    run = Call({"/export", "Office PCL", "out.cat"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_TRUE(run.output.err.empty());
 }
 
 TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {

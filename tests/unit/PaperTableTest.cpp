@@ -2,12 +2,17 @@
 // clipboard and catalog files hand it, the refusals it names, and the writer.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PaperTestSupport.h"
 #include "catalog/PaperRules.h"
 #include "catalog/PaperTable.h"
+#include "catalog/PapersFileKind.h"
+#include "catalog/TableDialect.h"
+#include "catalog/TableHeader.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
 
@@ -85,11 +90,24 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
         {"quoted cells: separators, doubled quotes, line breaks",
          "Name,Size,Weight,Color,Type\n\"Plain\",\"A4\",\"80\",\"white\",\"pla\"\"in\"\n",
          FieldRow(2, COL_TYPE, FieldFault::RefusedCharacter)},
-        {"a line break inside quotes counts as a line", "\"Pl\r\nain\",A4,80,white,plain\nNext,A4,80,white,plain",
-         FieldRow(1, COL_NAME, FieldFault::Unprintable)},
+        {"a line break inside quotes does not advance the row", "\"Pl\r\nain\",A4,80,white,plain\nNext,A9,80,white,plain",
+         FieldRow(1, COL_NAME, FieldFault::Unprintable) + "; " + Row(2, COL_SIZE, RowFault::UnknownSize)},
         {"blanks inside names and words, as stored catalogs hold them", "Blue Cover,A4,80,pale blue,plain",
          "Blue Cover|A4|80|pale blue|plain|F|0 @1"},
         {"empty lines and blanks around cells", "\r\n\r\n  Plain , A4 ,80, white ,plain \r\n\r\n", plain + " @3"},
+        {"blanks inside quotes trimmed as outside them", "\" Plain \",\"A4 \",\" 80\",white,\"plain\t\"", plain + " @1"},
+        {"empty spreadsheet rows anywhere: a row of commas, a row of empty formulas",
+         "Name,Size,Weight,Color,Type\r\n,,,,\r\nPlain,A4,80,white,plain\r\n\"\",\"\",\"\",\"\",\"\"\r\n,,,,\r\n", plain + " @3"},
+        {"French labels as typed: no-break space or blank before the colon, or none",
+         "Papier\xA0:;Taille :;Poids (g/m\xB2)\xA0:;&Couleur;Type\xA0:\nPlain;A4;80;white;plain\n", plain + " @2"},
+        {"German labels on an English PC, the unit left out",
+         "Papier;Gr\xF6\xDF" "e;Gewicht;Farbe;Typ;Einseitig erzwingen\nPlain;A4;80;white;plain;nein\n", plain + " @2"},
+        {"the word for a name in another language", "Nom,Taille,Poids,Couleur,Type\nPlain,A4,80,white,plain", plain + " @2"},
+        {"title rows above the header are skipped",
+         "Office papers\r\n\r\nUpdated by IT\r\nName;Size;Weight;Color;Type\r\nPlain;A4;80;white;plain\r\n", plain + " @5"},
+        {"a title row with a comma does not decide the separator",
+         "Papers, March\nName;Size;Weight;Color;Type\nPlain;A4;80;white;plain\n", plain + " @3"},
+        {"a paper called as a header word is still a paper", "Papier,A4,80,white,plain", "Papier|A4|80|white|plain|F|0 @1"},
         {"yes words of the ten languages and spreadsheet booleans",
          "A,A4,80,white,plain,ja\nB,A4,80,white,plain,OUI\nC,A4,80,white,plain,kyll\xE4\nD,A4,80,white,plain,WAHR\n"
          "E,A4,80,white,plain,T\nF,A4,80,white,plain,nein",
@@ -104,6 +122,11 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
         {"UTF-8 with its mark", "\xEF\xBB\xBFName,Size,Weight,Color,Type\nPl\xC3\xA4in,A4,80,white,plain\n",
          "Pl\xE4in|A4|80|white|plain|F|0 @2"},
         {"UTF-8 without the mark", "Pl\xC3\xA4in,A4,80,white,plain", "Pl\xE4in|A4|80|white|plain|F|0 @1"},
+        {"a UTF-8 file with a line appended in Windows-1252",
+         "\xEF\xBB\xBFName,Size,Weight,Color,Type\r\nL\xC3\xA9g\xC3\xA8re,A4,80,white,plain\r\nCaf\xE9,A4,80,white,plain\r\n",
+         Row(3, COL_NONE, RowFault::NotUtf8)},
+        {"the same without the mark", "L\xC3\xA9g\xC3\xA8re,A4,80,white,plain\nCaf\xE9,A4,80,white,plain\nCr\xE8me,A4,80,white,plain",
+         Row(2, COL_NONE, RowFault::NotUtf8) + "; " + Row(3, COL_NONE, RowFault::NotUtf8)},
         {"code page 1252", "Pl\xE4in,A4,80,white,plain", "Pl\xE4in|A4|80|white|plain|F|0 @1"},
         {"UTF-16 with its mark", Utf16("\xFF\xFE", "Plain,A4,80,white,plain", false), plain + " @1"},
         {"UTF-16, big-endian", Utf16("\xFE\xFF", "Plain,A4,80,white,plain", true), plain + " @1"},
@@ -120,14 +143,46 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
     EXPECT_EQ(Outcome(ReadPaperTable("C,\"8,5 x 11 tom.\",80,white,plain")), "C|LETTER|80|white|plain|F|0 @1");
 }
 
+// The files Gnumeric wrote from a few typed sheets (scripts/make-table-test-files.sh).
+const std::pair<const char*, std::string> kSpreadsheetFiles[] = {
+#include "TableTestFiles.inc"
+};
+
+TEST_F(PaperTableTest, ReadsTheFilesSpreadsheetProgramsWrite) {
+    const std::string english = "Plain|A4|80|white|plain|F|0 @2; Blue Cover|LETTER|160|blue|cover|T|0 @3; "
+                                "Clear|A4|120|clear|transparency|T|0 @5; GLOSS|A3|135|white|glossy|F|0 @6; "
+                                "Caf\xE9 Cr\xE8me|A4|90|cream|plain|F|0 @7";
+    const std::map<std::string, std::string> expected = {
+        {"english-comma.csv", english},
+        {"english-semicolon-quoted.csv", english},
+        {"english-cp1252.csv", english},
+        {"english-cr-lines.csv", english},
+        {"english-tab-utf16-marked.txt", english},
+        // UTF-16 without its mark: refused with the advice to save as UTF-8.
+        {"english-tab-utf16.txt", Fault(TableFault::NulBytes)},
+        {"export-with-ansi-line.csv", Row(3, COL_NONE, RowFault::NotUtf8)},
+        // The names as the spreadsheet saved them back: what the Help page warns of.
+        {"numbers-saved-back.csv", "80|A4|80|white|plain|F|0 @2; 1000|A4|90|white|plain|F|0 @3; 12.5|A4|100|white|plain|F|0 @4"},
+        {"titled-quoted.csv", FieldRow(6, COL_WEIGHT, FieldFault::OutOfRange)},
+    };
+    ASSERT_EQ(std::size(kSpreadsheetFiles), expected.size());
+    for (const auto& [name, bytes] : kSpreadsheetFiles) {
+        const auto want = expected.find(name);
+        ASSERT_NE(want, expected.end()) << name;
+        EXPECT_EQ(Outcome(ReadPaperTable(bytes)), want->second) << name;
+    }
+}
+
 TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
     const ReadCase cases[] = {
         {"comma inside a quoted name", "\"Pla,in\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::RefusedCharacter)},
-        {"a blank at the start of a quoted name", "\" Plain\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
+        {"a line break at the end of a quoted name", "\"Plain\n\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
         {"a tab inside a name", "\"Pl\tain\",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::Unprintable)},
         {"name of 32 characters", std::string(32, 'N') + ",A4,80,white,plain", FieldRow(1, COL_NAME, FieldFault::TooLong)},
         {"colour of 20 characters", "P,A4,80," + std::string(20, 'c') + ",plain", FieldRow(1, COL_COLOR, FieldFault::TooLong)},
         {"empty type", "P,A4,80,white,", FieldRow(1, COL_TYPE, FieldFault::Empty)},
+        {"a first row without its weight is a paper row all the same", "Plain,Letter,,white,plain",
+         FieldRow(1, COL_WEIGHT, FieldFault::Empty)},
         {"weight above the limit", "P,A4,201,white,plain", FieldRow(1, COL_WEIGHT, FieldFault::OutOfRange)},
         {"weight of four digits", "P,A4,0080,white,plain", FieldRow(1, COL_WEIGHT, FieldFault::TooLong)},
         {"weight with a unit", "P,A4,80g,white,plain", FieldRow(1, COL_WEIGHT, FieldFault::NotDigits)},
@@ -174,9 +229,18 @@ TEST_F(PaperTableTest, RefusesTextsThatHoldNoTable) {
         {"header without weight", "Name,Size,Color,Type\nP,A4,white,plain", Fault(TableFault::MissingColumn)},
         {"header naming a column twice", "Name,Size,Weight,Color,Type,Paper\nP,A4,80,white,plain,Q",
          Fault(TableFault::RepeatedColumn)},
+        {"a first row of words that name no column", "Paper name;Format;gsm;Colour;Kind\nPlain;A4;80;white;plain",
+         Fault(TableFault::UnknownHeader)},
+        {"a header below a title with a cell that names none", "Office papers\nName,Size,Weight,Color,Notes\nP,A4,80,white,plain",
+         Fault(TableFault::UnknownHeader)},
     };
     for (const ReadCase& c : cases) EXPECT_EQ(Outcome(ReadPaperTable(c.text)), c.expected) << c.what;
     EXPECT_EQ(Outcome(ReadPaperTable(std::string(kMaxPaperTableBytes + 1, 'x'))), Fault(TableFault::TooLarge));
+    // The refusal names the cell, and so does the message.
+    const PaperTableRead german = ReadPaperTable("Papier;Gr\xF6\xDF" "e;Gewicht;Farbe;Notiz\nPlain;A4;80;white;plain");
+    EXPECT_EQ(german.headerCell, "Notiz");
+    EXPECT_EQ(PaperTableRefusalLines(german, TableUse::Import).back(),
+              "The header cell \"Notiz\" names no column. The columns are Name, Size, Weight, Color, Type and ForceOneSided.");
 }
 
 TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {
@@ -196,6 +260,17 @@ TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {
     EXPECT_EQ(read.refusals.size(), kMaxRowRefusalsKept);
     EXPECT_TRUE(read.papers.empty());
     EXPECT_EQ(PaperTableRefusalLines(read, TableUse::Paste).back(), "... and 4990 more.");
+
+    // A text quoted in a refusal stays on its line: line breaks and control characters shown.
+    const std::vector<std::string> broken =
+        PaperTableRefusalLines(ReadPaperTable("\"Pla\r\nin\",A4,80,white,plain\nQ,\"A\t9\",80,white,plain"), TableUse::Import);
+    ASSERT_EQ(broken.size(), 4u);
+    EXPECT_EQ(broken[2], "Line 1, \"Pla\xB6in\", Paper: holds a blank or a character that cannot be printed");
+    EXPECT_EQ(broken[3], "Line 2, \"Q\", Size: \"A\\x099\" is none of the sizes this PC offers");
+    EXPECT_EQ(PaperTableRefusalLines(ReadPaperTable("Name,Size,Weight,Color,Type\n\xC3\xA9,A4,80,white,plain\nCaf\xE9,A4,80,white,plain"),
+                                     TableUse::Merge)
+                  .back(),
+              "Line 3, \"Caf\xE9\", row: not UTF-8 like the rest of the file: save the file again as UTF-8");
 
     AppState.CurrentLanguage = FindLanguageIndex("French");
     const std::string message = PaperTableRefusalMessage(ReadPaperTable("\"Pla,in\";A4;80;blanc;simple"), TableUse::Paste);
@@ -230,6 +305,97 @@ TEST_F(PaperTableTest, WrittenTablesReadBackAsTheyWere) {
     EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", "plain", false, 0)}, ';', TableEncoding::CodePage1252)
                   .substr(43),
               "\"a;b\";A4;80;\"x\"\"y\";plain;no\r\n");
+}
+
+TEST_F(PaperTableTest, NoHeaderWordOfOneLanguageNamesAnotherColumnInAnother) {
+    std::map<std::string, std::pair<int, std::string>> seen;
+    for (const HeaderWords::Word& word : HeaderWords::AllWords()) {
+        const auto [at, fresh] = seen.emplace(HeaderKey(word.text), std::make_pair(word.column, word.text));
+        EXPECT_EQ(at->second.first, word.column) << "\"" << word.text << "\" and \"" << at->second.second << "\"";
+    }
+    // Each language's labels name their columns whatever the interface language is.
+    const HeaderWords words;
+    const std::pair<LabelId, int> labels[] = {{LAB_PAPER, COL_NAME},   {LAB_SIZE, COL_SIZE}, {LAB_WEIGHT, COL_WEIGHT},
+                                              {LAB_COLOR, COL_COLOR},  {LAB_TYPE, COL_TYPE},
+                                              {LAB_FORCE_ONE_SIDED, COL_FORCE_ONE_SIDED}};
+    for (int16_t language = 1; language <= 10; ++language) {
+        for (const auto& [label, column] : labels) {
+            EXPECT_EQ(words.ColumnOf(GetLocalizedString(kLabelList, label, language)), column) << language << " " << label;
+        }
+    }
+    EXPECT_EQ(words.ColumnOf("Notes"), COL_NONE);
+}
+
+TEST(PaperTablePartsTest, TheDialectIsWhatSplitsTheRowsAlike) {
+    const struct {
+        const char* what;
+        std::string text;
+        char separator;
+    } cases[] = {
+        {"commas", "a,b,c\n1,2,3\n", ','},
+        {"semicolons with decimal commas in some cells", "a;b;c\n1;2,5;3\n4;5;6,5\n", ';'},
+        {"tabs", "a\tb\tc\n1\t2\t3", '\t'},
+        {"a title with a comma above semicolon rows", "Papers, March\na;b;c\n1;2;3\n4;5;6", ';'},
+        {"separators inside quotes do not count", "\"a;b;c;d\",x\n\"1;2\",y", ','},
+        {"a quoted cell over two lines", "\"a\nb;c;d\";x;y\n1;2;3", ';'},
+        {"none at all", "just words", ','},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SniffDialect(c.text).separator, c.separator) << c.what;
+}
+
+TEST(PaperTablePartsTest, TheContentTellsTheKindOfFile) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        PapersFileKind kind;
+    } cases[] = {
+        {"catalog file", "[Paper Catalog]\r\n;;;\r\n[Papers]\r\nPaper_000=P,A4,80,w,p,F\r\n", PapersFileKind::CatalogFile},
+        {"catalog file after a byte-order mark and a blank line", "\xEF\xBB\xBF\r\n[paper catalog]\r\n", PapersFileKind::CatalogFile},
+        {"CSV named .cat", "Name,Size,Weight,Color,Type\r\nP,A4,80,w,p\r\n", PapersFileKind::Table},
+        {"tab-separated text", "Name\tSize\tWeight\tColor\tType\r\n", PapersFileKind::Table},
+        {"UTF-16 text", std::string("\xFF\xFEN\0a\0", 6), PapersFileKind::Table},
+        {"a first cell in brackets is a table's", "[Name],Size,Weight\n", PapersFileKind::Table},
+        {"bare catalog lines", "Paper_000=P,A4,80,w,p,F\n", PapersFileKind::Table},
+        {"xlsx or ods", std::string("PK\x03\x04\x14\0", 6), PapersFileKind::SpreadsheetFile},
+        {"xls", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", PapersFileKind::SpreadsheetFile},
+        {"empty", "", PapersFileKind::Table},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DetectPapersFileKind(c.bytes), c.kind) << c.what;
+}
+
+TEST_F(PaperTableTest, AnExportSaysWhichPapersWillNotComeBack) {
+    const struct {
+        const char* name;
+        bool changed;
+    } cells[] = {
+        {"0080", true},  {"1E3", true},   {"12.50", true},   {"Mar-24", true},    {"24 March", true},  {"3/4", true},
+        {"2024-03-01", true}, {"10:30", true}, {"=A1", true}, {"12,5", true},     {"+5", true},        {"80", false},
+        {"12.5", false}, {"-3", false},   {"A4 Plain", false}, {"Mar", false},    {"Gloss-2", false},  {"1-2-3-4", false},
+        {"Plain", false}, {"0", false},   {"1234567890123456", true},
+    };
+    for (const auto& c : cells) EXPECT_EQ(SpreadsheetChangesText(c.name), c.changed) << c.name;
+
+    const std::vector<CPaperDef> papers = {
+        CPaperDef("Plain", "A4", "80", "white", "plain", false, 0),
+        CPaperDef("Board", "A4", "300", "white", "cover", false, 1),    // outside this PC's limits
+        CPaperDef("PLAIN", "A4", "80", "white", "plain", false, 2),     // the same name but for case
+        CPaperDef("0080", "A4", "80", "white", "plain", false, 3),      // a spreadsheet makes it 80
+        CPaperDef("Clear", "A4", "80", "clear", "transparency", false, 4),  // comes back forced to one side
+        CPaperDef("Gloss", "A4", "120", "white", "glossy", true, 5),
+    };
+    const NotReadBack lost = PapersNotReadBack(papers);
+    EXPECT_EQ(lost.count, 4u);
+    EXPECT_EQ(lost.names, (std::vector<std::string>{"Board", "PLAIN", "0080", "Clear"}));
+    EXPECT_EQ(NotReadBackMessage(lost),
+              "The file was written. 4 papers will not import back as they are: this PC refuses them, or a spreadsheet "
+              "changes their names (format the Name column as text): Board, PLAIN, 0080, Clear");
+    EXPECT_EQ(NotReadBackMessage(PapersNotReadBack({papers[0], papers[5]})), "");
+    // Many: ten named, the rest counted.
+    std::vector<CPaperDef> heavy;
+    for (int i = 0; i < 130; ++i) heavy.emplace_back("H" + std::to_string(i), "A4", "250", "white", "plain", false, i);
+    const NotReadBack many = PapersNotReadBack(heavy);
+    EXPECT_EQ(many.count, 130u);
+    EXPECT_NE(NotReadBackMessage(many).find(": H0, H1, H2, H3, H4, H5, H6, H7, H8, H9 ... and 120 more."), std::string::npos);
 }
 
 TEST(PaperRulesTest, TypedTextAndWeights) {

@@ -139,7 +139,7 @@ protected:
     std::vector<BackupEntry> Backups(const std::string& catalogName) {
         std::vector<BackupEntry> entries;
         std::string reason;
-        EXPECT_TRUE(ListBackups(CurrentBackupSettings(), catalogName, KeyPath("Main"), platform::CurrentLocalTime(),
+        EXPECT_TRUE(ListBackups(CurrentBackupSettings(), catalogName, KeyPath("Main"), "PS", platform::CurrentLocalTime(),
                                 entries, reason))
             << reason;
         return entries;
@@ -201,7 +201,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0].paperCount, 2);
     CPaperCatalog first;
-    ASSERT_TRUE(ReadBackup(backups[0].path, first));
+    ASSERT_TRUE(ReadBackup(backups[0].path, "PS", first));
     EXPECT_EQ(first.GetPaper(0).Name, "Letter");
     EXPECT_EQ(first.GetPaper(1).Name, "Blue Cover");
     EXPECT_EQ(Compare(), std::vector<std::string>{"The catalog in the editor is the same as the stored catalog."});

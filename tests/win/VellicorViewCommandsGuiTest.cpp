@@ -1056,6 +1056,34 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
     EXPECT_EQ(AppState.CurrentCatalog->GetPaper(1).Weight, "160");
     EXPECT_FALSE(AppState.CatalogModified);
+
+    // The content decides, not the name nor the type chosen: the CSV written as
+    // Papers.txt imports with the catalog file's type chosen.
+    const fs::path numbers = Dir() / "Numbers.csv";
+    WriteFileBytes(numbers, "Name;Size;Weight;Color;Type\r\n0080;A4;80;white;plain\r\n");
+    platform::ClearRecordedMessageBoxes();
+    AnswerFileDialog(numbers.string());
+    OnNextDialog(look(IDOK));
+    Command(ID_FILE_MERGE);
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "0080"}));
+    AnswerBoxes({IDNO});
+    AnswerFileDialog((Dir() / "Papers.txt").string(), 1);
+    Command(ID_FILE_IMPORT);
+    ASSERT_EQ(Boxes().size(), 1u);  // only the question about the unsaved merge
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
+
+    // An export says which papers will not come back as they are: a spreadsheet makes 0080 a number.
+    AnswerFileDialog(numbers.string());
+    OnNextDialog(look(IDOK));
+    Command(ID_FILE_MERGE);
+    platform::ClearRecordedMessageBoxes();
+    AnswerBoxes({IDOK});
+    AnswerFileDialog((Dir() / "Numbers out.csv").string());
+    Command(ID_FILE_EXPORT);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "The file was written. 1 papers will not import back as they are: this PC refuses them, "
+                               "or a spreadsheet changes their names (format the Name column as text): 0080");
+    EXPECT_NE(ReadFileBytes(Dir() / "Numbers out.csv").find("\r\n0080,A4,80,white,plain,no\r\n"), std::string::npos);
 }
 
 TEST_F(DocumentCommandsGuiTest, AFailedExportIsReportedWithThePathAndLeavesTheOldFile) {
