@@ -267,7 +267,7 @@ TEST_F(CommandsTest, DeploymentRunsAnswerAsTheTableSays) {
         // One rule for the exit codes: no catalog file or table is 4; one whose
         // papers the rules refuse, or that holds none, is 6.
         {"zero-byte catalog file", {"/import", "zero.cat", "Office PostScript"}, "", Key::Papers, kExitCatalogFile,
-         unchanged, "does not have the format"},
+         unchanged, "The text is empty"},
         {"zero-byte CSV", {"/import", "zero.csv", "Office PostScript"}, "", Key::Papers, kExitCatalogFile, unchanged,
          "cannot be imported"},
         {"unknown header cell", {"/import", "unknown.csv", "Office PostScript"}, "", Key::Papers, kExitCatalogFile,
@@ -906,7 +906,7 @@ TEST_F(CommandsTest, ACsvExportSaysWhichPapersWillNotImportBack) {
     Store(catalog, kDescriptiveKey, true);
     Outcome run = Call({"/export", "Office PCL", "out.csv"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out, std::vector<std::string>{"4 papers written to out.csv."});
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"Written to out.csv. Papers: 4"});
     EXPECT_EQ(run.output.err, std::vector<std::string>{
                                   "The file was written. 3 papers will not import back as they are: this PC refuses them, "
                                   "or a spreadsheet changes their names (format the Name column as text): PLAIN, Board, 0080"});

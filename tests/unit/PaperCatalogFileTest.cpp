@@ -18,6 +18,8 @@
 #endif
 
 #include "catalog/PaperCatalog.h"
+#include "catalog/PaperTable.h"
+#include "catalog/CatalogBackup.h"
 #include "catalog/PaperDef.h"
 #include "platform/FileReplace.h"
 #include "state/AppState.h"
@@ -518,5 +520,42 @@ TEST_F(CatalogFileTest, ExportFailingPartWayLeavesThePreviousFileUnharmed) {
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
 }
 #endif
+
+// One file of awkward cases read through every entry point that takes a
+// catalog file: Import (and /check, /import), the restore of an older backup,
+// and the table reader behind Merge from File and /merge give the same papers.
+TEST_F(CatalogFileTest, EveryReaderOfACatalogFileTakesTheSamePapers) {
+    const std::string bytes = std::string(kHeader) +
+                              "[Papers]\r\n"
+                              "Paper_000=Letter,LETTER,75,white,plain,F\r\n"
+                              "Paper_001=Cover,A4,160,blue,cover,t\r\n"
+                              "Paper_001=Again,A4,90,red,plain,T\r\n"
+                              "Paper_002=Bond,A3,90,white,bond,T\r\n"
+                              "Paper_004=After the gap,A4,80,white,plain,F\r\n"
+                              "[Elsewhere]\r\n"
+                              "Paper_003=Outside,A4,80,white,plain,F\r\n";
+    const std::string expected = "Letter|LETTER|75|white|plain|F|0\nCover|A4|160|blue|cover|F|1\nBond|A3|90|white|bond|T|2\n";
+    CPaperCatalog imported;
+    ASSERT_EQ(imported.CheckImportBytes(bytes), STORE_OK);
+    imported.ImportFromBytes(bytes);
+    EXPECT_EQ(DescribeAll(imported), expected) << "Import";
+
+    const std::string backup = PathOf("2026-12-07 10-00-00.cat");
+    WriteBytes(backup, bytes);
+    CPaperCatalog restored;
+    ASSERT_TRUE(ReadBackup(backup, "PS", restored));
+    EXPECT_EQ(DescribeAll(restored), expected) << "Restore of a backup without exact values";
+
+    PaperTableOptions options;
+    options.codePage1252 = true;
+    AppState.SizeChoiceCount = static_cast<int16_t>(PageSizeTable.size());
+    AppState.MinimumPaperWeight = 60;
+    AppState.MaximumPaperWeight = 300;
+    const PaperTableRead merged = ReadPaperTable(bytes, options);
+    ASSERT_TRUE(merged.ok()) << PaperTableRefusalMessage(merged, TableUse::Merge);
+    CPaperCatalog table;
+    table.AppendPapers(merged.papers);
+    EXPECT_EQ(DescribeAll(table), expected) << "the table reader";
+}
 
 }  // namespace
