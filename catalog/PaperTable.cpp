@@ -14,6 +14,9 @@ namespace {
 
 constexpr int16_t kLanguageCount = 10;
 
+// The header's names of the columns, as the writer writes them in every language.
+constexpr const char* kHeaderNames[COL_COUNT] = {"Name", "Size", "Weight", "Color", "Type", "ForceOneSided"};
+
 // Stands for a character that code page 1252 cannot hold. NUL bytes are
 // refused before decoding, so in decoded text a NUL can only be this.
 constexpr char kNotInCodePage = '\0';
@@ -157,10 +160,9 @@ struct Vocabulary {
             yesNo.emplace(LooseKey(GetLocalizedString(kLabelList, LAB_YES, language)), true);
             yesNo.emplace(LooseKey(GetLocalizedString(kLabelList, LAB_NO, language)), false);
         }
-        static constexpr const char* kEnglishNames[COL_COUNT] = {"Name", "Size", "Weight", "Color", "Type", "ForceOneSided"};
         static constexpr LabelId kLabels[COL_COUNT] = {LAB_PAPER, LAB_SIZE, LAB_WEIGHT, LAB_COLOR, LAB_TYPE, LAB_FORCE_ONE_SIDED};
         for (int column = 0; column < COL_COUNT; ++column) {
-            headers.emplace(HeaderKey(kEnglishNames[column]), column);
+            headers.emplace(HeaderKey(kHeaderNames[column]), column);
             headers.emplace(HeaderKey(GetLocalizedString(kLabelList, kLabels[column], kEnglish)), column);
             headers.emplace(HeaderKey(InterfaceLabel(kLabels[column])), column);
         }
@@ -610,6 +612,12 @@ std::string ColumnLabel(int column) {
     return InterfaceLabel(kLabels[column], TF_NO_AMPERSAND | TF_NO_COLON);
 }
 
+// A header fault names the column as a header names it, not as the form labels its field.
+std::string HeaderName(int column) {
+    if (column < 0 || column >= COL_COUNT) return InterfaceMessage(MSG_ROW_WHOLE);
+    return kHeaderNames[column];
+}
+
 std::string RefusedCharacters() {
     std::string list;
     for (const char* c = ForbiddenCharacters; *c; ++c) {
@@ -678,10 +686,10 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
         lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_UNKNOWN_HEADER), {read.headerCell}));
         break;
     case TableFault::MissingColumn:
-        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MISSING_COLUMN), {ColumnLabel(read.missingColumn)}));
+        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MISSING_COLUMN), {HeaderName(read.missingColumn)}));
         break;
     case TableFault::RepeatedColumn:
-        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_REPEATED_COLUMN), {ColumnLabel(read.missingColumn)}));
+        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_REPEATED_COLUMN), {HeaderName(read.missingColumn)}));
         break;
     case TableFault::RowsRefused: {
         lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_ROWS_REFUSED), {std::to_string(read.refusedRows)}));
@@ -738,7 +746,7 @@ std::string WritePaperTable(const std::vector<CPaperDef>& papers, char separator
         }
         text += "\r\n";
     };
-    row({"Name", "Size", "Weight", "Color", "Type", "ForceOneSided"});
+    row({kHeaderNames[0], kHeaderNames[1], kHeaderNames[2], kHeaderNames[3], kHeaderNames[4], kHeaderNames[5]});
     for (const CPaperDef& paper : papers) {
         row({paper.Name, paper.Size, paper.Weight, paper.Color, paper.Type, paper.ForceOneSided ? "yes" : "no"});
     }

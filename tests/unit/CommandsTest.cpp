@@ -423,9 +423,9 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     const Outcome stopped = Call({"/import", "one.cat", "office postscript"});
     EXPECT_EQ(stopped.code, kExitCatalog);
     EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
-                                      "The registry key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
-                                          " of the catalog Office PostScript holds 1 entries that are not part of the "
-                                          "catalog. /import would remove them, so nothing was saved:",
+                                      "Entries that are not part of the catalog Office PostScript in its registry "
+                                      "key HKEY_LOCAL_MACHINE\\" + kKeywordKey +
+                                          ": 1. /import would remove them, so nothing was saved:",
                                       "  " + longName + ": too long to be read"}));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
     // So would a value of another type, and a paper another value displaced.
@@ -595,7 +595,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     EXPECT_EQ(run.output.out, (std::vector<std::string>{
                                   "  Changed: \"Plain\": Weight (gsm) 80 -> 90",
                                   "  Added: \"Gloss\" at position 4",
-                                  "Catalog Office PostScript: 1 papers added, 1 changed, 2 left alone.",
+                                  "Catalog Office PostScript merged. Papers added: 1, changed: 1, left alone: 2.",
                               }));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), "Local|A4|80|White|Plain|F|0\nPlain|A4|90|White|Plain|F|1\n"
                                          "Heavy|A4|80|White|Plain|F|2\nGloss|A3|135|White|Glossy|T|3\n");
@@ -624,7 +624,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     // Into a catalog whose key does not exist yet: every paper is new, and the key is made.
     run = Call({"/merge", "central.csv", "archive", "/nobackup"});
     EXPECT_EQ(run.code, kExitDone);
-    EXPECT_EQ(run.output.out.back(), "Catalog Archive: 3 papers added, 0 changed, 0 left alone.");
+    EXPECT_EQ(run.output.out.back(), "Catalog Archive merged. Papers added: 3, changed: 0, left alone: 0.");
     EXPECT_EQ(Stored(kMissingKey, "PS"), "PLAIN|A4|90|White|Plain|F|0\nHeavy|A4|80|White|Plain|F|1\n"
                                          "Gloss|A3|135|White|Glossy|T|2\n");
     EXPECT_EQ(Call({"/merge", "central.csv"}).code, kExitUsage);
