@@ -6,7 +6,6 @@
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "editor/MessageBoxes.h"
-#include "editor/PaperClipboard.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
@@ -261,7 +260,7 @@ std::string CVellicorView::SelectedLineText() const { return m_listPapers.GetTex
 
 // --- enable rules ---
 
-FormCommands CVellicorView::Commands() const {
+FormState CVellicorView::State() const {
     FormState state;
     state.catalog = AppState.CurrentCatalog.get();
     state.defaultPaperName = AppState.DefaultPaperName;
@@ -273,8 +272,7 @@ FormCommands CVellicorView::Commands() const {
     state.canUndo = CatalogHistory().CanUndo();
     state.canRedo = CatalogHistory().CanRedo();
     state.findTextGiven = !m_strFindText.empty();
-    state.clipboardMayHoldPapers = ClipboardMayHoldPapers();
-    return EnabledCommands(state);
+    return state;
 }
 
 void CVellicorView::UpdateMoveUpButton() { m_btnMoveUp.Enable(Commands().moveUp); }

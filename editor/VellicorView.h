@@ -81,9 +81,11 @@ private:
     void UpdateDeleteButton();
     void UpdateAddButton();
     void UpdateModifyButton();
-    // The enabled states of the form's commands, from what the members hold
-    // (the fields as last read) and what the history, Find and the clipboard answer.
-    FormCommands Commands() const;
+    // What the enabled states depend on: what the members hold (the fields as
+    // last read) and what the history and Find answer. The clipboard is asked
+    // only by Paste's menu item: each question is a round trip to the system.
+    FormState State() const;
+    FormCommands Commands() const { return EnabledCommands(State()); }
     // Writes one combo's edit text as the data exchange does.
     static void WriteComboText(const fw::CComboBox& combo, const std::string& text);
     std::string SelectedLineText() const;

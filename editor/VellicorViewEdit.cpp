@@ -193,7 +193,11 @@ void CVellicorView::OnUpdateEditClipboard(fw::CCmdUI& ui) {
     ui.Enable(ui.Id() == ID_EDIT_CUT ? commands.cut : ui.Id() == ID_EDIT_COPY ? commands.copy : commands.duplicate);
 }
 
-void CVellicorView::OnUpdateEditPaste(fw::CCmdUI& ui) { ui.Enable(Commands().paste); }
+void CVellicorView::OnUpdateEditPaste(fw::CCmdUI& ui) {
+    FormState state = State();
+    state.clipboardMayHoldPapers = ClipboardMayHoldPapers();
+    ui.Enable(EnabledCommands(state).paste);
+}
 
 bool CVellicorView::CopySelectedPaper() {
     const int32_t line = m_listPapers.GetCurSel();
