@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "catalog/PaperTable.h"
+#include "catalog/TableHeader.h"
 #include "state/AppState.h"
 #include "text/StringLists.h"
 #include "text/TextFormat.h"
@@ -104,10 +105,11 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
         lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_UNKNOWN_HEADER), {VisibleText(read.headerCell)}));
         break;
     case TableFault::MissingColumn:
-        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MISSING_COLUMN), {ColumnLabel(read.missingColumn)}));
+        // A header fault names the column as a header names it, not as the form labels its field.
+        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MISSING_COLUMN), {ColumnHeaderName(read.missingColumn)}));
         break;
     case TableFault::RepeatedColumn:
-        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_REPEATED_COLUMN), {ColumnLabel(read.missingColumn)}));
+        lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_REPEATED_COLUMN), {ColumnHeaderName(read.missingColumn)}));
         break;
     case TableFault::RowsRefused: {
         lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_ROWS_REFUSED), {std::to_string(read.refusedRows)}));

@@ -123,3 +123,5 @@ HeaderColumns ReadHeaderColumns(const TableRecord& header, const HeaderWords& wo
     }
     return result;
 }
+
+const char* ColumnHeaderName(int column) { return column >= 0 && column < COL_COUNT ? kEnglishNames[column] : ""; }

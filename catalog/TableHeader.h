@@ -62,3 +62,6 @@ struct HeaderColumns {
 // The column of each cell of a Header row; Name, Size, Weight, Color and Type
 // must be there, none twice.
 HeaderColumns ReadHeaderColumns(const TableRecord& header, const HeaderWords& words);
+
+// The header's name of a column as the writer writes it ("Name", "Size", ...).
+const char* ColumnHeaderName(int column);

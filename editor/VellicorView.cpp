@@ -78,8 +78,7 @@ bool CVellicorView::OnUpdateCommand(fw::CCmdUI& ui) {
     return UpdateForTextField(ui) || fw::DispatchUpdate(this, kCommands, ui);
 }
 
-bool CVellicorView::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
-    if (IsDragListMessage(message)) return OnDragListMessage(lParam, result);
+bool CVellicorView::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
     if (message == WM_CHECK_WEIGHT_RANGE) {
         OnCheckWeightRange();
         result = 0;
@@ -139,8 +138,10 @@ void CVellicorView::OnInitialUpdate() {
     m_btnMoveDown.Attach(Item(IDC_MOVE_DOWN));
     m_listPapers.Attach(Item(IDC_PAPER_LIST));
     m_checkForceOneSided.Attach(Item(IDC_FORCE_ONE_SIDED));
-    // A paper is dragged to its new place in the list.
-    MakeDragList(m_listPapers.Hwnd());
+    // A paper is dragged to its new place in the list. The form watches the
+    // list's mouse itself: a drag list's subclass made every message to the
+    // list, and so every line of a refill, many times dearer under Wine.
+    RouteControlMessages(IDC_PAPER_LIST);
     WriteFields();
     SetUpForm();
 }
@@ -259,41 +260,27 @@ std::string CVellicorView::SelectedLineText() const { return m_listPapers.GetTex
 
 // --- enable rules ---
 
-void CVellicorView::UpdateMoveUpButton() {
-    ReadFields();
-    m_btnMoveUp.Enable(m_nSelectedPaper != 0 && m_nSelectedPaper != -1);
-    WriteFields();
+FormState CVellicorView::State() const {
+    FormState state;
+    state.catalog = AppState.CurrentCatalog.get();
+    state.defaultPaperName = AppState.DefaultPaperName;
+    state.selectedLine = m_nSelectedPaper;
+    state.name = m_strName;
+    state.color = m_strColor;
+    state.weight = m_strWeight;
+    state.type = m_strType;
+    state.canUndo = CatalogHistory().CanUndo();
+    state.canRedo = CatalogHistory().CanRedo();
+    state.findTextGiven = !m_strFindText.empty();
+    return state;
 }
 
-void CVellicorView::UpdateMoveDownButton() {
-    ReadFields();
-    m_btnMoveDown.Enable(m_nSelectedPaper != -1 && m_nSelectedPaper + 1 != m_listPapers.GetCount());
-    WriteFields();
-}
+void CVellicorView::UpdateMoveUpButton() { m_btnMoveUp.Enable(Commands().moveUp); }
 
-void CVellicorView::UpdateDeleteButton() {
-    ReadFields();
-    m_btnDelete.Enable(m_nSelectedPaper != -1);
-    WriteFields();
-}
+void CVellicorView::UpdateMoveDownButton() { m_btnMoveDown.Enable(Commands().moveDown); }
 
-// Add and Modify need every text field filled in.
-bool CVellicorView::FieldsComplete() const {
-    return !m_strName.empty() && !m_strColor.empty() && !m_strWeight.empty() && !m_strType.empty();
-}
+void CVellicorView::UpdateDeleteButton() { m_btnDelete.Enable(Commands().remove); }
 
-void CVellicorView::UpdateAddButton() {
-    ReadFields();
-    m_btnAdd.Enable(FieldsComplete() && !AppState.CurrentCatalog->ContainsName(m_strName));
-}
+void CVellicorView::UpdateAddButton() { m_btnAdd.Enable(Commands().add); }
 
-void CVellicorView::UpdateModifyButton() {
-    ReadFields();
-    bool enable = FieldsComplete() && m_nSelectedPaper != -1;
-    if (enable) {
-        const std::string line = SelectedLineText();
-        enable = line != AppState.DefaultPaperName &&
-                 (m_strName == line || !AppState.CurrentCatalog->ContainsName(m_strName));
-    }
-    m_btnModify.Enable(enable);
-}
+void CVellicorView::UpdateModifyButton() { m_btnModify.Enable(Commands().modify); }

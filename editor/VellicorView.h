@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/FormCommands.h"
 #include "framework/Controls.h"
 #include "framework/FormView.h"
 #include "framework/MessageMap.h"
@@ -64,6 +65,8 @@ public:
 protected:
     bool OnNotify(int controlId, UINT code) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    // The paper list's mouse: a press selects under the form's rules, a drag moves a paper.
+    bool OnControlMessage(int controlId, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnEscape() override;
 
 private:
@@ -78,7 +81,11 @@ private:
     void UpdateDeleteButton();
     void UpdateAddButton();
     void UpdateModifyButton();
-    bool FieldsComplete() const;
+    // What the enabled states depend on: what the members hold (the fields as
+    // last read) and what the history and Find answer. The clipboard is asked
+    // only by Paste's menu item: each question is a round trip to the system.
+    FormState State() const;
+    FormCommands Commands() const { return EnabledCommands(State()); }
     // Writes one combo's edit text as the data exchange does.
     static void WriteComboText(const fw::CComboBox& combo, const std::string& text);
     std::string SelectedLineText() const;
@@ -164,11 +171,22 @@ private:
     bool CopySelectedPaper();
     void FindAgain(bool forwards);
     void SelectFoundPaper(int32_t found);
-    // Drag and drop in the paper list; true when the message was the drag list's.
-    bool OnDragListMessage(LPARAM lParam, INT_PTR& result);
+    // Drag and drop in the paper list (VellicorViewEdit.cpp).
+    void OnPaperListPress(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPaperListRelease(WPARAM wParam, LPARAM lParam);
+    void TrackPaperDrag(POINT at);
+    void EndPaperDrag();
+    // The line under a point of the list's client area; -1 below the last line or outside.
+    int PaperLineAt(POINT at) const;
 
     std::string m_strFindText;
+    // The line pressed, while the button is held on it; -1 when no drag can start.
     int32_t m_nDragFrom = -1;
+    POINT m_ptDragStart{};
+    // The mouse has left the pressed point far enough to be dragging.
+    bool m_bDragging = false;
+    // The line the insert mark stands before; -1 for no mark.
+    int m_nDragMark = -1;
 
     // Members exchanged with the controls.
     int32_t m_nSelectedPaper = -1;
@@ -200,9 +218,6 @@ private:
     static const fw::NotifyEntry<CVellicorView> kNotifications[];
     static const fw::CommandEntry<CVellicorView> kCommands[];
 };
-
-// The message the paper list sends as a drag list.
-bool IsDragListMessage(UINT message);
 
 // Document commands shared with the main window (VellicorViewCommands.cpp).
 void StartNewCatalog(CVellicorView& view);

@@ -4,7 +4,9 @@
 // Copy and Paste act on that field's text instead.
 #include <windows.h>
 #include <commctrl.h>
+#include <windowsx.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -92,11 +94,6 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-UINT DragListMessage() {
-    static const UINT message = RegisterWindowMessageA(DRAGLISTMSGSTRING);
-    return message;
-}
-
 // Index of the paper a name search finds from `start` on (wrapping round,
 // forwards or backwards), the name containing `text` with letter case ignored.
 int32_t FindPaperName(const CPaperCatalog& catalog, const std::string& text, int32_t start, bool forwards) {
@@ -150,12 +147,12 @@ void CVellicorView::OnEditRedo() { StepThroughHistory(true); }
 
 void CVellicorView::OnUpdateEditUndo(fw::CCmdUI& ui) {
     ui.SetText(HistoryItemText(LAB_EDIT_UNDO, LAB_EDIT_UNDO_ACTION, CatalogHistory().UndoAction()));
-    ui.Enable(CatalogHistory().CanUndo());
+    ui.Enable(Commands().undo);
 }
 
 void CVellicorView::OnUpdateEditRedo(fw::CCmdUI& ui) {
     ui.SetText(HistoryItemText(LAB_EDIT_REDO, LAB_EDIT_REDO_ACTION, CatalogHistory().RedoAction()));
-    ui.Enable(CatalogHistory().CanRedo());
+    ui.Enable(Commands().redo);
 }
 
 // The paper the step changed is selected and shown; the fields show it as it
@@ -192,10 +189,15 @@ void CVellicorView::StepThroughHistory(bool redo) {
 // --- the clipboard ---
 
 void CVellicorView::OnUpdateEditClipboard(fw::CCmdUI& ui) {
-    ui.Enable(m_listPapers.GetCurSel() >= 0);
+    const FormCommands commands = Commands();
+    ui.Enable(ui.Id() == ID_EDIT_CUT ? commands.cut : ui.Id() == ID_EDIT_COPY ? commands.copy : commands.duplicate);
 }
 
-void CVellicorView::OnUpdateEditPaste(fw::CCmdUI& ui) { ui.Enable(ClipboardMayHoldPapers()); }
+void CVellicorView::OnUpdateEditPaste(fw::CCmdUI& ui) {
+    FormState state = State();
+    state.clipboardMayHoldPapers = ClipboardMayHoldPapers();
+    ui.Enable(EnabledCommands(state).paste);
+}
 
 bool CVellicorView::CopySelectedPaper() {
     const int32_t line = m_listPapers.GetCurSel();
@@ -306,7 +308,7 @@ void CVellicorView::OnEditFindNext() { FindAgain(true); }
 
 void CVellicorView::OnEditFindPrevious() { FindAgain(false); }
 
-void CVellicorView::OnUpdateEditFindAgain(fw::CCmdUI& ui) { ui.Enable(!m_strFindText.empty()); }
+void CVellicorView::OnUpdateEditFindAgain(fw::CCmdUI& ui) { ui.Enable(Commands().findAgain); }
 
 void CVellicorView::FindAgain(bool forwards) {
     if (m_strFindText.empty()) return;
@@ -333,18 +335,20 @@ void CVellicorView::SelectFoundPaper(int32_t found) {
 // --- move to the ends ---
 
 void CVellicorView::OnEditMoveTop() {
-    if (!m_btnMoveUp.IsEnabled()) return;
+    ReadFields();
+    if (!Commands().moveToTop) return;
     MoveSelectedPaperTo(0, static_cast<int>(EditAction::MoveToTop));
 }
 
 void CVellicorView::OnEditMoveBottom() {
-    if (!m_btnMoveDown.IsEnabled()) return;
+    ReadFields();
+    if (!Commands().moveToBottom) return;
     MoveSelectedPaperTo(AppState.CurrentCatalog->GetCount() - 1, static_cast<int>(EditAction::MoveToBottom));
 }
 
-void CVellicorView::OnUpdateEditMoveTop(fw::CCmdUI& ui) { ui.Enable(m_btnMoveUp.IsEnabled()); }
+void CVellicorView::OnUpdateEditMoveTop(fw::CCmdUI& ui) { ui.Enable(Commands().moveToTop); }
 
-void CVellicorView::OnUpdateEditMoveBottom(fw::CCmdUI& ui) { ui.Enable(m_btnMoveDown.IsEnabled()); }
+void CVellicorView::OnUpdateEditMoveBottom(fw::CCmdUI& ui) { ui.Enable(Commands().moveToBottom); }
 
 // The paper keeps its selection and the fields what they show, typed or not,
 // as Move Up and Move Down do.
@@ -369,58 +373,115 @@ void CVellicorView::MoveSelectedPaperTo(int32_t target, int action) {
 
 // --- drag and drop ---
 
-bool CVellicorView::OnDragListMessage(LPARAM lParam, INT_PTR& result) {
-    const auto* info = reinterpret_cast<const DRAGLISTINFO*>(lParam);
-    if (!info || info->hWnd != m_listPapers.Hwnd()) return false;
-    HWND list = m_listPapers.Hwnd();
-    switch (info->uNotification) {
-        case DL_BEGINDRAG: {
-            const int line = LBItemFromPt(list, info->ptCursor, FALSE);
-            m_nDragFrom = line;
-            // The pressed line is selected as a click would, the pending-edit question first.
-            if (line >= 0 && line != m_listPapers.GetCurSel()) {
-                m_listPapers.SetCurSel(line);
-                OnSelChangePaperList();
-                if (m_listPapers.GetCurSel() != line) m_nDragFrom = -1;
+bool CVellicorView::OnControlMessage(int controlId, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (controlId != IDC_PAPER_LIST) return false;
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: OnPaperListPress(message, wParam, lParam); break;
+        case WM_MOUSEMOVE:
+            // While a line is pressed the list does not follow the mouse with its selection.
+            if (m_nDragFrom < 0) return false;
+            if ((wParam & MK_LBUTTON) == 0) {
+                EndPaperDrag();
+                return false;
             }
-            result = m_nDragFrom >= 0 ? TRUE : FALSE;
-            return true;
-        }
-        case DL_DRAGGING: {
-            const int line = LBItemFromPt(list, info->ptCursor, TRUE);
-            DrawInsert(Hwnd(), list, line);
-            result = line >= 0 && m_nDragFrom >= 0 ? DL_MOVECURSOR : DL_STOPCURSOR;
-            return true;
-        }
-        case DL_DROPPED: {
-            DrawInsert(Hwnd(), list, -1);
-            const int line = LBItemFromPt(list, info->ptCursor, FALSE);
-            const int32_t from = m_nDragFrom;
-            m_nDragFrom = -1;
-            // The mark stands before the line under the cursor: the paper takes that line's place.
-            if (from >= 0 && line >= 0 && line != from) {
-                m_listPapers.SetCurSel(from);
-                MoveSelectedPaperTo(line, static_cast<int>(EditAction::Drag));
-            }
-            result = 0;
-            return true;
-        }
-        case DL_CANCELDRAG:
-            DrawInsert(Hwnd(), list, -1);
-            m_nDragFrom = -1;
-            result = 0;
-            return true;
+            TrackPaperDrag({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            break;
+        case WM_LBUTTONUP:
+            if (m_nDragFrom < 0) return false;
+            OnPaperListRelease(wParam, lParam);
+            break;
+        case WM_CAPTURECHANGED:
+            // Another window took the mouse (a box, Escape): the drag is over.
+            if (m_nDragFrom >= 0 && reinterpret_cast<HWND>(lParam) != m_listPapers.Hwnd()) EndPaperDrag();
+            return false;
         default: return false;
+    }
+    result = 0;
+    return true;
+}
+
+int CVellicorView::PaperLineAt(POINT at) const {
+    const LRESULT found = SendMessageA(m_listPapers.Hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(at.x, at.y));
+    // The high word says the point is outside every line.
+    if (found == LB_ERR || HIWORD(found) != 0) return -1;
+    return static_cast<int>(LOWORD(found));
+}
+
+// A press on another line than the selected one changes the selection; with
+// typed changes pending, the form's question comes before the list sees the
+// press, so that keeping the edit leaves the line being edited selected. The
+// list then selects the line (and reports it), and a drag may start there.
+void CVellicorView::OnPaperListPress(UINT message, WPARAM wParam, LPARAM lParam) {
+    EndPaperDrag();
+    const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const int line = PaperLineAt(at);
+    if (line >= 0 && line != m_listPapers.GetCurSel() && m_bPaperEditPending) {
+        // Kept, the press is not the list's: the focus stays in the field being edited.
+        if (AskCompleteOperation(Hwnd()) != IDNO) return;
+        m_bPaperEditPending = false;
+    }
+    // The list answers a double click with its notification only, the first
+    // click having selected the line; when that first press was kept from it
+    // (the edit was kept), the second is a press of its own.
+    if (message == WM_LBUTTONDBLCLK && line != m_listPapers.GetCurSel()) message = WM_LBUTTONDOWN;
+    CallControl(IDC_PAPER_LIST, message, wParam, lParam);
+    if (line >= 0 && m_listPapers.GetCurSel() == line) {
+        m_nDragFrom = line;
+        m_ptDragStart = at;
     }
 }
 
-// Escape during a drag cancels it: the list lets go of the mouse, and a drop
-// that still arrives finds no drag to finish.
-void CVellicorView::OnEscape() {
-    if (m_nDragFrom < 0) return;
-    m_nDragFrom = -1;
-    DrawInsert(Hwnd(), m_listPapers.Hwnd(), -1);
-    if (GetCapture() == m_listPapers.Hwnd()) ReleaseCapture();
+// The mark stands before the line under the cursor; the mouse must first
+// leave the pressed point by the system's drag distance, so a shaky click
+// stays a click.
+void CVellicorView::TrackPaperDrag(POINT at) {
+    if (!m_bDragging) {
+        if (std::abs(at.x - m_ptDragStart.x) <= GetSystemMetrics(SM_CXDRAG) &&
+            std::abs(at.y - m_ptDragStart.y) <= GetSystemMetrics(SM_CYDRAG))
+            return;
+        m_bDragging = true;
+    }
+    HWND list = m_listPapers.Hwnd();
+    POINT screen = at;
+    ClientToScreen(list, &screen);
+    // Scrolls the list while the cursor is above or below it.
+    const int line = LBItemFromPt(list, screen, TRUE);
+    if (line != m_nDragMark) {
+        DrawInsert(Hwnd(), list, line);
+        m_nDragMark = line;
+    }
+    SetCursor(LoadCursorA(nullptr, line >= 0 ? IDC_ARROW : IDC_NO));
 }
 
-bool IsDragListMessage(UINT message) { return message == DragListMessage(); }
+// A drop puts the paper before the marked line: dragged down, it takes the
+// place of the line above the mark. On its own line or just above the next
+// one, the paper is where it was.
+void CVellicorView::OnPaperListRelease(WPARAM wParam, LPARAM lParam) {
+    const int32_t from = m_nDragFrom;
+    const bool dragged = m_bDragging;
+    EndPaperDrag();
+    // The list lets go of the mouse.
+    CallControl(IDC_PAPER_LIST, WM_LBUTTONUP, wParam, lParam);
+    if (!dragged) return;
+    POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(m_listPapers.Hwnd(), &screen);
+    const int mark = LBItemFromPt(m_listPapers.Hwnd(), screen, FALSE);
+    if (mark < 0 || mark == from || mark == from + 1 || m_listPapers.GetCurSel() != from) return;
+    MoveSelectedPaperTo(mark > from ? mark - 1 : mark, static_cast<int>(EditAction::Drag));
+}
+
+void CVellicorView::EndPaperDrag() {
+    if (m_nDragMark >= 0) DrawInsert(Hwnd(), m_listPapers.Hwnd(), -1);
+    m_nDragFrom = -1;
+    m_bDragging = false;
+    m_nDragMark = -1;
+}
+
+// Escape during a drag cancels it: the list lets go of the mouse, and the
+// release that follows finds no drag to finish.
+void CVellicorView::OnEscape() {
+    if (m_nDragFrom < 0) return;
+    EndPaperDrag();
+    if (GetCapture() == m_listPapers.Hwnd()) ReleaseCapture();
+}

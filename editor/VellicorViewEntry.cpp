@@ -122,6 +122,7 @@ void CVellicorView::OnEditUpdateType() {
 }
 
 void CVellicorView::OnFieldChanged() {
+    ReadFields();
     UpdateAddButton();
     UpdateModifyButton();
 }
@@ -212,13 +213,12 @@ void CVellicorView::OnCheckWeightRange() {
 
 // --- the buttons ---
 
-// The buttons' enable rules keep each operation valid (a new name for Add, a
-// selected line for the others); a click that arrives while its button is
-// disabled is ignored rather than trusted.
+// A click is checked against the enabled states again rather than trusted:
+// it may arrive while its button is disabled.
 
 void CVellicorView::OnAdd() {
-    if (!m_btnAdd.IsEnabled()) return;
     ReadFields();
+    if (!Commands().add) return;
     // Only a form started on an empty catalog can have no size chosen.
     const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
     if (!size) {
@@ -236,8 +236,8 @@ void CVellicorView::OnAdd() {
 }
 
 void CVellicorView::OnModify() {
-    if (!m_btnModify.IsEnabled()) return;
     ReadFields();
+    if (!Commands().modify) return;
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
     const int topLine = m_listPapers.GetTopIndex();
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
@@ -256,8 +256,8 @@ void CVellicorView::OnModify() {
 }
 
 void CVellicorView::OnDelete() {
-    if (!m_btnDelete.IsEnabled()) return;
     ReadFields();
+    if (!Commands().remove) return;
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= AppState.CurrentCatalog->GetCount()) return;
     if (SelectedLineText() == AppState.DefaultPaperName) {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
@@ -292,8 +292,9 @@ void CVellicorView::OnMoveDown() { MoveSelectedPaper(true); }
 // The selected paper changes places with its neighbour above or below and
 // stays selected; the fields keep what they show, typed or not.
 void CVellicorView::MoveSelectedPaper(bool down) {
-    if (!(down ? m_btnMoveDown : m_btnMoveUp).IsEnabled()) return;
     ReadFields();
+    const FormCommands commands = Commands();
+    if (!(down ? commands.moveDown : commands.moveUp)) return;
     const int32_t count = AppState.CurrentCatalog->GetCount();
     const int32_t target = down ? m_nSelectedPaper + 1 : m_nSelectedPaper - 1;
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= count || target < 0 || target >= count) return;

@@ -25,6 +25,41 @@ bool CFormView::Create(CFrameWnd& frame) {
     return true;
 }
 
+void CFormView::RouteControlMessages(int controlId) {
+    HWND control = Item(controlId);
+    if (!control) return;
+    auto routed = std::make_unique<RoutedControl>(RoutedControl{this, controlId, nullptr});
+    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(routed.get()));
+    routed->original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CFormView::ControlProc)));
+    routed_.push_back(std::move(routed));
+}
+
+LRESULT CFormView::CallControl(int controlId, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (const auto& routed : routed_)
+        if (routed->controlId == controlId) return CallWindowProcA(routed->original, Item(controlId), message, wParam, lParam);
+    return SendMessageA(Item(controlId), message, wParam, lParam);
+}
+
+LRESULT CALLBACK CFormView::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto* routed = reinterpret_cast<const RoutedControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    const WNDPROC original = routed->original;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        return CallWindowProcA(original, hwnd, message, wParam, lParam);
+    }
+    try {
+        LRESULT result = 0;
+        if (routed->view->hwnd_ && routed->view->OnControlMessage(routed->controlId, message, wParam, lParam, result))
+            return result;
+    } catch (const std::exception& e) {
+        ReportFailure(hwnd, e);
+        return 0;
+    }
+    return CallWindowProcA(original, hwnd, message, wParam, lParam);
+}
+
 INT_PTR CALLBACK CFormView::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<CFormView*>(lParam);

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Controls.h"
 #include "framework/MessageMap.h"
@@ -36,6 +38,17 @@ protected:
     // Any other message; true when handled, with `result` as the answer.
     virtual bool OnMessage(UINT /*message*/, WPARAM, LPARAM, INT_PTR& /*result*/) { return false; }
 
+    // From now on the control's own messages come to OnControlMessage before the
+    // control sees them: for what its notifications do not tell (a list's mouse).
+    void RouteControlMessages(int controlId);
+    // True when handled, with `result` as the answer; otherwise the control handles it.
+    virtual bool OnControlMessage(int /*controlId*/, UINT /*message*/, WPARAM, LPARAM, LRESULT& /*result*/) {
+        return false;
+    }
+    // Passes a message on to the control as if it had not been routed, for a
+    // handler that acts after the control (a press the list selects first).
+    LRESULT CallControl(int controlId, UINT message, WPARAM wParam, LPARAM lParam);
+
     // While one of these lives, the controls' notifications are not passed on:
     // writing a text sends EN_CHANGE, which must not look like typing.
     class UpdatingControls {
@@ -54,6 +67,17 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // A routed control: kept in the control's user data, not a window property,
+    // which costs a round trip to the window server per message under Wine: a
+    // list filled with thousands of lines would pay it for every line.
+    struct RoutedControl {
+        CFormView* view;
+        int controlId;
+        WNDPROC original;
+    };
+    std::vector<std::unique_ptr<RoutedControl>> routed_;
 
     UINT templateId_;
     HWND hwnd_ = nullptr;

@@ -241,6 +241,21 @@ TEST_F(PaperTableTest, RefusesTextsThatHoldNoTable) {
     EXPECT_EQ(german.headerCell, "Notiz");
     EXPECT_EQ(PaperTableRefusalLines(german, TableUse::Import).back(),
               "The header cell \"Notiz\" names no column. The columns are Name, Size, Weight, Color, Type and ForceOneSided.");
+
+    // A header's fault names the column as the header writes it, not as the form labels the field.
+    const struct {
+        const char* text;
+        const char* line;
+    } headerFaults[] = {
+        {"Size,Weight,Color,Type\nA4,80,white,plain", "The header has no column Name."},
+        {"Name,Size,Color,Type\nP,A4,white,plain", "The header has no column Weight."},
+        {"Name,Size,Weight,Color,Type,Paper\nP,A4,80,white,plain,Q", "The header names the column Name twice."},
+    };
+    for (const auto& c : headerFaults) {
+        const std::vector<std::string> lines = PaperTableRefusalLines(ReadPaperTable(c.text), TableUse::Import);
+        ASSERT_EQ(lines.size(), 2u) << c.text;
+        EXPECT_EQ(lines[1], c.line);
+    }
 }
 
 TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {

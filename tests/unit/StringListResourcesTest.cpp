@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "StringIds.h"
 #include "platform/StringListResources.h"
 #include "platform/StringListTable.h"
+#include "text/TextFormat.h"
 
 namespace {
 
@@ -126,6 +130,78 @@ TEST(StringListLayout, TranslationsFillInTheSameValues) {
         for (size_t l = 1; l < d.texts.size(); ++l) {
             EXPECT_EQ(Placeholders(d.texts[l]), english)
                 << d.type << " " << d.name << " language " << l + 1 << ": " << d.texts[l];
+        }
+    }
+}
+
+// French puts a no-break space before these signs; a plain one lets the line
+// break between the word and its sign.
+TEST(StringListLayout, FrenchKeepsItsSignsToTheirWords) {
+    constexpr size_t kFrench = 4;
+    for (const Decoded& d : AllLists()) {
+        if (d.texts.size() != 10 || d.type == "LNG#") continue;
+        const std::string& french = d.texts[kFrench];
+        for (size_t i = 1; i < french.size(); ++i) {
+            if (french[i - 1] == ' ' && std::string_view(":;?!").find(french[i]) != std::string_view::npos)
+                ADD_FAILURE() << d.type << " " << d.name << ": a plain space before '" << french[i] << "' in " << french;
+        }
+    }
+}
+
+// The code points of a UTF-8 text.
+std::vector<uint32_t> CodePoints(std::string_view utf8) {
+    std::vector<uint32_t> points;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        uint32_t point = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            point = point << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        points.push_back(point);
+        i += length;
+    }
+    return points;
+}
+
+// What a console code page holds: ASCII and the characters of bytes 128 to 255.
+std::set<uint32_t> ConsoleCharacters(std::string_view upperHalf) {
+    const std::vector<uint32_t> upper = CodePoints(upperHalf);
+    EXPECT_EQ(upper.size(), 128u);
+    std::set<uint32_t> characters(upper.begin(), upper.end());
+    for (uint32_t c = 0; c < 0x80; ++c) characters.insert(c);
+    return characters;
+}
+
+// The messages the companion's sources name.
+constexpr MessageId kCompanionMessages[] = {
+#include "CompanionMessages.inc"
+};
+
+// The companion writes its lines in the console's code page when its output is
+// redirected: 850 in Western Europe, 437 in the United States. A character
+// either lacks comes out as "?". Only the Danish and Norwegian letter ø is
+// spared 437: their consoles use 850.
+TEST(StringListLayout, CompanionLinesFitTheConsolesCodePages) {
+    const std::set<uint32_t> cp437 = ConsoleCharacters(
+        "ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀"
+        "αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0");
+    const std::set<uint32_t> cp850 = ConsoleCharacters(
+        "ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒáíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀"
+        "ÓßÔÒõÕµþÞÚÛÙýÝ¯´\u00AD±‗¾¶§÷¸°¨·¹³²■\u00A0");
+    const std::vector<Decoded> lists = AllLists();
+    ASSERT_GT(std::size(kCompanionMessages), 50u);
+    for (const MessageId id : kCompanionMessages) {
+        const std::string name = "+" + std::to_string(static_cast<int>(id));
+        const auto list =
+            std::find_if(lists.begin(), lists.end(), [&](const Decoded& d) { return d.type == "MSG#" && d.name == name; });
+        ASSERT_NE(list, lists.end()) << name;
+        for (size_t l = 0; l < list->texts.size(); ++l) {
+            const std::string utf8 = Cp1252ToUtf8(list->texts[l]);
+            for (const uint32_t c : CodePoints(utf8)) {
+                const bool spared = c == 0xF8 || c == 0xD8;
+                EXPECT_TRUE(cp850.count(c) && (cp437.count(c) || spared))
+                    << "MSG# " << name << " language " << l + 1 << ": U+" << std::hex << c << " in " << utf8;
+            }
         }
     }
 }

@@ -1,10 +1,9 @@
 // The Edit menu driven as a user drives it: the real menu commands and
-// shortcut keys, the real clipboard, the Find dialog and the paper list's drag
-// notifications; then the list, the fields, the changed mark and the catalog
-// are checked. Each test is one program start and a group of cases.
+// shortcut keys, the real clipboard, the Find dialog and drags in the paper
+// list with the real mouse; then the list, the fields, the changed mark and
+// the catalog are checked. Each test is one program start and a group of cases.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -99,22 +98,6 @@ protected:
         }
     }
 
-    // A drag list notification as the list sends it while the mouse is at `line`.
-    LRESULT Drag(UINT notification, int line) {
-        HWND list = Control(IDC_PAPER_LIST);
-        RECT item{};
-        SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
-        DRAGLISTINFO info{};
-        info.uNotification = notification;
-        info.hWnd = list;
-        info.ptCursor = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-        ClientToScreen(list, &info.ptCursor);
-        static const UINT message = RegisterWindowMessageA(DRAGLISTMSGSTRING);
-        const LRESULT result =
-            SendMessageA(Form(), message, static_cast<WPARAM>(IDC_PAPER_LIST), reinterpret_cast<LPARAM>(&info));
-        Pump();
-        return result;
-    }
 };
 
 TEST_F(EditMenuGuiTest, EveryChangeIsUndoneAndRedoneWithItsPaperShownAndTheMarkFollowingTheSavedState) {
@@ -341,27 +324,18 @@ TEST_F(EditMenuGuiTest, FindSelectsMatchingNamesWrappingRoundAndDragMovesAPaperA
     EXPECT_EQ(Boxes().back().text, "No paper name contains \"Vellum\".");
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 3);
 
-    // Dropping a paper on a line puts it there: one step, selected.
-    EXPECT_EQ(Drag(DL_BEGINDRAG, 4), TRUE);
-    EXPECT_EQ(Drag(DL_DRAGGING, 1), DL_MOVECURSOR);
-    Drag(DL_DROPPED, 1);
+    // Dropping a paper on a line puts it before that line: one step, selected.
+    MouseDragListLine(IDC_PAPER_LIST, 4, 1);
     EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
     EXPECT_EQ(Text(IDC_NAME), "Gloss");
     ExpectListShowsCatalog();
     EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Drag and Drop\tCtrl+Z");
-    // A cancelled drag changes nothing.
-    Drag(DL_BEGINDRAG, 0);
-    Drag(DL_CANCELDRAG, 3);
-    Drag(DL_DROPPED, 3);
+    // Escape during a drag cancels it; the release that follows moves nothing.
+    MouseDragListLine(IDC_PAPER_LIST, 0, 3, [&] { PressKeys({VK_ESCAPE}); });
     EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
-    // Escape during a drag cancels it.
-    Drag(DL_BEGINDRAG, 0);
-    Drag(DL_DRAGGING, 3);
-    Focus(IDC_PAPER_LIST);
-    PressKeys({VK_ESCAPE});
-    Drag(DL_DROPPED, 3);
-    EXPECT_EQ(Lines(), "Letter Gloss Bond Card Cardboard");
+    EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 0);
+    EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Drag and Drop\tCtrl+Z");
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card Cardboard Gloss");
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 4);

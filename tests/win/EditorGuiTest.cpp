@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <source_location>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
 #include "resources/resource.h"
@@ -842,6 +844,83 @@ TEST_F(EditorGuiTest, ClickingTheSelectedLineKeepsTheFieldsAsLastValid) {
     EXPECT_EQ(Text(IDC_COLOR), "greenish");
     EXPECT_EQ(View().LastValidTexts().color, "greenish");
     EXPECT_TRUE(View().PaperEditPending());
+}
+
+// --- the paper list under the mouse ---
+
+struct ListMouseCase {
+    const char* what;
+    int selected;            // the line selected first
+    const char* typed;       // typed into the name field then (a pending change), or null
+    int answer;              // the answer to the pending-change question; 0: no question expected
+    bool drag;               // a drag from `from` onto `to`; otherwise a click on `to`
+    int from, to;
+    std::vector<std::string> lines;  // the list afterwards
+    int selection;
+    const char* name;        // the name field afterwards
+};
+
+// Letter, Bond, Card and Gloss; Letter is the default paper. The clicks and
+// drags are real mouse input, so the list box itself decides what a press
+// selects, as it does for the user.
+TEST_F(EditorGuiTest, EveryRuleOfThePaperListHoldsUnderTheRealMouse) {
+    const std::vector<Paper> papers{kLetter, kBond, kCard, {"Gloss", "A4", "120", "white", "plain"}};
+    const std::vector<std::string> unchanged{"Letter", "Bond", "Card", "Gloss"};
+    const ListMouseCase cases[] = {
+        {"a click selects the line", 0, nullptr, 0, false, 0, 2, unchanged, 2, "Card"},
+        {"a click on the selected line changes nothing", 1, nullptr, 0, false, 0, 1, unchanged, 1, "Bond"},
+        {"a typed change is asked about; Yes keeps the paper being edited", 1, "Bonded", IDYES, false, 0, 2,
+         unchanged, 1, "Bonded"},
+        {"a typed change is asked about; No shows the clicked paper", 1, "Bonded", IDNO, false, 0, 2, unchanged, 2,
+         "Card"},
+        {"a typed change is asked about; a box closed otherwise keeps the edit", 1, "Bonded", IDCANCEL, false, 0, 0,
+         unchanged, 1, "Bonded"},
+        {"a click on the line being edited asks nothing", 1, "Bonded", 0, false, 0, 1, unchanged, 1, "Bonded"},
+        {"a drag upwards puts the paper before the marked line", 0, nullptr, 0, true, 3, 1,
+         {"Letter", "Gloss", "Bond", "Card"}, 1, "Gloss"},
+        {"a drag downwards puts the paper before the marked line", 0, nullptr, 0, true, 0, 2,
+         {"Bond", "Letter", "Card", "Gloss"}, 1, "Letter"},
+        {"a drag down to the last line", 1, nullptr, 0, true, 1, 3, {"Letter", "Card", "Bond", "Gloss"}, 2, "Bond"},
+        {"a drag onto the line below leaves the paper where it is", 1, nullptr, 0, true, 1, 2, unchanged, 1, "Bond"},
+        {"a drag onto itself changes nothing but the selection", 0, nullptr, 0, true, 2, 2, unchanged, 2, "Card"},
+        {"a drag with a typed change from another line asks; Yes moves nothing", 1, "Bonded", IDYES, true, 3, 0,
+         unchanged, 1, "Bonded"},
+        {"a drag with a typed change from another line asks; No moves that paper", 1, "Bonded", IDNO, true, 3, 0,
+         {"Gloss", "Letter", "Bond", "Card"}, 0, "Gloss"},
+        {"a drag of the paper being edited keeps the typed text", 1, "Bonded", 0, true, 1, 3,
+         {"Letter", "Card", "Bond", "Gloss"}, 2, "Bonded"},
+    };
+    Start(&papers);
+    for (const ListMouseCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseCatalog(papers);
+        CatalogHistory().Clear();
+        if (c.selected != 0) ClickListLine(IDC_PAPER_LIST, c.selected);
+        if (c.typed) Retype(IDC_NAME, c.typed);
+        if (c.answer) AnswerBoxes({c.answer});
+        const size_t boxes = Boxes().size();
+
+        if (c.drag)
+            MouseDragListLine(IDC_PAPER_LIST, c.from, c.to);
+        else
+            MouseClickListLine(IDC_PAPER_LIST, c.to);
+
+        EXPECT_EQ(Boxes().size(), boxes + (c.answer ? 1 : 0));
+        if (c.answer && Boxes().size() > boxes) {
+            EXPECT_EQ(Boxes()[boxes].style, platform::kMbYesNo | platform::kMbIconWarning);
+        }
+        EXPECT_EQ(ListLines(IDC_PAPER_LIST), c.lines);
+        EXPECT_EQ(CatalogNames(), c.lines);
+        EXPECT_EQ(ListSelection(IDC_PAPER_LIST), c.selection);
+        EXPECT_EQ(View().SelectedPaper(), c.selection);
+        EXPECT_EQ(Text(IDC_NAME), c.name);
+        const bool keptTyping = c.typed && std::string(c.name) == c.typed;
+        EXPECT_EQ(View().PaperEditPending(), keptTyping);
+        // A move is one step to undo; anything else none.
+        EXPECT_EQ(CatalogHistory().UndoAction(),
+                  c.lines != unchanged ? std::optional<EditAction>(EditAction::Drag) : std::nullopt);
+        View().DropPendingEdit();
+    }
 }
 
 }  // namespace

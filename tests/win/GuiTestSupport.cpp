@@ -204,6 +204,94 @@ void GuiTest::ClickListLine(int listId, int line) {
     Pump();
 }
 
+// The middle of a list line on the screen; the line is scrolled into view first.
+static POINT LineOnScreen(HWND list, int line) {
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT item{};
+    if (SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item)) == LB_ERR ||
+        item.top < client.top || item.bottom > client.bottom) {
+        SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(line), 0);
+        SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
+    }
+    POINT point{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &point);
+    return point;
+}
+
+// One mouse event through the input queue; the position in SendInput's
+// absolute units, 0 to 65535 across the primary screen.
+static void SendMouse(DWORD flags, POINT at) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((at.x * 65536 + width - 1) / width);
+    input.mi.dy = static_cast<LONG>((at.y * 65536 + height - 1) / height);
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+}
+
+// Input sent to the system reaches the program's queue through the display
+// driver; it is handled once a few rounds find no input queued. A timer that
+// keeps firing (a drag's scrolling) does not hold the test up for longer than
+// a second.
+void GuiTest::HandleInput() {
+    for (int quiet = 0, round = 0; quiet < 3 && round < 200; ++round) {
+        Sleep(5);
+        if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0)
+            quiet = 0;
+        else
+            ++quiet;
+        Pump();
+    }
+}
+
+void GuiTest::MoveMouseTo(POINT at) {
+    SendMouse(0, at);
+    HandleInput();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ASSERT_TRUE(cursor.x == at.x && cursor.y == at.y)
+        << "cursor at " << cursor.x << "," << cursor.y << ", not " << at.x << "," << at.y;
+}
+
+void GuiTest::MouseClickListLine(int listId, int line, std::source_location where) {
+    ::testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "mouse click");
+    SetForegroundWindow(Frame());
+    Pump();
+    const POINT at = LineOnScreen(Control(listId), line);
+    ASSERT_NO_FATAL_FAILURE(MoveMouseTo(at));
+    SendMouse(MOUSEEVENTF_LEFTDOWN, at);
+    HandleInput();
+    SendMouse(MOUSEEVENTF_LEFTUP, at);
+    HandleInput();
+}
+
+void GuiTest::MouseDragListLine(int listId, int from, int to, const std::function<void()>& whileHeld,
+                                std::source_location where) {
+    ::testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "mouse drag");
+    SetForegroundWindow(Frame());
+    Pump();
+    HWND list = Control(listId);
+    const POINT start = LineOnScreen(list, from);
+    const POINT end = LineOnScreen(list, to);
+    ASSERT_NO_FATAL_FAILURE(MoveMouseTo(start));
+    SendMouse(MOUSEEVENTF_LEFTDOWN, start);
+    HandleInput();
+    // In steps, as a hand moves: past the distance that starts a drag, then on to the line.
+    constexpr int kSteps = 4;
+    for (int step = 1; step <= kSteps; ++step) {
+        POINT at{start.x + (end.x - start.x) * step / kSteps, start.y + (end.y - start.y) * step / kSteps};
+        if (step == 1 && from == to) at.x += GetSystemMetrics(SM_CXDRAG) + 1;
+        if (step == kSteps) at = end;
+        ASSERT_NO_FATAL_FAILURE(MoveMouseTo(at));
+    }
+    if (whileHeld) whileHeld();
+    SendMouse(MOUSEEVENTF_LEFTUP, end);
+    HandleInput();
+}
+
 // The keyboard's way of choosing: the line before it, quietly, then Down, which
 // the combo box answers by selecting the line and reporting the change. Line 0
 // is reached from line 1 with Up (Down from no selection moves on from the

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,14 @@ protected:
     void SetCaret(int controlId, int start, int end);
     void Paste(int controlId, const std::string& text);  // through the clipboard
     void ClickListLine(int listId, int line);            // a mouse click on the line
+    // The user's hand on the mouse: real input through the system's input queue
+    // (SendInput) at the middle of a list line's rectangle, mapped to the screen,
+    // so the list box and everything watching it see what a click makes of it.
+    void MouseClickListLine(int listId, int line, std::source_location where = std::source_location::current());
+    // Pressed on line `from`, moved in steps onto line `to`, released there;
+    // `whileHeld`, when given, runs before the button is released.
+    void MouseDragListLine(int listId, int from, int to, const std::function<void()>& whileHeld = nullptr,
+                           std::source_location where = std::source_location::current());
     void ChooseComboLine(int comboId, int line);         // a choice the combo box reports itself
     void Click(int buttonId);
     void Focus(int controlId);
@@ -107,6 +116,9 @@ protected:
     std::string KeyPath(const std::string& leaf) const { return std::string(kTestRoot) + "\\" + leaf; }
 
 private:
+    void HandleInput();
+    void MoveMouseTo(POINT at);
+
     std::filesystem::path previousDir_;
     std::filesystem::path dir_;
     std::unique_ptr<CVellicorApp> app_;

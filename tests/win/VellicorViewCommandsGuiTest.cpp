@@ -1028,7 +1028,7 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
     Command(ID_FILE_MERGE);
     EXPECT_EQ(preview, (std::vector<std::string>{"Changed: \"Blue Cover\": Weight (gsm) 160 -> 200",
                                                  "Added: \"Green\" at position 3"}));
-    EXPECT_EQ(summary, "1 papers to add, 1 to change, 1 left alone.");
+    EXPECT_EQ(summary, "Papers to add: 1, to change: 1, left alone: 1.");
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
     EXPECT_FALSE(AppState.CatalogModified);
 

@@ -1,0 +1,33 @@
+# Writes OUTPUT: every message name (MSG_...) that the files in SOURCES ("|"
+# between them) or the headers beside them use, one per line with a comma, for
+# an array of MessageId. The companion is built from these files, so these are
+# all the messages it may print.
+string(REPLACE "|" ";" sources "${SOURCES}")
+set(names)
+foreach(source ${sources})
+  get_filename_component(dir ${source} DIRECTORY)
+  get_filename_component(stem ${source} NAME_WE)
+  foreach(file ${source} ${dir}/${stem}.h)
+    if(EXISTS ${file})
+      file(STRINGS ${file} lines REGEX "MSG_[A-Z0-9_]+")
+      foreach(line ${lines})
+        string(REGEX MATCHALL "MSG_[A-Z0-9_]+" found "${line}")
+        list(APPEND names ${found})
+      endforeach()
+    endif()
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES names)
+list(SORT names)
+set(text "")
+foreach(name ${names})
+  string(APPEND text "${name},\n")
+endforeach()
+# Rewritten only when the list changes, so the test is not rebuilt for nothing.
+if(EXISTS ${OUTPUT})
+  file(READ ${OUTPUT} previous)
+  if(previous STREQUAL text)
+    return()
+  endif()
+endif()
+file(WRITE ${OUTPUT} "${text}")
