@@ -56,6 +56,8 @@ const fw::CommandEntry<CVellicorView> CVellicorView::kCommands[] = {
     {ID_EDIT_FIND_PREVIOUS, &CVellicorView::OnEditFindPrevious, &CVellicorView::OnUpdateEditFindAgain},
     {ID_EDIT_MOVE_TOP, &CVellicorView::OnEditMoveTop, &CVellicorView::OnUpdateEditMoveTop},
     {ID_EDIT_MOVE_BOTTOM, &CVellicorView::OnEditMoveBottom, &CVellicorView::OnUpdateEditMoveBottom},
+    {ID_NEXT_PANE, &CVellicorView::OnSwitchPane},
+    {ID_PREV_PANE, &CVellicorView::OnSwitchPane},
 };
 
 namespace {
@@ -182,7 +184,7 @@ void CVellicorView::SelectDefaultPaperLine() {
     int line = list.FindStringExact(AppState.DefaultPaperName);
     if (line < 0) line = list.GetCount() > 0 ? 0 : -1;
     list.SetCurSel(line);
-    list.SetFocus();
+    FocusControl(list.Hwnd());
 }
 
 void CVellicorView::OnSelChangePaperList() {
@@ -261,19 +263,19 @@ std::string CVellicorView::SelectedLineText() const { return m_listPapers.GetTex
 
 void CVellicorView::UpdateMoveUpButton() {
     ReadFields();
-    m_btnMoveUp.Enable(m_nSelectedPaper != 0 && m_nSelectedPaper != -1);
+    EnableButton(m_btnMoveUp, m_nSelectedPaper != 0 && m_nSelectedPaper != -1);
     WriteFields();
 }
 
 void CVellicorView::UpdateMoveDownButton() {
     ReadFields();
-    m_btnMoveDown.Enable(m_nSelectedPaper != -1 && m_nSelectedPaper + 1 != m_listPapers.GetCount());
+    EnableButton(m_btnMoveDown, m_nSelectedPaper != -1 && m_nSelectedPaper + 1 != m_listPapers.GetCount());
     WriteFields();
 }
 
 void CVellicorView::UpdateDeleteButton() {
     ReadFields();
-    m_btnDelete.Enable(m_nSelectedPaper != -1);
+    EnableButton(m_btnDelete, m_nSelectedPaper != -1);
     WriteFields();
 }
 
@@ -284,7 +286,7 @@ bool CVellicorView::FieldsComplete() const {
 
 void CVellicorView::UpdateAddButton() {
     ReadFields();
-    m_btnAdd.Enable(FieldsComplete() && !AppState.CurrentCatalog->ContainsName(m_strName));
+    EnableButton(m_btnAdd, FieldsComplete() && !AppState.CurrentCatalog->ContainsName(m_strName));
 }
 
 void CVellicorView::UpdateModifyButton() {
@@ -295,5 +297,23 @@ void CVellicorView::UpdateModifyButton() {
         enable = line != AppState.DefaultPaperName &&
                  (m_strName == line || !AppState.CurrentCatalog->ContainsName(m_strName));
     }
-    m_btnModify.Enable(enable);
+    EnableButton(m_btnModify, enable);
+}
+
+void CVellicorView::EnableButton(const fw::CButton& button, bool enable) {
+    if (!enable && GetFocus() == button.Hwnd()) FocusPaperList();
+    button.Enable(enable);
+}
+
+void CVellicorView::FocusControl(HWND control) {
+    if (control) SendMessageA(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+// Two panes, so F6 and Shift+F6 both go to the other one: from the list or its
+// buttons to the Paper field, from anywhere else (or from nowhere) to the list.
+void CVellicorView::OnSwitchPane() {
+    HWND focus = GetFocus();
+    const bool inPaperPane = focus && (focus == m_listPapers.Hwnd() || focus == m_btnMoveUp.Hwnd() ||
+                                       focus == m_btnMoveDown.Hwnd() || focus == m_btnDelete.Hwnd());
+    FocusControl(inPaperPane ? m_editName.Hwnd() : m_listPapers.Hwnd());
 }
