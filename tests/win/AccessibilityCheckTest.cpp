@@ -274,10 +274,12 @@ std::vector<std::pair<BYTE, bool>> Chord(std::initializer_list<BYTE> keys) {
     return strokes;
 }
 
-// An Edit menu item by its mnemonic, through the menu bar: Alt+E, then the letter.
-std::vector<std::pair<BYTE, bool>> EditMenu(BYTE letter) {
-    return {{VK_MENU, true}, {'E', true}, {'E', false}, {VK_MENU, false}, {letter, true}, {letter, false}};
+// A menu item by its mnemonics, through the menu bar: Alt and the menu's letter, then the item's.
+std::vector<std::pair<BYTE, bool>> MenuItem(BYTE menu, BYTE item) {
+    return {{VK_MENU, true}, {menu, true}, {menu, false}, {VK_MENU, false}, {item, true}, {item, false}};
 }
+
+std::vector<std::pair<BYTE, bool>> EditMenu(BYTE item) { return MenuItem('E', item); }
 
 // After each command of the form (its buttons by their mnemonics) and of the
 // Edit menu (by its shortcuts and through the menu bar), in one session: an
@@ -300,6 +302,13 @@ TEST_F(AccessibilityCheck, AfterEveryCommandOfTheFormAndTheEditMenuAnEnabledCont
                 SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
             });
         };
+    };
+    const fs::path csv = Dir() / "Green.csv";
+    std::ofstream(csv, std::ios::binary) << "Name;Size;Weight;Color;Type\r\nGreen;A4;90;green;plain\r\n";
+    const auto mergeFile = [this, csv] {
+        Focus(IDC_NAME);
+        AnswerFileDialog(csv.string());
+        OnNextDialog([](fw::CDialog& dialog) { SendMessageA(dialog.Item(IDOK), BM_CLICK, 0, 0); });
     };
     const FocusStep steps[] = {
         // Add disables itself: the name is taken now.
@@ -326,6 +335,8 @@ TEST_F(AccessibilityCheck, AfterEveryCommandOfTheFormAndTheEditMenuAnEnabledCont
         // Moved to the top while Move Up has the focus: Move Up disables itself.
         {"Move to Top", focus(IDC_MOVE_UP), EditMenu('O'), "Beta"},
         {"Move to Bottom", focus(IDC_MOVE_DOWN), EditMenu('B'), "Beta"},
+        // File > Merge from File by its mnemonics, from the Paper field: the paper stays selected.
+        {"Merge from File", mergeFile, MenuItem('F', 'G'), "Beta"},
     };
     for (const FocusStep& step : steps) {
         SCOPED_TRACE(step.what);
@@ -339,7 +350,7 @@ TEST_F(AccessibilityCheck, AfterEveryCommandOfTheFormAndTheEditMenuAnEnabledCont
     }
     // The walk changed the catalog as the commands say, so each key did reach its command.
     EXPECT_EQ(ListLines(IDC_PAPER_LIST),
-              (std::vector<std::string>{"Alpha", "Gamma", "Gamma-Copy", "Beta"}));
+              (std::vector<std::string>{"Alpha", "Gamma", "Gamma-Copy", "Beta", "Green"}));
     EXPECT_TRUE(Boxes().empty());
 }
 
