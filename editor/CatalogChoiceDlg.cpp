@@ -23,6 +23,8 @@ bool CCatalogChoiceDlg::OnInitDialog() {
     return true;
 }
 
+void CCatalogChoiceDlg::OnDestroy() { ForgetScreenReaderNames(Item(layout_.listId)); }
+
 bool CCatalogChoiceDlg::TakeChoice(int line) {
     TakeCatalog(list_.GetText(line));
     return true;

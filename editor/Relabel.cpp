@@ -262,3 +262,9 @@ void NameForScreenReaders(HWND control, HWND label, bool mnemonicReaches) {
     platform::AnnotateWindow(control, platform::AccessibleProperty::KeyboardShortcut,
                              mnemonicReaches ? texts.shortcut : std::string());
 }
+
+void ForgetScreenReaderNames(HWND control) {
+    if (!control) return;
+    platform::AnnotateWindow(control, platform::AccessibleProperty::Name, "");
+    platform::AnnotateWindow(control, platform::AccessibleProperty::KeyboardShortcut, "");
+}

@@ -42,3 +42,6 @@ int TextWidth(HWND control, const std::string& text);
 // control, so it is the control's keyboard shortcut too. Called again after
 // every relabelling; a system that refuses the names costs nothing else.
 void NameForScreenReaders(HWND control, HWND label, bool mnemonicReaches);
+// Takes the names away again, before the control goes: the system keeps them
+// by window handle, which a later window may be given.
+void ForgetScreenReaderNames(HWND control);

@@ -186,9 +186,10 @@ TEST_F(AccessibilityCheck, EveryEditComboAndListOfEveryWindowIsNamed) {
 
     // Open (by its shortcut): its list is named by its label's text, and
     // keeps the focus on Cancel with no line selected.
-    OnNextDialog([this](fw::CDialog& dialog) {
+    HWND openList = nullptr;
+    OnNextDialog([this, &openList](fw::CDialog& dialog) {
         CheckDialog(dialog);
-        HWND list = dialog.Item(IDC_OPEN_LIST);
+        HWND list = openList = dialog.Item(IDC_OPEN_LIST);
         EXPECT_EQ(platform::RecordedAnnotation(list, platform::AccessibleProperty::Name), "Catalogs");
         EXPECT_EQ(platform::RecordedAnnotation(list, platform::AccessibleProperty::KeyboardShortcut), "");
         EXPECT_EQ(GetFocus(), dialog.Item(IDCANCEL));
@@ -198,6 +199,8 @@ TEST_F(AccessibilityCheck, EveryEditComboAndListOfEveryWindowIsNamed) {
     });
     PressKeys({VK_CONTROL, 'O'});
     ASSERT_EQ(AppState.CurrentCatalogName, "Main");
+    // Gone with the dialog: no later window with the same handle inherits the name.
+    EXPECT_EQ(platform::RecordedAnnotation(openList, platform::AccessibleProperty::Name), "");
 
     OnNextDialog([this](fw::CDialog& dialog) {
         CheckDialog(dialog);
