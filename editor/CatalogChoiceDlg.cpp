@@ -5,15 +5,14 @@
 #include "state/AppState.h"
 #include "text/StringLists.h"
 
-namespace {
-
-}  // namespace
-
 bool CCatalogChoiceDlg::OnInitDialog() {
     SetItemLabel(Hwnd(), 0, 0, layout_.captionLabel);
     SetItemLabel(Hwnd(), layout_.labelId, 0, LAB_CATALOGS);
     SetItemLabel(Hwnd(), layout_.actionId, layout_.actionTextFlags, layout_.actionLabel);
     SetItemLabel(Hwnd(), IDCANCEL, 0, LAB_CANCEL);
+    // The label stands after the list in the template, so the system does not
+    // take it for the list's name, and its mnemonic would not reach the list.
+    NameForScreenReaders(Item(layout_.listId), Item(layout_.labelId), false);
     // After the labels, so that the translated texts are measured.
     SetUpChoice();
     // One line per configured catalog, in the configuration's order.
@@ -23,6 +22,8 @@ bool CCatalogChoiceDlg::OnInitDialog() {
     }
     return true;
 }
+
+void CCatalogChoiceDlg::OnDestroy() { ForgetScreenReaderNames(Item(layout_.listId)); }
 
 bool CCatalogChoiceDlg::TakeChoice(int line) {
     TakeCatalog(list_.GetText(line));

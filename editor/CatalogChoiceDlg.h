@@ -27,6 +27,7 @@ protected:
     explicit CCatalogChoiceDlg(const Layout& layout)
         : CChooseLineDlg(layout.templateId, {layout.listId, layout.actionId, false}), layout_(layout) {}
     bool OnInitDialog() override;
+    void OnDestroy() override;
     bool TakeChoice(int line) override;
     // The chosen catalog's name, just before the dialog ends with IDOK.
     virtual void TakeCatalog(const std::string& catalogName) = 0;

@@ -50,7 +50,6 @@ void CFindDlg::OnOK() {
         return;
     }
     ShowRefusal(Hwnd(), FormatText(InterfaceMessage(MSG_FIND_NOT_FOUND), {text_}));
-    const fw::CEdit edit(Item(IDC_FIND_TEXT));
-    SetFocus(edit.Hwnd());
-    edit.SelectAll();
+    // Back into the field with its text selected, as the dialog manager moves the focus.
+    SendMessageA(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FIND_TEXT)), TRUE);
 }

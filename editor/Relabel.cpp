@@ -3,8 +3,10 @@
 #include <string>
 
 #include "framework/Controls.h"
+#include "platform/Accessibility.h"
 #include "resources/resource.h"
 #include "state/AppState.h"
+#include "text/AccessibleNames.h"
 #include "text/StringLists.h"
 
 namespace {
@@ -172,6 +174,9 @@ int16_t MeasureItemText(HWND control) {
 
 int RelabelForm(HWND form) {
     for (const FormLabel& entry : kFormLabels) SetItemLabel(form, entry.controlId, 0, entry.labelId);
+    // The paper list follows its group box, which is no label to the system;
+    // the group box's mnemonic, should it have one, reaches the list.
+    NameForScreenReaders(GetDlgItem(form, IDC_PAPER_LIST), GetDlgItem(form, IDC_PAPERS_GROUP), true);
     SetPropA(form, kFormDpiProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(WindowDpi(form))));
     return FitForm(form);
 }
@@ -248,4 +253,18 @@ int TextWidth(HWND control, const std::string& text) {
     SelectObject(dc, previous);
     ReleaseDC(control, dc);
     return extent.cx;
+}
+
+void NameForScreenReaders(HWND control, HWND label, bool mnemonicReaches) {
+    if (!control || !label) return;
+    const AccessibleTexts texts = AccessibleTextsOfLabel(fw::GetWindowTextString(label));
+    platform::AnnotateWindow(control, platform::AccessibleProperty::Name, texts.name);
+    platform::AnnotateWindow(control, platform::AccessibleProperty::KeyboardShortcut,
+                             mnemonicReaches ? texts.shortcut : std::string());
+}
+
+void ForgetScreenReaderNames(HWND control) {
+    if (!control) return;
+    platform::AnnotateWindow(control, platform::AccessibleProperty::Name, "");
+    platform::AnnotateWindow(control, platform::AccessibleProperty::KeyboardShortcut, "");
 }

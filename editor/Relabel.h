@@ -35,3 +35,13 @@ int ScaleFormToDpi(HWND form, unsigned dpi);
 
 // Pixel width of `text` in the control's own font.
 int TextWidth(HWND control, const std::string& text);
+
+// Names `control` for screen readers by the text `label` shows, for a control
+// that Windows cannot name by itself (no static text just before it in tab
+// order). With `mnemonicReaches`, the label's mnemonic moves the focus to the
+// control, so it is the control's keyboard shortcut too. Called again after
+// every relabelling; a system that refuses the names costs nothing else.
+void NameForScreenReaders(HWND control, HWND label, bool mnemonicReaches);
+// Takes the names away again, before the control goes: the system keeps them
+// by window handle, which a later window may be given.
+void ForgetScreenReaderNames(HWND control);

@@ -56,6 +56,8 @@ const fw::CommandEntry<CVellicorView> CVellicorView::kCommands[] = {
     {ID_EDIT_FIND_PREVIOUS, &CVellicorView::OnEditFindPrevious, &CVellicorView::OnUpdateEditFindAgain},
     {ID_EDIT_MOVE_TOP, &CVellicorView::OnEditMoveTop, &CVellicorView::OnUpdateEditMoveTop},
     {ID_EDIT_MOVE_BOTTOM, &CVellicorView::OnEditMoveBottom, &CVellicorView::OnUpdateEditMoveBottom},
+    {ID_NEXT_PANE, &CVellicorView::OnSwitchPane},
+    {ID_PREV_PANE, &CVellicorView::OnSwitchPane},
 };
 
 namespace {
@@ -183,7 +185,7 @@ void CVellicorView::SelectDefaultPaperLine() {
     int line = list.FindStringExact(AppState.DefaultPaperName);
     if (line < 0) line = list.GetCount() > 0 ? 0 : -1;
     list.SetCurSel(line);
-    list.SetFocus();
+    FocusControl(list.Hwnd());
 }
 
 void CVellicorView::OnSelChangePaperList() {
@@ -275,12 +277,30 @@ FormState CVellicorView::State() const {
     return state;
 }
 
-void CVellicorView::UpdateMoveUpButton() { m_btnMoveUp.Enable(Commands().moveUp); }
+void CVellicorView::UpdateMoveUpButton() { EnableButton(m_btnMoveUp, Commands().moveUp); }
 
-void CVellicorView::UpdateMoveDownButton() { m_btnMoveDown.Enable(Commands().moveDown); }
+void CVellicorView::UpdateMoveDownButton() { EnableButton(m_btnMoveDown, Commands().moveDown); }
 
-void CVellicorView::UpdateDeleteButton() { m_btnDelete.Enable(Commands().remove); }
+void CVellicorView::UpdateDeleteButton() { EnableButton(m_btnDelete, Commands().remove); }
 
-void CVellicorView::UpdateAddButton() { m_btnAdd.Enable(Commands().add); }
+void CVellicorView::UpdateAddButton() { EnableButton(m_btnAdd, Commands().add); }
 
-void CVellicorView::UpdateModifyButton() { m_btnModify.Enable(Commands().modify); }
+void CVellicorView::UpdateModifyButton() { EnableButton(m_btnModify, Commands().modify); }
+
+void CVellicorView::EnableButton(const fw::CButton& button, bool enable) {
+    if (!enable && GetFocus() == button.Hwnd()) FocusPaperList();
+    button.Enable(enable);
+}
+
+void CVellicorView::FocusControl(HWND control) {
+    if (control) SendMessageA(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+// Two panes, so F6 and Shift+F6 both go to the other one: from the list or its
+// buttons to the Paper field, from anywhere else (or from nowhere) to the list.
+void CVellicorView::OnSwitchPane() {
+    HWND focus = GetFocus();
+    const bool inPaperPane = focus && (focus == m_listPapers.Hwnd() || focus == m_btnMoveUp.Hwnd() ||
+                                       focus == m_btnMoveDown.Hwnd() || focus == m_btnDelete.Hwnd());
+    FocusControl(inPaperPane ? m_editName.Hwnd() : m_listPapers.Hwnd());
+}

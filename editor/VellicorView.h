@@ -86,6 +86,19 @@ private:
     // only by Paste's menu item: each question is a round trip to the system.
     FormState State() const;
     FormCommands Commands() const { return EnabledCommands(State()); }
+    // Every enable rule ends here: a button about to be disabled while it holds
+    // the focus first hands the focus to the paper list (a disabled window
+    // would drop it into nothing, leaving Tab, Alt+letter and Esc dead).
+    void EnableButton(const fw::CButton& button, bool enable);
+    // Moves the keyboard focus as the dialog manager does (WM_NEXTDLGCTL), so
+    // that it keeps its own record of the focus and the default button in step.
+    void FocusControl(HWND control);
+    // The focus on the paper list, at its selected paper, where a keyboard user
+    // and a screen reader expect it after a command that selected a paper.
+    void FocusPaperList() { FocusControl(m_listPapers.Hwnd()); }
+    // F6 and Shift+F6: between the two panes, the paper list (with its buttons)
+    // and the paper's fields (with theirs).
+    void OnSwitchPane();
     // Writes one combo's edit text as the data exchange does.
     static void WriteComboText(const fw::CComboBox& combo, const std::string& text);
     std::string SelectedLineText() const;

@@ -270,6 +270,7 @@ void CVellicorView::OnFileMerge() {
     RecordCatalogReplaced(std::move(previous), m_nSelectedPaper, line);
     RefreshPaperList();
     AfterCatalogChange(line);
+    FocusPaperList();
 }
 
 void CVellicorView::OnFileRestoreVersion() { RestorePreviousVersion(*this); }

@@ -184,6 +184,7 @@ void CVellicorView::StepThroughHistory(bool redo) {
         CheckCatalogRights();
     else
         UpdateMainWindowTitle();
+    FocusPaperList();
 }
 
 // --- the clipboard ---
@@ -235,7 +236,7 @@ void CVellicorView::OnEditCut() {
 void CVellicorView::ShowInsertedPapers(int32_t first, int32_t count) {
     InsertPaperLines(first, count);
     AfterCatalogChange(first);
-    m_listPapers.SetFocus();
+    FocusPaperList();
 }
 
 void CVellicorView::InsertPaperLines(int32_t first, int32_t count) {
@@ -323,13 +324,18 @@ void CVellicorView::FindAgain(bool forwards) {
 }
 
 // Showing another paper would lose what was typed: the form's question first.
+// The focus goes to the list at the found paper, so a screen reader says which
+// it is, also when the search came back to the paper already selected.
 void CVellicorView::SelectFoundPaper(int32_t found) {
-    if (found < 0 || found == m_listPapers.GetCurSel()) return;
-    if (!PassPendingEditGate(*this)) return;
-    EditPendingRelease release(*this);
-    m_nSelectedPaper = found;
-    WriteFields();
-    ShowSelectedPaper();
+    if (found < 0) return;
+    if (found != m_listPapers.GetCurSel()) {
+        if (!PassPendingEditGate(*this)) return;
+        EditPendingRelease release(*this);
+        m_nSelectedPaper = found;
+        WriteFields();
+        ShowSelectedPaper();
+    }
+    FocusPaperList();
 }
 
 // --- move to the ends ---

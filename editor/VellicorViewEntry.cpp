@@ -205,7 +205,7 @@ void CVellicorView::OnCheckWeightRange() {
         ShowRefusal(Hwnd(), text);
 
         const fw::CEdit edit(m_comboWeight.EditHandle());
-        edit.SetFocus();
+        FocusControl(edit.Hwnd());
         edit.SelectAll();
     }
     m_bWeightCheckArmed = true;
@@ -223,7 +223,7 @@ void CVellicorView::OnAdd() {
     const std::optional<std::string> size = SizeKeywordOfLine(m_nSizeIndex);
     if (!size) {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_SIZE_REQUIRED));
-        m_comboSize.SetFocus();
+        FocusControl(m_comboSize.Hwnd());
         return;
     }
     CPaperCatalog& catalog = *AppState.CurrentCatalog;

@@ -75,6 +75,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
                 }
                 return FALSE;
             }
+            case WM_DESTROY:
+                self->OnDestroy();
+                return FALSE;
             case WM_NCDESTROY:
                 self->hwnd_ = nullptr;
                 return FALSE;

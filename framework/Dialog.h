@@ -32,6 +32,8 @@ protected:
     virtual bool OnNotify(int /*controlId*/, UINT /*code*/) { return false; }
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // While the controls still exist, as the dialog goes.
+    virtual void OnDestroy() {}
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
