@@ -44,22 +44,6 @@ void SetEnvironment(const char* name, const std::string& value) {
 #endif
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-CPaperCatalog Catalog(const std::vector<std::string>& names) {
-    CPaperCatalog catalog;
-    for (const std::string& name : names) catalog.AddPaper(name, "A4", "80", "white", "plain", false, catalog.GetCount());
-    return catalog;
-}
-
 platform::LocalTime At(int hour, int minute, int second) { return {2026, 12, 7, hour, minute, second}; }
 
 std::vector<std::string> FileNames(const std::vector<BackupEntry>& entries) {
@@ -100,7 +84,7 @@ protected:
     }
     BackupResult Write(const std::vector<std::string>& papers, const platform::LocalTime& now,
                        const std::string& catalogName = "Office", const std::string& key = kOfficeKey) const {
-        return WriteBackup(settings_, catalogName, key, Catalog(papers), now);
+        return WriteBackup(settings_, catalogName, key, CatalogOf(papers), now);
     }
 
     fs::path dir_;
@@ -268,7 +252,7 @@ TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwri
                              "2026-12-07 10-00-01 (02).cat", "2026-12-07 10-00-01 (1000).cat",
                              "2026-12-07 10-00-01 (99999999999999999999).cat", "2026-13-07 10-00-01.cat",
                              "2026-12-07 24-00-01.cat", "2026-12-07 10-00-01 ().cat"}) {
-        WriteBytes(Folder("Office") / name, "keep me");
+        WriteFileBytes(Folder("Office") / name, "keep me");
     }
 
     const std::vector<BackupEntry> entries = List("Office");
@@ -283,14 +267,14 @@ TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwri
     // The layout of Export: importing the file gives the papers back.
     CPaperCatalog read;
     ASSERT_TRUE(ReadBackup(entries[3].path, read));
-    EXPECT_EQ(DescribeAll(read), DescribeAll(Catalog({"Letter", "Cover"})));
-    EXPECT_EQ(ReadBytes(entries[3].path), Catalog({"Letter", "Cover"}).ExportBytes());
+    EXPECT_EQ(DescribeAll(read), DescribeAll(CatalogOf({"Letter", "Cover"})));
+    EXPECT_EQ(ReadFileBytes(entries[3].path), CatalogOf({"Letter", "Cover"}).ExportBytes());
 
     PruneBackups(settings_, "Office", kOfficeKey, At(23, 59, 59));
     EXPECT_EQ(FileNames(List("Office")), (std::vector<std::string>{"2026-12-07 10-00-01 (3).cat", "2026-12-07 10-00-01 (2).cat",
                                                                     "2026-12-07 10-00-01.cat"}));
-    EXPECT_EQ(ReadBytes(Folder("Office") / "notes.txt"), "keep me");
-    EXPECT_EQ(ReadBytes(Folder("Office") / "2026-12-07 10-00-01 (99999999999999999999).cat"), "keep me");
+    EXPECT_EQ(ReadFileBytes(Folder("Office") / "notes.txt"), "keep me");
+    EXPECT_EQ(ReadFileBytes(Folder("Office") / "2026-12-07 10-00-01 (99999999999999999999).cat"), "keep me");
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder("Office")), fs::directory_iterator()), 12);
     // Another catalog's backups are apart.
     EXPECT_TRUE(List("Other").empty());
@@ -304,7 +288,7 @@ TEST_F(CatalogBackupTest, TheBackupJustWrittenStaysAndFutureDatesAreNeverTheNewe
     const platform::LocalTime later{2027, 3, 1, 12, 0, 0};
     ASSERT_EQ(Write({"Real 1"}, later).outcome, BackupResult::Written);
     ASSERT_EQ(Write({"Real 2"}, {2027, 3, 2, 12, 0, 0}).outcome, BackupResult::Written);
-    WriteBytes(Folder("Office") / "2099-01-01 00-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(Folder("Office") / "2099-01-01 00-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     ASSERT_EQ(Write({"Older"}, At(9, 0, 0)).outcome, BackupResult::Written);
 
     // The clock now says 2026-12-07 10:00.
@@ -323,7 +307,7 @@ TEST_F(CatalogBackupTest, TheBackupJustWrittenStaysAndFutureDatesAreNeverTheNewe
     EXPECT_EQ(FileNames(List("Office", kOfficeKey, At(10, 0, 0))),
               (std::vector<std::string>{"2026-12-07 10-00-00.cat", "2026-12-07 09-00-00.cat"}));
     // Keep=1 with only future dates beside it: the new backup is the one kept.
-    WriteBytes(Folder("Office") / "2099-01-01 00-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(Folder("Office") / "2099-01-01 00-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     settings_.Keep = 1;
     const BackupResult next = Write({"Next"}, At(9, 30, 0));
     PruneBackups(settings_, "Office", kOfficeKey, At(9, 30, 0), next.path);
@@ -340,8 +324,8 @@ TEST_F(CatalogBackupTest, EachCatalogAndKeyHasItsOwnFolderAndTheEarlierFolderIsO
     ASSERT_EQ(Write({"Other key"}, At(8, 0, 2), "Office", otherKey).outcome, BackupResult::Written);
     const fs::path earlier = EarlierBackupFolderFor(settings_, "Office");
     fs::create_directories(earlier);
-    WriteBytes(earlier / "2026-12-07 07-00-00.cat", Catalog({"Old 1"}).ExportBytes());
-    WriteBytes(earlier / "2026-12-07 08-00-00.cat", Catalog({"Old 2"}).ExportBytes());
+    WriteFileBytes(earlier / "2026-12-07 07-00-00.cat", CatalogOf({"Old 1"}).ExportBytes());
+    WriteFileBytes(earlier / "2026-12-07 08-00-00.cat", CatalogOf({"Old 2"}).ExportBytes());
 
     const BackupResult saved = Write({"Mine again"}, At(9, 0, 0));
     PruneBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), saved.path);
@@ -369,7 +353,7 @@ TEST_F(CatalogBackupTest, FoldersThatMayNotBeTrustedAreNeitherWrittenNorListedNo
     std::string reason;
     EXPECT_EQ(platform::CheckFolderSafety(folder.string(), reason), platform::FolderSafety::Safe) << reason;
     EXPECT_EQ(platform::CheckFolderSafety(settings_.Folder, reason), platform::FolderSafety::Safe) << reason;
-    WriteBytes(folder / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(folder / "2026-12-07 07-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     settings_.Keep = 1;
 
     const auto expectRefused = [this, &folder](const std::string& expected) {
@@ -393,7 +377,7 @@ TEST_F(CatalogBackupTest, FoldersThatMayNotBeTrustedAreNeitherWrittenNorListedNo
     // The configured folder open to users: a catalog's folder made in it could be replaced.
     fs::remove_all(settings_.Folder);
     ASSERT_EQ(Write({"Real"}, At(8, 0, 0)).outcome, BackupResult::Written);
-    WriteBytes(folder / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(folder / "2026-12-07 07-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     ASSERT_TRUE(platform::OpenFolderToUsersForTesting(settings_.Folder));
     expectRefused("Users without administrator rights can change the folder " + settings_.Folder +
                   ", so backups are neither kept in it nor restored from it.");
@@ -415,7 +399,7 @@ TEST_F(CatalogBackupTest, AFolderThatIsALinkIsNeitherWrittenNorListed) {
     std::error_code error;
     fs::create_directory_symlink(elsewhere, Folder("Office"), error);
     if (error) GTEST_SKIP() << "no directory links here: " << error.message();
-    WriteBytes(elsewhere / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(elsewhere / "2026-12-07 07-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     const BackupResult result = Write({"Real"}, At(9, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_EQ(result.reason, "The folder " + Folder("Office").string() +
@@ -447,7 +431,7 @@ TEST_F(CatalogBackupTest, TheKeyIsReadWithTheStoresOwnLoadAndAnEmptyOrMissingKey
     EXPECT_EQ(BackUpStoredCatalog(settings_, "Office", key, "PS", At(7, 0, 0)).outcome, BackupResult::NotNeeded);
     EXPECT_FALSE(fs::exists(Folder("Office")));
 
-    CPaperCatalog stored = Catalog({"B", "A"});
+    CPaperCatalog stored = CatalogOf({"B", "A"});
     stored.ModifyPaper("B", "TABLOID", "160", "blue", "cover", true, 0);
     ASSERT_EQ(stored.SaveToRegistry(key, false), STORE_OK);
     AppState.CurrentLanguage = 5;  // French: the banner follows the language, the papers do not
@@ -457,7 +441,7 @@ TEST_F(CatalogBackupTest, TheKeyIsReadWithTheStoresOwnLoadAndAnEmptyOrMissingKey
     CPaperCatalog read;
     ASSERT_TRUE(ReadBackup(result.path, read));
     EXPECT_EQ(DescribeAll(read), DescribeAll(stored));
-    EXPECT_NE(ReadBytes(result.path).find("Avertissement"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(result.path).find("Avertissement"), std::string::npos);
 }
 
 // The editor backs up from the save's own read of the key: it must see what
@@ -495,7 +479,7 @@ TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
         ASSERT_EQ(loaded.LoadFromRegistry(key, c.descriptive ? "PCL" : "PS"), STORE_OK);
         ASSERT_GT(loaded.GetCount(), 1);
         std::string seen = "not called";
-        EXPECT_EQ(Catalog({"New"}).SaveToRegistry(key, c.descriptive,
+        EXPECT_EQ(CatalogOf({"New"}).SaveToRegistry(key, c.descriptive,
                                                  [&seen](const CPaperCatalog& stored) {
                                                      seen = DescribeAll(stored);
                                                      return false;
@@ -506,7 +490,7 @@ TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
         ASSERT_EQ(after.LoadFromRegistry(key, c.descriptive ? "PCL" : "PS"), STORE_OK);
         EXPECT_EQ(DescribeAll(after), DescribeAll(loaded));
     }
-    EXPECT_EQ(Catalog({"New"}).SaveToRegistry(key, false, [](const CPaperCatalog&) { return true; }), STORE_OK);
+    EXPECT_EQ(CatalogOf({"New"}).SaveToRegistry(key, false, [](const CPaperCatalog&) { return true; }), STORE_OK);
     CPaperCatalog saved;
     ASSERT_EQ(saved.LoadFromRegistry(key, "PS"), STORE_OK);
     EXPECT_EQ(NamesAndPositions(saved), "New@0");
@@ -514,22 +498,22 @@ TEST_F(CatalogBackupTest, TheSavesLookBeforeWritingSeesWhatTheLoadReads) {
 
 TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothing) {
     // A file where the backup folder should be, at either level.
-    WriteBytes(dir_ / "Backups", "a file");
+    WriteFileBytes(dir_ / "Backups", "a file");
     BackupResult result = Write({"Letter"}, At(6, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(ReadBytes(dir_ / "Backups"), "a file");
+    EXPECT_EQ(ReadFileBytes(dir_ / "Backups"), "a file");
     std::vector<BackupEntry> entries;
     std::string reason;
     EXPECT_TRUE(ListBackups(settings_, "Office", kOfficeKey, At(6, 0, 0), entries, reason) == false || entries.empty());
 
     fs::remove(dir_ / "Backups");
     fs::create_directories(dir_ / "Backups");
-    WriteBytes(Folder("Office"), "a file");
+    WriteFileBytes(Folder("Office"), "a file");
     result = Write({"Letter"}, At(6, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(ReadBytes(Folder("Office")), "a file");
+    EXPECT_EQ(ReadFileBytes(Folder("Office")), "a file");
     EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, At(6, 0, 0), entries, reason));
     EXPECT_FALSE(reason.empty());
 }
@@ -537,10 +521,10 @@ TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothi
 TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguagesBannerIsRead) {
     const fs::path folder = Folder("Office");
     fs::create_directories(folder);
-    WriteBytes(folder / "2026-12-07 05-00-00.cat", "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
-    WriteBytes(folder / "2026-12-07 05-00-01.cat", "");
+    WriteFileBytes(folder / "2026-12-07 05-00-00.cat", "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
+    WriteFileBytes(folder / "2026-12-07 05-00-01.cat", "");
     AppState.CurrentLanguage = 6;
-    WriteBytes(folder / "2026-12-07 05-00-02.cat", Catalog({"Brief"}).ExportBytes());
+    WriteFileBytes(folder / "2026-12-07 05-00-02.cat", CatalogOf({"Brief"}).ExportBytes());
     AppState.CurrentLanguage = kEnglish;
 
     const std::vector<BackupEntry> entries = List("Office");
@@ -548,7 +532,7 @@ TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguages
     EXPECT_EQ(entries[0].paperCount, 1);
     EXPECT_EQ(entries[1].paperCount, -1);
     EXPECT_EQ(entries[2].paperCount, -1);
-    CPaperCatalog kept = Catalog({"Mine"});
+    CPaperCatalog kept = CatalogOf({"Mine"});
     EXPECT_FALSE(ReadBackup(entries[1].path, kept));
     EXPECT_FALSE(ReadBackup(entries[2].path, kept));
     EXPECT_EQ(NamesAndPositions(kept), "Mine@0");
