@@ -109,6 +109,8 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
         {"UTF-8 with its mark", "\xEF\xBB\xBFName,Size,Weight,Color,Type\nPl\xC3\xA4in,A4,80,white,plain\n",
          "Pl\xE4in|A4|80|white|plain|F|0 @2"},
         {"UTF-8 without the mark", "Pl\xC3\xA4in,A4,80,white,plain", "Pl\xE4in|A4|80|white|plain|F|0 @1"},
+        {"overlong UTF-8 is no UTF-8: code page 1252", "Pl\xC1\xA1in,A4,80,white,plain",
+         "Pl\xC1\xA1in|A4|80|white|plain|F|0 @1"},
         {"code page 1252", "Pl\xE4in,A4,80,white,plain", "Pl\xE4in|A4|80|white|plain|F|0 @1"},
         {"UTF-16 with its mark", Utf16("\xFF\xFE", "Plain,A4,80,white,plain", false), plain + " @1"},
         {"UTF-16, big-endian", Utf16("\xFE\xFF", "Plain,A4,80,white,plain", true), plain + " @1"},
@@ -151,6 +153,8 @@ TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
          Row(2, COL_NONE, RowFault::TooManyColumns)},
         {"a quote never closed", "P,A4,80,white,plain\n\"Q,A4,80,white,plain\nR,A4,80,white,plain",
          Row(2, COL_NONE, RowFault::QuoteNotClosed)},
+        {"a no-break space in UTF-8 is the code page's own", "P\xC2\xA0x,A4,80,white,plain",
+         FieldRow(1, COL_NAME, FieldFault::Unprintable)},
         {"a character code page 1252 lacks", "P\xE2\x82\xAC\xE2\x84\xA2\xE2\x88\x9A,A4,80,white,plain",
          Row(1, COL_NAME, RowFault::NotInCodePage)},
         {"other lines among catalog lines", "Paper_000=P,A4,80,white,plain,F\nhello\n",
@@ -207,6 +211,12 @@ TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {
     EXPECT_TRUE(read.papers.empty());
     EXPECT_EQ(PaperTableRefusalLines(read, TableUse::Paste).back(), "... and 4990 more.");
 
+    // A character beyond the code page is one "?" in the name shown, a UTF-16 pair too.
+    const PaperTableRead pair = ReadPaperTable(Utf16("\xFF\xFE", "P", false) + std::string("\x3D\xD8\x00\xDE", 4) +
+                                               Utf16("", "x,A4,80,white,plain", false));
+    ASSERT_EQ(pair.refusals.size(), 1u);
+    EXPECT_EQ(pair.refusals[0].name, "P?x");
+
     AppState.CurrentLanguage = FindLanguageIndex("French");
     const std::string message = PaperTableRefusalMessage(ReadPaperTable("\"Pla,in\";A4;80;blanc;simple"), TableUse::Paste);
     EXPECT_EQ(message, "Rien n'a \xE9t\xE9 coll\xE9.\nLignes refus\xE9""es\xA0: 1\nLigne 1, \xAB\xA0Pla,in\xA0\xBB, Papier\xA0: "
@@ -236,10 +246,11 @@ TEST_F(PaperTableTest, WrittenTablesReadBackAsTheyWere) {
     EXPECT_FALSE(Utf8ToCp1252("x\xE2\x88\x9Ay", converted));
     EXPECT_EQ(converted, "x?y");
     EXPECT_FALSE(Utf8ToCp1252("\xC3", converted));
-    // Cells that hold the separator or quotes are quoted.
-    EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", "plain", false, 0)}, ';', TableEncoding::CodePage1252)
+    // Cells that hold the separator or quotes are quoted, and so are cells with
+    // blanks at either end, which a reader would otherwise trim.
+    EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", " pale ", false, 0)}, ';', TableEncoding::CodePage1252)
                   .substr(43),
-              "\"a;b\";A4;80;\"x\"\"y\";plain;no\r\n");
+              "\"a;b\";A4;80;\"x\"\"y\";\" pale \";no\r\n");
 }
 
 TEST(PaperRulesTest, TypedTextAndWeights) {
