@@ -53,22 +53,6 @@ void SetEnvironment(const char* name, const std::string& value) {
 #endif
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-CPaperCatalog Catalog(const std::vector<std::string>& names) {
-    CPaperCatalog catalog;
-    for (const std::string& name : names) catalog.AddPaper(name, "A4", "80", "white", "plain", false, catalog.GetCount());
-    return catalog;
-}
-
 platform::LocalTime At(int hour, int minute, int second) { return {2026, 12, 7, hour, minute, second}; }
 
 std::vector<std::string> FileNames(const std::vector<BackupEntry>& entries) {
@@ -109,7 +93,7 @@ protected:
     }
     BackupResult Write(const std::vector<std::string>& papers, const platform::LocalTime& now,
                        const std::string& catalogName = "Office", const std::string& key = kOfficeKey) const {
-        return WriteBackup(settings_, catalogName, key, Catalog(papers), now, ImageOf(Catalog(papers)));
+        return WriteBackup(settings_, catalogName, key, CatalogOf(papers), now, ImageOf(CatalogOf(papers)));
     }
 
     fs::path dir_;
@@ -277,7 +261,7 @@ TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwri
                              "2026-12-07 10-00-01 (02).cat", "2026-12-07 10-00-01 (1000).cat",
                              "2026-12-07 10-00-01 (99999999999999999999).cat", "2026-13-07 10-00-01.cat",
                              "2026-12-07 24-00-01.cat", "2026-12-07 10-00-01 ().cat"}) {
-        WriteBytes(Folder("Office") / name, "keep me");
+        WriteFileBytes(Folder("Office") / name, "keep me");
     }
 
     const std::vector<BackupEntry> entries = List("Office");
@@ -292,15 +276,15 @@ TEST_F(CatalogBackupTest, BackupsAreCatalogFilesListedNewestFirstAndNeverOverwri
     // The layout of Export: importing the file gives the papers back.
     CPaperCatalog read;
     ASSERT_TRUE(ReadBackup(entries[3].path, "PS", read));
-    EXPECT_EQ(DescribeAll(read), DescribeAll(Catalog({"Letter", "Cover"})));
-    const StoredKeyImage image = ImageOf(Catalog({"Letter", "Cover"}));
-    EXPECT_EQ(ReadBytes(entries[3].path), CatalogFileBytes(Catalog({"Letter", "Cover"}), &image, nullptr));
+    EXPECT_EQ(DescribeAll(read), DescribeAll(CatalogOf({"Letter", "Cover"})));
+    const StoredKeyImage image = ImageOf(CatalogOf({"Letter", "Cover"}));
+    EXPECT_EQ(ReadFileBytes(entries[3].path), CatalogFileBytes(CatalogOf({"Letter", "Cover"}), &image, nullptr));
 
     PruneBackups(settings_, "Office", kOfficeKey, At(23, 59, 59));
     EXPECT_EQ(FileNames(List("Office")), (std::vector<std::string>{"2026-12-07 10-00-01 (3).cat", "2026-12-07 10-00-01 (2).cat",
                                                                     "2026-12-07 10-00-01.cat"}));
-    EXPECT_EQ(ReadBytes(Folder("Office") / "notes.txt"), "keep me");
-    EXPECT_EQ(ReadBytes(Folder("Office") / "2026-12-07 10-00-01 (99999999999999999999).cat"), "keep me");
+    EXPECT_EQ(ReadFileBytes(Folder("Office") / "notes.txt"), "keep me");
+    EXPECT_EQ(ReadFileBytes(Folder("Office") / "2026-12-07 10-00-01 (99999999999999999999).cat"), "keep me");
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder("Office")), fs::directory_iterator()), 12);
     // Another catalog's backups are apart.
     EXPECT_TRUE(List("Other").empty());
@@ -314,7 +298,7 @@ TEST_F(CatalogBackupTest, TheBackupJustWrittenStaysAndFutureDatesAreNeverTheNewe
     const platform::LocalTime later{2027, 3, 1, 12, 0, 0};
     ASSERT_EQ(Write({"Real 1"}, later).outcome, BackupResult::Written);
     ASSERT_EQ(Write({"Real 2"}, {2027, 3, 2, 12, 0, 0}).outcome, BackupResult::Written);
-    WriteBytes(Folder("Office") / "2099-01-01 00-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(Folder("Office") / "2099-01-01 00-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     ASSERT_EQ(Write({"Older"}, At(9, 0, 0)).outcome, BackupResult::Written);
 
     // The clock now says 2026-12-07 10:00.
@@ -333,7 +317,7 @@ TEST_F(CatalogBackupTest, TheBackupJustWrittenStaysAndFutureDatesAreNeverTheNewe
     EXPECT_EQ(FileNames(List("Office", kOfficeKey, At(10, 0, 0))),
               (std::vector<std::string>{"2026-12-07 10-00-00.cat", "2026-12-07 09-00-00.cat"}));
     // Keep=1 with only future dates beside it: the new backup is the one kept.
-    WriteBytes(Folder("Office") / "2099-01-01 00-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(Folder("Office") / "2099-01-01 00-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     settings_.Keep = 1;
     const BackupResult next = Write({"Next"}, At(9, 30, 0));
     PruneBackups(settings_, "Office", kOfficeKey, At(9, 30, 0), next.path);
@@ -350,8 +334,8 @@ TEST_F(CatalogBackupTest, EachCatalogAndKeyHasItsOwnFolderAndTheEarlierFolderIsO
     ASSERT_EQ(Write({"Other key"}, At(8, 0, 2), "Office", otherKey).outcome, BackupResult::Written);
     const fs::path earlier = EarlierBackupFolderFor(settings_, "Office");
     fs::create_directories(earlier);
-    WriteBytes(earlier / "2026-12-07 07-00-00.cat", Catalog({"Old 1"}).ExportBytes());
-    WriteBytes(earlier / "2026-12-07 08-00-00.cat", Catalog({"Old 2"}).ExportBytes());
+    WriteFileBytes(earlier / "2026-12-07 07-00-00.cat", CatalogOf({"Old 1"}).ExportBytes());
+    WriteFileBytes(earlier / "2026-12-07 08-00-00.cat", CatalogOf({"Old 2"}).ExportBytes());
 
     const BackupResult saved = Write({"Mine again"}, At(9, 0, 0));
     PruneBackups(settings_, "Office", kOfficeKey, At(9, 0, 0), saved.path);
@@ -379,7 +363,7 @@ TEST_F(CatalogBackupTest, FoldersThatMayNotBeTrustedAreNeitherWrittenNorListedNo
     std::string reason;
     EXPECT_EQ(platform::CheckFolderSafety(folder.string(), reason), platform::FolderSafety::Safe) << reason;
     EXPECT_EQ(platform::CheckFolderSafety(settings_.Folder, reason), platform::FolderSafety::Safe) << reason;
-    WriteBytes(folder / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(folder / "2026-12-07 07-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     settings_.Keep = 1;
 
     const auto expectRefused = [this, &folder](const std::string& expected) {
@@ -403,7 +387,7 @@ TEST_F(CatalogBackupTest, FoldersThatMayNotBeTrustedAreNeitherWrittenNorListedNo
     // The configured folder open to users: a catalog's folder made in it could be replaced.
     fs::remove_all(settings_.Folder);
     ASSERT_EQ(Write({"Real"}, At(8, 0, 0)).outcome, BackupResult::Written);
-    WriteBytes(folder / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(folder / "2026-12-07 07-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     ASSERT_TRUE(platform::OpenFolderToUsersForTesting(settings_.Folder));
     expectRefused("Users without administrator rights can change the folder " + settings_.Folder +
                   ", so backups are neither kept in it nor restored from it.");
@@ -425,7 +409,7 @@ TEST_F(CatalogBackupTest, AFolderThatIsALinkIsNeitherWrittenNorListed) {
     std::error_code error;
     fs::create_directory_symlink(elsewhere, Folder("Office"), error);
     if (error) GTEST_SKIP() << "no directory links here: " << error.message();
-    WriteBytes(elsewhere / "2026-12-07 07-00-00.cat", Catalog({"Planted"}).ExportBytes());
+    WriteFileBytes(elsewhere / "2026-12-07 07-00-00.cat", CatalogOf({"Planted"}).ExportBytes());
     const BackupResult result = Write({"Real"}, At(9, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_EQ(result.reason, "The folder " + Folder("Office").string() +
@@ -496,7 +480,7 @@ TEST_F(CatalogBackupTest, TheSaveAsksAboutWhatTheLoadSkipsAndBacksUpEveryValue) 
         ASSERT_GT(loaded.GetCount(), 1);
         ASSERT_FALSE(load.Skipped.empty());
 
-        SaveRequest request{{"Held", key, c.pdl}, StoredValuesOf(Catalog({"New"}), c.pdl), load.Image, settings_};
+        SaveRequest request{{"Held", key, c.pdl}, StoredValuesOf(CatalogOf({"New"}), c.pdl), load.Image, settings_};
         Answers answers;
         const SaveResult kept = SaveCatalog(request, answers);
         EXPECT_EQ(kept.outcome, SaveOutcome::EntriesKept);
@@ -512,9 +496,9 @@ TEST_F(CatalogBackupTest, TheSaveAsksAboutWhatTheLoadSkipsAndBacksUpEveryValue) 
         const SaveResult saved = SaveCatalog(request, answers);
         ASSERT_EQ(saved.outcome, SaveOutcome::Saved);
         ASSERT_EQ(saved.backup.outcome, BackupResult::Written) << saved.backup.reason;
-        EXPECT_EQ(saved.image, ImageOf(Catalog({"New"}), c.pdl));
+        EXPECT_EQ(saved.image, ImageOf(CatalogOf({"New"}), c.pdl));
         // Every value, the skipped ones too, exactly; the papers as the load read them.
-        const CatalogFile backup = ReadCatalogFile(ReadBytes(saved.backup.path));
+        const CatalogFile backup = ReadCatalogFile(ReadFileBytes(saved.backup.path));
         ASSERT_TRUE(backup.values);
         StoredKeyImage backedUp = *backup.values;
         SortKeyImage(backedUp);
@@ -547,10 +531,10 @@ TEST_F(CatalogBackupTest, TheRecordOfASaveCutShortIsSettledByWhatTheKeyHolds) {
             ASSERT_EQ(platform::SetRawValue(open, value.Name, value.Type, value.Data), platform::kRegOk);
         }
     };
-    StoredKeyImage before = ImageOf(Catalog({"Old", "Older"}));
+    StoredKeyImage before = ImageOf(CatalogOf({"Old", "Older"}));
     before.push_back({"Version", platform::kRegDword, std::string("\x02\0\0\0", 4), true});
     SortKeyImage(before);
-    const StoredKeyImage after = ImageOf(Catalog({"New", "Newer", "Newest"}));
+    const StoredKeyImage after = ImageOf(CatalogOf({"New", "Newer", "Newest"}));
     StoredKeyImage mixed = before;
     mixed.push_back(after.front());
     SortKeyImage(mixed);
@@ -569,17 +553,17 @@ TEST_F(CatalogBackupTest, TheRecordOfASaveCutShortIsSettledByWhatTheKeyHolds) {
         {"neither", &mixed, {}, SaveRecovery::PutRight, &before, false},
         {"a record cut short while it was written", &mixed,
          [&] {
-             const std::string bytes = ReadBytes(record);
+             const std::string bytes = ReadFileBytes(record);
              fs::remove(record);
-             WriteBytes(record, bytes.substr(0, bytes.find("[End]")));
+             WriteFileBytes(record, bytes.substr(0, bytes.find("[End]")));
          },
          SaveRecovery::Finished, &mixed, false},
         {"a record changed by hand", &mixed,
          [&] {
-             std::string bytes = ReadBytes(record);
+             std::string bytes = ReadFileBytes(record);
              bytes.replace(bytes.find("Value_001="), 10, "Value_009=");
              fs::remove(record);
-             WriteBytes(record, bytes);
+             WriteFileBytes(record, bytes);
          },
          SaveRecovery::Unreadable, &mixed, true},
         {"a record in a folder users can change", &mixed,
@@ -607,7 +591,7 @@ TEST_F(CatalogBackupTest, TheRecordOfASaveCutShortIsSettledByWhatTheKeyHolds) {
             // Nothing typed is lost: what the save was writing is a backup.
             CPaperCatalog kept;
             ASSERT_TRUE(ReadBackup(recovery.kept, "PS", kept));
-            EXPECT_EQ(DescribeAll(kept), DescribeAll(Catalog({"New", "Newer", "Newest"})));
+            EXPECT_EQ(DescribeAll(kept), DescribeAll(CatalogOf({"New", "Newer", "Newest"})));
         }
         if (c.recordStays) {
             EXPECT_EQ(RecoverInterruptedSave(settings_, target).outcome, c.outcome) << "named again, never guessed at";
@@ -630,31 +614,31 @@ TEST_F(CatalogBackupTest, TheRecordOfASaveCutShortIsSettledByWhatTheKeyHolds) {
         bool SaveWithoutBackup(const BackupResult&) override { return false; }
         bool SaveWithoutRecord(const std::string&, const std::string&) override { return false; }
     } agree;
-    const SaveResult saved = SaveCatalog({target, StoredValuesOf(Catalog({"Last"}), "PS"), std::nullopt, settings_}, agree);
+    const SaveResult saved = SaveCatalog({target, StoredValuesOf(CatalogOf({"Last"}), "PS"), std::nullopt, settings_}, agree);
     EXPECT_EQ(saved.recovery.outcome, SaveRecovery::PutRight);
     EXPECT_EQ(saved.outcome, SaveOutcome::Saved);
-    EXPECT_EQ(image(), ImageOf(Catalog({"Last"})));
+    EXPECT_EQ(image(), ImageOf(CatalogOf({"Last"})));
     EXPECT_FALSE(fs::exists(record));
 }
 
 TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothing) {
     // A file where the backup folder should be, at either level.
-    WriteBytes(dir_ / "Backups", "a file");
+    WriteFileBytes(dir_ / "Backups", "a file");
     BackupResult result = Write({"Letter"}, At(6, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(ReadBytes(dir_ / "Backups"), "a file");
+    EXPECT_EQ(ReadFileBytes(dir_ / "Backups"), "a file");
     std::vector<BackupEntry> entries;
     std::string reason;
     EXPECT_TRUE(ListBackups(settings_, "Office", kOfficeKey, "PS", At(6, 0, 0), entries, reason) == false || entries.empty());
 
     fs::remove(dir_ / "Backups");
     fs::create_directories(dir_ / "Backups");
-    WriteBytes(Folder("Office"), "a file");
+    WriteFileBytes(Folder("Office"), "a file");
     result = Write({"Letter"}, At(6, 0, 0));
     EXPECT_EQ(result.outcome, BackupResult::Failed);
     EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(ReadBytes(Folder("Office")), "a file");
+    EXPECT_EQ(ReadFileBytes(Folder("Office")), "a file");
     EXPECT_FALSE(ListBackups(settings_, "Office", kOfficeKey, "PS", At(6, 0, 0), entries, reason));
     EXPECT_FALSE(reason.empty());
 }
@@ -662,10 +646,10 @@ TEST_F(CatalogBackupTest, UnwritableFoldersFailWithTheSystemsReasonAndWriteNothi
 TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguagesBannerIsRead) {
     const fs::path folder = Folder("Office");
     fs::create_directories(folder);
-    WriteBytes(folder / "2026-12-07 05-00-00.cat", "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
-    WriteBytes(folder / "2026-12-07 05-00-01.cat", "");
+    WriteFileBytes(folder / "2026-12-07 05-00-00.cat", "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
+    WriteFileBytes(folder / "2026-12-07 05-00-01.cat", "");
     AppState.CurrentLanguage = 6;
-    WriteBytes(folder / "2026-12-07 05-00-02.cat", Catalog({"Brief"}).ExportBytes());
+    WriteFileBytes(folder / "2026-12-07 05-00-02.cat", CatalogOf({"Brief"}).ExportBytes());
     AppState.CurrentLanguage = kEnglish;
 
     const std::vector<BackupEntry> entries = List("Office");
@@ -673,7 +657,7 @@ TEST_F(CatalogBackupTest, ABackupThatIsNoCatalogFileIsRefusedAndAnotherLanguages
     EXPECT_EQ(entries[0].paperCount, 1);
     EXPECT_EQ(entries[1].paperCount, -1);
     EXPECT_EQ(entries[2].paperCount, -1);
-    CPaperCatalog kept = Catalog({"Mine"});
+    CPaperCatalog kept = CatalogOf({"Mine"});
     EXPECT_FALSE(ReadBackup(entries[1].path, "PS", kept));
     EXPECT_FALSE(ReadBackup(entries[2].path, "PS", kept));
     EXPECT_EQ(NamesAndPositions(kept), "Mine@0");

@@ -20,26 +20,6 @@ namespace {
 
 const std::string kTestRoot = "SOFTWARE\\QuandrelTests\\Difference";
 
-// "Name" or "Name:size,weight,colour,type,T|F"; the rest from A4, 80, white, plain, F.
-CPaperCatalog Catalog(const std::vector<std::string>& papers) {
-    CPaperCatalog catalog;
-    for (const std::string& text : papers) {
-        const size_t colon = text.find(':');
-        std::string fields[5] = {"A4", "80", "white", "plain", "F"};
-        if (colon != std::string::npos) {
-            size_t start = colon + 1;
-            for (std::string& field : fields) {
-                const size_t comma = text.find(',', start);
-                field = text.substr(start, comma - start);
-                start = comma == std::string::npos ? text.size() : comma + 1;
-            }
-        }
-        catalog.AddPaper(text.substr(0, colon), fields[0], fields[1], fields[2], fields[3], fields[4] == "T",
-                         catalog.GetCount());
-    }
-    return catalog;
-}
-
 std::vector<std::string> Lines(const std::vector<PaperDifference>& differences, int16_t language = kEnglish) {
     std::vector<std::string> lines;
     for (const PaperDifference& difference : differences) lines.push_back(DescribeDifference(difference, language));
@@ -90,12 +70,12 @@ TEST_F(CatalogDifferenceTest, PapersAreMatchedByNameAndOnlyRealMovesAreMoves) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Lines(CompareCatalogs(Catalog(c.stored), Catalog(c.edited))), c.lines);
+        EXPECT_EQ(Lines(CompareCatalogs(CatalogOf(c.stored), CatalogOf(c.edited))), c.lines);
     }
 }
 
 TEST_F(CatalogDifferenceTest, AChangedPaperNamesEveryChangedFieldWithOldAndNewValues) {
-    const auto differences = CompareCatalogs(Catalog({"A:A4,80,white,plain,F"}), Catalog({"A:LETTER,90,blue,cover,T"}));
+    const auto differences = CompareCatalogs(CatalogOf({"A:A4,80,white,plain,F"}), CatalogOf({"A:LETTER,90,blue,cover,T"}));
     ASSERT_EQ(differences.size(), 1u);
     EXPECT_EQ(differences[0].kind, PaperDifference::Changed);
     EXPECT_EQ(differences[0].oldPosition, 0);
@@ -119,7 +99,7 @@ TEST_F(CatalogDifferenceTest, AChangedPaperNamesEveryChangedFieldWithOldAndNewVa
 TEST_F(CatalogDifferenceTest, TheKeyIsReadByTheStoresLoadAndNeverWritten) {
     const std::string keyword = kTestRoot + "\\Keyword";
     const std::string descriptive = kTestRoot + "\\Descriptive";
-    const CPaperCatalog saved = Catalog({"Letter:LETTER,75,white,plain,F", "Cover:TABLOID,160,blue,cover,T"});
+    const CPaperCatalog saved = CatalogOf({"Letter:LETTER,75,white,plain,F", "Cover:TABLOID,160,blue,cover,T"});
     ASSERT_EQ(saved.SaveToRegistry(keyword, false), STORE_OK);
     ASSERT_EQ(saved.SaveToRegistry(descriptive, true), STORE_OK);
     const auto compare = [](const CPaperCatalog& edited, const std::string& key, const std::string& pdl) {
@@ -141,7 +121,7 @@ TEST_F(CatalogDifferenceTest, TheKeyIsReadByTheStoresLoadAndNeverWritten) {
               (Text{"Moved: \"Cover\" from position 2 to 1", "Added: \"New\" at position 3"}));
 
     // Only a key that does not exist holds nothing: every paper is added.
-    EXPECT_EQ(compare(Catalog({"A"}), kTestRoot + "\\Missing", "PS"), (Text{"Added: \"A\" at position 1"}));
+    EXPECT_EQ(compare(CatalogOf({"A"}), kTestRoot + "\\Missing", "PS"), (Text{"Added: \"A\" at position 1"}));
     platform::RegKey key;
     EXPECT_NE(platform::OpenKeyForReading(kTestRoot + "\\Missing", key), platform::kRegOk);
     // A key that cannot be read is a failure, never a catalog of new papers.

@@ -43,12 +43,6 @@ std::string Config(const std::string& language = "English") {
            "Catalog_03=Archive\r\nPDL_03=PS\r\nRegistry_03=" + kMissingKey + "\r\n";
 }
 
-CPaperCatalog CatalogOf(const std::vector<std::string>& names) {
-    CPaperCatalog catalog;
-    for (const std::string& name : names) catalog.AddPaper(name, "A4", "80", "White", "Plain", false, catalog.GetCount());
-    return catalog;
-}
-
 struct Outcome {
     int code;
     CommandOutput output;
@@ -157,7 +151,7 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
 // /report: the run's lines, standard output's then standard error's, in a
 // file that did not exist; an existing file is never written over.
 TEST_F(CommandsTest, ReportPutsTheRunsLinesIntoANewFileOnly) {
-    Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+    Store(CatalogOf({"Plain", "Heavy"}, "White", "Plain"), kKeywordKey, false);
     ASSERT_EQ(Call({"/export", "Office PostScript", "out.cat"}).code, kExitDone);
     Outcome run = Call({"/import", "/report", "done.txt", "--", "out.cat", "Office PCL"});
     EXPECT_EQ(run.code, kExitDone);
@@ -305,7 +299,7 @@ TEST_F(CommandsTest, DeploymentRunsAnswerAsTheTableSays) {
         Write("Vellicor.cfg", run.configuration.empty() ? Config() : run.configuration);
         platform::DeleteKeyTree(kKeywordKey);
         if (run.before != Key::Missing) {
-            if (run.before != Key::OnlyDefault) Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+            if (run.before != Key::OnlyDefault) Store(CatalogOf({"Plain", "Heavy"}, "White", "Plain"), kKeywordKey, false);
             platform::RegKey key;
             uint32_t disposition = 0;
             ASSERT_EQ(platform::CreateOrOpenKey(kKeywordKey, key, disposition), platform::kRegOk);
@@ -360,8 +354,8 @@ TEST_F(CommandsTest, TheTableNamesEveryExitCodeAndSwitch) {
 }
 
 TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
-    Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
-    Store(CatalogOf({"Gloss"}), kDescriptiveKey, true);
+    Store(CatalogOf({"Plain", "Heavy"}, "White", "Plain"), kKeywordKey, false);
+    Store(CatalogOf({"Gloss"}, "White", "Plain"), kDescriptiveKey, true);
 
     Outcome run = Call({"/LIST"});
     EXPECT_EQ(run.code, kExitDone);
@@ -386,7 +380,7 @@ TEST_F(CommandsTest, ListGivesEveryConfiguredCatalogAsTextOrCsv) {
 }
 
 TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
-    Store(CatalogOf({"Plain", "Heavy", "Gloss"}), kKeywordKey, false);
+    Store(CatalogOf({"Plain", "Heavy", "Gloss"}, "White", "Plain"), kKeywordKey, false);
     const std::string original = Stored(kKeywordKey, "PS");
 
     // Catalog names match in any letter case, as listed.
@@ -428,11 +422,11 @@ TEST_F(CommandsTest, ExportAndImportCarryACatalogBetweenBothStoredForms) {
 }
 
 TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
-    Store(CatalogOf({"Plain"}), kKeywordKey, false);
+    Store(CatalogOf({"Plain"}, "White", "Plain"), kKeywordKey, false);
     const std::string before = Stored(kKeywordKey, "PS");
     {
         AppState.CurrentLanguage = kEnglish;
-        ASSERT_TRUE(CatalogOf({"Gloss", "GLOSS"}).ExportToFile("twins.cat"));
+        ASSERT_TRUE(CatalogOf({"Gloss", "GLOSS"}, "White", "Plain").ExportToFile("twins.cat"));
         ASSERT_TRUE(CPaperCatalog().ExportToFile("empty.cat"));
         Write("other.txt", "[Something else]\r\n");
     }
@@ -501,7 +495,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
                                         "in letter case. Give the name exactly as configured:",
                                         "  Office PostScript", "  OFFICE POSTSCRIPT"}));
     EXPECT_EQ(Call({"/import", "twins.cat", "OFFICE POSTSCRIPT"}).code, kExitDone);
-    EXPECT_EQ(Stored(kMissingKey, "PCL"), DescribeAll(CatalogOf({"Gloss", "GLOSS"})));
+    EXPECT_EQ(Stored(kMissingKey, "PCL"), DescribeAll(CatalogOf({"Gloss", "GLOSS"}, "White", "Plain")));
     EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
     Write("Vellicor.cfg", Config());
 #ifdef _WIN32
@@ -521,7 +515,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
 #ifndef _WIN32
     // The registry refuses the key: code 5, and the stored catalog is untouched.
     AppState.CurrentLanguage = kEnglish;
-    ASSERT_TRUE(CatalogOf({"Matt", "Silk"}).ExportToFile("two.cat"));
+    ASSERT_TRUE(CatalogOf({"Matt", "Silk"}, "White", "Plain").ExportToFile("two.cat"));
     const std::string key = "HKEY_LOCAL_MACHINE\\" + kKeywordKey;
     // Refused at once, refused part-way (the key put back), and refused so
     // that the key cannot be put back either: the last is said as it is.
@@ -560,7 +554,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
         // A registry emptied under the program is no state a record can settle.
         fs::remove_all("Backups");
         platform::ResetMemoryRegistry();
-        Store(CatalogOf({"Plain"}), kKeywordKey, false);
+        Store(CatalogOf({"Plain"}, "White", "Plain"), kKeywordKey, false);
         failure.fail();
         const Outcome refused = Call({"/import", "two.cat", "Office PostScript"});
         EXPECT_EQ(refused.code, kExitRegistry) << failure.message;
@@ -573,7 +567,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     fs::remove_all("Backups");
 #endif
     // Entries the program cannot read would be lost: nobody to ask, nothing written.
-    Store(CatalogOf({"Plain"}), kKeywordKey, false);
+    Store(CatalogOf({"Plain"}, "White", "Plain"), kKeywordKey, false);
     const std::string longName(70, 'L');
     {
         platform::RegKey key;
@@ -586,7 +580,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
     const Outcome unreadable = Call({"/import", "other.txt", "Office PostScript"});
     EXPECT_EQ(unreadable.code, kExitCatalogFile);
     AppState.CurrentLanguage = kEnglish;
-    ASSERT_TRUE(CatalogOf({"Matt"}).ExportToFile("one.cat"));
+    ASSERT_TRUE(CatalogOf({"Matt"}, "White", "Plain").ExportToFile("one.cat"));
     const Outcome stopped = Call({"/import", "one.cat", "office postscript"});
     EXPECT_EQ(stopped.code, kExitCatalog);
     EXPECT_EQ(stopped.output.err, (std::vector<std::string>{
@@ -613,7 +607,7 @@ TEST_F(CommandsTest, RefusedInputLeavesTheKeyAsItWas) {
 
 TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
     AppState.CurrentLanguage = kEnglish;
-    CPaperCatalog catalog = CatalogOf({"Gloss", "GLOSS"});
+    CPaperCatalog catalog = CatalogOf({"Gloss", "GLOSS"}, "White", "Plain");
     catalog.ModifyPaper("GLOSS", "LETTER", "120", "Blue", "Glossy", true, 1);
     ASSERT_TRUE(catalog.ExportToFile("in.cat"));
 
@@ -652,10 +646,10 @@ TEST_F(CommandsTest, CheckSaysWhetherImportWouldAcceptAFileAndWhatItHolds) {
 }
 
 TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
-    Store(CatalogOf({"Old", "Older"}), kKeywordKey, false);
+    Store(CatalogOf({"Old", "Older"}, "White", "Plain"), kKeywordKey, false);
     const std::string old = Stored(kKeywordKey, "PS");
     AppState.CurrentLanguage = kEnglish;
-    ASSERT_TRUE(CatalogOf({"New"}).ExportToFile("new.cat"));
+    ASSERT_TRUE(CatalogOf({"New"}, "White", "Plain").ExportToFile("new.cat"));
     const auto backups = [] {
         std::vector<BackupEntry> entries;
         std::string reason;
@@ -675,7 +669,7 @@ TEST_F(CommandsTest, ImportBacksUpWhatTheKeyHeldUnlessToldNot) {
     // A backup that cannot be written stops the import before the key is touched.
     fs::remove_all("Backups");
     Write("Backups", "a file where the folder should be");
-    Store(CatalogOf({"Old", "Older"}), kKeywordKey, false);
+    Store(CatalogOf({"Old", "Older"}, "White", "Plain"), kKeywordKey, false);
     const Outcome refused = Call({"/import", "new.cat", "Office PostScript"});
     EXPECT_EQ(refused.code, kExitBackup);
     ASSERT_GE(refused.output.err.size(), 2u);
@@ -795,8 +789,8 @@ TEST_F(CommandsTest, EveryWriterKeepsAnAwkwardKeysPapersExactly) {
 }
 
 TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
-    Store(CatalogOf({"Plain", "Heavy", "Gloss"}), kDescriptiveKey, true);
-    CPaperCatalog file = CatalogOf({"Plain", "Gloss", "Heavy", "Matt"});
+    Store(CatalogOf({"Plain", "Heavy", "Gloss"}, "White", "Plain"), kDescriptiveKey, true);
+    CPaperCatalog file = CatalogOf({"Plain", "Gloss", "Heavy", "Matt"}, "White", "Plain");
     file.ModifyPaper("Plain", "A4", "90", "White", "Plain", false, 0);
     AppState.CurrentLanguage = kEnglish;
     ASSERT_TRUE(file.ExportToFile("changed.cat"));
@@ -813,7 +807,7 @@ TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
                                   "added,Matt,,4,,,",
                               }));
     // Comparing never writes.
-    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(CatalogOf({"Plain", "Heavy", "Gloss"})));
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), DescribeAll(CatalogOf({"Plain", "Heavy", "Gloss"}, "White", "Plain")));
 
     // Only a key that does not exist compares as empty; one that cannot be
     // read is a failure, never a catalog whose every paper is new.
@@ -829,7 +823,7 @@ TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
     EXPECT_EQ(run.output.err[0], "The catalog Office PCL could not be read from the registry key HKEY_LOCAL_MACHINE\\" +
                                      kDescriptiveKey + ".");
     platform::ResetMemoryRegistry();
-    Store(CatalogOf({"Plain", "Heavy", "Gloss"}), kDescriptiveKey, true);
+    Store(CatalogOf({"Plain", "Heavy", "Gloss"}, "White", "Plain"), kDescriptiveKey, true);
 #endif
 
     ASSERT_EQ(Call({"/export", "Office PCL", "same.cat"}).code, kExitDone);
@@ -843,7 +837,7 @@ TEST_F(CommandsTest, CompareListsTheDifferencesAndAnswersTenWhenThereAreAny) {
 namespace {
 
 TEST_F(CommandsTest, SpreadsheetFilesExportImportAndNameTheRowsTheyRefuse) {
-    Store(CatalogOf({"Plain", "Heavy"}), kKeywordKey, false);
+    Store(CatalogOf({"Plain", "Heavy"}, "White", "Plain"), kKeywordKey, false);
     const std::string original = Stored(kKeywordKey, "PS");
     Outcome run = Call({"/export", "Office PostScript", "out.CSV"});
     EXPECT_EQ(run.code, kExitDone);
@@ -887,7 +881,7 @@ TEST_F(CommandsTest, SpreadsheetFilesExportImportAndNameTheRowsTheyRefuse) {
     EXPECT_EQ(run.output.out.back(), "  1. Leaf, 210 x 297 mm, White, 80, Plain");
     EXPECT_EQ(Call({"/import", "papers.txt", "Office PCL"}).code, kExitDone);
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "Leaf|A4|80|White|Plain|F|0\n");
-    ASSERT_TRUE(CatalogOf({"Cat"}).ExportToFile("catalog.csv"));
+    ASSERT_TRUE(CatalogOf({"Cat"}, "White", "Plain").ExportToFile("catalog.csv"));
     EXPECT_EQ(Call({"/import", "catalog.csv", "Office PCL"}).code, kExitDone);
     EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), "Cat|A4|80|White|Plain|F|0\n");
     // A catalog file that Import refuses is not merged either.
@@ -920,7 +914,7 @@ TEST_F(CommandsTest, ACsvExportSaysWhichPapersWillNotImportBack) {
 }
 
 TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
-    Store(CatalogOf({"Local", "Plain", "Heavy"}), kKeywordKey, false);
+    Store(CatalogOf({"Local", "Plain", "Heavy"}, "White", "Plain"), kKeywordKey, false);
     Write("central.csv", "Name,Size,Weight,Color,Type,ForceOneSided\r\nPLAIN,A4,90,White,Plain,no\r\n"
                          "Heavy,A4,80,White,Plain,no\r\nGloss,A3,135,White,Glossy,yes\r\n");
     Outcome run = Call({"/merge", "central.csv", "Office PostScript"});
@@ -944,7 +938,7 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator("Backups"), fs::recursive_directory_iterator()), backupsBefore);
 
     // A catalog file merges the same way; one paper out of this PC's limits refuses it all.
-    CPaperCatalog file = CatalogOf({"Local", "Light"});
+    CPaperCatalog file = CatalogOf({"Local", "Light"}, "White", "Plain");
     file.ModifyPaper("Light", "A4", "30", "White", "Plain", false, 1);
     ASSERT_TRUE(file.ExportToFile("light.cat"));
     const std::string before = Stored(kKeywordKey, "PS");

@@ -14,11 +14,7 @@
 
 namespace {
 
-CatalogHandle CatalogOf(std::initializer_list<const char*> names) {
-    CatalogHandle catalog(new CPaperCatalog);
-    for (const char* name : names) catalog->AddPaper(name, "A4", "80", "white", "plain", false, catalog->GetCount());
-    return catalog;
-}
+CatalogHandle Handle(CPaperCatalog catalog) { return CatalogHandle(new CPaperCatalog(std::move(catalog))); }
 
 CPaperDef Paper(const char* name) { return CPaperDef(name, "A3", "90", "blue", "cover", true, 0); }
 
@@ -60,7 +56,7 @@ TEST(EditHistory, EachChangeKindIsUndoneAndRedoneExactlyWithTheListInStep) {
         {"move up", {EditChange::Move, 2, 0, {}}, "C A B"},
     };
     for (Case& c : cases) {
-        CatalogHandle catalog = CatalogOf({"A", "B", "C"});
+        CatalogHandle catalog = Handle(CatalogOf({"A", "B", "C"}));
         const std::string before = DescribeAll(*catalog);
         // The change as the editor makes it, then recorded.
         switch (c.change.kind) {
@@ -87,39 +83,56 @@ TEST(EditHistory, EachChangeKindIsUndoneAndRedoneExactlyWithTheListInStep) {
     }
 }
 
+// Each row is a run of commands and the changed mark after each of them:
+// c a change (the first two papers swapped), u Undo, r Redo, s Save, o Open
+// (the history cleared); * changed, . as stored.
 TEST(EditHistory, TheChangedMarkFollowsTheSavedPosition) {
-    bool modified = true;
-    EditHistory history(&modified);
-    history.Clear();
-    EXPECT_FALSE(modified);
-    CatalogHandle catalog = CatalogOf({"A", "B"});
-    std::string name;
-    catalog->MovePaperTo(0, 1);
-    history.Record(EditAction::MoveDown, {EditChange::Move, 0, 1, {}}, 0, 1);
-    EXPECT_TRUE(modified);
-    history.Undo(catalog, name);
-    EXPECT_FALSE(modified) << "undone back to what was opened";
-    history.Redo(catalog, name);
-    EXPECT_TRUE(modified) << "redone past it";
-    history.MarkSaved();
-    EXPECT_FALSE(modified);
-    history.Undo(catalog, name);
-    EXPECT_TRUE(modified) << "undone behind the save";
-    history.Redo(catalog, name);
-    EXPECT_FALSE(modified);
-
-    // Undo behind the save, then a new change: the saved state is out of reach for good.
-    history.Undo(catalog, name);
-    catalog->MovePaperTo(1, 0);
-    history.Record(EditAction::MoveUp, {EditChange::Move, 1, 0, {}}, 1, 0);
-    EXPECT_FALSE(history.CanRedo());
-    history.Undo(catalog, name);
-    EXPECT_TRUE(modified) << "the saved position was cut off with the redo steps";
+    const struct {
+        const char* what;
+        const char* commands;
+        const char* marks;
+    } cases[] = {
+        {"undone back to what was opened, redone past it", "cur", "*.*"},
+        {"undone behind the save and redone to it", "csur", "*.*."},
+        {"a change after undoing behind the save: the saved state is out of reach", "csuc", "*.**"},
+        {"and stays out of reach however far it is undone or redone", "csucur", "*.****"},
+        {"the same with the save two steps ahead", "ccsuucc", "**.****"},
+        {"a change after undoing steps made after the save keeps it", "cscucu", "*.*.*."},
+        {"a save after the lost one counts again", "csucsu", "*.**.*"},
+        {"Open after a lost save: as stored, nothing to undo", "csucou", "*.**.."},
+        {"Open ends the steps that could be redone", "ccuor", "***.."},
+        {"Open ends the steps that could be undone", "ccsou", "**..."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool modified = true;
+        EditHistory history(&modified);
+        history.Clear();
+        EXPECT_FALSE(modified);
+        CatalogHandle catalog = Handle(CatalogOf({"A", "B"}));
+        std::string name;
+        std::string marks;
+        for (const char* command = c.commands; *command; ++command) {
+            switch (*command) {
+                case 'c':
+                    catalog->MovePaperTo(0, 1);
+                    history.Record(EditAction::MoveDown, {EditChange::Move, 0, 1, {}}, 0, 1);
+                    break;
+                case 'u': history.Undo(catalog, name); break;
+                case 'r': history.Redo(catalog, name); break;
+                case 's': history.MarkSaved(); break;
+                case 'o': history.Clear(); break;
+            }
+            EXPECT_EQ(history.Modified(), modified) << "after command " << (command - c.commands + 1);
+            marks += modified ? '*' : '.';
+        }
+        EXPECT_EQ(marks, c.marks) << c.commands;
+    }
 }
 
 TEST(EditHistory, ANewChangeEndsTheRedoStepsAndNamesFollowTheSteps) {
     EditHistory history;
-    CatalogHandle catalog = CatalogOf({"A", "B", "C"});
+    CatalogHandle catalog = Handle(CatalogOf({"A", "B", "C"}));
     std::string name;
     EXPECT_FALSE(history.UndoAction());
     catalog->RemovePaper(2);
@@ -142,7 +155,7 @@ TEST(EditHistory, ANewChangeEndsTheRedoStepsAndNamesFollowTheSteps) {
 
 TEST(EditHistory, AGroupIsOneStepTakenBackLastChangeFirst) {
     EditHistory history;
-    CatalogHandle catalog = CatalogOf({"A", "B"});
+    CatalogHandle catalog = Handle(CatalogOf({"A", "B"}));
     std::string name;
     // Three pasted papers after A, then the first of them replaced: order matters on the way back.
     std::vector<EditChange> changes;
@@ -162,15 +175,19 @@ TEST(EditHistory, AGroupIsOneStepTakenBackLastChangeFirst) {
     EXPECT_EQ(history.Redo(catalog, name), 1);
     EXPECT_EQ(NamesAndPositions(*catalog), "A@0 P2@1 Q@2 R@3 B@4");
     EXPECT_EQ(catalog->GetPaper(2).Size, "A3");
+    // A command that changed nothing (every row refused) leaves no step to undo.
+    history.RecordGroup(EditAction::Duplicate, {}, 1, 1);
+    EXPECT_EQ(history.StepCount(), 1u);
+    EXPECT_EQ(history.UndoAction(), EditAction::Paste);
 }
 
 TEST(EditHistory, AWholeCatalogStepExchangesCatalogAndNameBothWays) {
     bool modified = false;
     EditHistory history(&modified);
-    CatalogHandle catalog = CatalogOf({"A", "B"});
+    CatalogHandle catalog = Handle(CatalogOf({"A", "B"}));
     std::string name = "Office";
     CatalogHandle previous = std::move(catalog);
-    catalog = CatalogOf({"X"});
+    catalog = Handle(CatalogOf({"X"}));
     const CPaperCatalog* imported = catalog.get();
     history.RecordWholeCatalog(EditAction::Import, std::move(previous), "Office", 0, 0);
     name.clear();
@@ -187,23 +204,14 @@ TEST(EditHistory, AWholeCatalogStepExchangesCatalogAndNameBothWays) {
     EXPECT_EQ(list.Text(), "X");
     EXPECT_EQ(name, "");
     EXPECT_TRUE(modified);
-}
-
-TEST(EditHistory, ClearForgetsEveryStep) {
-    bool modified = false;
-    EditHistory history(&modified);
-    CatalogHandle catalog = CatalogOf({"A"});
-    std::string name;
-    history.Record(EditAction::Add, {EditChange::Insert, 1, 0, Paper("N")}, 0, 1);
-    history.Undo(catalog, name);
-    history.Clear();
-    EXPECT_FALSE(history.CanUndo());
-    EXPECT_FALSE(history.CanRedo());
-    EXPECT_FALSE(modified);
+    // No previous catalog (nothing was replaced): no step.
+    history.RecordWholeCatalog(EditAction::RestoreVersion, nullptr, "Office", 0, 0);
+    EXPECT_EQ(history.StepCount(), 1u);
+    EXPECT_EQ(history.UndoAction(), EditAction::Import);
 }
 
 TEST(PaperCatalogByIndex, InsertMoveAndExchangeRenumberAndIgnoreBadIndexes) {
-    CatalogHandle catalog = CatalogOf({"A", "B", "C", "D"});
+    CatalogHandle catalog = Handle(CatalogOf({"A", "B", "C", "D"}));
     catalog->MovePaperTo(0, 3);
     EXPECT_EQ(NamesAndPositions(*catalog), "B@0 C@1 D@2 A@3");
     catalog->MovePaperTo(3, 1);
@@ -222,7 +230,7 @@ TEST(PaperCatalogByIndex, InsertMoveAndExchangeRenumberAndIgnoreBadIndexes) {
 }
 
 TEST(PaperCopies, ACopyTakesTheFirstFreeNameWithinThirtyOneCharactersInTheCurrentLanguage) {
-    CatalogHandle catalog = CatalogOf({"Bond", "bond-copy", "Bond-Copy2", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"});
+    CatalogHandle catalog = Handle(CatalogOf({"Bond", "bond-copy", "Bond-Copy2", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"}));
     EXPECT_EQ(NameForCopy(*catalog, "Gloss", kEnglish), "Gloss");
     // Letter case ignored, as the registry compares value names.
     EXPECT_EQ(NameForCopy(*catalog, "BOND", kEnglish), "BOND-Copy3");

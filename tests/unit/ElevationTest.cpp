@@ -46,22 +46,4 @@ TEST(ElevationTest, ArgumentsAreQuotedSoThatTheyComeBackUnchanged) {
 #endif
 }
 
-TEST(ElevationTest, TheTestingStarterStandsInForThePromptAndTheProgram) {
-    platform::ElevatedStart seen;
-    platform::SetElevatedStarterForTesting([&](const platform::ElevatedStart& start, unsigned long& code) {
-        seen = start;
-        code = 3;
-        return 0ul;
-    });
-    unsigned long code = 99;
-    EXPECT_EQ(platform::RunElevatedAndWait(nullptr, {"C:\\Q\\VellicorCmd.exe", "/import a b", "C:\\Q"}, code), 0ul);
-    EXPECT_EQ(code, 3ul);
-    EXPECT_EQ(seen.parameters, "/import a b");
-    platform::SetElevatedStarterForTesting(nullptr);
-#ifndef _WIN32
-    EXPECT_EQ(platform::RunElevatedAndWait(nullptr, seen, code), 50ul);
-    EXPECT_EQ(code, 0ul);
-#endif
-}
-
 }  // namespace

@@ -57,14 +57,6 @@ protected:
 
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
-    static void WriteBytes(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
-    }
-    static std::string ReadBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
     std::vector<std::string> DirectoryEntries() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
@@ -82,7 +74,7 @@ protected:
     // A catalog file holding exactly these "Paper_nnn" lines after a plain header.
     std::string WriteCatalogFile(const std::string& name, const std::string& paperLines) {
         const std::string path = PathOf(name);
-        WriteBytes(path, kHeader + ";\r\n[Papers]\r\n" + paperLines);
+        WriteFileBytes(path, kHeader + ";\r\n[Papers]\r\n" + paperLines);
         return path;
     }
 
@@ -120,7 +112,7 @@ TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
 
     const std::string rule(71, ';');
     const std::string empty = ";" + std::string(69, ' ') + ";";
-    EXPECT_EQ(ReadBytes(path), "[Paper Catalog]\r\n" + rule + "\r\n" + empty + "\r\n" +
+    EXPECT_EQ(ReadFileBytes(path), "[Paper Catalog]\r\n" + rule + "\r\n" + empty + "\r\n" +
                                    ";     Warning: Editing this file may cause unpredictable results.     ;\r\n" +
                                    empty + "\r\n" + rule + "\r\n" +
                                    "[Papers]\r\n"
@@ -139,8 +131,8 @@ TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
     const StoredKeyImage values = {{"Paper_002", 1, std::string("[Papers]\r\nPaper_002=x\0", 22), true},
                                    {"Version", 4, std::string("\x02\0\0\xff", 4), true}};
     const std::optional<StoredKeyImage> anything;
-    WriteBytes(path, CatalogFileBytes(catalog, &values, &anything));
-    EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).find("Paper_001=")),
+    WriteFileBytes(path, CatalogFileBytes(catalog, &values, &anything));
+    EXPECT_EQ(ReadFileBytes(path).substr(ReadFileBytes(path).find("Paper_001=")),
               "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n[Registry Values]\r\nCount=2\r\n"
               "Value_000=1,50617065725f303032,5b5061706572735d0d0a50617065725f3030323d7800\r\n"
               "Value_001=4,56657273696f6e,020000ff\r\n[Expected Registry Values]\r\nAny=1\r\n");
@@ -148,13 +140,13 @@ TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
     EXPECT_EQ(withEntries.CheckImportFile(path), STORE_OK);
     withEntries.ImportFromFile(path);
     EXPECT_EQ(DescribeAll(withEntries), DescribeAll(imported));
-    CatalogFile read = ReadCatalogFile(ReadBytes(path));
+    CatalogFile read = ReadCatalogFile(ReadFileBytes(path));
     ASSERT_TRUE(read.values);
     EXPECT_EQ(*read.values, values);
     EXPECT_TRUE(read.expectedGiven);
     EXPECT_FALSE(read.expected);
     EXPECT_FALSE(read.valuesBroken);
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     for (const std::string& cut : {std::string("Count=2"), std::string("Value_001=4,"), std::string("020000ff")}) {
         SCOPED_TRACE(cut);
         std::string damaged = bytes;
@@ -168,7 +160,7 @@ TEST_F(CatalogFileTest, WorkedExampleExportsByteForByteAndImportsBack) {
 TEST_F(CatalogFileTest, EmptyCatalogWritesOnlyTheHeaderAndBannerAndIsRefused) {
     const std::string path = PathOf("empty.cat");
     ASSERT_TRUE(CPaperCatalog().ExportToFile(path));
-    EXPECT_EQ(ReadBytes(path), Banner(kEnglishBanner));
+    EXPECT_EQ(ReadFileBytes(path), Banner(kEnglishBanner));
     EXPECT_EQ(CPaperCatalog().CheckImportFile(path), IMPORT_FILE_INCOMPATIBLE);
 }
 
@@ -176,7 +168,7 @@ TEST_F(CatalogFileTest, FrenchBannerIsWiderAndTheFileImportsUnderAnotherLanguage
     AppState.CurrentLanguage = 5;
     const std::string path = PathOf("french.cat");
     ASSERT_TRUE(MakeCatalog({{"A4", "A4", "80", "blanc", "simple", false}}).ExportToFile(path));
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     EXPECT_EQ(bytes, Banner(kFrenchBanner) + "[Papers]\r\nPaper_000=A4,A4,80,blanc,simple,F\r\n");
     // 86 bytes of text, 98-byte lines.
     EXPECT_EQ(bytes.substr(kHeader.size(), 100), std::string(98, ';') + "\r\n");
@@ -223,7 +215,7 @@ TEST_F(CatalogFileTest, CheckRefusesEveryFileThatDoesNotStartExactlyWithTheHeade
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string path = PathOf("check" + std::to_string(number++) + ".cat");
-        WriteBytes(path, c.bytes);
+        WriteFileBytes(path, c.bytes);
         StoreReport report;
         report.SystemError = 99;
         EXPECT_EQ(CPaperCatalog().CheckImportFile(path, &report), c.expected);
@@ -332,7 +324,7 @@ TEST_F(CatalogFileTest, RoundTripOf1001PapersKeepsOrderPositionsAndFlags) {
     const CPaperCatalog catalog = MakeCatalog(ManyPapers(1001));
     const std::string path = PathOf("many.cat");
     ASSERT_TRUE(catalog.ExportToFile(path));
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     EXPECT_NE(bytes.find("\r\nPaper_999=Paper 999,"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nPaper_1000=Paper 1000,"), std::string::npos);
 
@@ -349,7 +341,7 @@ TEST_F(CatalogFileTest, KeysPast32767AreWrittenAndReadInFull) {
     const CPaperCatalog catalog = MakeCatalog(ManyPapers(count));
     const std::string path = PathOf("huge.cat");
     ASSERT_TRUE(catalog.ExportToFile(path));
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     EXPECT_NE(bytes.find("\r\nPaper_32767=Paper 32767,"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nPaper_32768=Paper 32768,"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nPaper_32769=Paper 32769,"), std::string::npos);
@@ -364,9 +356,9 @@ TEST_F(CatalogFileTest, KeysPast32767AreWrittenAndReadInFull) {
 
 TEST_F(CatalogFileTest, ExportReplacesAnExistingFileAndLeavesNothingElseBehind) {
     const std::string path = PathOf("target.cat");
-    WriteBytes(path, std::string(5000, 'o'));
+    WriteFileBytes(path, std::string(5000, 'o'));
     ASSERT_TRUE(MakeCatalog({{"Letter", "LETTER", "75", "white", "plain", false}}).ExportToFile(path));
-    EXPECT_EQ(ReadBytes(path), Banner(kEnglishBanner) + "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
+    EXPECT_EQ(ReadFileBytes(path), Banner(kEnglishBanner) + "[Papers]\r\nPaper_000=Letter,LETTER,75,white,plain,F\r\n");
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
 }
 
@@ -381,12 +373,12 @@ TEST_F(CatalogFileTest, FailedExportReportsFalseAndLeavesTheTargetAsItWas) {
 
     // The file is written completely, then cannot be put over a directory.
     fs::create_directory(dir_ / "folder.cat");
-    WriteBytes(PathOf("folder.cat/inside.txt"), "kept");
+    WriteFileBytes(PathOf("folder.cat/inside.txt"), "kept");
     report = StoreReport{};
     EXPECT_FALSE(catalog.ExportToFile(PathOf("folder.cat"), &report));
     EXPECT_NE(report.SystemError, 0);
     EXPECT_TRUE(fs::is_directory(dir_ / "folder.cat"));
-    EXPECT_EQ(ReadBytes(PathOf("folder.cat/inside.txt")), "kept");
+    EXPECT_EQ(ReadFileBytes(PathOf("folder.cat/inside.txt")), "kept");
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"folder.cat"});
 }
 
@@ -399,12 +391,12 @@ TEST_F(CatalogFileTest, ExportRemovesWhatAnExportThatNeverFinishedLeftInTheFolde
     const auto elevenMinutesAgo = fs::file_time_type::clock::now() - std::chrono::minutes(11);
     for (const std::string& name : {prefix + "4711-0.tmp", prefix + "12-3.tmp", prefix + "5-0.bak", prefix + "5-0.cat",
                                    std::string("~other-1-0.tmp")}) {
-        WriteBytes(PathOf(name), "half a catal");
+        WriteFileBytes(PathOf(name), "half a catal");
         fs::last_write_time(PathOf(name), elevenMinutesAgo);
     }
-    WriteBytes(PathOf(prefix + "4712-0.tmp"), "another export's complete file");
+    WriteFileBytes(PathOf(prefix + "4712-0.tmp"), "another export's complete file");
     fs::last_write_time(PathOf(prefix + "4712-0.tmp"), fs::file_time_type::clock::now() - std::chrono::minutes(9));
-    WriteBytes(PathOf("notes.txt"), "kept");
+    WriteFileBytes(PathOf("notes.txt"), "kept");
     ASSERT_TRUE(MakeCatalog(ManyPapers(2)).ExportToFile(PathOf("out.cat")));
     std::vector<std::string> entries = DirectoryEntries();
     std::sort(entries.begin(), entries.end());
@@ -415,19 +407,19 @@ TEST_F(CatalogFileTest, ExportRemovesWhatAnExportThatNeverFinishedLeftInTheFolde
 #ifdef _WIN32
 TEST_F(CatalogFileTest, ExportOverAFileKeepsItsAttributes) {
     const std::string path = PathOf("target.cat");
-    WriteBytes(path, "old");
+    WriteFileBytes(path, "old");
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     ASSERT_TRUE(MakeCatalog(ManyPapers(2)).ExportToFile(path));
-    EXPECT_NE(ReadBytes(path), "old");
+    EXPECT_NE(ReadFileBytes(path), "old");
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 
     // A read-only file is refused, as opening it for writing would be.
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    const std::string before = ReadBytes(path);
+    const std::string before = ReadFileBytes(path);
     StoreReport report;
     EXPECT_FALSE(MakeCatalog(ManyPapers(3)).ExportToFile(path, &report));
     EXPECT_NE(report.SystemError, 0);
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(ReadFileBytes(path), before);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
 }
@@ -456,14 +448,14 @@ TEST_F(CatalogFileTest, AReplaceFailingPartWayKeepsBothFilesAndSaysWhere) {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         const std::string path = PathOf("target.cat");
-        WriteBytes(path, "old");
+        WriteFileBytes(path, "old");
         std::string backup;
         platform::SetSystemReplaceForTesting(
             [&](const std::string& replaced, const std::string& replacement, const std::string& aside) -> unsigned long {
                 // Beside the target, under a name nothing has yet.
                 EXPECT_EQ(fs::path(aside).parent_path(), fs::path(replaced).parent_path());
                 EXPECT_FALSE(fs::exists(aside));
-                EXPECT_EQ(ReadBytes(replacement), catalog.ExportBytes());
+                EXPECT_EQ(ReadFileBytes(replacement), catalog.ExportBytes());
                 backup = aside;
                 if (c.step == MoveOldAside) {
                     EXPECT_TRUE(MoveFileA(replaced.c_str(), aside.c_str()));
@@ -479,17 +471,17 @@ TEST_F(CatalogFileTest, AReplaceFailingPartWayKeepsBothFilesAndSaysWhere) {
         EXPECT_EQ(report.SystemError, static_cast<long>(c.result));
         ASSERT_EQ(report.Kept.has_value(), c.kept);
         if (!c.kept) {
-            EXPECT_EQ(ReadBytes(path), "old");
+            EXPECT_EQ(ReadFileBytes(path), "old");
             EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
             continue;
         }
         // Renamed from its temporary name, so that no later export removes it.
         EXPECT_EQ(fs::path(report.Kept->newFile).extension(), ".cat");
-        EXPECT_EQ(ReadBytes(report.Kept->newFile), catalog.ExportBytes());
+        EXPECT_EQ(ReadFileBytes(report.Kept->newFile), catalog.ExportBytes());
         const bool moved = c.step == MoveOldAside;
         EXPECT_EQ(report.Kept->previousFile, moved ? backup : "");
         EXPECT_EQ(report.Kept->previousInPlace, !moved);
-        EXPECT_EQ(ReadBytes(moved ? backup : path), "old");
+        EXPECT_EQ(ReadFileBytes(moved ? backup : path), "old");
         EXPECT_EQ(fs::exists(path), !moved);
         EXPECT_EQ(DirectoryEntries().size(), 2u);
     }
@@ -502,7 +494,7 @@ TEST_F(CatalogFileTest, AReplaceFailingPartWayKeepsBothFilesAndSaysWhere) {
 TEST_F(CatalogFileTest, ExportFailingPartWayLeavesThePreviousFileUnharmed) {
     const std::string path = PathOf("target.cat");
     const std::string previous = "[Paper Catalog]\r\nthe previous export\r\n";
-    WriteBytes(path, previous);
+    WriteFileBytes(path, previous);
     const CPaperCatalog catalog = MakeCatalog(ManyPapers(500));
 
     rlimit saved{};
@@ -516,7 +508,7 @@ TEST_F(CatalogFileTest, ExportFailingPartWayLeavesThePreviousFileUnharmed) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(exported);
-    EXPECT_EQ(ReadBytes(path), previous);
+    EXPECT_EQ(ReadFileBytes(path), previous);
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"target.cat"});
 }
 #endif
@@ -541,7 +533,7 @@ TEST_F(CatalogFileTest, EveryReaderOfACatalogFileTakesTheSamePapers) {
     EXPECT_EQ(DescribeAll(imported), expected) << "Import";
 
     const std::string backup = PathOf("2026-12-07 10-00-00.cat");
-    WriteBytes(backup, bytes);
+    WriteFileBytes(backup, bytes);
     CPaperCatalog restored;
     ASSERT_TRUE(ReadBackup(backup, "PS", restored));
     EXPECT_EQ(DescribeAll(restored), expected) << "Restore of a backup without exact values";

@@ -504,14 +504,6 @@ TEST_F(RegistryStoreTest, WriteAccessIsAskedOfTheKeysSecurity) {
     EXPECT_EQ(loaded.LoadFromRegistry(kKeyA, "PS"), STORE_OK);
     EXPECT_EQ(NamesAndPositions(loaded), "New@0");
 }
-#else
-TEST_F(RegistryStoreTest, WriteAccessIsAnsweredAsTheKeysCreationWouldBe) {
-    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegOk);
-    platform::FailCreateKey(kKeyA, platform::kRegAccessDenied);
-    EXPECT_EQ(platform::ProbeKeyForWriting(kKeyA), platform::kRegAccessDenied);
-    EXPECT_EQ(platform::ProbeKeyForWriting("\\leading"), platform::kRegBadPathname);
-    platform::ResetMemoryRegistry();
-}
 #endif
 
 TEST_F(RegistryStoreTest, SavedCatalogsLoadBackInBothForms) {
@@ -577,6 +569,35 @@ TEST_F(RegistryStoreFailureTest, AnUndeletableValueStopsTheSaveWithTheKeyAsItWas
     }
 }
 
+// A save writes only the values whose text changed; a failed one puts back
+// only what it changed itself, never a value another program removed meanwhile.
+TEST_F(RegistryStoreFailureTest, ASaveTouchesOnlyWhatItChanges) {
+    using platform::RegCall;
+    const CPaperCatalog catalog = CatalogOfPapers({CPaperDef("Letter", "LETTER", "75", "white", "plain", false, 0),
+                                                   CPaperDef("A4", "A4", "80", "white", "plain", false, 1)});
+    ASSERT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_OK);
+    const unsigned sets = platform::RegistryCallCount(RegCall::Set);
+    const unsigned deletes = platform::RegistryCallCount(RegCall::Delete);
+    EXPECT_EQ(catalog.SaveToRegistry(kKeyA, false), STORE_OK);
+    EXPECT_EQ(platform::RegistryCallCount(RegCall::Set), sets);
+    EXPECT_EQ(platform::RegistryCallCount(RegCall::Delete), deletes);
+
+    CPaperCatalog changed = catalog;
+    changed.ModifyPaper("A4", "A4", "90", "white", "plain", false, 1);
+    platform::BeforeRegistryCall(RegCall::Set, 1, [] {
+        platform::RegKey key;
+        uint32_t disposition = 0;
+        platform::CreateOrOpenKey(kKeyA, key, disposition);
+        platform::DeleteValue(key, "A4");
+    });
+    platform::FailRegistryCall(RegCall::Set, 1, platform::kRegAccessDenied);
+    EXPECT_EQ(changed.SaveToRegistry(kKeyA, false), STORE_KEY_FAILED);
+    const std::optional<Values> after = ReadKey(kKeyA);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->count("A4"), 0u) << "the value another program removed was made up again";
+    EXPECT_EQ(after->count("Letter"), 1u);
+}
+
 // A key of each form holding old papers, a paper the new catalog keeps as it
 // is, names in another case, a value of another type, one too long to be
 // read and one with data longer than any buffer of the save.
@@ -597,6 +618,7 @@ std::vector<FailureCase> FailureCases() {
     return {
         {"keyword form", false,
          {{"A4", Sz("A4,80,white,plain,F,1")},
+          {"Aged", Sz("A4,80,white,plain,F,4")},
           {"LETTER", Sz("A4,90,red,plain,F,0")},
           {"Old", Sz("A4,80,white,plain,F,2")},
           {"Count", Dword(3)},

@@ -22,12 +22,6 @@ protected:
     void TearDown() override { AppState.Reset(); }
 };
 
-CPaperCatalog CatalogOf(std::initializer_list<const char*> names) {
-    CPaperCatalog catalog;
-    for (const char* name : names) catalog.AddPaper(name, "A4", "80", "white", "plain", false, catalog.GetCount());
-    return catalog;
-}
-
 TEST_F(PaperCatalogTest, RemovePaperClosesTheGapAndRenumbers) {
     struct Case {
         int index;

@@ -83,6 +83,8 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
         {"semicolons, force left out", "Plain;A4;80;white;plain", plain + " @1"},
         {"a comma inside a semicolon row's cell does not decide the separator", "Plain;A4;80;white;plain,x",
          FieldRow(1, COL_TYPE, FieldFault::RefusedCharacter)},
+        {"nor do commas inside quotes", "\"P,l,a,i,n,x\";A4;80;white;plain",
+         FieldRow(1, COL_NAME, FieldFault::RefusedCharacter)},
         {"header in another order, case ignored, colour spelt the British way",
          "TYPE,colour,weight,size,NAME\nplain,white,80,a4,Plain\n", plain + " @2"},
         {"the form's labels as header", "Paper;Size:;Weight (gsm);&Color;Type;Force 1-sided\nPlain;A4;80;white;plain;0\n",
@@ -113,6 +115,12 @@ TEST_F(PaperTableTest, ReadsWhatSpreadsheetsAndCatalogFilesWrite) {
          "E,A4,80,white,plain,T\nF,A4,80,white,plain,nein",
          "A|A4|80|white|plain|T|0 @1; B|A4|80|white|plain|T|0 @2; C|A4|80|white|plain|T|0 @3; "
          "D|A4|80|white|plain|T|0 @4; E|A4|80|white|plain|T|0 @5; F|A4|80|white|plain|F|0 @6"},
+        {"a tab before a cell", "\tPlain,A4,80,white,plain", plain + " @1"},
+        // A whole catalog file is read by the file's own rules: papers only in its Papers section.
+        {"catalog file lines right under the file's header", "[Paper Catalog]\r\nPaper_000=Plain,A4,80,white,plain,F",
+         Fault(TableFault::Empty)},
+        {"catalog file lines in its Papers section", "[Paper Catalog]\r\n[Papers]\r\nPaper_000=Plain,A4,80,white,plain,F",
+         plain + " @3"},
         {"catalog file lines", "Paper_000=Plain,A4,80,white,plain,F\r\nPaper_001=Clear,A3,120,clear,transparency,T\r\n",
          plain + " @1; Clear|A3|120|clear|transparency|T|0 @2"},
         {"a whole catalog file: banner and kept entries skipped",
@@ -194,8 +202,15 @@ TEST_F(PaperTableTest, RefusesRowsByTheFormsRules) {
          Row(2, COL_NAME, RowFault::RepeatedName)},
         {"a row with 40 columns", "P,A4,80,white,plain,no" + std::string(34, ',') + "x",
          Row(1, COL_NONE, RowFault::TooManyColumns)},
+        {"a row of four cells", "P,A4,80,white,plain\nQ,A4,80,white", Row(2, COL_NONE, RowFault::TooFewColumns)},
+        {"a catalog file key without its number", "Paper_000=P,A4,80,white,plain,F\r\nPaper_=Q,A4,80,white,plain,F",
+         Row(2, COL_NONE, RowFault::NotAPaperLine)},
+        {"a cell under an empty header cell", ",Name,Size,Weight,Color,Type\nx,P,A4,80,white,plain",
+         Row(2, COL_NONE, RowFault::TooManyColumns)},
         {"a quote never closed", "P,A4,80,white,plain\n\"Q,A4,80,white,plain\nR,A4,80,white,plain",
          Row(2, COL_NONE, RowFault::QuoteNotClosed)},
+        {"a no-break space in UTF-8 is the code page's own", "P\xC2\xA0x,A4,80,white,plain",
+         FieldRow(1, COL_NAME, FieldFault::Unprintable)},
         {"a character code page 1252 lacks", "P\xE2\x82\xAC\xE2\x84\xA2\xE2\x88\x9A,A4,80,white,plain",
          Row(1, COL_NAME, RowFault::NotInCodePage)},
         {"other lines among catalog lines", "Paper_000=P,A4,80,white,plain,F\nhello\n",
@@ -286,6 +301,11 @@ TEST_F(PaperTableTest, TheRefusalNamesUpToTenRows) {
                                      TableUse::Merge)
                   .back(),
               "Line 3, \"Caf\xE9\", row: not UTF-8 like the rest of the file: save the file again as UTF-8");
+    // A character beyond the code page is one "?" in the name shown, a UTF-16 pair too.
+    const PaperTableRead pair = ReadPaperTable(Utf16("\xFF\xFE", "P", false) + std::string("\x3D\xD8\x00\xDE", 4) +
+                                               Utf16("", "x,A4,80,white,plain", false));
+    ASSERT_EQ(pair.refusals.size(), 1u);
+    EXPECT_EQ(pair.refusals[0].name, "P?x");
 
     AppState.CurrentLanguage = FindLanguageIndex("French");
     const std::string message = PaperTableRefusalMessage(ReadPaperTable("\"Pla,in\";A4;80;blanc;simple"), TableUse::Paste);
@@ -316,10 +336,11 @@ TEST_F(PaperTableTest, WrittenTablesReadBackAsTheyWere) {
     EXPECT_FALSE(Utf8ToCp1252("x\xE2\x88\x9Ay", converted));
     EXPECT_EQ(converted, "x?y");
     EXPECT_FALSE(Utf8ToCp1252("\xC3", converted));
-    // Cells that hold the separator or quotes are quoted.
-    EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", "plain", false, 0)}, ';', TableEncoding::CodePage1252)
+    // Cells that hold the separator or quotes are quoted, and so are cells with
+    // blanks at either end, which a reader would otherwise trim.
+    EXPECT_EQ(WritePaperTable({CPaperDef("a;b", "A4", "80", "x\"y", " pale ", false, 0)}, ';', TableEncoding::CodePage1252)
                   .substr(43),
-              "\"a;b\";A4;80;\"x\"\"y\";plain;no\r\n");
+              "\"a;b\";A4;80;\"x\"\"y\";\" pale \";no\r\n");
 }
 
 TEST_F(PaperTableTest, NoHeaderWordOfOneLanguageNamesAnotherColumnInAnother) {

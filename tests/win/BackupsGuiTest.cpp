@@ -32,30 +32,14 @@ namespace fs = std::filesystem;
 namespace {
 
 using guitest::PlantValues;
+using guitest::ReadStoredValues;
 using guitest::StoredValues;
-std::string Sz(const std::string& text) { return text + '\0'; }
+using guitest::Sz;
 
 const StoredValues kTwoPapers = {
     {"Letter", Sz("LETTER,75,white,plain,F,0")},
     {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
 };
-
-StoredValues ReadStoredValues(const std::string& path) {
-    StoredValues values;
-    platform::RegKey key;
-    if (platform::OpenKeyForReading(path, key) != platform::kRegOk) return values;
-    for (uint32_t index = 0;; ++index) {
-        platform::RegValue value;
-        if (platform::EnumValue(key, index, 16384, 65536, value) != platform::kRegOk) break;
-        values[value.name] = value.data;
-    }
-    return values;
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // Shows the dialog and holds it on the screen for a moment after writing
 // "<name>.ready" into the folder, so that a screenshot of the display can be
@@ -111,22 +95,6 @@ protected:
                                {"Other", "PCL", KeyPath("Other")},
                                {"Fresh", "PS", KeyPath("Fresh")}});
         PlantValues(KeyPath("Main"), kTwoPapers);
-    }
-
-    void OpenCatalog(const std::string& name) {
-        OnNextDialog([name](fw::CDialog& dialog) {
-            const std::vector<std::string> lines = DialogLines(dialog, IDC_OPEN_LIST);
-            for (size_t line = 0; line < lines.size(); ++line) {
-                if (lines[line] != name) continue;
-                ChooseDialogLine(dialog, IDC_OPEN_LIST, static_cast<int>(line));
-                SendMessageA(dialog.Item(IDC_OPEN_BUTTON), BM_CLICK, 0, 0);
-                return;
-            }
-            ADD_FAILURE() << "no catalog " << name;
-            dialog.EndDialog(IDCANCEL);
-        });
-        Command(ID_FILE_OPEN);
-        ASSERT_EQ(AppState.CurrentCatalogName, name);
     }
 
     void AddPaperNamed(const std::string& name) {

@@ -28,27 +28,6 @@ struct PaperFields {
     bool forced;
 };
 
-std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<cannot open " + path + ">";
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    EXPECT_EQ(written, bytes.size());
-    CloseHandle(file);
-}
-
 std::string FormatKey(int index) {
     char key[32];
     std::snprintf(key, sizeof key, "%s%03hd", "Paper_", static_cast<short>(index));
@@ -107,7 +86,7 @@ protected:
         std::snprintf(e.data(), e.size(), ";%*s;\r\n", n - 4, " ");
         char h[64];
         std::snprintf(h, sizeof h, "[%s]\r\n", "Paper Catalog");
-        WriteBytes(path, h + s + e.data() + b + e.data() + s);
+        WriteFileBytes(path, h + s + e.data() + b + e.data() + s);
 
         for (int i = 0; i < catalog.GetCount(); ++i) {
             const CPaperDef paper = catalog.GetPaper(i);
@@ -125,8 +104,8 @@ protected:
         const std::string theirs = NewPath("theirs");
         ASSERT_TRUE(catalog.ExportToFile(ours));
         ReferenceExport(catalog, theirs);
-        const std::string expected = ReadBytes(theirs);
-        const std::string actual = ReadBytes(ours);
+        const std::string expected = ReadFileBytes(theirs);
+        const std::string actual = ReadFileBytes(ours);
         const size_t common = std::min(actual.size(), expected.size());
         const size_t first = static_cast<size_t>(
             std::mismatch(actual.begin(), actual.begin() + common, expected.begin()).first - actual.begin());
@@ -187,14 +166,14 @@ TEST_F(CatalogFileEqualityTest, ProfileWriterWritesWhatTheProfileFunctionsLeave)
     const std::string prefix = "[Head]\r\n;comment line\r\n;\r\n";
     platform::ProfileWriter writer(prefix, "Section");
     const std::string theirs = NewPath("writer");
-    WriteBytes(theirs, prefix);
+    WriteFileBytes(theirs, prefix);
     for (size_t i = 0; i < values.size(); ++i) {
         const std::string key = "Key" + std::to_string(i);
         writer.Add(key, values[i]);
         WritePrivateProfileStringA("Section", key.c_str(), values[i].c_str(), theirs.c_str());
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, theirs.c_str());
-    EXPECT_EQ(writer.Bytes(), ReadBytes(theirs));
+    EXPECT_EQ(writer.Bytes(), ReadFileBytes(theirs));
 }
 
 // WritePrivateProfileStringA writes a line break inside a value as it is, so
@@ -252,7 +231,7 @@ TEST_F(CatalogFileEqualityTest, ImportReadsWhatGetPrivateProfileStringReads) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string path = NewPath("import");
-        WriteBytes(path, c.bytes);
+        WriteFileBytes(path, c.bytes);
 
         const std::vector<std::string> reference = ReferenceValues(path);
         EXPECT_EQ(reference, c.values);
@@ -265,7 +244,7 @@ TEST_F(CatalogFileEqualityTest, ImportReadsWhatGetPrivateProfileStringReads) {
             EXPECT_EQ(ours.GetString("Papers", FormatKey(n), "", 128), std::string(buffer, length)) << FormatKey(n);
         }
 
-        const bool headerFirst = ReadBytes(path).compare(0, 15, "[Paper Catalog]") == 0;
+        const bool headerFirst = ReadFileBytes(path).compare(0, 15, "[Paper Catalog]") == 0;
         const int16_t referenceCheck = headerFirst && !reference.empty() ? STORE_OK : IMPORT_FILE_INCOMPATIBLE;
         EXPECT_EQ(CPaperCatalog().CheckImportFile(path), referenceCheck);
         EXPECT_EQ(referenceCheck, c.check);
@@ -276,7 +255,7 @@ TEST_F(CatalogFileEqualityTest, ImportReadsWhatGetPrivateProfileStringReads) {
             plain += FormatKey(static_cast<int>(n)) + "=" + reference[n] + "\r\n";
         }
         const std::string plainPath = NewPath("plain");
-        WriteBytes(plainPath, plain);
+        WriteFileBytes(plainPath, plain);
         ASSERT_EQ(ReferenceValues(plainPath), reference);
         CPaperCatalog imported, expected;
         imported.ImportFromFile(path);

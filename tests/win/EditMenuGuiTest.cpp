@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,10 +28,7 @@ protected:
                const std::vector<guitest::ConfiguredCatalog>& catalogs = {}) {
         WriteConfig(language, catalogs);
         ASSERT_TRUE(StartApp());
-        auto catalog = std::make_unique<CPaperCatalog>();
-        for (const char* name : names)
-            catalog->AddPaper(name, "A4", "80", "white", "plain", false, catalog->GetCount());
-        AppState.CurrentCatalog = std::move(catalog);
+        AppState.CurrentCatalog = std::make_unique<CPaperCatalog>(CatalogOf({names.begin(), names.end()}));
         CatalogHistory().Clear();
         View().RefreshPaperList();
         View().SelectDefaultPaperLine();
@@ -55,17 +51,6 @@ protected:
     }
 
     void Select(int line) { ClickListLine(IDC_PAPER_LIST, line); }
-
-    // Text put on the clipboard as another program puts it (CF_TEXT only, or the format given).
-    void PutText(const std::string& text, UINT format = CF_TEXT) {
-        ASSERT_TRUE(OpenClipboard(Frame()));
-        EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-        memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-        GlobalUnlock(memory);
-        SetClipboardData(format, memory);
-        CloseClipboard();
-    }
 
     // The clipboard's text in that format, as code page 1252.
     std::string ClipboardText(UINT format) {
@@ -262,7 +247,7 @@ TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOne
     EXPECT_EQ(ClipboardText(CF_UNICODETEXT), copied);
 
     // Spreadsheet rows under a header in the interface language: both go in, one step.
-    PutText("Paper\tSize\tWeight (gsm)\tColor\tType\r\nCard\tA4\t90\tblue\tcover\r\nVellum\tLetter\t75\tclear\tplain\r\n");
+    PutOnClipboard("Paper\tSize\tWeight (gsm)\tColor\tType\r\nCard\tA4\t90\tblue\tcover\r\nVellum\tLetter\t75\tclear\tplain\r\n");
     Select(2);
     Command(ID_EDIT_PASTE);
     EXPECT_EQ(Lines(), "Letter Bond Card Card-Copy Vellum");
@@ -280,7 +265,7 @@ TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOne
                                        {"Gloss,A4,90,white,plain\r\nBad/Name,A4,90,white,plain\r\n", CF_TEXT},
                                        {tenMegabytes, CF_TEXT},
                                        {plantedPaper, papersFormat}}) {
-        PutText(text, format);
+        PutOnClipboard(text, format);
         AnswerBoxes({IDOK});
         const size_t before = BoxCount();
         Command(ID_EDIT_PASTE);
@@ -355,15 +340,21 @@ TEST_F(EditMenuGuiTest, SaveMovesTheSavedStateAndImportIsUndoneWithTheCatalogsNa
     EXPECT_TRUE(AppState.CatalogModified);
     Command(ID_EDIT_REDO);
     EXPECT_FALSE(AppState.CatalogModified);
+    // Behind the save, then a new change: the saved state is out of reach for
+    // good, even with the same papers again, so closing asks.
+    Command(ID_EDIT_UNDO);
+    Select(1);
+    Click(IDC_DELETE);
+    EXPECT_EQ(Lines(), "Letter Card");
+    EXPECT_TRUE(AppState.CatalogModified);
+    Command(ID_FILE_SAVE);
+    ASSERT_FALSE(AppState.CatalogModified) << "saved again";
 
     // Import replaces the catalog as one step, unnamed and (as ever) not marked as changed.
     CPaperCatalog file;
     file.AddPaper("Imported", "A4", "90", "blue", "cover", false, 0);
     const std::filesystem::path path = Dir() / "other.cat";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << file.ExportBytes();
-    }
+    WriteFileBytes(path, file.ExportBytes());
     AnswerFileDialog(path.string());
     Command(ID_FILE_IMPORT);
     EXPECT_EQ(Lines(), "Imported");

@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "framework/FormView.h"
 #include "platform/Registry.h"
+#include "resources/resource.h"
 #include "state/AppState.h"
 
 namespace fs = std::filesystem;
@@ -18,6 +19,19 @@ void PlantValues(const std::string& path, const StoredValues& values) {
     for (const auto& [name, bytes] : values) {
         ASSERT_EQ(platform::SetRawValue(key, name, platform::kRegSz, bytes), platform::kRegOk) << name;
     }
+}
+
+StoredValues ReadStoredValues(const std::string& path) {
+    StoredValues values;
+    platform::RegKey key;
+    if (platform::OpenKeyForReading(path, key) != platform::kRegOk) return values;
+    for (uint32_t index = 0;; ++index) {
+        platform::RegValue value;
+        if (platform::EnumValue(key, index, 16384, 65536, value) != platform::kRegOk) break;
+        values[value.name] =
+            value.type == platform::kRegSz ? value.data : "<type " + std::to_string(value.type) + ">" + value.data;
+    }
+    return values;
 }
 
 void GuiTest::SetUp() {
@@ -177,15 +191,19 @@ void GuiTest::SetCaret(int controlId, int start, int end) {
 void GuiTest::Paste(int controlId, const std::string& text) {
     HWND target = KeyTarget(Control(controlId));
     SetFocus(target);
+    PutOnClipboard(text);
+    SendMessageA(target, WM_PASTE, 0, 0);
+    Pump();
+}
+
+void GuiTest::PutOnClipboard(const std::string& text, UINT format) {
     ASSERT_TRUE(OpenClipboard(Frame()));
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
     GlobalUnlock(memory);
-    SetClipboardData(CF_TEXT, memory);
+    SetClipboardData(format, memory);
     CloseClipboard();
-    SendMessageA(target, WM_PASTE, 0, 0);
-    Pump();
 }
 
 // A mouse click in the middle of a list box's line.
@@ -346,6 +364,22 @@ void GuiTest::PressKeys(std::initializer_list<BYTE> keys) {
         Sleep(10);
         Pump();
     }
+}
+
+void GuiTest::OpenCatalog(const std::string& name) {
+    OnNextDialog([name](fw::CDialog& dialog) {
+        const std::vector<std::string> lines = DialogLines(dialog, IDC_OPEN_LIST);
+        for (size_t line = 0; line < lines.size(); ++line) {
+            if (lines[line] != name) continue;
+            ChooseDialogLine(dialog, IDC_OPEN_LIST, static_cast<int>(line));
+            SendMessageA(dialog.Item(IDC_OPEN_BUTTON), BM_CLICK, 0, 0);
+            return;
+        }
+        ADD_FAILURE() << "no catalog " << name;
+        dialog.EndDialog(IDCANCEL);
+    });
+    Command(ID_FILE_OPEN);
+    ASSERT_EQ(AppState.CurrentCatalogName, name);
 }
 
 bool GuiTest::MenuItemEnabled(UINT id) {

@@ -23,16 +23,22 @@
 #include "framework/Dialog.h"
 #include "framework/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "tests/unit/PaperTestSupport.h"
 
 namespace guitest {
 
 // Registry keys the tests create live below this one.
 inline constexpr const char* kTestRoot = "SOFTWARE\\QuandrelTests\\Gui";
 
-// A key's string values by name.
+// A key's values by name, each as its bytes are stored.
 using StoredValues = std::map<std::string, std::string>;
+// A REG_SZ value's bytes as stored: the text and its terminating zero.
+inline std::string Sz(const std::string& text) { return text + '\0'; }
 // Writes the values as REG_SZ into the key below HKEY_LOCAL_MACHINE, creating it.
 void PlantValues(const std::string& path, const StoredValues& values);
+// Every value of the key; a value of another type than REG_SZ is marked with
+// its type, so that it cannot pass for a paper. None when the key is missing.
+StoredValues ReadStoredValues(const std::string& path);
 
 struct ConfiguredCatalog {
     std::string name;
@@ -69,6 +75,8 @@ protected:
     void Type(int controlId, const std::string& text);  // characters at the caret, one by one
     void SetCaret(int controlId, int start, int end);
     void Paste(int controlId, const std::string& text);  // through the clipboard
+    // Text put on the clipboard as another program puts it (CF_TEXT only, or the format given).
+    void PutOnClipboard(const std::string& text, UINT format = CF_TEXT);
     void ClickListLine(int listId, int line);            // a mouse click on the line
     // The user's hand on the mouse: real input through the system's input queue
     // (SendInput) at the middle of a list line's rectangle, mapped to the screen,
@@ -82,6 +90,8 @@ protected:
     void Click(int buttonId);
     void Focus(int controlId);
     void Command(UINT id);                                // a menu item
+    // File > Open, the configured catalog of that name chosen in the dialog.
+    void OpenCatalog(const std::string& name);
     void PressKeys(std::initializer_list<BYTE> keys);     // a shortcut, through the real input queue
     // Whether a File or Help menu item is enabled after its popup opened.
     bool MenuItemEnabled(UINT id);

@@ -44,11 +44,10 @@ namespace {
 constexpr const char* kUntitledTitle = "Quandrel  - Untitled";
 constexpr const char* kProductCaption = "Quandrel ";
 
-// A REG_SZ value's bytes as stored: the text and its terminating zero.
-std::string Sz(const std::string& text) { return text + '\0'; }
-
 using guitest::PlantValues;
+using guitest::ReadStoredValues;
 using guitest::StoredValues;
+using guitest::Sz;
 
 // The papers of the worked example (the English default paper and a forced
 // cover paper) in both registry forms, and as a catalog file.
@@ -80,34 +79,9 @@ std::string ExampleFileBytes() {
            "Paper_001=Blue Cover,TABLOID,160,blue,cover,T\r\n";
 }
 
-std::string ReadFileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 bool KeyExists(const std::string& path) {
     platform::RegKey key;
     return platform::OpenKeyForReading(path, key) == platform::kRegOk;
-}
-
-// Every value of the key, name to bytes; a value of another type than REG_SZ
-// is marked with its type so that it cannot pass for a paper.
-StoredValues ReadStoredValues(const std::string& path) {
-    StoredValues values;
-    platform::RegKey key;
-    if (platform::OpenKeyForReading(path, key) != platform::kRegOk) return values;
-    for (uint32_t index = 0;; ++index) {
-        platform::RegValue value;
-        if (platform::EnumValue(key, index, 16384, 65536, value) != platform::kRegOk) break;
-        values[value.name] =
-            value.type == platform::kRegSz ? value.data : "<type " + std::to_string(value.type) + ">" + value.data;
-    }
-    return values;
 }
 
 void PlantDword(const std::string& path, const std::string& name) {
