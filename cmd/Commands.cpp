@@ -733,15 +733,17 @@ int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocat
 // Why a configuration may not give orders to a companion running as
 // administrator, or "": it decides which key below HKEY_LOCAL_MACHINE is
 // cleared and written, so it and its folder must be beyond the reach of
-// anyone but administrators, the user running this included (whose own
-// unelevated programs could have written them).
+// everyone but administrators and the user running this (another user's
+// portable copy, a file planted where users may add files). The running
+// user's own files count as that user's: Windows does not defend one user's
+// elevated programs from the same user's other programs either.
 std::string UntrustedConfiguration(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
     for (const bool file : {true, false}) {
         std::string reason;
-        const platform::FolderSafety safety = file ? platform::CheckFileSafety(path, reason, false)
-                                                   : platform::CheckFolderSafety(folder, reason, false);
+        const platform::FolderSafety safety = file ? platform::CheckFileSafety(path, reason)
+                                                   : platform::CheckFolderSafety(folder, reason);
         if (safety == platform::FolderSafety::Safe) continue;
         return safety == platform::FolderSafety::Failed && !reason.empty() ? reason : Message(MSG_CMD_CONFIG_OPEN_TO_USERS);
     }

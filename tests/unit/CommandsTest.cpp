@@ -13,6 +13,7 @@
 #include "catalog/PaperCatalog.h"
 #include "cmd/Commands.h"
 #include "platform/FileReplace.h"
+#include "platform/FolderSecurity.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "state/AppState.h"
@@ -962,3 +963,25 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+namespace {
+// Running as administrator (root here), the companion takes no orders from a
+// configuration that others can change: it names the file and writes nothing.
+TEST_F(CommandsTest, AsAdministratorAConfigurationOthersCanChangeGivesNoOrders) {
+    if (!platform::RunsAsAdministrator()) GTEST_SKIP() << "not running as administrator";
+    Store(CatalogOf({"Kept"}), kKeywordKey, false);
+    const std::string before = Stored(kKeywordKey, "PS");
+    ASSERT_TRUE(CatalogOf({"Planted"}).ExportToFile("planted.cat"));
+    fs::permissions(dir_, fs::perms::all);
+    const Outcome refused = Call({"/import", "planted.cat", "Office PostScript"});
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EQ(refused.code, kExitBackup);
+    ASSERT_FALSE(refused.output.err.empty());
+    EXPECT_EQ(refused.output.err[0].rfind("As administrator, VellicorCmd reads only a configuration", 0), 0u);
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), before);
+    EXPECT_EQ(Call({"/import", "planted.cat", "Office PostScript"}).code, kExitDone);
+}
+}  // namespace
+#endif
