@@ -155,8 +155,9 @@ std::optional<StoredKeyImage> ReadValues(const platform::ProfileFile& file, cons
 
 CatalogFile ReadCatalogFile(std::string_view bytes) {
     CatalogFile read;
-    if (bytes.substr(0, kFileHeader.size()) != kFileHeader) return read;
-    read.recognised = true;
+    // Whether the file may be imported is the caller's question: the papers
+    // are read as the profile functions would read them either way.
+    read.recognised = bytes.substr(0, kFileHeader.size()) == kFileHeader;
     const platform::ProfileFile file = platform::ProfileFile::Parse(bytes);
     read.hasPapersSection = file.HasSection(kPapersSection);
     // Numbered from 000 upward; the first gap ends the list, and of a key

@@ -44,8 +44,8 @@ msi_id() { echo "${1//[^A-Za-z0-9_.]/_}"; }
 # shortcut as an advertised one (its target is the feature) since it does not
 # implement Advertise="no". Component attributes: 256 64-bit, 128 never
 # overwrite (the key file exists: install nothing), 16 permanent.
-# It has no Permission or PermissionEx element either: the backup folder's
-# rights go into MsiLockPermissionsEx (Windows Installer 5.0, which the package
+# It has no Permission or PermissionEx element either: the rights of the
+# backup folder and of the configuration's folder go into MsiLockPermissionsEx (Windows Installer 5.0, which the package
 # requires), applied when CreateFolders makes the folder or finds it made:
 # Administrators and SYSTEM full control, Users read, nothing inherited from
 # %ProgramData%, owned by Administrators. The program makes its own folders
@@ -55,7 +55,9 @@ msibuild "$msi" \
   -q "UPDATE Component SET Attributes = 256" \
   -q "UPDATE Component SET Attributes = 400 WHERE Component = 'StartingConfiguration'" \
   -q "UPDATE Component SET Attributes = 272 WHERE Component = 'BackupFolder'" \
+  -q "UPDATE Component SET Attributes = 272 WHERE Component = 'ConfigurationFolder'" \
   -q 'CREATE TABLE `MsiLockPermissionsEx` (`MsiLockPermissionsEx` CHAR(72) NOT NULL, `LockObject` CHAR(72) NOT NULL, `Table` CHAR(32) NOT NULL, `SDDLText` LONGCHAR NOT NULL, `Condition` CHAR(255) PRIMARY KEY `MsiLockPermissionsEx`)' \
   -q "INSERT INTO \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\`, \`LockObject\`, \`Table\`, \`SDDLText\`) VALUES ('BackupFolderRights', 'BACKUPDIR', 'CreateFolder', '$backup_rights')" \
+  -q "INSERT INTO \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\`, \`LockObject\`, \`Table\`, \`SDDLText\`) VALUES ('ConfigurationFolderRights', 'CONFIGDIR', 'CreateFolder', '$backup_rights')" \
   -q "UPDATE Shortcut SET Target = '[#F_$(msi_id "${programs[0]}")]' WHERE Shortcut = 'StartMenuShortcut'"
 

@@ -17,6 +17,7 @@
 #include "catalog/PaperCatalog.h"
 #include "platform/Registry.h"
 #include "state/AppState.h"
+#include "text/StringLists.h"
 
 namespace fs = std::filesystem;
 

@@ -585,8 +585,11 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
     ASSERT_EQ(backups.size(), 1u);
     const std::string backup = ReadFileBytes(backups[0]);
     EXPECT_NE(backup.find("Paper_000=Zinc,A4,80,white,plain,F\r\n"), std::string::npos) << backup;
-    EXPECT_NE(backup.find("\r\n[Registry Entries]\r\nEntry_000=1,4c6574746572,"), std::string::npos) << backup;
-    EXPECT_NE(backup.find("\r\nEntry_002=4,56657273696f6e,01000000\r\n"), std::string::npos) << backup;
+    // Every value of the key exactly, papers and other entries alike.
+    EXPECT_NE(backup.find("\r\n[Registry Values]\r\nCount=" + std::to_string(planted.size()) + "\r\n"), std::string::npos)
+        << backup;
+    EXPECT_NE(backup.find("=1,4c6574746572,"), std::string::npos) << backup;
+    EXPECT_NE(backup.find("=4,56657273696f6e,01000000\r\n"), std::string::npos) << backup;
 
     // Saved again: the change is asked about first, then the entries; Yes to both.
     OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
@@ -1539,27 +1542,34 @@ TEST_F(AdministratorSaveGuiTest, YesSavesThroughTheCompanionStartedAsAdministrat
 }
 
 TEST_F(AdministratorSaveGuiTest, TheCompanionsRefusalIsReportedInItsOwnWords) {
-    // An entry that is no paper: the companion, asking nobody, writes nothing.
-    GiveEveryone(Guarded(), KEY_ALL_ACCESS);
-    PlantDword(Guarded(), "Marker");
-    GiveEveryone(Guarded(), KEY_READ);
+    // Another program changes the key while the elevation prompt is open: the
+    // companion compares after the prompt, writes nothing and says why.
     const StoredValues before = ReadStoredValues(Guarded());
     ASSERT_TRUE(StartApp());
-    AnswerBoxes({IDOK});
     OpenCatalog("Guarded");
     AddPaperNamed("Draft");
-    StartCompanionAsAdministrator();
+    platform::SetElevatedStarterForTesting([this](const platform::ElevatedStart& start, unsigned long& code) {
+        Record(start);
+        GiveEveryone(Guarded(), KEY_ALL_ACCESS);
+        PlantValues(Guarded(), {{"Theirs", Sz("A4,80,white,plain,F,9")}});
+        const CompanionRun run = RunCompanion(Widened(start.parameters), start.directory);
+        GiveEveryone(Guarded(), KEY_READ);
+        code = run.code;
+        return 0ul;
+    });
     platform::ClearRecordedMessageBoxes();
     AnswerBoxes({IDYES, IDOK});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 2u);
     const std::string heading =
-        FormatText(Msg(19903), {"Guarded", "HKEY_LOCAL_MACHINE\\" + Guarded(), "3"}) + "\n\n";
+        FormatText(Msg(19903), {"Guarded", "HKEY_LOCAL_MACHINE\\" + Guarded(), "5"}) + "\n\n";
     EXPECT_EQ(Boxes()[1].text.substr(0, heading.size()), heading);
-    EXPECT_NE(Boxes()[1].text.find("Marker"), std::string::npos) << Boxes()[1].text;
+    EXPECT_NE(Boxes()[1].text.find("changed by another program"), std::string::npos) << Boxes()[1].text;
     EXPECT_EQ(IconOf(Boxes()[1]), MB_ICONHAND);
     EXPECT_TRUE(AppState.CatalogModified);
-    EXPECT_EQ(ReadStoredValues(Guarded()), before);
+    StoredValues theirs = before;
+    theirs["Theirs"] = Sz("A4,80,white,plain,F,9");
+    EXPECT_EQ(ReadStoredValues(Guarded()), theirs);
     ExpectTemporaryFilesRemoved();
 
     // A companion that said nothing: its exit code is all there is.
