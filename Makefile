@@ -15,7 +15,7 @@ fuzz:
 
 # The companion killed at 100 instants of a save of 10,000 papers.
 crash: win
-	scripts/wine-run.sh build/win/tests/crash_test.exe 10000 100
+	scripts/crash-test.sh build/win/tests/crash_test.exe 10000 100
 
 dist:
 	scripts/dist.sh

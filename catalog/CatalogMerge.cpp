@@ -64,9 +64,12 @@ MergePlan PlanMerge(const CPaperCatalog& catalog, const std::vector<CPaperDef>& 
             continue;
         }
         const CPaperDef current = catalog.GetPaper(found->second);
-        if (current.Name == AppState.DefaultPaperName) continue;
         CPaperDef merged(current.Name, paper.Size, paper.Weight, paper.Color, paper.Type, paper.ForceOneSided,
                          current.Position);
+        if (current.Name == AppState.DefaultPaperName) {
+            plan.defaultKept = ChangedFields(current, merged);
+            continue;
+        }
         std::vector<FieldChange> changes = ChangedFields(current, merged);
         const auto previous = changedAt.find(found->second);
         if (previous != changedAt.end()) {

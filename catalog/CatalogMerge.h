@@ -31,6 +31,9 @@ struct MergePlan {
     std::vector<CPaperDef> added;       // in the file's order, for the end of the catalog
     std::vector<MergeChange> changed;   // in the catalog's order
     int leftAlone = 0;                  // the catalog's papers the merge does not change
+    // Where the file's row for the default paper differs from it: what the
+    // merge leaves alone, since the default paper keeps its fields.
+    std::vector<FieldChange> defaultKept;
     bool Empty() const { return added.empty() && changed.empty(); }
 };
 

@@ -366,6 +366,9 @@ SaveResult SaveCatalog(const SaveRequest& request, SaveQuestions& questions) {
     }
     const StoredKeyImage wanted = ImageOfValues(values);
     std::optional<StoredKeyImage> expected = request.expected;
+    // Agreed to save without a backup: the record, which goes into the same
+    // folder, is not asked about again.
+    bool withoutBackup = false;
     for (;;) {
         out.skipped = reading.skipped;
         out.image = reading.sorted;
@@ -406,6 +409,7 @@ SaveResult SaveCatalog(const SaveRequest& request, SaveQuestions& questions) {
             } else if (out.backup.outcome == BackupResult::Failed) {
                 waited = true;
                 if (!questions.SaveWithoutBackup(out.backup)) return end(SaveOutcome::BackupRefused);
+                withoutBackup = true;
             }
         }
         // While a question was open, or the backup was written, someone else
@@ -432,7 +436,9 @@ SaveResult SaveCatalog(const SaveRequest& request, SaveQuestions& questions) {
         !WriteSaveRecord(request.backups, target, reading.image, wanted, record, out.recordReason)) {
         record.clear();
         const std::string folder = BackupFolderFor(request.backups, target.catalogName, target.registryPath);
-        if (!questions.SaveWithoutRecord(folder, out.recordReason)) return end(SaveOutcome::RecordRefused);
+        if (!withoutBackup && !questions.SaveWithoutRecord(folder, out.recordReason)) {
+            return end(SaveOutcome::RecordRefused);
+        }
         if (MayHaveChanged(key, reading)) {
             KeyReading now;
             if (ReadKey(key, target.pdlName, now) != platform::kRegOk || now.sorted != reading.sorted) {

@@ -693,6 +693,11 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
         return kExitDone;
     }
     for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back("  " + line);
+    // Said, so that a script comparing the file with the catalog knows why
+    // the default paper still differs: Merge never changes it.
+    if (!plan.defaultKept.empty()) {
+        output.out.push_back(FormatText(Message(MSG_CMD_MERGE_DEFAULT_KEPT), {AppState.DefaultPaperName}));
+    }
     if (plan.Empty()) {
         output.out.push_back(FormatText(Message(MSG_CMD_MERGE_NOTHING), {location->CatalogName}));
     } else {

@@ -8,14 +8,18 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 test_program="$1"
 companion="$2"
 papers="${3:-2000}"
-run() { "$ROOT/scripts/wine-run.sh" "$@"; }
+# Every Wine program's output goes through a file: a killed process's helpers
+# must not keep the caller's pipe open.
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+run() { "$ROOT/scripts/wine-run.sh" "$@" >"$log" 2>&1 </dev/null; local status=$?; tr -d '\r' <"$log"; return $status; }
 
-file="$(run "$test_program" "$papers" prepare | tr -d '\r')"
+file="$(run "$test_program" "$papers" prepare)"
 config="${file%\\*}\\Vellicor.cfg"
 status=0
-for delay in 0.6 1.0 1.5; do
+for delay in 0.25 0.3 0.35 0.4; do
   run "$test_program" "$papers" prepare >/dev/null
-  run "$companion" /import "$file" Crash /config "$config" >/dev/null 2>&1 &
+  "$ROOT/scripts/wine-run.sh" "$companion" /import "$file" Crash /config "$config" >/dev/null 2>&1 </dev/null &
   pid=$!
   sleep "$delay"
   # The Wine process and whatever it started, by process id.

@@ -960,6 +960,19 @@ TEST_F(CommandsTest, MergeAddsAndChangesPapersButRemovesNone) {
     EXPECT_EQ(Stored(kMissingKey, "PS"), "PLAIN|A4|90|White|Plain|F|0\nHeavy|A4|80|White|Plain|F|1\n"
                                          "Gloss|A3|135|White|Glossy|T|2\n");
     EXPECT_EQ(Call({"/merge", "central.csv"}).code, kExitUsage);
+
+    // The default paper keeps its fields; the merge says so, so that a script
+    // comparing the file with the catalog knows why it still differs.
+    Store(CatalogOf({"Letter:LETTER,75,white,plain,F", "Local"}), kKeywordKey, false);
+    const std::string kept = Stored(kKeywordKey, "PS");
+    Write("default.csv", "Name,Size,Weight,Color,Type\r\nLetter,LETTER,90,white,plain\r\n");
+    run = Call({"/merge", "default.csv", "Office PostScript"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_NE(std::find(run.output.out.begin(), run.output.out.end(),
+                        "The default paper Letter was left as it is: Merge never changes the default paper, though the "
+                        "file gives it other values."),
+              run.output.out.end());
+    EXPECT_EQ(Stored(kKeywordKey, "PS"), kept);
 }
 
 }  // namespace

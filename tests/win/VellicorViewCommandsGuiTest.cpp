@@ -1572,12 +1572,14 @@ TEST_F(AdministratorSaveGuiTest, TheCompanionsRefusalIsReportedInItsOwnWords) {
     EXPECT_EQ(ReadStoredValues(Guarded()), theirs);
     ExpectTemporaryFilesRemoved();
 
-    // A companion that said nothing: its exit code is all there is.
+    // A companion that said nothing: its exit code is all there is. The key
+    // changed since the catalog was opened, which is asked first.
     platform::SetElevatedStarterForTesting([this](const platform::ElevatedStart& start, unsigned long& code) {
         Record(start);
         code = 7;
         return 0ul;
     });
+    OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
     AnswerBoxes({IDYES, IDOK});
     Command(ID_FILE_SAVE);
     ASSERT_EQ(Boxes().size(), 4u);
