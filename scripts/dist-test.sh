@@ -141,6 +141,10 @@ companion() { (cd "$(dirname "$config")" && wine 'C:\Program Files\Quandrel\Vell
 wine reg add 'HKLM\SOFTWARE\Quandrel\Catalogs\PostScript' /v Letter /d 'LETTER,75,white,plain,F,0' /f >/dev/null
 companion /export "PostScript papers" 'C:\ProgramData\Quandrel\papers.cat' >/dev/null ||
   fail "the installed VellicorCmd.exe /export ended with $?"
+# A paper added since: the import changes the catalog, so it backs it up (an
+# import that changes nothing writes nothing, and no backup).
+add_paper() { wine reg add 'HKLM\SOFTWARE\Quandrel\Catalogs\PostScript' /v Tabloid /d 'TABLOID,90,white,plain,F,1' /f >/dev/null; }
+add_paper
 companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null ||
   fail "the installed VellicorCmd.exe /import ended with $?"
 shopt -s nullglob
@@ -151,6 +155,7 @@ catalog_folder=$(dirname "${written[0]}")
 [ "$(( 0$(stat -c %a "$catalog_folder") & 2 ))" = 0 ] || fail "others may write $catalog_folder"
 # A backup folder others may write is refused, and nothing is saved.
 chmod o+w "$backups"
+add_paper
 status=0
 companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null 2>"$WORK/refused.txt" || status=$?
 chmod o-w "$backups"
@@ -162,6 +167,7 @@ grep -q 'Users without administrator rights can change the folder' "$WORK/refuse
 mv "$catalog_folder" "$WORK/real-folder"
 mkdir -p "$WORK/elsewhere"
 ln -s "$WORK/elsewhere" "$catalog_folder"
+add_paper
 status=0
 companion /import 'C:\ProgramData\Quandrel\papers.cat' "PostScript papers" >/dev/null 2>"$WORK/refused.txt" || status=$?
 rm "$catalog_folder"
