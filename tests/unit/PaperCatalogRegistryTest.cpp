@@ -943,3 +943,34 @@ TEST_F(RegistryStoreFailureTest, ModelOfSavesWithChangesElsewhereAndFailures) {
 #endif
 
 }  // namespace
+
+namespace {
+// What a save refuses before writing: every value the load would skip or
+// read back as another paper, named with its reason.
+TEST(UnstorableValuesTest, EveryValueTheLoadWouldNotReadBackIsNamed) {
+    AppState.CurrentLanguage = kEnglish;
+    AppState.SizeChoiceCount = static_cast<int16_t>(PageSizeTable.size());
+    struct Case {
+        const char* what;
+        const char* pdl;
+        StoredValue value;
+        std::vector<UnstorableValue::Reason> expected;
+    } cases[] = {
+        {"a paper as the editor writes it", "PS", {"Plain", "A4,80,white,plain,F,0"}, {}},
+        {"a name with a comma and a leading blank", "PS", {" Blue, glossy", "A4,120,blue,glossy,F,0"}, {}},
+        {"an empty name", "PS", {"", "A4,80,white,plain,F,0"}, {UnstorableValue::NameEmpty}},
+        {"a name of 64 characters", "PS", {std::string(64, 'N'), "A4,80,white,plain,F,0"}, {UnstorableValue::NameTooLong}},
+        {"a text of 128 characters", "PS", {"Long", "A4,80," + std::string(113, 'c') + ",plain,F,0"},
+         {UnstorableValue::TextTooLong}},
+        {"a name the code page has no character for", "PS", {"Pap\x81", "A4,80,white,plain,F,0"},
+         {UnstorableValue::NameNotInCodePage}},
+        {"an empty field that shifts the others", "PS", {"Resolution", "600,,,,F,0"}, {UnstorableValue::ReadOtherwise}},
+        {"a comma inside a field", "PS", {"Two", "A4,80,white,glossy, matt,F,0"}, {UnstorableValue::ReadOtherwise}},
+    };
+    for (const Case& c : cases) {
+        std::vector<UnstorableValue::Reason> found;
+        for (const UnstorableValue& value : FindUnstorableValues({c.value}, c.pdl)) found.push_back(value.reason);
+        EXPECT_EQ(found, c.expected) << c.what;
+    }
+}
+}  // namespace
