@@ -565,6 +565,33 @@ const char* FieldName(int attribute) {
 
 std::string PositionText(int position) { return position < 0 ? "" : std::to_string(position + 1); }
 
+// The stored catalog a merge goes into: a key that does not exist yet is an
+// empty catalog, one that cannot be read stops the command.
+int LoadStoredOrEmpty(const CatalogLocation& location, CPaperCatalog& stored, StoreReport& report,
+                      CommandOutput& output) {
+    if (stored.LoadFromRegistry(location.RegistryPath, location.PdlName, &report) == STORE_OK) return kExitDone;
+    if (report.SystemError != platform::kRegNotFound) {
+        Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location.CatalogName, KeyText(location)}),
+                 report.SystemError);
+        return kExitCatalog;
+    }
+    stored = CPaperCatalog();
+    return kExitDone;
+}
+
+// A merge's changes as CSV rows, the added papers at the positions after `storedCount`.
+void WriteMergePlanCsv(const MergePlan& plan, int storedCount, CommandOutput& output) {
+    WriteCsvRow(output, {"Change", "Name", "Position", "Field", "OldValue", "NewValue"});
+    for (const MergeChange& change : plan.changed) {
+        for (const FieldChange& field : change.changes) {
+            WriteCsvRow(output, {"changed", change.paper.Name, PositionText(change.index), FieldName(field.attribute),
+                                 field.oldValue, field.newValue});
+        }
+    }
+    int position = storedCount;
+    for (const CPaperDef& paper : plan.added) WriteCsvRow(output, {"added", paper.Name, PositionText(position++), "", "", ""});
+}
+
 // /compare /merged: what /merge would still change, so that a deployment by
 // merge can be checked. Papers the file does not name, and the order, are
 // the PC's own affair and never differences here.
@@ -572,27 +599,12 @@ int CompareMerged(const Invocation& invocation, const CatalogLocation& location,
                   CommandOutput& output) {
     CPaperCatalog stored;
     StoreReport report;
-    if (stored.LoadFromRegistry(location.RegistryPath, location.PdlName, &report) != STORE_OK) {
-        if (report.SystemError != platform::kRegNotFound) {
-            Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location.CatalogName, KeyText(location)}),
-                     report.SystemError);
-            return kExitCatalog;
-        }
-        stored = CPaperCatalog();
-    }
+    if (int code = LoadStoredOrEmpty(location, stored, report, output)) return code;
     std::vector<CPaperDef> papers;
     for (int i = 0; i < file.GetCount(); ++i) papers.push_back(file.GetPaper(i));
     const MergePlan plan = PlanMerge(stored, papers);
     if (invocation.csv) {
-        WriteCsvRow(output, {"Change", "Name", "Position", "Field", "OldValue", "NewValue"});
-        for (const MergeChange& change : plan.changed) {
-            for (const FieldChange& field : change.changes) {
-                WriteCsvRow(output, {"changed", change.paper.Name, PositionText(change.index), FieldName(field.attribute),
-                                     field.oldValue, field.newValue});
-            }
-        }
-        int position = stored.GetCount();
-        for (const CPaperDef& paper : plan.added) WriteCsvRow(output, {"added", paper.Name, PositionText(position++), "", "", ""});
+        WriteMergePlanCsv(plan, stored.GetCount(), output);
     } else {
         for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back(line);
         if (plan.Empty()) output.out.push_back(FormatText(Message(MSG_CMD_MERGED_SAME), {location.CatalogName}));
@@ -647,14 +659,7 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
     if (int code = ResolveCatalog(invocation, location, output)) return code;
     CPaperCatalog stored;
     StoreReport loadReport;
-    if (stored.LoadFromRegistry(location->RegistryPath, location->PdlName, &loadReport) != STORE_OK) {
-        if (loadReport.SystemError != platform::kRegNotFound) {
-            Complain(output, FormatText(Message(MSG_CMD_CATALOG_NOT_READ), {location->CatalogName, KeyText(*location)}),
-                     loadReport.SystemError);
-            return kExitCatalog;
-        }
-        stored = CPaperCatalog();
-    }
+    if (int code = LoadStoredOrEmpty(*location, stored, loadReport, output)) return code;
     const std::string& path = invocation.operands[0];
     std::string bytes;
     if (const long error = platform::ReadWholeFile(path, bytes); error != 0) {
@@ -681,15 +686,7 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
         if (int code = Save(request, *location, output, result)) return code;
     }
     if (invocation.csv) {
-        WriteCsvRow(output, {"Change", "Name", "Position", "Field", "OldValue", "NewValue"});
-        for (const MergeChange& change : plan.changed) {
-            for (const FieldChange& field : change.changes) {
-                WriteCsvRow(output, {"changed", change.paper.Name, PositionText(change.index), FieldName(field.attribute),
-                                     field.oldValue, field.newValue});
-            }
-        }
-        int position = stored.GetCount();
-        for (const CPaperDef& paper : plan.added) WriteCsvRow(output, {"added", paper.Name, PositionText(position++), "", "", ""});
+        WriteMergePlanCsv(plan, stored.GetCount(), output);
         return kExitDone;
     }
     for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back("  " + line);

@@ -25,15 +25,12 @@ enum class FolderSafety {
 // program, since an owner can always change the rights. Portable side: a
 // symbolic link, another owner than root or this user, or write rights for
 // others (or for a group that is neither root's nor this user's).
-// `trustRunningUser` false: the user running the program counts as a standard
-// user, as a program running with administrator rights must count the user
-// whose own unelevated programs could have written the folder.
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason, bool trustRunningUser = true);
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason);
 
 // The same judgement of one file (a backup, a configuration): by its owner
 // and its access list, whatever the folder around it allows. Missing when
 // there is no such file.
-FolderSafety CheckFileSafety(const std::string& path, std::string& reason, bool trustRunningUser = true);
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason);
 
 // Whether this process runs with administrator rights (an elevated token on
 // Windows, root elsewhere).

@@ -11,7 +11,7 @@ namespace platform {
 
 namespace {
 
-FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason, bool trustRunningUser) {
+FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason) {
     struct stat info {};
     // lstat: a symbolic link is judged as such, not by where it leads.
     if (lstat(path.c_str(), &info) != 0) {
@@ -24,9 +24,9 @@ FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reas
         reason = SystemErrorText(folder ? ENOTDIR : EISDIR);
         return FolderSafety::Failed;
     }
-    if (info.st_uid != 0 && (!trustRunningUser || info.st_uid != geteuid())) return FolderSafety::OpenToUsers;
+    if (info.st_uid != 0 && info.st_uid != geteuid()) return FolderSafety::OpenToUsers;
     if (info.st_mode & S_IWOTH) return FolderSafety::OpenToUsers;
-    if ((info.st_mode & S_IWGRP) && info.st_gid != 0 && (!trustRunningUser || info.st_gid != getegid())) {
+    if ((info.st_mode & S_IWGRP) && info.st_gid != 0 && info.st_gid != getegid()) {
         return FolderSafety::OpenToUsers;
     }
     return FolderSafety::Safe;
@@ -34,12 +34,12 @@ FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reas
 
 }  // namespace
 
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
-    return CheckSafety(path, true, reason, trustRunningUser);
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
+    return CheckSafety(path, true, reason);
 }
 
-FolderSafety CheckFileSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
-    return CheckSafety(path, false, reason, trustRunningUser);
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason) {
+    return CheckSafety(path, false, reason);
 }
 
 bool RunsAsAdministrator() { return geteuid() == 0; }

@@ -56,9 +56,9 @@ bool IsRunningUser(PSID sid) {
     return EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, sid) != FALSE;
 }
 
-bool OwnerMayBeTrusted(PSID owner, bool trustRunningUser) {
+bool OwnerMayBeTrusted(PSID owner) {
     return owner && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid) ||
-                     (trustRunningUser && IsRunningUser(owner)));
+                     IsRunningUser(owner));
 }
 
 // TrustedInstaller, the service that owns the system's own files.
@@ -71,16 +71,16 @@ bool IsTrustedInstaller(PSID sid) {
     return trustedInstaller && EqualSid(sid, trustedInstaller.get());
 }
 
-bool MayChange(PSID sid, bool trustRunningUser) {
+bool MayChange(PSID sid) {
     return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
-           IsTrustedInstaller(sid) || (trustRunningUser && IsRunningUser(sid));
+           IsTrustedInstaller(sid) || IsRunningUser(sid);
 }
 
 // Whether an entry of the list lets someone other than those who may change
 // the folder add, remove or re-secure what it holds. A deny entry is not
 // weighed against it: whoever is allowed by one entry and denied by another
 // is a question of group memberships this program cannot see.
-bool OthersMayChange(PACL dacl, bool trustRunningUser) {
+bool OthersMayChange(PACL dacl) {
     GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
     for (DWORD index = 0; index < dacl->AceCount; ++index) {
         void* entry = nullptr;
@@ -92,12 +92,12 @@ bool OthersMayChange(PACL dacl, bool trustRunningUser) {
         auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
         ACCESS_MASK mask = ace->Mask;
         MapGenericMask(&mask, &mapping);
-        if ((mask & kChangingRights) && !MayChange(reinterpret_cast<PSID>(&ace->SidStart), trustRunningUser)) return true;
+        if ((mask & kChangingRights) && !MayChange(reinterpret_cast<PSID>(&ace->SidStart))) return true;
     }
     return false;
 }
 
-FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason, bool trustRunningUser) {
+FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reason) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -122,18 +122,18 @@ FolderSafety CheckSafety(const std::string& path, bool folder, std::string& reas
     }
     const LocalMemory release(descriptor);
     // No list at all lets everyone do everything (a FAT drive, for one).
-    if (!dacl || !OwnerMayBeTrusted(owner, trustRunningUser)) return FolderSafety::OpenToUsers;
-    return OthersMayChange(dacl, trustRunningUser) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
+    if (!dacl || !OwnerMayBeTrusted(owner)) return FolderSafety::OpenToUsers;
+    return OthersMayChange(dacl) ? FolderSafety::OpenToUsers : FolderSafety::Safe;
 }
 
 }  // namespace
 
-FolderSafety CheckFolderSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
-    return CheckSafety(path, true, reason, trustRunningUser);
+FolderSafety CheckFolderSafety(const std::string& path, std::string& reason) {
+    return CheckSafety(path, true, reason);
 }
 
-FolderSafety CheckFileSafety(const std::string& path, std::string& reason, bool trustRunningUser) {
-    return CheckSafety(path, false, reason, trustRunningUser);
+FolderSafety CheckFileSafety(const std::string& path, std::string& reason) {
+    return CheckSafety(path, false, reason);
 }
 
 bool RunsAsAdministrator() {

@@ -13,9 +13,9 @@ case_() {
     local work
     work="$(mktemp -d)"
     printf '%s\n' "$rules" > "$work/include-rules.txt"
-    for spec in "$@"; do
-        mkdir -p "$work/$(dirname "${spec%%=*}")"
-        printf '%s\n' "${spec#*=}" > "$work/${spec%%=*}"
+    for planted in "$@"; do
+        mkdir -p "$work/$(dirname "${planted%%=*}")"
+        printf '%s\n' "${planted#*=}" > "$work/${planted%%=*}"
     done
     local output status
     output=$("$CHECK" "$work" 2>&1)
