@@ -1,0 +1,70 @@
+// A printer's media as papers: what an IPP printer reports in its media
+// collections and what a print controller writes as JDF media both come here
+// as PrinterMedia, and one mapping turns them into papers of this PC, or names
+// why one cannot become a paper. Nothing is guessed: a size this PC does not
+// offer, a missing weight or a colour without a word here refuses the media.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/PaperDef.h"
+#include "catalog/PaperRules.h"
+
+inline constexpr int32_t kMediaUnknown = -1;
+
+// One media as the printer or controller describes it, in IPP's terms.
+struct PrinterMedia {
+    std::string name;                // UTF-8: media-info / DescriptiveName; may be empty
+    std::string key;                 // media-key, a keyword; may be empty
+    int32_t width = kMediaUnknown;   // hundredths of a millimetre
+    int32_t height = kMediaUnknown;
+    int32_t weight = kMediaUnknown;  // grams per square metre
+    std::string color;               // IPP media-color keyword ("white", "no-color"); empty when not given
+    std::string type;                // IPP media-type keyword ("stationery", "tab-stock"); empty when not given
+    bool ready = false;              // loaded in the printer now (media-col-ready)
+};
+
+enum class MediaRefusal : uint8_t {
+    None,
+    NoSize,            // no media-size, or one without both dimensions
+    SizeNotOffered,    // no size this PC offers within 1 mm, either orientation
+    NoWeight,
+    WeightOutOfRange,  // outside this PC's configured limits
+    UnknownColor,      // a colour keyword without a word in the form's list
+    UnknownType,       // the same for the type
+    NameUnusable,      // a given name the name field refuses (too long, a refused character, not code page 1252)
+};
+
+struct MediaPaper {
+    CPaperDef paper;  // Position 0; Size a keyword; words in the language asked for
+    MediaRefusal refusal = MediaRefusal::None;
+    FieldFault nameFault = FieldFault::FieldOk;  // NameUnusable: why the name field refuses it
+    bool ok() const { return refusal == MediaRefusal::None; }
+};
+
+// The size keyword among the sizes this PC offers (AppState.SizeChoiceCount)
+// within 1 mm of width and height, either orientation; empty when none.
+std::string SizeKeywordForMedia(int32_t width, int32_t height);
+// A size keyword's dimensions in hundredths of a millimetre; false when unknown.
+bool MediaSizeOfKeyword(std::string_view keyword, int32_t& width, int32_t& height);
+
+// The paper a media becomes in `language`. Its name: the media's own name when
+// it has one (refused when the name field refuses it), else the media key when
+// the name field takes it, else one made of size, type and weight.
+MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language);
+
+// The colour or type word of `language` for an IPP keyword, and back: the
+// keyword of a colour or type word of any of the program's languages (letter
+// case ignored). Empty when the table has no such entry.
+std::string ColorWordForKeyword(std::string_view keyword, int16_t language);
+std::string TypeWordForKeyword(std::string_view keyword, int16_t language);
+std::string ColorKeywordForWord(std::string_view word);
+std::string TypeKeywordForWord(std::string_view word);
+
+// A paper as a media (for JDF export): size in hundredths of a millimetre,
+// keywords for the colour and type words; a word without a keyword is left
+// empty and the caller writes the word itself.
+PrinterMedia MediaFromPaper(const CPaperDef& paper);
