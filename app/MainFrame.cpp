@@ -2,7 +2,9 @@
 
 #include <string>
 
-#include "editor/AdministratorSave.h"
+#include "editor/CatalogDocument.h"
+#include "editor/CatalogRights.h"
+#include "editor/FileCommands.h"
 #include "editor/Relabel.h"
 #include "editor/VellicorView.h"
 #include "framework/Application.h"
@@ -92,9 +94,17 @@ void CMainFrame::OnClose() {
 bool CMainFrame::OnQueryEndSession() {
     const int answer = QueryCloseMainWindow(Hwnd());
     if (answer == platform::kIdCancel) return false;
-    // Saved: should another program refuse the end, nothing is offered twice.
-    if (answer == platform::kIdYes) AppState.CatalogModified = false;
     return true;
+}
+
+bool CMainFrame::OnCommand(UINT id) {
+    CVellicorView* view = CurrentView();
+    if (view && FileCommand(*view, id)) return true;
+    return fw::CFrameWnd::OnCommand(id);
+}
+
+bool CMainFrame::OnUpdateCommand(fw::CCmdUI& ui) {
+    return UpdateFileCommand(ui) || fw::CFrameWnd::OnUpdateCommand(ui);
 }
 
 #ifndef WM_DPICHANGED

@@ -12,6 +12,9 @@ protected:
     void OnActivateApp(bool active, DWORD otherThreadId) override;
     void OnClose() override;
     bool OnQueryEndSession() override;
+    // The File menu's catalog commands, carried out on the form.
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(fw::CCmdUI& ui) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -139,7 +139,7 @@ int16_t CompareWithStore(const CPaperCatalog& edited, const std::string& registr
 
     // The edited papers as a save would store them and the load read them back,
     // so that what the stored form cannot hold is no difference.
-    const bool descriptive = pdlName != "PS";
+    const bool descriptive = !IsKeywordForm(pdlName);
     CPaperCatalog saved;
     for (int i = 0; i < edited.GetCount(); ++i) {
         const CPaperDef paper = edited.GetPaper(i);

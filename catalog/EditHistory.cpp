@@ -6,7 +6,6 @@ void EditHistory::Clear() {
     steps_.clear();
     position_ = 0;
     saved_ = 0;
-    Sync();
 }
 
 void EditHistory::Push(Step step) {
@@ -16,10 +15,11 @@ void EditHistory::Push(Step step) {
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(position_), steps_.end());
     steps_.push_back(std::move(step));
     position_ = steps_.size();
-    Sync();
 }
 
-void EditHistory::Record(EditAction action, EditChange change, int selectedBefore, int selectedAfter) {
+void EditHistory::Do(CPaperCatalog& catalog, EditAction action, EditChange change, int selectedBefore,
+                     int selectedAfter) {
+    ApplyChange(change, true, catalog, nullptr);
     Step step;
     step.action = action;
     step.changes.push_back(std::move(change));
@@ -28,9 +28,10 @@ void EditHistory::Record(EditAction action, EditChange change, int selectedBefor
     Push(std::move(step));
 }
 
-void EditHistory::RecordGroup(EditAction action, std::vector<EditChange> changes, int selectedBefore,
-                              int selectedAfter) {
+void EditHistory::DoGroup(CPaperCatalog& catalog, EditAction action, std::vector<EditChange> changes,
+                          int selectedBefore, int selectedAfter) {
     if (changes.empty()) return;
+    for (EditChange& change : changes) ApplyChange(change, true, catalog, nullptr);
     Step step;
     step.action = action;
     step.changes = std::move(changes);
@@ -66,7 +67,6 @@ std::optional<int> EditHistory::Undo(CatalogHandle& catalog, std::string& catalo
     Step& step = steps_[position_ - 1];
     Apply(step, false, catalog, catalogName, listener);
     --position_;
-    Sync();
     return step.selectedBefore;
 }
 
@@ -75,7 +75,6 @@ std::optional<int> EditHistory::Redo(CatalogHandle& catalog, std::string& catalo
     Step& step = steps_[position_];
     Apply(step, true, catalog, catalogName, listener);
     ++position_;
-    Sync();
     return step.selectedAfter;
 }
 
@@ -90,47 +89,45 @@ void EditHistory::Apply(Step& step, bool forwards, CatalogHandle& catalog, std::
     }
     const size_t count = step.changes.size();
     for (size_t n = 0; n < count; ++n) {
-        EditChange& change = step.changes[forwards ? n : count - 1 - n];
-        switch (change.kind) {
-            case EditChange::Insert:
-            case EditChange::Remove:
-                // Inserting forwards is removing backwards, and the other way round.
-                if ((change.kind == EditChange::Insert) == forwards) {
-                    catalog->InsertPaperAt(change.index, change.paper);
-                    if (listener) listener->Inserted(change.index);
-                } else {
-                    catalog->RemovePaper(change.index);
-                    if (listener) listener->Removed(change.index);
-                }
-                break;
-            case EditChange::Replace:
-                catalog->ExchangePaper(change.index, change.paper);
-                if (listener) listener->Changed(change.index);
-                break;
-            case EditChange::Move: {
-                const int from = forwards ? change.index : change.to;
-                const int to = forwards ? change.to : change.index;
-                catalog->MovePaperTo(from, to);
-                if (listener) {
-                    listener->Removed(from);
-                    listener->Inserted(to);
-                }
-                break;
+        ApplyChange(step.changes[forwards ? n : count - 1 - n], forwards, *catalog, listener);
+    }
+}
+
+void EditHistory::ApplyChange(EditChange& change, bool forwards, CPaperCatalog& catalog, EditListener* listener) {
+    switch (change.kind) {
+        case EditChange::Insert:
+        case EditChange::Remove:
+            // Inserting forwards is removing backwards, and the other way round.
+            if ((change.kind == EditChange::Insert) == forwards) {
+                catalog.InsertPaperAt(change.index, change.paper);
+                if (listener) listener->Inserted(change.index);
+            } else {
+                catalog.RemovePaper(change.index);
+                if (listener) listener->Removed(change.index);
             }
+            break;
+        case EditChange::Replace:
+            catalog.ExchangePaper(change.index, change.paper);
+            if (listener) listener->Changed(change.index);
+            break;
+        case EditChange::Move: {
+            const int from = forwards ? change.index : change.to;
+            const int to = forwards ? change.to : change.index;
+            catalog.MovePaperTo(from, to);
+            if (listener) {
+                listener->Removed(from);
+                listener->Inserted(to);
+            }
+            break;
         }
     }
 }
 
 void EditHistory::MarkSaved() {
     saved_ = position_;
-    Sync();
-}
-
-void EditHistory::Sync() {
-    if (modified_) *modified_ = Modified();
 }
 
 EditHistory& CatalogHistory() {
-    static EditHistory history(&AppState.CatalogModified);
+    static EditHistory history;
     return history;
 }

@@ -3,7 +3,9 @@
 // inserted, removed or replaced at an index, a paper moved from one index to
 // another), several of them for a command that changes many papers at once;
 // a command that replaces the whole catalog keeps the previous catalog once.
-// Undo and redo go through the catalog's own operations.
+// Every change goes through the history (Do, DoGroup), which applies it and
+// keeps its step in one call, so no change can be made without its undo step;
+// undo and redo go through the catalog's own operations.
 #pragma once
 
 #include <cstddef>
@@ -60,8 +62,7 @@ struct EditListener {
 
 class EditHistory {
 public:
-    // `modified`, when given, follows Modified() after every call that can change it.
-    explicit EditHistory(bool* modified = nullptr) : modified_(modified) {}
+    EditHistory() = default;
     EditHistory(const EditHistory&) = delete;
     EditHistory& operator=(const EditHistory&) = delete;
 
@@ -69,12 +70,14 @@ public:
     // now stands is the saved one.
     void Clear();
 
-    // Records a change already made to the catalog. `selectedBefore` is the
-    // line selected before it (undo selects it again), `selectedAfter` the line
-    // selected after it (redo selects it). Ends every step that was undone.
-    void Record(EditAction action, EditChange change, int selectedBefore, int selectedAfter);
+    // Makes the change to `catalog` and keeps it as one step. `selectedBefore`
+    // is the line selected before it (undo selects it again), `selectedAfter`
+    // the line selected after it (redo selects it). Ends every step that was
+    // undone. A Replace change carries the paper that goes in.
+    void Do(CPaperCatalog& catalog, EditAction action, EditChange change, int selectedBefore, int selectedAfter);
     // Several changes made in this order (Paste of many rows): one step.
-    void RecordGroup(EditAction action, std::vector<EditChange> changes, int selectedBefore, int selectedAfter);
+    void DoGroup(CPaperCatalog& catalog, EditAction action, std::vector<EditChange> changes, int selectedBefore,
+                 int selectedAfter);
     // The catalog (and its configured name) was replaced as a whole; the
     // previous one is kept in the step and exchanged again on undo and redo.
     void RecordWholeCatalog(EditAction action, CatalogHandle previous, std::string previousName,
@@ -92,8 +95,11 @@ public:
     std::optional<int> Undo(CatalogHandle& catalog, std::string& catalogName, EditListener* listener = nullptr);
     std::optional<int> Redo(CatalogHandle& catalog, std::string& catalogName, EditListener* listener = nullptr);
 
-    // The catalog as it now stands is what is stored (after a save).
+    // The catalog as it now stands is what is stored (after a save), or what
+    // the user chose not to store (a declined offer to save is not repeated).
     void MarkSaved();
+    // What is stored is none of the catalogs the history can reach.
+    void ForgetSavePoint() { saved_.reset(); }
     // The catalog differs from what was opened or last saved: the history is
     // not at the saved position, or that position was lost (changes made after
     // undoing past it ended the steps that led back to it).
@@ -114,14 +120,14 @@ private:
     void Push(Step step);
     void Apply(Step& step, bool forwards, CatalogHandle& catalog, std::string& catalogName,
                EditListener* listener);
-    void Sync();
+    static void ApplyChange(EditChange& change, bool forwards, CPaperCatalog& catalog, EditListener* listener);
 
     std::vector<Step> steps_;
     size_t position_ = 0;               // steps applied: steps_[position_ - 1] is the one Undo takes back
     std::optional<size_t> saved_ = 0;   // the position of the stored catalog
-    bool* modified_ = nullptr;
 };
 
-// The history of the catalog being edited (AppState.CurrentCatalog); it keeps
-// AppState.CatalogModified following it.
+// The history of the catalog being edited (AppState.CurrentCatalog).
 EditHistory& CatalogHistory();
+// The catalog being edited differs from what is stored: the history's answer.
+inline bool CatalogModified() { return CatalogHistory().Modified(); }

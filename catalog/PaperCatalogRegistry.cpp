@@ -77,7 +77,7 @@ int16_t CPaperCatalog::LoadFromRegistry(const std::string& registryPath, const s
 
 int16_t CPaperCatalog::SaveToRegistry(const std::string& registryPath, bool descriptiveForm, StoreReport* report) const {
     SaveRequest request;
-    request.target = {"", registryPath, descriptiveForm ? "" : "PS"};
+    request.target = {"", registryPath, descriptiveForm ? "" : std::string(kKeywordFormPdl)};
     request.values = StoredValuesOf(*this, request.target.pdlName);
     request.backups.Keep = 0;
     request.record = false;

@@ -1,19 +1,23 @@
 #include "catalog/PaperCopies.h"
 
+#include <set>
+
 #include "catalog/PaperCatalog.h"
+#include "catalog/PaperRules.h"
+#include "platform/Registry.h"
 #include "text/StringLists.h"
 #include "text/TextFormat.h"
 
 namespace {
-constexpr size_t kMaxNameLength = 31;
-}  // namespace
 
-std::string NameForCopy(const CPaperCatalog& catalog, const std::string& name, int16_t language) {
-    if (!catalog.ContainsName(name)) return name;
+// The copy's name among names `taken` answers for; `count` names at most are taken.
+template <class Taken>
+std::string CopyName(Taken taken, size_t count, const std::string& name, int16_t language) {
+    if (!taken(name)) return name;
     const std::string single = GetLocalizedString(kLabelList, LAB_COPY_NAME, language);
     const std::string numbered = GetLocalizedString(kLabelList, LAB_COPY_NAME_NUMBERED, language);
-    // The catalog holds at most as many names as papers: one number past them is free.
-    for (int number = 1; number <= catalog.GetCount() + 1; ++number) {
+    // At most `count` names are taken: one number past them is free.
+    for (size_t number = 1; number <= count + 1; ++number) {
         const std::string digits = std::to_string(number);
         // The suffix alone, to know how much of the name it leaves room for.
         const std::string suffix =
@@ -21,9 +25,28 @@ std::string NameForCopy(const CPaperCatalog& catalog, const std::string& name, i
         const size_t room = suffix.size() < kMaxNameLength ? kMaxNameLength - suffix.size() : 0;
         const std::string base = name.substr(0, room);
         const std::string candidate = number == 1 ? FormatText(single, {base}) : FormatText(numbered, {base, digits});
-        if (!catalog.ContainsName(candidate)) return candidate;
+        if (!taken(candidate)) return candidate;
     }
     return name;
+}
+
+}  // namespace
+
+std::string NameForCopy(const CPaperCatalog& catalog, const std::string& name, int16_t language) {
+    return CopyName([&](const std::string& candidate) { return catalog.ContainsName(candidate); },
+                    static_cast<size_t>(catalog.GetCount()), name, language);
+}
+
+void NameCopies(const CPaperCatalog& catalog, std::vector<CPaperDef>& papers, int16_t language) {
+    std::set<std::string> chosen;  // folded as the registry folds them
+    for (CPaperDef& paper : papers) {
+        paper.Name = CopyName(
+            [&](const std::string& candidate) {
+                return catalog.ContainsName(candidate) || chosen.count(platform::FoldRegistryName(candidate)) != 0;
+            },
+            static_cast<size_t>(catalog.GetCount()) + chosen.size(), paper.Name, language);
+        chosen.insert(platform::FoldRegistryName(paper.Name));
+    }
 }
 
 namespace {

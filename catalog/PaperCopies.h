@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "catalog/PaperDef.h"
 
 class CPaperCatalog;
 
@@ -13,6 +16,9 @@ class CPaperCatalog;
 // not hold, the name shortened so that the whole stays within the 31
 // characters a paper name may have.
 std::string NameForCopy(const CPaperCatalog& catalog, const std::string& name, int16_t language);
+// The same for papers that go in together, each named as if the ones before
+// it were in the catalog already.
+void NameCopies(const CPaperCatalog& catalog, std::vector<CPaperDef>& papers, int16_t language);
 
 // The papers as the editor's private clipboard format holds them: every
 // stored field exactly, whatever bytes it holds. UnpackPapers refuses

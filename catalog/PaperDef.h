@@ -26,7 +26,8 @@ inline constexpr const char* kUnknownText = "? ? ? ? ?";
 
 // The PDL name "PS", exactly, stores papers in the keyword form (the paper's
 // name is the value's name); every other one in the descriptive form.
-inline bool IsKeywordForm(std::string_view pdlName) { return pdlName == "PS"; }
+inline constexpr std::string_view kKeywordFormPdl = "PS";
+inline bool IsKeywordForm(std::string_view pdlName) { return pdlName == kKeywordFormPdl; }
 
 class CPaperDef {
 public:

@@ -13,10 +13,8 @@ bool InitializeAppState() {
 }
 
 void InitializeEditingState() {
-    AppState.CatalogModified = false;
 
     AppState.CurrentCatalogName.clear();
-    AppState.CatalogTitle = GetLocalizedString(kLabelList, LAB_UNTITLED, AppState.CurrentLanguage);
 
     AppState.SizeChoiceCount = 9;
     AppState.WeightChoiceCount = 10;

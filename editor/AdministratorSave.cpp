@@ -12,7 +12,7 @@
 #include "catalog/PaperCatalog.h"
 #include "editor/MessageBoxes.h"
 #include "editor/StoredChangeDlg.h"
-#include "editor/VellicorView.h"
+#include "editor/CatalogRights.h"
 #include "framework/Application.h"
 #include "platform/Elevation.h"
 #include "platform/Files.h"
@@ -138,70 +138,7 @@ std::string CompanionParameters(const std::string& catalogFile, const std::strin
            platform::QuoteArgument(catalogName);
 }
 
-// The stock shield at the small icon size: Windows' own picture of "needs an
-// administrator". Wine answers SHGetStockIconInfo without an icon; IDI_SHIELD
-// then gives it.
-HICON ShieldIcon() {
-    static const HICON icon = [] {
-        SHSTOCKICONINFO info{};
-        info.cbSize = sizeof info;
-        if (SUCCEEDED(SHGetStockIconInfo(SIID_SHIELD, SHGSI_ICON | SHGSI_SMALLICON, &info)) && info.hIcon) {
-            return info.hIcon;
-        }
-        const int size = GetSystemMetrics(SM_CXSMICON);
-        return static_cast<HICON>(
-            LoadImageA(nullptr, MAKEINTRESOURCEA(32518) /* IDI_SHIELD */, IMAGE_ICON, size, size, LR_SHARED));
-    }();
-    return icon;
-}
-
 }  // namespace
-
-bool KeyIsReadOnly(const std::string& registryPath) {
-    return platform::ProbeKeyForWriting(registryPath) == platform::kRegAccessDenied;
-}
-
-void ShowSaveShield(bool shown) {
-    HWND frame = fw::MainWindowHandle();
-    HMENU menu = frame ? GetMenu(frame) : nullptr;
-    if (!menu) return;
-    MENUITEMINFOA item{};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_BITMAP;
-    // Drawn by the window when asked (MeasureSaveShield, DrawSaveShield): a
-    // bitmap would need its transparency, which not every menu honours.
-    item.hbmpItem = shown && ShieldIcon() ? HBMMENU_CALLBACK : nullptr;
-    SetMenuItemInfoA(menu, ID_FILE_SAVE, FALSE, &item);
-}
-
-bool MeasureSaveShield(MEASUREITEMSTRUCT& item) {
-    if (item.CtlType != ODT_MENU || item.itemID != ID_FILE_SAVE) return false;
-    item.itemWidth = static_cast<UINT>(GetSystemMetrics(SM_CXSMICON));
-    item.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYSMICON));
-    return true;
-}
-
-bool DrawSaveShield(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType != ODT_MENU || item.itemID != ID_FILE_SAVE || !ShieldIcon()) return false;
-    const int width = GetSystemMetrics(SM_CXSMICON);
-    const int height = GetSystemMetrics(SM_CYSMICON);
-    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2;
-    DrawIconEx(item.hDC, item.rcItem.left, top, ShieldIcon(), width, height, 0, nullptr, DI_NORMAL);
-    return true;
-}
-
-void CheckCatalogRights() {
-    bool readOnly = false;
-    if (!AppState.CurrentCatalogName.empty()) {
-        std::string registryPath;
-        std::string pdlName;
-        FindCatalogLocation(AppState.CurrentCatalogName, registryPath, pdlName);
-        readOnly = KeyIsReadOnly(registryPath);
-    }
-    AppState.CatalogReadOnly = readOnly;
-    ShowSaveShield(readOnly);
-    UpdateMainWindowTitle();
-}
 
 bool AskSaveAsAdministrator(HWND window, const std::string& catalogName, const std::string& registryPath) {
     const std::string text = FormatText(InterfaceMessage(MSG_ADMIN_ONLY), {catalogName, KeyText(registryPath)}) +

@@ -8,22 +8,6 @@
 
 #include <string>
 
-// Asks whether the current catalog's key can be written, keeps the answer in
-// AppState.CatalogReadOnly and shows it: the title bar and the shield on
-// File > Save. A catalog without a configured name is never read-only.
-void CheckCatalogRights();
-
-// The key can be written by nobody but an administrator, as far as the
-// registry's answer goes (a question it cannot answer is no refusal).
-bool KeyIsReadOnly(const std::string& registryPath);
-
-// The administrator shield on File > Save, or no picture. The main window
-// hands its WM_MEASUREITEM and WM_DRAWITEM to the two functions below, which
-// answer true for the shield.
-void ShowSaveShield(bool shown);
-bool MeasureSaveShield(MEASUREITEMSTRUCT& item);
-bool DrawSaveShield(const DRAWITEMSTRUCT& item);
-
 // The question before a save of a catalog this user cannot write: true for Yes.
 bool AskSaveAsAdministrator(HWND window, const std::string& catalogName, const std::string& registryPath);
 

@@ -31,24 +31,10 @@ void ReportRecovery(HWND window, const SaveRecovery& recovery, const SaveTarget&
 bool AskSaveWithoutRecord(HWND window, const std::string& catalogName, const std::string& folder,
                           const std::string& reason);
 
-class CVellicorView;
-
 // The current catalog is one of the configured ones: it has a key to back up
 // and to compare with (File > Restore Previous Version and Compare).
 bool CurrentCatalogIsConfigured();
 
-// File > Restore Previous Version: the current catalog's backups to choose
-// from; the chosen one, once read, replaces the catalog being edited after the
-// pending-edit and unsaved-changes questions, and is a change to save.
-void RestorePreviousVersion(CVellicorView& view);
-
-// File > Compare with Stored Catalog for the current catalog.
-void CompareWithStoredCatalog(HWND window);
-
 // The Compare with Stored Catalog window for the configured catalog
 // `catalogName`: what a save of the catalog being edited would change there.
 void ShowStoredDifferences(HWND window, const std::string& catalogName);
-
-// One line of the Restore Previous Version list: date and time, a tab, the
-// paper count.
-std::string BackupLine(const BackupEntry& entry);

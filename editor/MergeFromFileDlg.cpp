@@ -7,8 +7,8 @@
 #include "catalog/PaperTable.h"
 #include "catalog/PapersFileKind.h"
 #include "editor/MessageBoxes.h"
+#include "editor/PapersFileDialog.h"
 #include "editor/Relabel.h"
-#include "editor/VellicorView.h"
 #include "framework/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
@@ -37,11 +37,6 @@ bool CMergeFromFileDlg::OnInitDialog() {
     MoveWindow(Item(IDC_MERGE_SUMMARY), summary.left, summary.top, list.right - list.left, summary.bottom - summary.top,
                FALSE);
     return true;
-}
-
-void RecordCatalogReplaced(std::unique_ptr<CPaperCatalog> previous, int selectedBefore, int selectedAfter) {
-    CatalogHistory().RecordWholeCatalog(EditAction::Merge, CatalogHandle(std::move(previous)),
-                                        AppState.CurrentCatalogName, selectedBefore, selectedAfter);
 }
 
 std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window) {

@@ -10,7 +10,6 @@
 
 #include "catalog/PaperCatalog.h"
 #include "editor/CompareCatalogDlg.h"
-#include "framework/FileDialog.h"
 
 // The Compare view's list of lines, with the merge's summary under it and
 // Merge (IDOK) beside Cancel.
@@ -30,17 +29,3 @@ private:
 // what the merge would do and, on Merge, merges it into AppState.CurrentCatalog.
 // Answers the catalog as it was before the merge; nothing when nothing was merged.
 std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window);
-
-// The open or save dialog's request for a file of papers: the catalog file
-// (*.cat, the first type), a CSV file (*.csv, the second) or any file;
-// `chosenFilter` receives the type chosen.
-fw::FileDialogRequest PapersFileRequest(bool save, DWORD* chosenFilter);
-inline constexpr DWORD kCsvFilter = 2;
-
-// Whether the file the dialog answered is a CSV file: by the extension typed
-// or added for the chosen type, .csv or .cat; by the type chosen otherwise.
-bool ChosenTableFile(const std::string& path, DWORD chosenFilter);
-
-// One undo step for a change that replaced the catalog's content as a whole.
-void RecordCatalogReplaced(std::unique_ptr<CPaperCatalog> previous, int selectedBefore, int selectedAfter);
-

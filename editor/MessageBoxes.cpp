@@ -7,9 +7,6 @@
 #include "catalog/CatalogSave.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
-#include "editor/AdministratorSave.h"
-#include "editor/CatalogChoiceDlg.h"
-#include "editor/VellicorView.h"
 #include "framework/Application.h"
 #include "platform/MessageBox.h"
 #include "platform/Files.h"
@@ -82,50 +79,13 @@ int AskCompleteOperation(HWND window) {
     return platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbYesNo | platform::kMbIconWarning);
 }
 
-int PromptSaveChanges(HWND window) {
-    const std::string text =
-        InterfaceMessage(MSG_SAVE_OFFER_CHANGED) + "\n" + InterfaceMessage(MSG_CATALOG) + " " + AppState.CatalogTitle + "\n\n" + InterfaceMessage(MSG_SAVE_OFFER_QUESTION);
-    const int answer = platform::ShowMessageBox(window, text, InterfaceLabel(LAB_PRODUCT), platform::kMbYesNoCancel);
-    if (answer != platform::kIdYes) return answer;
-
-    const std::string previousName = AppState.CurrentCatalogName;
-    const std::string previousTitle = AppState.CatalogTitle;
-    const bool askedForName = AppState.CurrentCatalogName.empty();
-    if (askedForName) {
-        CSaveAsCatalogDlg dialog;
-        if (dialog.DoModal() != IDOK) return platform::kIdCancel;
-        AppState.CurrentCatalogName = AppState.SaveAsName;
-        AppState.CatalogTitle = AppState.SaveAsName;
-    }
-
-    // Not stored (or not overwritten): the caller stops, and the changes are still there.
-    if (!SaveCatalogAs(window, AppState.CurrentCatalogName, !askedForName)) {
-        // Not saved under the chosen name, so the catalog does not carry it;
-        // the caller stops, and the changes are still there to be saved.
-        AppState.CurrentCatalogName = previousName;
-        AppState.CatalogTitle = previousTitle;
-        return platform::kIdCancel;
-    }
-    // The key exists now: Open offers the catalog from now on, as after Save As.
-    SetCatalogAvailable(AppState.CurrentCatalogName, true);
-    // Undoing back to what was just stored leaves nothing to save.
-    CatalogHistory().MarkSaved();
-    CheckCatalogRights();
-    // The caller may yet stop (a cancelled Open or Import): the title bar
-    // must already name the catalog it was saved as.
-    if (askedForName) UpdateMainWindowTitle();
-    return platform::kIdYes;
-}
-
 void ReportInternalError(int kind, std::source_location where) {
     const unsigned messageId = kind == 1   ? IDS_REGISTRY_OPEN_FAILED
                                : kind == 2 ? IDS_REGISTRY_DISPOSITION
                                            : IDS_INTERNAL_ERROR;
     const std::string text = FormatErrorLocation(platform::LoadStringTableText(messageId),
                                                  BareFileName(where.file_name()), static_cast<int>(where.line()));
-    CVellicorView* view = CurrentView();
-    HWND owner = view && view->Hwnd() ? view->Hwnd() : fw::MainWindowHandle();
-    platform::ShowMessageBox(owner, text, platform::LoadStringTableText(IDS_APP_TITLE),
+    platform::ShowMessageBox(fw::MainWindowHandle(), text, platform::LoadStringTableText(IDS_APP_TITLE),
                              platform::kMbOk | platform::kMbIconHand);
 }
 

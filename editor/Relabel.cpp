@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/OwnedHandles_win32.h"
 #include "framework/Controls.h"
 #include "platform/Accessibility.h"
 #include "resources/resource.h"
@@ -37,21 +38,7 @@ const FormLabel kFormLabels[] = {
 const int kFittedButtons[] = {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE, IDC_ADD, IDC_MODIFY};
 const int kFittedGroups[] = {IDC_PAPERS_GROUP, IDC_DEFINITION_GROUP};
 
-// A window's device context, released on every way out.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDC() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
+using platform::WindowDC;
 
 // A font selected into a device context for as long as it lives, then
 // deselected and deleted.
@@ -149,7 +136,7 @@ void SetItemLabel(HWND window, int itemId, uint8_t textFlags, LabelId labelId) {
 // width in every dialog that fits its buttons.
 int16_t MeasureItemText(HWND control) {
     WindowDC dc(control);
-    if (!dc.Get()) return 0;
+    if (!dc.get()) return 0;
     const int pixelHeight = MulDiv(kMeasuringPointSize, LayoutDpi(GetParent(control)), 72);
 
     char buffer[kMeasuredTextCapacity];
@@ -166,8 +153,8 @@ int16_t MeasureItemText(HWND control) {
 
     SIZE extent{};
     {
-        SelectedFont measuring(dc.Get(), description);
-        GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
+        SelectedFont measuring(dc.get(), description);
+        GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(text.size()), &extent);
     }
     return static_cast<int16_t>(extent.cx);
 }
@@ -190,7 +177,7 @@ unsigned WindowDpi(HWND window) {
         if (const UINT dpi = getDpiForWindow(window)) return dpi;
     }
     WindowDC dc(nullptr);
-    const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+    const int dpi = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
 }
 
@@ -245,13 +232,12 @@ int ScaleFormToDpi(HWND form, unsigned dpi) {
 }
 
 int TextWidth(HWND control, const std::string& text) {
-    HDC dc = GetDC(control);
-    if (!dc) return 0;
-    HGDIOBJ previous = SelectObject(dc, fw::CWindow(control).GetFont());
+    const WindowDC dc(control);
+    if (!dc.get()) return 0;
+    HGDIOBJ previous = SelectObject(dc.get(), fw::CWindow(control).GetFont());
     SIZE extent{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, previous);
-    ReleaseDC(control, dc);
+    GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc.get(), previous);
     return extent.cx;
 }
 

@@ -1,16 +1,34 @@
 #include "editor/RestoreVersionDlg.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <utility>
 
-#include "editor/Backups.h"
 #include "editor/Relabel.h"
+#include "text/TextFormat.h"
 #include "resources/resource.h"
 #include "text/StringLists.h"
 
 namespace {
 // Room the text of a list line keeps from the next column.
 constexpr int kTextMargin = 20;
+
+}  // namespace
+
+namespace {
+
+// One line of the list: date and time, a tab, the paper count.
+std::string BackupLine(const BackupEntry& entry) {
+    char when[32];
+    std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", entry.time.year, entry.time.month, entry.time.day,
+                  entry.time.hour, entry.time.minute, entry.time.second);
+    std::string count = entry.paperCount < 0 ? InterfaceLabel(LAB_BACKUP_NOT_CATALOG)
+                                             : FormatText(InterfaceLabel(LAB_BACKUP_PAPERS), {std::to_string(entry.paperCount)});
+    // Listed last, and said so: a date ahead of the clock is no sign of a recent backup.
+    if (entry.future) count += " " + InterfaceLabel(LAB_BACKUP_FUTURE_DATE);
+    return std::string(when) + "\t" + count;
+}
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 
 #include "editor/Backups.h"
 #include "editor/Relabel.h"
-#include "editor/VellicorView.h"
 #include "framework/Controls.h"
 #include "resources/resource.h"
 #include "state/AppState.h"

@@ -35,16 +35,6 @@ const fw::NotifyEntry<CVellicorView> CVellicorView::kNotifications[] = {
 };
 
 const fw::CommandEntry<CVellicorView> CVellicorView::kCommands[] = {
-    {ID_FILE_NEW, &CVellicorView::OnFileNew},
-    {ID_FILE_CLOSE, &CVellicorView::OnFileNew},
-    {ID_FILE_OPEN, &CVellicorView::OnFileOpen},
-    {ID_FILE_SAVE, &CVellicorView::OnFileSave, &CVellicorView::OnUpdateFileSave},
-    {ID_FILE_SAVE_AS, &CVellicorView::OnFileSaveAs, &CVellicorView::OnUpdateFileSaveAs},
-    {ID_FILE_IMPORT, &CVellicorView::OnFileImport},
-    {ID_FILE_EXPORT, &CVellicorView::OnFileExport},
-    {ID_FILE_MERGE, &CVellicorView::OnFileMerge},
-    {ID_FILE_RESTORE_VERSION, &CVellicorView::OnFileRestoreVersion, &CVellicorView::OnUpdateConfiguredCatalog},
-    {ID_FILE_COMPARE, &CVellicorView::OnFileCompare, &CVellicorView::OnUpdateConfiguredCatalog},
     {ID_EDIT_UNDO, &CVellicorView::OnEditUndo, &CVellicorView::OnUpdateEditUndo},
     {ID_EDIT_REDO, &CVellicorView::OnEditRedo, &CVellicorView::OnUpdateEditRedo},
     {ID_EDIT_CUT, &CVellicorView::OnEditCut, &CVellicorView::OnUpdateEditClipboard},
@@ -65,6 +55,10 @@ CVellicorView* currentView = nullptr;
 }  // namespace
 
 CVellicorView* CurrentView() { return currentView; }
+
+bool CVellicorView::PassPendingEditGate() {
+    return !PaperEditPending() || AskCompleteOperation(Hwnd()) == IDNO;
+}
 
 CVellicorView::CVellicorView() : fw::CFormView(IDD_VELLICOR_FORM) { currentView = this; }
 

@@ -1,6 +1,6 @@
 // The catalog editor form: the list of the catalog's papers with Move Up, Move
 // Down and Delete, and the fields of one paper definition with Add and Modify.
-// It also receives the File menu's catalog commands.
+// It also carries out the Edit menu's commands.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +14,8 @@
 #include "framework/FormView.h"
 #include "framework/MessageMap.h"
 
-class CPaperCatalog;
 class CPaperDef;
 enum class EditAction : int;
-struct StoreReport;
 
 // Posted by the form to itself when the weight field has lost the focus.
 inline constexpr UINT WM_CHECK_WEIGHT_RANGE = WM_APP + 100;  // 0x8064
@@ -29,7 +27,7 @@ public:
 
     void OnInitialUpdate() override;
 
-    // Commands of the File menu (VellicorViewCommands.cpp) and their update handlers.
+    // Commands of the Edit menu and their update handlers.
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CCmdUI& ui) override;
 
@@ -49,6 +47,16 @@ public:
     bool PaperEditPending() const { return m_bPaperEditPending; }
     // The user has let the typed changes go.
     void DropPendingEdit() { m_bPaperEditPending = false; }
+    // True when a command may go on: no typed change is pending, or the user
+    // chose not to complete it. Otherwise the fields keep what was typed, so
+    // the user can still click Add or Modify.
+    bool PassPendingEditGate();
+    // What a command that changed the catalog ends with: the fields show the
+    // paper of `line` as it now stands, and no edit is pending.
+    void AfterCatalogChange(int32_t line);
+    // The focus on the paper list, at its selected paper, where a keyboard user
+    // and a screen reader expect it after a command that selected a paper.
+    void FocusPaperList() { FocusControl(m_listPapers.Hwnd()); }
     // The weight range check speaks only while the program is the active one.
     void ArmWeightCheck(bool armed) { m_bWeightCheckArmed = armed; }
     bool WeightCheckArmed() const { return m_bWeightCheckArmed; }
@@ -93,9 +101,6 @@ private:
     // Moves the keyboard focus as the dialog manager does (WM_NEXTDLGCTL), so
     // that it keeps its own record of the focus and the default button in step.
     void FocusControl(HWND control);
-    // The focus on the paper list, at its selected paper, where a keyboard user
-    // and a screen reader expect it after a command that selected a paper.
-    void FocusPaperList() { FocusControl(m_listPapers.Hwnd()); }
     // F6 and Shift+F6: between the two panes, the paper list (with its buttons)
     // and the paper's fields (with theirs).
     void OnSwitchPane();
@@ -132,24 +137,7 @@ private:
     void OnMoveDown();
     void MoveSelectedPaper(bool down);
     // Moves the selected paper to `target` as one step of the history.
-    void MoveSelectedPaperTo(int32_t target, int action);
-    // What Add, Modify and Delete end with: the catalog is changed and the
-    // fields show the paper as it now stands.
-    void AfterCatalogChange(int32_t line);
-
-    // --- document commands (VellicorViewCommands.cpp) ---
-    void OnFileNew();  // New and Close
-    void OnFileOpen();
-    void OnFileSave();
-    void OnFileSaveAs();
-    void OnFileImport();
-    void OnFileExport();
-    void OnFileMerge();
-    void OnFileRestoreVersion();
-    void OnFileCompare();
-    void OnUpdateFileSave(fw::CCmdUI& ui);
-    void OnUpdateFileSaveAs(fw::CCmdUI& ui);
-    void OnUpdateConfiguredCatalog(fw::CCmdUI& ui);
+    void MoveSelectedPaperTo(int32_t target, EditAction action);
 
     // --- the Edit menu (VellicorViewEdit.cpp) ---
     void OnEditUndo();
@@ -232,18 +220,6 @@ private:
     static const fw::CommandEntry<CVellicorView> kCommands[];
 };
 
-// Document commands shared with the main window (VellicorViewCommands.cpp).
-void StartNewCatalog(CVellicorView& view);
-// The gates of the commands that replace the catalog, and the form refilled after.
-bool PassPendingEditGate(CVellicorView& view);
-bool PassUnsavedChangesGate(HWND window);
-void ShowReplacedCatalog(CVellicorView& view);
-// A command that replaces the catalog as a whole (Import, Restore Previous
-// Version, Merge): `replacement` becomes the catalog, named `name` (empty:
-// none of the configured ones), shown, and one step of the history.
-void ReplaceCatalogAsStep(CVellicorView& view, EditAction action, std::unique_ptr<CPaperCatalog> replacement,
-                          std::string name);
-
 // Drops the form's pending edit however a command ends once it is past the
 // pending-edit question: the user has let the typed changes go.
 class EditPendingRelease {
@@ -256,20 +232,6 @@ public:
 private:
     CVellicorView& view_;
 };
-
-int16_t OpenCatalogFromStore(const std::string& registryPath, const std::string& pdlName, StoreReport& report);
-// The one way the editor stores a catalog: writes CurrentCatalog into the
-// configured catalog `catalogName`, in the form its PDL demands, after asking
-// before entries that are not part of the catalog would be removed and, with
-// `askIfChangedElsewhere`, before a change made by someone else since the
-// catalog was opened or saved would be overwritten. A change made while its
-// questions were open is asked about in any case. True when stored (what the
-// key holds then is remembered); otherwise the failure has been reported (or
-// the user said No).
-bool SaveCatalogAs(HWND window, const std::string& catalogName, bool askIfChangedElsewhere);
-void UpdateMainWindowTitle();
-void SetCatalogAvailable(const std::string& catalogName, bool available);
-int QueryCloseMainWindow(HWND owner);
 
 // The form of the running program, or null: the form is the current one from
 // its construction to its destruction.

@@ -16,7 +16,7 @@
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperCopies.h"
 #include "catalog/PaperDef.h"
-#include "editor/AdministratorSave.h"
+#include "editor/CatalogRights.h"
 #include "editor/FindDlg.h"
 #include "editor/MessageBoxes.h"
 #include "editor/PaperClipboard.h"
@@ -160,7 +160,7 @@ void CVellicorView::OnUpdateEditRedo(fw::CCmdUI& ui) {
 void CVellicorView::StepThroughHistory(bool redo) {
     EditHistory& history = CatalogHistory();
     if (!(redo ? history.CanRedo() : history.CanUndo())) return;
-    if (!PassPendingEditGate(*this)) return;
+    if (!PassPendingEditGate()) return;
     EditPendingRelease release(*this);
     ListFollower follower(m_listPapers);
     m_listPapers.SetRedraw(false);
@@ -172,8 +172,6 @@ void CVellicorView::StepThroughHistory(bool redo) {
     if (!line) return;
     if (follower.replaced) {
         RefreshPaperList();
-        AppState.CatalogTitle =
-            AppState.CurrentCatalogName.empty() ? InterfaceLabel(LAB_UNTITLED) : AppState.CurrentCatalogName;
     }
     const int32_t count = AppState.CurrentCatalog->GetCount();
     m_nSelectedPaper = *line < count ? *line : count - 1;
@@ -220,15 +218,14 @@ void CVellicorView::OnEditCut() {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
         return;
     }
-    if (!PassPendingEditGate(*this)) return;
+    if (!PassPendingEditGate()) return;
     EditPendingRelease release(*this);
     if (!CopySelectedPaper()) return;
     const int32_t line = m_nSelectedPaper;
-    const CPaperDef paper = AppState.CurrentCatalog->GetPaper(line);
-    AppState.CurrentCatalog->RemovePaper(line);
-    const int32_t remaining = AppState.CurrentCatalog->GetCount();
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
+    const int32_t remaining = catalog.GetCount() - 1;
     const int32_t after = line < remaining ? line : remaining - 1;
-    CatalogHistory().Record(EditAction::Cut, {EditChange::Remove, line, 0, paper}, line, after);
+    CatalogHistory().Do(catalog, EditAction::Cut, {EditChange::Remove, line, 0, catalog.GetPaper(line)}, line, after);
     RemovePaperLine(line);
     AfterCatalogChange(after);
 }
@@ -260,21 +257,17 @@ void CVellicorView::OnEditPaste() {
         ShowRefusal(Hwnd(), refusal);
         return;
     }
-    if (!PassPendingEditGate(*this)) return;
+    if (!PassPendingEditGate()) return;
     EditPendingRelease release(*this);
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     const int32_t selected = m_listPapers.GetCurSel();
     const int32_t first = selected >= 0 ? selected + 1 : catalog.GetCount();
+    NameCopies(catalog, papers, AppState.CurrentLanguage);
     std::vector<EditChange> changes;
     changes.reserve(papers.size());
     int32_t at = first;
-    for (CPaperDef& paper : papers) {
-        paper.Name = NameForCopy(catalog, paper.Name, AppState.CurrentLanguage);
-        catalog.InsertPaperAt(at, paper);
-        changes.push_back({EditChange::Insert, at, 0, std::move(paper)});
-        ++at;
-    }
-    CatalogHistory().RecordGroup(EditAction::Paste, std::move(changes), selected, first);
+    for (CPaperDef& paper : papers) changes.push_back({EditChange::Insert, at++, 0, std::move(paper)});
+    CatalogHistory().DoGroup(catalog, EditAction::Paste, std::move(changes), selected, first);
     ShowInsertedPapers(first, at - first);
 }
 
@@ -282,13 +275,12 @@ void CVellicorView::OnEditDuplicate() {
     const int32_t selected = m_listPapers.GetCurSel();
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     if (selected < 0 || selected >= catalog.GetCount()) return;
-    if (!PassPendingEditGate(*this)) return;
+    if (!PassPendingEditGate()) return;
     EditPendingRelease release(*this);
     CPaperDef copy = catalog.GetPaper(selected);
     copy.Name = NameForCopy(catalog, copy.Name, AppState.CurrentLanguage);
-    catalog.InsertPaperAt(selected + 1, copy);
-    CatalogHistory().Record(EditAction::Duplicate, {EditChange::Insert, selected + 1, 0, std::move(copy)}, selected,
-                            selected + 1);
+    CatalogHistory().Do(catalog, EditAction::Duplicate, {EditChange::Insert, selected + 1, 0, std::move(copy)}, selected,
+                        selected + 1);
     ShowInsertedPapers(selected + 1, 1);
 }
 
@@ -329,7 +321,7 @@ void CVellicorView::FindAgain(bool forwards) {
 void CVellicorView::SelectFoundPaper(int32_t found) {
     if (found < 0) return;
     if (found != m_listPapers.GetCurSel()) {
-        if (!PassPendingEditGate(*this)) return;
+        if (!PassPendingEditGate()) return;
         EditPendingRelease release(*this);
         m_nSelectedPaper = found;
         WriteFields();
@@ -343,13 +335,13 @@ void CVellicorView::SelectFoundPaper(int32_t found) {
 void CVellicorView::OnEditMoveTop() {
     ReadFields();
     if (!Commands().moveToTop) return;
-    MoveSelectedPaperTo(0, static_cast<int>(EditAction::MoveToTop));
+    MoveSelectedPaperTo(0, EditAction::MoveToTop);
 }
 
 void CVellicorView::OnEditMoveBottom() {
     ReadFields();
     if (!Commands().moveToBottom) return;
-    MoveSelectedPaperTo(AppState.CurrentCatalog->GetCount() - 1, static_cast<int>(EditAction::MoveToBottom));
+    MoveSelectedPaperTo(AppState.CurrentCatalog->GetCount() - 1, EditAction::MoveToBottom);
 }
 
 void CVellicorView::OnUpdateEditMoveTop(fw::CCmdUI& ui) { ui.Enable(Commands().moveToTop); }
@@ -358,13 +350,12 @@ void CVellicorView::OnUpdateEditMoveBottom(fw::CCmdUI& ui) { ui.Enable(Commands(
 
 // The paper keeps its selection and the fields what they show, typed or not,
 // as Move Up and Move Down do.
-void CVellicorView::MoveSelectedPaperTo(int32_t target, int action) {
+void CVellicorView::MoveSelectedPaperTo(int32_t target, EditAction action) {
     ReadFields();
     const int32_t from = m_nSelectedPaper;
     const int32_t count = AppState.CurrentCatalog->GetCount();
     if (from < 0 || from >= count || target < 0 || target >= count || target == from) return;
-    AppState.CurrentCatalog->MovePaperTo(from, target);
-    CatalogHistory().Record(static_cast<EditAction>(action), {EditChange::Move, from, target, {}}, from, target);
+    CatalogHistory().Do(*AppState.CurrentCatalog, action, {EditChange::Move, from, target, {}}, from, target);
     const std::string name = m_listPapers.GetText(from);
     m_listPapers.SetRedraw(false);
     m_listPapers.DeleteString(from);
@@ -474,7 +465,7 @@ void CVellicorView::OnPaperListRelease(WPARAM wParam, LPARAM lParam) {
     ClientToScreen(m_listPapers.Hwnd(), &screen);
     const int mark = LBItemFromPt(m_listPapers.Hwnd(), screen, FALSE);
     if (mark < 0 || mark == from || mark == from + 1 || m_listPapers.GetCurSel() != from) return;
-    MoveSelectedPaperTo(mark > from ? mark - 1 : mark, static_cast<int>(EditAction::Drag));
+    MoveSelectedPaperTo(mark > from ? mark - 1 : mark, EditAction::Drag);
 }
 
 void CVellicorView::EndPaperDrag() {

@@ -228,9 +228,10 @@ void CVellicorView::OnAdd() {
     }
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
     const int position = catalog.GetCount();
-    catalog.AddPaper(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position);
-    CatalogHistory().Record(EditAction::Add, {EditChange::Insert, position, 0, catalog.GetPaper(position)},
-                            m_nSelectedPaper, position);
+    CatalogHistory().Do(catalog, EditAction::Add,
+                        {EditChange::Insert, position, 0,
+                         CPaperDef(m_strName, *size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, position)},
+                        m_nSelectedPaper, position);
     InsertPaperLines(position, 1);
     AfterCatalogChange(position);
 }
@@ -244,10 +245,11 @@ void CVellicorView::OnModify() {
     // Without a chosen size the paper keeps the one it has.
     const std::string size =
         SizeKeywordOfLine(m_nSizeIndex).value_or(catalog.GetPaper(m_nSelectedPaper).GetText(PA_SIZE));
-    const CPaperDef before = catalog.GetPaper(m_nSelectedPaper);
-    catalog.ModifyPaper(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0, m_nSelectedPaper);
-    CatalogHistory().Record(EditAction::Modify, {EditChange::Replace, m_nSelectedPaper, 0, before}, m_nSelectedPaper,
-                            m_nSelectedPaper);
+    CatalogHistory().Do(catalog, EditAction::Modify,
+                        {EditChange::Replace, m_nSelectedPaper, 0,
+                         CPaperDef(m_strName, size, m_strWeight, m_strColor, m_strType, m_bForceOneSided != 0,
+                                   m_nSelectedPaper)},
+                        m_nSelectedPaper, m_nSelectedPaper);
     RemovePaperLine(m_nSelectedPaper);
     InsertPaperLines(m_nSelectedPaper, 1);
     AfterCatalogChange(m_nSelectedPaper);
@@ -263,13 +265,12 @@ void CVellicorView::OnDelete() {
         ShowRefusal(Hwnd(), InterfaceMessage(MSG_DEFAULT_NOT_DELETED));
         return;
     }
-    const CPaperDef removed = AppState.CurrentCatalog->GetPaper(m_nSelectedPaper);
-    AppState.CurrentCatalog->RemovePaper(m_nSelectedPaper);
+    CPaperCatalog& catalog = *AppState.CurrentCatalog;
     // The line after the deleted one, or the new last line.
-    const int32_t remaining = AppState.CurrentCatalog->GetCount();
+    const int32_t remaining = catalog.GetCount() - 1;
     const int32_t after = m_nSelectedPaper < remaining ? m_nSelectedPaper : remaining - 1;
-    CatalogHistory().Record(EditAction::Delete, {EditChange::Remove, m_nSelectedPaper, 0, removed}, m_nSelectedPaper,
-                            after);
+    CatalogHistory().Do(catalog, EditAction::Delete, {EditChange::Remove, m_nSelectedPaper, 0, catalog.GetPaper(m_nSelectedPaper)},
+                        m_nSelectedPaper, after);
     RemovePaperLine(m_nSelectedPaper);
     AfterCatalogChange(after);
 }
@@ -298,5 +299,5 @@ void CVellicorView::MoveSelectedPaper(bool down) {
     const int32_t count = AppState.CurrentCatalog->GetCount();
     const int32_t target = down ? m_nSelectedPaper + 1 : m_nSelectedPaper - 1;
     if (m_nSelectedPaper < 0 || m_nSelectedPaper >= count || target < 0 || target >= count) return;
-    MoveSelectedPaperTo(target, static_cast<int>(down ? EditAction::MoveDown : EditAction::MoveUp));
+    MoveSelectedPaperTo(target, down ? EditAction::MoveDown : EditAction::MoveUp);
 }

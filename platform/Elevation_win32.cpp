@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "platform/Elevation.h"
+#include "platform/OwnedHandles_win32.h"
 
 namespace platform {
 
@@ -26,6 +27,7 @@ unsigned long StartElevatedAndWait(void* owner, const ElevatedStart& request, un
         return error != 0 ? error : ERROR_CANCELLED;
     }
     if (!start.hProcess) return ERROR_INVALID_HANDLE;
+    const OwnedHandle process(start.hProcess);
 
     // The window stays painted but takes no input until the program has ended.
     const bool wasEnabled = window && IsWindowEnabled(window);
@@ -53,7 +55,6 @@ unsigned long StartElevatedAndWait(void* owner, const ElevatedStart& request, un
     DWORD code = 0;
     const bool known = GetExitCodeProcess(start.hProcess, &code) != FALSE;
     const DWORD error = known ? 0 : GetLastError();
-    CloseHandle(start.hProcess);
     if (wasEnabled) {
         EnableWindow(window, TRUE);
         SetForegroundWindow(window);

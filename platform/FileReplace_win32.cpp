@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/OwnedHandles_win32.h"
+
 #include <cstring>
 #include <utility>
 
@@ -133,11 +135,11 @@ DWORD PutInPlace(const std::string& temporary, const std::string& path, std::str
     // folder, a read-only file or one another program holds is refused here,
     // before ReplaceFileA (Wine's would take a folder or a read-only file, and
     // leave a file of its own behind when it fails).
-    HANDLE old = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (old == INVALID_HANDLE_VALUE) return ErrorOr(GetLastError());
-    CloseHandle(old);
+    OwnedHandle old(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!old.valid()) return ErrorOr(GetLastError());
+    old.Close();
     // Without a backup name a replace that fails after moving the old file
     // away leaves neither file in place, nor any name for the old one.
     backup = FreeNameBeside(temporary, ".bak");
@@ -179,18 +181,20 @@ bool WriteFileReplacing(const std::string& target, std::string_view bytes, Repla
     const std::string directory = DirectoryOf(path);
 
     std::string temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    OwnedHandle owned;
+    for (unsigned attempt = 0; attempt < 100 && !owned.valid(); ++attempt) {
         temporary = TemporaryName(directory, attempt);
-        file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return Fail(failure, GetLastError());
+        owned = OwnedHandle(
+            CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!owned.valid() && GetLastError() != ERROR_FILE_EXISTS) return Fail(failure, GetLastError());
     }
-    if (file == INVALID_HANDLE_VALUE) return Fail(failure, ERROR_FILE_EXISTS);
+    if (!owned.valid()) return Fail(failure, ERROR_FILE_EXISTS);
+    HANDLE file = owned.get();
     RemoveLeftovers(directory, StampOf(file));
 
     DWORD error = ERROR_SUCCESS;
     if (!WriteAll(file, bytes) || !FlushFileBuffers(file)) error = ErrorOr(GetLastError());
-    if (!CloseHandle(file) && error == ERROR_SUCCESS) error = ErrorOr(GetLastError());
+    if (!owned.Close() && error == ERROR_SUCCESS) error = ErrorOr(GetLastError());
     std::string backup;
     if (error == ERROR_SUCCESS) error = PutInPlace(temporary, path, backup);
     if (error == ERROR_SUCCESS) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/OwnedHandles_win32.h"
+
 #include "platform/FolderSecurity.h"
 
 namespace platform {
@@ -57,8 +59,9 @@ bool CreateFolders(const std::string& path, std::string& reason) {
 bool IsAbsolutePath(const std::string& path) { return WindowsRootLength(path) > 0; }
 
 NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std::string& reason, bool durable) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    OwnedHandle owned(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    HANDLE file = owned.get();
+    if (!owned.valid()) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return NewFileResult::Exists;
         reason = SystemErrorText(error);
@@ -75,7 +78,7 @@ NewFileResult WriteNewFile(const std::string& path, std::string_view bytes, std:
         bytes.remove_prefix(written);
     }
     if (durable && error == 0 && !FlushFileBuffers(file)) error = GetLastError();
-    if (!CloseHandle(file) && error == 0) error = GetLastError();
+    if (!owned.Close() && error == 0) error = GetLastError();
     if (error == 0) return NewFileResult::Written;
     DeleteFileA(path.c_str());
     reason = SystemErrorText(error);

@@ -1,4 +1,5 @@
 #include "platform/FolderSecurity.h"
+#include "platform/OwnedHandles_win32.h"
 
 #include <windows.h>
 
@@ -28,15 +29,7 @@ constexpr const char* kProgramDataRights =
 constexpr ACCESS_MASK kChangingRights =
     FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
-struct LocalFreeDeleter {
-    void operator()(void* memory) const { LocalFree(memory); }
-};
 using LocalMemory = std::unique_ptr<void, LocalFreeDeleter>;
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
 LocalMemory DescriptorFromText(const char* text) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;

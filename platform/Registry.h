@@ -87,6 +87,10 @@ long CreateOrOpenKey(const std::string& path, RegKey& key, uint32_t& disposition
 // save creates it there.
 long ProbeKeyForWriting(const std::string& path);
 
+// The key can be written by nobody but an administrator, as far as the
+// registry's answer goes (a question it cannot answer is no refusal).
+inline bool KeyIsReadOnly(const std::string& path) { return ProbeKeyForWriting(path) == kRegAccessDenied; }
+
 struct RegValue {
     std::string name;
     uint32_t type = kRegNone;

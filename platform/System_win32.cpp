@@ -3,26 +3,28 @@
 #include <io.h>
 #include <windows.h>
 
+#include "platform/OwnedHandles_win32.h"
+
 namespace platform {
 
 bool FileIsReadable(const std::string& path) { return _access(path.c_str(), 4) == 0; }
 
 long ProbeFileForReading(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
         const DWORD error = GetLastError();
         return error ? static_cast<long>(error) : ERROR_GEN_FAILURE;
     }
-    CloseHandle(file);
     return 0;
 }
 
 long ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle owned(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    HANDLE file = owned.get();
+    if (!owned.valid()) {
         const DWORD error = GetLastError();
         return error ? static_cast<long>(error) : ERROR_GEN_FAILURE;
     }
@@ -41,7 +43,6 @@ long ReadWholeFile(const std::string& path, std::string& bytes) {
         if (read == 0) break;
         bytes.append(buffer, read);
     }
-    CloseHandle(file);
     if (error != ERROR_SUCCESS) bytes.clear();
     return static_cast<long>(error);
 }

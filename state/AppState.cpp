@@ -13,7 +13,6 @@ void AppStateRecord::Reset() {
     DefaultPaperName.clear();
     CurrentCatalogName.clear();
     SaveAsName.clear();
-    CatalogTitle.clear();
     CatalogLocations.clear();
     CurrentLanguage = 0;
     MinimumPaperWeight = 0;
@@ -22,7 +21,6 @@ void AppStateRecord::Reset() {
     WeightChoiceCount = 0;
     ColorChoiceCount = 0;
     TypeChoiceCount = 0;
-    CatalogModified = false;
     CatalogReadOnly = false;
     BackupFolder.clear();
     BackupKeep = 0;

@@ -54,7 +54,6 @@ struct AppStateRecord {
     std::string DefaultPaperName;
     std::string CurrentCatalogName;
     std::string SaveAsName;
-    std::string CatalogTitle;
     std::vector<CatalogLocation> CatalogLocations;
     int16_t CurrentLanguage = 0;
     int32_t MinimumPaperWeight = 0;
@@ -63,7 +62,6 @@ struct AppStateRecord {
     int16_t WeightChoiceCount = 0;
     int16_t ColorChoiceCount = 0;
     int16_t TypeChoiceCount = 0;
-    bool CatalogModified = false;
     // The key of CurrentCatalogName cannot be written by this user, as the
     // registry answered at Open or after the last save: the title bar says so
     // and Save goes through the companion, started as administrator.

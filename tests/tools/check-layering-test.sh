@@ -40,6 +40,10 @@ case_ "a folder without a rule" 1 "other/: no rule" "$RULES" 'other/x.cpp=int x;
 case_ "rules that allow a circle" 1 "allow a circle" $'low: high\nhigh: low' 'low/a.h='
 case_ "an iostream in a program folder" 1 "high/b.cpp:1: the program uses no iostreams" "$RULES" \
     'high/b.cpp=#include <fstream>'
+case_ "files of one folder that include each other in a circle" 1 "high/: its files include each other in a circle" $'within: high\n'"$RULES" \
+    'high/a.h=#include "high/b.h"' 'high/b.h=' 'high/bMore.cpp=#include "high/a.h"'
+case_ "a file and its header are one unit" 0 "" $'within: high\n'"$RULES" \
+    'high/a.h=' 'high/a.cpp=#include "high/a.h"'$'\n''#include "high/b.h"' 'high/b.h=' 'high/bMore.cpp=#include "high/b.h"'
 case_ "a line that is no rule" 1 "not a rule" $'low\nhigh: low' 'low/a.h='
 # The project's own tree keeps its rules.
 if ! "$CHECK" >/dev/null; then echo "FAIL the checkout breaks its own rules"; failures=$((failures + 1)); fi

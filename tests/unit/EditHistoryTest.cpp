@@ -51,24 +51,18 @@ TEST(EditHistory, EachChangeKindIsUndoneAndRedoneExactlyWithTheListInStep) {
     } cases[] = {
         {"insert", {EditChange::Insert, 1, 0, Paper("N")}, "A N B C"},
         {"remove", {EditChange::Remove, 1, 0, CPaperDef("B", "A4", "80", "white", "plain", false, 1)}, "A C"},
-        {"replace", {EditChange::Replace, 2, 0, CPaperDef("C", "A4", "80", "white", "plain", false, 2)}, "A B X"},
+        {"replace", {EditChange::Replace, 2, 0, CPaperDef("X", "A3", "90", "red", "tab", true, 2)}, "A B X"},
         {"move down", {EditChange::Move, 0, 2, {}}, "B C A"},
         {"move up", {EditChange::Move, 2, 0, {}}, "C A B"},
     };
     for (Case& c : cases) {
         CatalogHandle catalog = Handle(CatalogOf({"A", "B", "C"}));
         const std::string before = DescribeAll(*catalog);
-        // The change as the editor makes it, then recorded.
-        switch (c.change.kind) {
-            case EditChange::Insert: catalog->InsertPaperAt(c.change.index, c.change.paper); break;
-            case EditChange::Remove: catalog->RemovePaper(c.change.index); break;
-            case EditChange::Replace: catalog->ModifyPaper("X", "A3", "90", "red", "tab", true, 2); break;
-            case EditChange::Move: catalog->MovePaperTo(c.change.index, c.change.to); break;
-        }
+        EditHistory history;
+        history.Do(*catalog, EditAction::Modify, c.change, 7, 8);
         const std::string after = DescribeAll(*catalog);
         ASSERT_EQ(Names(catalog), c.after) << c.what;
-        EditHistory history;
-        history.Record(EditAction::Modify, c.change, 7, 8);
+        EXPECT_TRUE(history.Modified()) << c.what;
         std::string name = "Office";
         ListMirror list(catalog);
 
@@ -102,29 +96,26 @@ TEST(EditHistory, TheChangedMarkFollowsTheSavedPosition) {
         {"Open after a lost save: as stored, nothing to undo", "csucou", "*.**.."},
         {"Open ends the steps that could be redone", "ccuor", "***.."},
         {"Open ends the steps that could be undone", "ccsou", "**..."},
+        {"a forgotten save point: changed wherever it goes until saved", "csfurs", "*.***."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        bool modified = true;
-        EditHistory history(&modified);
+        EditHistory history;
         history.Clear();
-        EXPECT_FALSE(modified);
+        EXPECT_FALSE(history.Modified());
         CatalogHandle catalog = Handle(CatalogOf({"A", "B"}));
         std::string name;
         std::string marks;
         for (const char* command = c.commands; *command; ++command) {
             switch (*command) {
-                case 'c':
-                    catalog->MovePaperTo(0, 1);
-                    history.Record(EditAction::MoveDown, {EditChange::Move, 0, 1, {}}, 0, 1);
-                    break;
+                case 'c': history.Do(*catalog, EditAction::MoveDown, {EditChange::Move, 0, 1, {}}, 0, 1); break;
                 case 'u': history.Undo(catalog, name); break;
                 case 'r': history.Redo(catalog, name); break;
                 case 's': history.MarkSaved(); break;
+                case 'f': history.ForgetSavePoint(); break;
                 case 'o': history.Clear(); break;
             }
-            EXPECT_EQ(history.Modified(), modified) << "after command " << (command - c.commands + 1);
-            marks += modified ? '*' : '.';
+            marks += history.Modified() ? '*' : '.';
         }
         EXPECT_EQ(marks, c.marks) << c.commands;
     }
@@ -135,16 +126,13 @@ TEST(EditHistory, ANewChangeEndsTheRedoStepsAndNamesFollowTheSteps) {
     CatalogHandle catalog = Handle(CatalogOf({"A", "B", "C"}));
     std::string name;
     EXPECT_FALSE(history.UndoAction());
-    catalog->RemovePaper(2);
-    history.Record(EditAction::Delete, {EditChange::Remove, 2, 0, Paper("C")}, 2, 1);
-    catalog->MovePaperTo(1, 0);
-    history.Record(EditAction::MoveToTop, {EditChange::Move, 1, 0, {}}, 1, 0);
+    history.Do(*catalog, EditAction::Delete, {EditChange::Remove, 2, 0, catalog->GetPaper(2)}, 2, 1);
+    history.Do(*catalog, EditAction::MoveToTop, {EditChange::Move, 1, 0, {}}, 1, 0);
     EXPECT_EQ(history.UndoAction(), EditAction::MoveToTop);
     history.Undo(catalog, name);
     EXPECT_EQ(history.UndoAction(), EditAction::Delete);
     EXPECT_EQ(history.RedoAction(), EditAction::MoveToTop);
-    catalog->InsertPaperAt(0, Paper("N"));
-    history.Record(EditAction::Paste, {EditChange::Insert, 0, 0, Paper("N")}, 0, 0);
+    history.Do(*catalog, EditAction::Paste, {EditChange::Insert, 0, 0, Paper("N")}, 0, 0);
     EXPECT_FALSE(history.CanRedo());
     EXPECT_EQ(history.StepCount(), 2u);
     history.Undo(catalog, name);
@@ -159,15 +147,9 @@ TEST(EditHistory, AGroupIsOneStepTakenBackLastChangeFirst) {
     std::string name;
     // Three pasted papers after A, then the first of them replaced: order matters on the way back.
     std::vector<EditChange> changes;
-    for (int i = 0; i < 3; ++i) {
-        const CPaperDef paper = Paper(i == 0 ? "P" : i == 1 ? "Q" : "R");
-        catalog->InsertPaperAt(1 + i, paper);
-        changes.push_back({EditChange::Insert, 1 + i, 0, paper});
-    }
-    CPaperDef replaced = catalog->GetPaper(1);
-    catalog->ModifyPaper("P2", "A4", "80", "white", "plain", false, 1);
-    changes.push_back({EditChange::Replace, 1, 0, replaced});
-    history.RecordGroup(EditAction::Paste, std::move(changes), 0, 1);
+    for (int i = 0; i < 3; ++i) changes.push_back({EditChange::Insert, 1 + i, 0, Paper(i == 0 ? "P" : i == 1 ? "Q" : "R")});
+    changes.push_back({EditChange::Replace, 1, 0, CPaperDef("P2", "A4", "80", "white", "plain", false, 1)});
+    history.DoGroup(*catalog, EditAction::Paste, std::move(changes), 0, 1);
     EXPECT_EQ(Names(catalog), "A P2 Q R B");
     EXPECT_EQ(history.StepCount(), 1u);
     EXPECT_EQ(history.Undo(catalog, name), 0);
@@ -176,14 +158,13 @@ TEST(EditHistory, AGroupIsOneStepTakenBackLastChangeFirst) {
     EXPECT_EQ(NamesAndPositions(*catalog), "A@0 P2@1 Q@2 R@3 B@4");
     EXPECT_EQ(catalog->GetPaper(2).Size, "A3");
     // A command that changed nothing (every row refused) leaves no step to undo.
-    history.RecordGroup(EditAction::Duplicate, {}, 1, 1);
+    history.DoGroup(*catalog, EditAction::Duplicate, {}, 1, 1);
     EXPECT_EQ(history.StepCount(), 1u);
     EXPECT_EQ(history.UndoAction(), EditAction::Paste);
 }
 
 TEST(EditHistory, AWholeCatalogStepExchangesCatalogAndNameBothWays) {
-    bool modified = false;
-    EditHistory history(&modified);
+    EditHistory history;
     CatalogHandle catalog = Handle(CatalogOf({"A", "B"}));
     std::string name = "Office";
     CatalogHandle previous = std::move(catalog);
@@ -191,19 +172,19 @@ TEST(EditHistory, AWholeCatalogStepExchangesCatalogAndNameBothWays) {
     const CPaperCatalog* imported = catalog.get();
     history.RecordWholeCatalog(EditAction::Import, std::move(previous), "Office", 0, 0);
     name.clear();
-    EXPECT_TRUE(modified);
+    EXPECT_TRUE(history.Modified());
     ListMirror list(catalog);
 
     history.Undo(catalog, name, &list);
     EXPECT_EQ(list.Text(), "A B");
     EXPECT_EQ(name, "Office");
-    EXPECT_FALSE(modified);
+    EXPECT_FALSE(history.Modified());
     history.Redo(catalog, name, &list);
     // The same catalog object comes back: it was kept once, not copied.
     EXPECT_EQ(catalog.get(), imported);
     EXPECT_EQ(list.Text(), "X");
     EXPECT_EQ(name, "");
-    EXPECT_TRUE(modified);
+    EXPECT_TRUE(history.Modified());
     // No previous catalog (nothing was replaced): no step.
     history.RecordWholeCatalog(EditAction::RestoreVersion, nullptr, "Office", 0, 0);
     EXPECT_EQ(history.StepCount(), 1u);
@@ -241,6 +222,11 @@ TEST(PaperCopies, ACopyTakesTheFirstFreeNameWithinThirtyOneCharactersInTheCurren
     catalog->AddPaper(copy, "A4", "80", "white", "plain", false, catalog->GetCount());
     EXPECT_EQ(NameForCopy(*catalog, longName, kEnglish), "ABCDEFGHIJKLMNOPQRSTUVWXY-Copy2");
     EXPECT_EQ(NameForCopy(*catalog, "Bond", FindLanguageIndex("German")), "Bond-Kopie");
+    // Papers going in together: each named as if those before it were in already.
+    std::vector<CPaperDef> pasted = {Paper("Bond"), Paper("bond"), Paper("Gloss"), Paper("GLOSS")};
+    NameCopies(*catalog, pasted, kEnglish);
+    EXPECT_EQ(pasted[0].Name + " " + pasted[1].Name + " " + pasted[2].Name + " " + pasted[3].Name,
+              "Bond-Copy3 bond-Copy4 Gloss GLOSS-Copy");
 }
 
 TEST(PaperCopies, ThePrivateFormatKeepsEveryFieldExactlyAndRefusesAnythingElse) {

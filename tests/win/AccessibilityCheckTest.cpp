@@ -222,7 +222,7 @@ TEST_F(AccessibilityCheck, EveryEditComboAndListOfEveryWindowIsNamed) {
     Type(IDC_NAME, "Draft");
     Click(IDC_ADD);
     PressKeys({VK_CONTROL, 'S'});
-    ASSERT_FALSE(AppState.CatalogModified);
+    ASSERT_FALSE(CatalogModified());
     OnNextDialog(CheckAndEscape());
     Command(ID_FILE_RESTORE_VERSION);
 

@@ -18,6 +18,9 @@
 #include <utility>
 #include <vector>
 
+#include "editor/CatalogDocument.h"
+#include "editor/CatalogRights.h"
+#include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/MessageBoxes.h"
@@ -632,7 +635,7 @@ TEST_F(AppGui, AltWithATitlesLetterOpensItsMenuInEveryLanguage) {
             EXPECT_EQ(g_openedMenu, GetSubMenu(bar, title)) << "Alt+" << text[mark + 1] << " for " << text;
         }
         EXPECT_EQ(CatalogContents(), before);
-        EXPECT_FALSE(AppState.CatalogModified);
+        EXPECT_FALSE(CatalogModified());
         EXPECT_EQ(GetFocus(), focus) << "a label took the letter";
         EXPECT_TRUE(Boxes().empty());
         StopApp();
@@ -1116,7 +1119,7 @@ TEST_F(AppGui, CompleteOperationQuestionInTheConfiguredLanguage) {
 
 TEST_F(AppGui, SaveOfferNoAndCancelLeaveEverythingAsItWas) {
     StartIn("English", ThreeCatalogs());
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AnswerBoxes({IDNO, IDCANCEL});
     EXPECT_EQ(PromptSaveChanges(Form()), IDNO);
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
@@ -1125,7 +1128,7 @@ TEST_F(AppGui, SaveOfferNoAndCancelLeaveEverythingAsItWas) {
     EXPECT_EQ(Boxes()[0].caption, "Quandrel ");
     EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_YESNOCANCEL));
     EXPECT_EQ(Boxes()[0].owner, Form());
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(AppState.CurrentCatalogName, "");
     EXPECT_EQ(StoredValues(KeyPath("Alpha")).size(), 0u);
     EXPECT_EQ(StoredValues(KeyPath("Mid")), (std::map<std::string, std::string>{{"Keep", "LETTER,75,WHITE,PLAIN,F,0"}}));
@@ -1143,7 +1146,7 @@ TEST_F(AppGui, SaveOfferNamesTheCatalogInTheConfiguredLanguage) {
 
 TEST_F(AppGui, SaveOfferYesOnAnUntitledCatalogAsksForACatalogAndSavesIt) {
     StartIn("English", ThreeCatalogs());
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AnswerBoxes({IDYES});
     OnNextDialog([](fw::CDialog& d) {
         EXPECT_EQ(d.TemplateId(), static_cast<UINT>(IDD_SAVE_AS_CATALOG));
@@ -1152,7 +1155,7 @@ TEST_F(AppGui, SaveOfferYesOnAnUntitledCatalogAsksForACatalogAndSavesIt) {
     });
     EXPECT_EQ(PromptSaveChanges(Form()), IDYES);
     EXPECT_EQ(AppState.CurrentCatalogName, "Mid");
-    EXPECT_EQ(AppState.CatalogTitle, "Mid");
+    EXPECT_EQ(CatalogTitle(), "Mid");
     // Should the caller stop now (a cancelled Open), the title is already right.
     EXPECT_EQ(Text(Frame()), "Quandrel  - Mid");
     // "Mid" serves "PS": the keyword form, which replaced what the key held.
@@ -1168,7 +1171,7 @@ TEST_F(AppGui, SaveOfferYesOnAnUntitledCatalogAsksForACatalogAndSavesIt) {
 TEST_F(AppGui, SaveOfferIntoACatalogWithoutKeyMakesItOpenable) {
     StartIn("English", ThreeCatalogs());
     ASSERT_FALSE(AppState.CatalogLocations[1].Available);
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AnswerBoxes({IDYES});
     OnNextDialog([](fw::CDialog& d) {
         ChooseDialogLine(d, IDC_SAVE_AS_LIST, 1);
@@ -1189,9 +1192,8 @@ TEST_F(AppGui, SaveOfferIntoACatalogWithoutKeyMakesItOpenable) {
 
 TEST_F(AppGui, SaveOfferYesUsesTheDescriptiveFormUnlessThePdlIsExactlyPS) {
     StartIn("English", {{"Lower", "ps", KeyPath("Lower")}, {"Upper", "PS", KeyPath("Upper")}});
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AppState.CurrentCatalogName = "Lower";
-    AppState.CatalogTitle = "Lower";
     AnswerBoxes({IDYES});
     EXPECT_EQ(PromptSaveChanges(Form()), IDYES);
     const auto stored = StoredValues(KeyPath("Lower"));
@@ -1202,12 +1204,12 @@ TEST_F(AppGui, SaveOfferYesUsesTheDescriptiveFormUnlessThePdlIsExactlyPS) {
 
 TEST_F(AppGui, SaveOfferYesThenCancellingTheCatalogChoiceCancels) {
     StartIn("English", ThreeCatalogs());
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AnswerBoxes({IDYES});
     OnNextDialog([](fw::CDialog& d) { SendMessageA(d.Item(IDCANCEL), BM_CLICK, 0, 0); });
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     EXPECT_EQ(AppState.CurrentCatalogName, "");
-    EXPECT_EQ(AppState.CatalogTitle, "Untitled");
+    EXPECT_EQ(CatalogTitle(), "Untitled");
     EXPECT_EQ(StoredValues(KeyPath("Alpha")).size(), 0u);
 }
 
@@ -1216,7 +1218,7 @@ TEST_F(AppGui, SaveOfferYesThenCancellingTheCatalogChoiceCancels) {
 TEST_F(AppGui, SaveOfferWhoseSaveFailsReportsItAndCancels) {
     // A path with a leading backslash cannot be created.
     StartIn("English", {{"Broken", "PS", "\\" + KeyPath("Broken")}});
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AnswerBoxes({IDYES, IDOK});
     OnNextDialog([](fw::CDialog& d) {
         ChooseDialogLine(d, IDC_SAVE_AS_LIST, 0);
@@ -1230,13 +1232,12 @@ TEST_F(AppGui, SaveOfferWhoseSaveFailsReportsItAndCancels) {
     EXPECT_EQ(Boxes()[1].caption, "Quandrel ");
     EXPECT_EQ(Boxes()[1].style, kStopBox);
     EXPECT_EQ(AppState.CurrentCatalogName, "");
-    EXPECT_EQ(AppState.CatalogTitle, "Untitled");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_EQ(CatalogTitle(), "Untitled");
+    EXPECT_TRUE(CatalogModified());
 
     // A name that no configured catalog has fails the same way.
     platform::ClearRecordedMessageBoxes();
     AppState.CurrentCatalogName = "Gone";
-    AppState.CatalogTitle = "Gone";
     AnswerBoxes({IDYES, IDOK});
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     ASSERT_EQ(Boxes().size(), 2u);
@@ -1249,9 +1250,8 @@ TEST_F(AppGui, SaveOfferRefusedForNamesDifferingOnlyInCase) {
     const CPaperDef letter = AppState.CurrentCatalog->GetPaper(0);
     AppState.CurrentCatalog->AddPaper("LETTER", letter.Size, letter.Weight, letter.Color, letter.Type,
                                       letter.ForceOneSided, 1);
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AppState.CurrentCatalogName = "Mid";
-    AppState.CatalogTitle = "Mid";
     AnswerBoxes({IDYES, IDOK});
     EXPECT_EQ(PromptSaveChanges(Form()), IDCANCEL);
     ASSERT_EQ(Boxes().size(), 2u);
@@ -1264,7 +1264,7 @@ TEST_F(AppGui, SaveOfferRefusedForNamesDifferingOnlyInCase) {
 
 TEST_F(AppGui, ClosingWithUnsavedChangesKeepsTheWindowUnlessTheyAreSavedOrDropped) {
     StartIn("English", {{"Broken", "PS", "\\" + KeyPath("Broken")}});
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
 
     // Cancel.
     AnswerBoxes({IDCANCEL});
@@ -1293,7 +1293,7 @@ TEST_F(AppGui, ClosingWithUnsavedChangesKeepsTheWindowUnlessTheyAreSavedOrDroppe
     ASSERT_EQ(Boxes().size(), 4u);
     EXPECT_TRUE(Boxes()[3].text.starts_with("The catalog could not be saved.\rCatalog: Broken\r")) << Boxes()[3].text;
     EXPECT_TRUE(IsWindow(Frame()));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(Text(Frame()), "Quandrel  - Untitled");
 }
 
@@ -1305,13 +1305,13 @@ TEST_F(AppGui, EndOfSessionAsksTheCloseQuestionsAndCancelRefusesIt) {
     EXPECT_EQ(endSession(), TRUE);
     EXPECT_TRUE(Boxes().empty()) << "nothing changed, nothing asked";
 
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     AnswerBoxes({IDCANCEL});
     EXPECT_EQ(endSession(), FALSE);
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "The catalog has changed.\nCatalog: Untitled\n\nDo you want to save the changes?");
     EXPECT_TRUE(IsWindowVisible(Frame()));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 
     // A typed change the user wants to complete refuses it as well.
     Type(IDC_NAME, "x");
@@ -1325,7 +1325,7 @@ TEST_F(AppGui, EndOfSessionAsksTheCloseQuestionsAndCancelRefusesIt) {
     AnswerBoxes({IDNO, IDNO});
     EXPECT_EQ(endSession(), TRUE);
     EXPECT_EQ(Boxes().size(), 4u);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_TRUE(IsWindow(Frame()));
 
     // Yes: saved under the chosen catalog first.
@@ -1336,7 +1336,7 @@ TEST_F(AppGui, EndOfSessionAsksTheCloseQuestionsAndCancelRefusesIt) {
     });
     EXPECT_EQ(endSession(), TRUE);
     EXPECT_EQ(Boxes().size(), 5u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     ASSERT_FALSE(AppState.CurrentCatalogName.empty());
     const auto stored = StoredValues(KeyPath(AppState.CurrentCatalogName));
     EXPECT_EQ(stored.size(), 1u);
@@ -1360,7 +1360,7 @@ TEST_F(AppGui, InternalErrorNamesTheCallersFileAndLine) {
         EXPECT_EQ(Boxes()[0].text, std::string(c.message) + "\n\nFile: AppGuiTest.cpp\nLine: " + std::to_string(line));
         EXPECT_EQ(Boxes()[0].caption, "Vellicor");
         EXPECT_EQ(Boxes()[0].style, kStopBox);
-        EXPECT_EQ(Boxes()[0].owner, Form());
+        EXPECT_EQ(Boxes()[0].owner, Frame());
     }
 
     // An impossible creation disposition from a save is one too.

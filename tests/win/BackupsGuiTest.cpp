@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog/EditHistory.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/PaperCatalog.h"
 #include "editor/Backups.h"
@@ -101,7 +102,7 @@ protected:
         SetCaret(IDC_NAME, 0, -1);
         Type(IDC_NAME, name);
         Click(IDC_ADD);
-        ASSERT_TRUE(AppState.CatalogModified);
+        ASSERT_TRUE(CatalogModified());
     }
 
     std::vector<BackupEntry> Backups(const std::string& catalogName) {
@@ -163,7 +164,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
 
     // Ctrl+S: the key's former content is the backup, in the Export layout.
     PressKeys({VK_CONTROL, 'S'});
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 3u);
     std::vector<BackupEntry> backups = Backups("Main");
     ASSERT_EQ(backups.size(), 1u);
@@ -215,7 +216,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     EXPECT_EQ(lines[0][4], '-');
     EXPECT_EQ(lines[0][13], ':');
     EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 5u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // A double-click takes the older one: loaded, marked changed, nothing stored.
     OnNextDialog([](fw::CDialog& dialog) {
@@ -227,7 +228,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     });
     Command(ID_FILE_RESTORE_VERSION);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter", "Draft"}));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(Text(Frame()), "Quandrel  - Main");
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 5u);
     EXPECT_EQ(Compare(), (std::vector<std::string>{"Removed: \"Fourth\" from position 4", "Removed: \"Fifth\" from position 5"}));
@@ -243,7 +244,7 @@ TEST_F(BackupsGuiTest, SavesBackUpTheStoredCatalogWhichCompareAndRestoreThenUse)
     Command(ID_FILE_RESTORE_VERSION);
     EXPECT_EQ(Boxes().back().text.substr(0, 24), "The catalog has changed.");
     EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 4u);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 5u);
 }
 
@@ -269,14 +270,14 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     const size_t reasonStart = box.text.find('\r', box.text.find("Backup folder:")) + 1;
     EXPECT_GT(box.text.find("\r\r"), reasonStart);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kTwoPapers);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 
     // Yes: saved without a backup; the file is left as it was.
     AnswerBoxes({IDYES});
     Command(ID_FILE_SAVE);
     EXPECT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 3u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_TRUE(fs::is_regular_file(BackupDir()));
 
     // The folder readable again: a catalog name with characters no file name
@@ -302,7 +303,7 @@ TEST_F(BackupsGuiTest, ABackupThatCannotBeWrittenAsksAndNoWritesNothing) {
     EXPECT_NE(Boxes()[2].text.find("\rBackup folder: " + salesFolder + "\r" + openReason + "\r\r"), std::string::npos)
         << Boxes()[2].text;
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).size(), 4u);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     AnswerBoxes({IDOK});
     Command(ID_FILE_RESTORE_VERSION);
     ASSERT_EQ(Boxes().size(), 4u);
@@ -349,7 +350,7 @@ TEST_F(BackupsGuiTest, UnreadableBackupsAreReportedAndTheCatalogKept) {
                                    (folder / "2026-01-01 00-00-00.cat").string());
     EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_OK | MB_ICONHAND));
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "Draft"}));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 
     // The backup folder is a file: the list cannot be read, and says why.
     fs::remove_all(folder);
@@ -391,7 +392,7 @@ TEST_F(BackupsGuiTest, TheDialogsSpeakTheConfiguredLanguage) {
         dialog.EndDialog(IDCANCEL);
     });
     Command(ID_FILE_RESTORE_VERSION);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 }
 
 }  // namespace

@@ -94,18 +94,18 @@ TEST_F(EditMenuGuiTest, EveryChangeIsUndoneAndRedoneWithItsPaperShownAndTheMarkF
     Select(1);
     Click(IDC_DELETE);
     EXPECT_EQ(Lines(), "Letter Card Gloss");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Delete\tCtrl+Z");
     Select(2);
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card Gloss");
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 1);
     EXPECT_EQ(Text(IDC_NAME), "Bond");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_EQ(MenuText(ID_EDIT_REDO), "&Redo Delete\tCtrl+Y");
     Command(ID_EDIT_REDO);
     EXPECT_EQ(Lines(), "Letter Card Gloss");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     Command(ID_EDIT_UNDO);
 
     // Modify, undone by the keys: every field of the paper is back.
@@ -147,7 +147,7 @@ TEST_F(EditMenuGuiTest, EveryChangeIsUndoneAndRedoneWithItsPaperShownAndTheMarkF
     EXPECT_EQ(ListSelection(IDC_PAPER_LIST), 2);
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card Gloss");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // A change after Undo ends the redo steps.
     Command(ID_EDIT_REDO);
@@ -192,7 +192,7 @@ TEST_F(EditMenuGuiTest, TypedChangesAreAskedAboutAndTextFieldsKeepTheirOwnClipbo
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Text(IDC_NAME), "Bond");
     EXPECT_EQ(Lines(), "Letter Bond Card");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     View().DropPendingEdit();
 }
 
@@ -237,7 +237,7 @@ TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOne
     EXPECT_EQ(Lines(), "Letter Card Bond-Copy Bond-Copy2 Bond Card-Copy");
     for (int i = 0; i < 5; ++i) Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // Copy leaves text a spreadsheet reads, in both text formats.
     Select(1);
@@ -273,7 +273,7 @@ TEST_F(EditMenuGuiTest, PapersGoThroughTheClipboardRenamedAfterTheSelectionAsOne
         EXPECT_NE(Boxes().back().text.find("Nothing was pasted"), std::string::npos) << Boxes().back().text;
         EXPECT_EQ(Lines(), "Letter Bond Card");
     }
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 }
 
 TEST_F(EditMenuGuiTest, FindSelectsMatchingNamesWrappingRoundAndDragMovesAPaperAsOneStep) {
@@ -329,26 +329,25 @@ TEST_F(EditMenuGuiTest, FindSelectsMatchingNamesWrappingRoundAndDragMovesAPaperA
 TEST_F(EditMenuGuiTest, SaveMovesTheSavedStateAndImportIsUndoneWithTheCatalogsName) {
     Start({"Letter", "Bond", "Card"}, "English", {{"Main", "PS", KeyPath("Main")}});
     AppState.CurrentCatalogName = "Main";
-    AppState.CatalogTitle = "Main";
     Select(1);
     Click(IDC_DELETE);
     Command(ID_FILE_SAVE);
-    ASSERT_FALSE(AppState.CatalogModified) << "saved";
+    ASSERT_FALSE(CatalogModified()) << "saved";
     // Behind the save and back to it: the mark follows.
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Bond Card");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     Command(ID_EDIT_REDO);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     // Behind the save, then a new change: the saved state is out of reach for
     // good, even with the same papers again, so closing asks.
     Command(ID_EDIT_UNDO);
     Select(1);
     Click(IDC_DELETE);
     EXPECT_EQ(Lines(), "Letter Card");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     Command(ID_FILE_SAVE);
-    ASSERT_FALSE(AppState.CatalogModified) << "saved again";
+    ASSERT_FALSE(CatalogModified()) << "saved again";
 
     // Import replaces the catalog as one step, unnamed and (as ever) not marked as changed.
     CPaperCatalog file;
@@ -359,7 +358,7 @@ TEST_F(EditMenuGuiTest, SaveMovesTheSavedStateAndImportIsUndoneWithTheCatalogsNa
     Command(ID_FILE_IMPORT);
     EXPECT_EQ(Lines(), "Imported");
     EXPECT_EQ(AppState.CurrentCatalogName, "");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_EQ(MenuText(ID_EDIT_UNDO), "&Undo Import\tCtrl+Z");
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(Lines(), "Letter Card");

@@ -678,7 +678,7 @@ TEST_F(EditorGuiTest, AddAppendsAndSelectsTheNewLastLine) {
     ExpectFields("Extra", "blue", "105", "transparency");
     ExpectLastValid("Extra", "blue", "105", "transparency");
     EXPECT_EQ(EnabledButtons(), (Buttons{true, false, true, false, true}));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_FALSE(View().PaperEditPending());
 }
 
@@ -702,7 +702,7 @@ TEST_F(EditorGuiTest, AddWithoutAChosenSizeAsksForOne) {
     EXPECT_TRUE(ListLines(IDC_PAPER_LIST).empty());
     EXPECT_EQ(GetFocus(), Control(IDC_SIZE));
     EXPECT_TRUE(View().PaperEditPending());
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     ChooseComboLine(IDC_SIZE, 6);
     Click(IDC_ADD);
@@ -738,7 +738,7 @@ TEST_F(EditorGuiTest, ModifyChangesThePaperInPlaceAndKeepsTheScrollPosition) {
     ExpectLastValid("Renamed", "red", "80", "plain");
     EXPECT_FALSE(Enabled(IDC_ADD));
     EXPECT_TRUE(Enabled(IDC_MODIFY));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_FALSE(View().PaperEditPending());
 }
 
@@ -754,12 +754,12 @@ TEST_F(EditorGuiTest, DefaultPaperCannotBeDeletedButOneNamedLikeItInOtherCaseCan
     Click(IDC_DELETE);
     ExpectOneRefusal("The selected paper is a default paper.\r\rDefault papers cannot be deleted.");
     EXPECT_EQ(CatalogNames(), (std::vector<std::string>{"Bond", "Letter", "LETTER"}));
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     ClickListLine(IDC_PAPER_LIST, 2);
     Click(IDC_DELETE);
     EXPECT_EQ(CatalogNames(), (std::vector<std::string>{"Bond", "Letter"}));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 }
 
 struct DeleteCase {
@@ -785,7 +785,7 @@ TEST_P(DeleteTest, NextPaperTakesTheLine) {
     EXPECT_EQ(Text(IDC_NAME), c.shownAfter);
     EXPECT_EQ(View().LastValidTexts().name, c.shownAfter);
     EXPECT_FALSE(View().PaperEditPending());
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 }
 
 INSTANTIATE_TEST_SUITE_P(EditorGui, DeleteTest,
@@ -828,7 +828,7 @@ TEST_F(EditorGuiTest, MovesTakeThePaperAndTheSelectionAlong) {
     EXPECT_EQ(Text(IDC_NAME), "Typed");
     EXPECT_TRUE(View().PaperEditPending());
     EXPECT_EQ(View().LastValidTexts().name, lastValidName);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 
     Click(IDC_MOVE_DOWN);
     Click(IDC_MOVE_DOWN);

@@ -1,3 +1,4 @@
+#include "catalog/EditHistory.h"
 #include "tests/win/GuiTestSupport.h"
 
 #include <fstream>
@@ -429,7 +430,7 @@ void GuiTest::PumpDialog(fw::CDialog& dialog) {
 void GuiTest::StopApp() {
     if (app_) {
         // Close without the questions: the test is over.
-        AppState.CatalogModified = false;
+        CatalogHistory().MarkSaved();
         if (app_->View()) app_->View()->DropPendingEdit();
         app_.reset();
     }

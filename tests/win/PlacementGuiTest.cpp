@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "catalog/EditHistory.h"
 #include "editor/MessageBoxes.h"
 #include "framework/Dialog.h"
 #include "platform/MessageBox.h"
@@ -130,9 +131,9 @@ TEST_F(PlacementGui, DialogsAndMessageBoxesAreCentredOverTheMainWindow) {
 
     // The save offer of New, owned by the form inside the main window: No
     // lets the changes go.
-    AppState.CatalogModified = true;
+    CatalogHistory().ForgetSavePoint();
     ExpectCentredOver(BoxPlace(IDNO, [&] { Command(ID_FILE_NEW); }), frame, "the save offer");
-    EXPECT_FALSE(AppState.CatalogModified) << "the box was answered No";
+    EXPECT_FALSE(CatalogModified()) << "the box was answered No";
     ExpectCentredOver(BoxPlace(IDOK, [&] { ShowRefusal(Frame(), "A refusal"); }), frame, "a refusal");
 }
 

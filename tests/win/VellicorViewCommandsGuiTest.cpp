@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/CatalogRights.h"
 #include "catalog/EditHistory.h"
 #include "catalog/PaperCatalog.h"
 #include "framework/Application.h"
@@ -165,7 +166,7 @@ protected:
         OnNextDialog(Choose(name));
         Command(ID_FILE_OPEN);
         ASSERT_EQ(AppState.CurrentCatalogName, name);
-        ASSERT_FALSE(AppState.CatalogModified);
+        ASSERT_FALSE(CatalogModified());
     }
 
     // Typed text in the name field, not added or modified.
@@ -184,7 +185,7 @@ protected:
         Type(IDC_NAME, name);
         ASSERT_TRUE(Enabled(IDC_ADD));
         Click(IDC_ADD);
-        ASSERT_TRUE(AppState.CatalogModified);
+        ASSERT_TRUE(CatalogModified());
         ASSERT_FALSE(View().PaperEditPending());
     }
 
@@ -238,8 +239,8 @@ TEST_F(DocumentCommandsGuiTest, NewCloseAndCtrlNGiveTheSameUntitledCatalogWithou
         EXPECT_EQ(Text(IDC_WEIGHT), "75");
         EXPECT_EQ(Title(), kUntitledTitle);
         EXPECT_EQ(AppState.CurrentCatalogName, "");
-        EXPECT_EQ(AppState.CatalogTitle, "Untitled");
-        EXPECT_FALSE(AppState.CatalogModified);
+        EXPECT_EQ(CatalogTitle(), "Untitled");
+        EXPECT_FALSE(CatalogModified());
         EXPECT_FALSE(View().PaperEditPending());
         EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
         EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE_AS));
@@ -353,7 +354,7 @@ TEST_F(DocumentCommandsGuiTest, SaveOfferYesStoresANamedCatalogBeforeNew) {
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), expected);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
     EXPECT_EQ(Title(), kUntitledTitle);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 }
 
 TEST_F(DocumentCommandsGuiTest, SaveOfferYesOnAnUntitledCatalogAsksForACatalogFirst) {
@@ -369,7 +370,7 @@ TEST_F(DocumentCommandsGuiTest, SaveOfferYesOnAnUntitledCatalogAsksForACatalogFi
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
     EXPECT_EQ(Title(), kUntitledTitle);
     EXPECT_EQ(AppState.CurrentCatalogName, "");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 }
 
 TEST_F(DocumentCommandsGuiTest, SaveOfferNoDiscardsTheChangesWithoutWriting) {
@@ -383,7 +384,7 @@ TEST_F(DocumentCommandsGuiTest, SaveOfferNoDiscardsTheChangesWithoutWriting) {
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), std::vector<std::string>{"Letter"});
     EXPECT_EQ(Title(), kUntitledTitle);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 }
 
 // Cancel, a cancelled catalog choice and a save that failed all stop the
@@ -433,7 +434,7 @@ TEST_F(DocumentCommandsGuiTest, SaveOfferCancelledOrFailedStopsEveryReplacingCom
             Command(command);
             EXPECT_EQ(Boxes().size(), refusal.boxes);
             EXPECT_EQ(ListLines(IDC_PAPER_LIST), lines);
-            EXPECT_TRUE(AppState.CatalogModified);
+            EXPECT_TRUE(CatalogModified());
             EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
         }
     }
@@ -451,7 +452,7 @@ TEST_F(DocumentCommandsGuiTest, DecliningToSaveThenCancellingOpenKeepsTheCatalog
     Command(ID_FILE_OPEN);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "Draft"}));
     EXPECT_EQ(Title(), "Quandrel  - Main");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // Nothing left to offer: New asks nothing.
     Command(ID_FILE_NEW);
@@ -470,8 +471,8 @@ TEST_F(DocumentCommandsGuiTest, OpenOfAnEmptyStoreGivesTheDefaultPaperUnderTheCa
     EXPECT_EQ(Text(IDC_NAME), "Letter");
     EXPECT_EQ(Title(), "Quandrel  - Empty");
     EXPECT_EQ(AppState.CurrentCatalogName, "Empty");
-    EXPECT_EQ(AppState.CatalogTitle, "Empty");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_EQ(CatalogTitle(), "Empty");
+    EXPECT_FALSE(CatalogModified());
     EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
     // Opening stores nothing.
     EXPECT_TRUE(ReadStoredValues(KeyPath("Empty")).empty());
@@ -563,7 +564,7 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
         << Boxes()[1].text;
     EXPECT_EQ(ButtonsOf(Boxes()[1]), MB_YESNO);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), planted);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 
     // Another operator adds a paper while the question is open: the save
     // reads the key again, asks, and Cancel leaves their paper in place.
@@ -576,7 +577,7 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
     StoredValues theirs = planted;
     theirs["Theirs"] = Sz("A4,80,white,plain,F,3");
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     // The backup made before it keeps every entry, the papers for Import.
     std::vector<fs::path> backups;
     for (const auto& file : fs::recursive_directory_iterator(BackupDir())) {
@@ -599,7 +600,7 @@ TEST_F(DocumentCommandsGuiTest, EntriesNotPartOfTheCatalogAreNamedAndOnlyRemoved
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), (StoredValues{{"Zinc", Sz("A4,80,white,plain,F,0")},
                                                               {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
                                                               {"Draft", Sz("A4,80,white,plain,F,2")}}));
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // Nothing of the kind is left: opening it again says nothing.
     OpenCatalog("Main");
@@ -636,7 +637,7 @@ TEST_F(DocumentCommandsGuiTest, AKeyOnlyAnAdministratorMayChangeIsShownReadOnlyA
         EXPECT_EQ(Boxes()[0].text, FormatText(msg(19900), {"Guarded", "HKEY_LOCAL_MACHINE\\" + path}) + "\n\n" + msg(19901));
         EXPECT_EQ(Boxes()[0].caption, product);
         EXPECT_EQ(ButtonsOf(Boxes()[0]), MB_YESNO);
-        EXPECT_TRUE(AppState.CatalogModified);
+        EXPECT_TRUE(CatalogModified());
         EXPECT_EQ(ReadStoredValues(path), kExampleKeyword);
 
         // A catalog this user may write: no mark, no shield.
@@ -672,7 +673,7 @@ TEST_P(SaveFormTest, SaveWritesTheFormOfTheCatalogsPdl) {
     ClickListLine(IDC_PAPER_LIST, 0);
     Click(IDC_MOVE_DOWN);
     ASSERT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
-    ASSERT_TRUE(AppState.CatalogModified);
+    ASSERT_TRUE(CatalogModified());
     ASSERT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
 
     if (c.shortcut)
@@ -680,7 +681,7 @@ TEST_P(SaveFormTest, SaveWritesTheFormOfTheCatalogsPdl) {
     else
         Command(ID_FILE_SAVE);
     EXPECT_EQ(ReadStoredValues(KeyPath(c.catalog)), *c.after);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_EQ(Title(), "Quandrel  - "s + c.catalog);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Blue Cover", "Letter"}));
     EXPECT_EQ(Boxes().size(), 2u);
@@ -701,7 +702,7 @@ TEST_F(DocumentCommandsGuiTest, CtrlSDoesNothingWhileSaveIsDisabled) {
 
     PressKeys({VK_CONTROL, 'S'});
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(Title(), kUntitledTitle);
     for (const char* catalog : {"Main", "Other", "Lower"})
         EXPECT_EQ(ReadStoredValues(KeyPath(catalog)).count("Draft"), 0u) << catalog;
@@ -740,7 +741,7 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
     EXPECT_TRUE(Boxes()[0].text.starts_with("The catalog could not be saved.\rCatalog: Brittle\rRegistry key: "
                                             "HKEY_LOCAL_MACHINE\\" + path + "\n"))
         << Boxes()[0].text;
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_FALSE(View().PaperEditPending());
     EXPECT_EQ(Title(), "Quandrel  - Brittle");
     EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
@@ -751,7 +752,7 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
     OnNextDialog(Choose("Brittle"));
     Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(AppState.CurrentCatalogName, "Brittle");
     EXPECT_EQ(Title(), "Quandrel  - Brittle");
 
@@ -759,7 +760,7 @@ TEST_F(DocumentCommandsGuiTest, AFailedSaveIsReportedAndChangesNothing) {
     OnNextDialog(Choose("Main"));
     Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Draft"), 1u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_EQ(Title(), "Quandrel  - Main");
 }
 
@@ -782,7 +783,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsStoresTheCatalogAndMakesItOpenableUnderIts
     EXPECT_EQ(Title(), "Quandrel  - Fresh");
     EXPECT_EQ(AppState.CurrentCatalogName, "Fresh");
     EXPECT_EQ(AppState.SaveAsName, "Fresh");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_TRUE(AppState.CatalogLocations[4].Available);
     EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE));
     EXPECT_TRUE(Boxes().empty());
@@ -803,7 +804,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsCancelledChangesNothing) {
     OnNextDialog(CancelDialog());
     Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(Title(), "Quandrel  - Main");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
 }
 
@@ -867,7 +868,7 @@ TEST_F(DocumentCommandsGuiTest, ImportReadsTheExampleFileIntoAnUntitledCatalog) 
     EXPECT_EQ(Text(IDC_NAME), "Letter");
     EXPECT_EQ(Title(), kUntitledTitle);
     EXPECT_EQ(AppState.CurrentCatalogName, "");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_FALSE(MenuItemEnabled(ID_FILE_SAVE));
     EXPECT_TRUE(MenuItemEnabled(ID_FILE_SAVE_AS));
 
@@ -929,7 +930,7 @@ TEST_F(DocumentCommandsGuiTest, ExportWritesTheCatalogAsItStandsAndChangesNothin
     OpenCatalog("Main");
     ClickListLine(IDC_PAPER_LIST, 0);
     Click(IDC_MOVE_DOWN);
-    ASSERT_TRUE(AppState.CatalogModified);
+    ASSERT_TRUE(CatalogModified());
 
     const fs::path out = Dir() / "Out.cat";
     AnswerFileDialog(out.string());
@@ -944,7 +945,7 @@ TEST_F(DocumentCommandsGuiTest, ExportWritesTheCatalogAsItStandsAndChangesNothin
 
     EXPECT_EQ(ReadFileBytes(out), ExampleFileBytes());
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(Title(), "Quandrel  - Main");
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kSwappedKeyword);
 
@@ -1007,7 +1008,7 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
                                                  "Added: \"Green\" at position 3"}));
     EXPECT_EQ(summary, "Papers to add: 1, to change: 1, left alone: 1.");
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     AnswerFileDialog(central.string());
     OnNextDialog(look(IDOK));
@@ -1015,7 +1016,7 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover", "Green"}));
     EXPECT_EQ(AppState.CurrentCatalog->GetPaper(1).Weight, "200");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(CatalogHistory().UndoAction(), EditAction::Merge);
     // Nothing reaches the registry until the user saves.
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), kExampleKeyword);
@@ -1032,7 +1033,7 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
     Command(ID_EDIT_UNDO);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST), (std::vector<std::string>{"Letter", "Blue Cover"}));
     EXPECT_EQ(AppState.CurrentCatalog->GetPaper(1).Weight, "160");
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // The content decides, not the name nor the type chosen: the CSV written as
     // Papers.txt imports with the catalog file's type chosen.
@@ -1164,12 +1165,12 @@ TEST_F(DocumentCommandsGuiTest, ClosingTheWindowAsksTheSameQuestions) {
 
     // The edit finished by Add; then Cancel the save offer: it stays.
     Click(IDC_ADD);
-    ASSERT_TRUE(AppState.CatalogModified);
+    ASSERT_TRUE(CatalogModified());
     ASSERT_FALSE(View().PaperEditPending());
     AnswerBoxes({IDCANCEL});
     Command(ID_APP_EXIT);
     EXPECT_TRUE(IsWindow(frame));
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 3u);
 
     // No: the window closes and the store is untouched.
@@ -1208,7 +1209,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewher
               "If you save now, the changes made in the meantime will be lost.\r\r"
               "Do you want to overwrite the stored catalog?");
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_TRUE(Boxes().empty());
 
     // Enter presses the default button, Show Differences: the comparison of the
@@ -1228,7 +1229,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewher
                             [](const std::string& line) { return line.find("Theirs") != std::string::npos; }))
         << testing::PrintToString(differences);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")), theirs);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 
     // Overwrite: the editor's catalog replaces theirs.
     OnNextDialog(AnswerStoredChange(IDC_STORED_CHANGE_OVERWRITE));
@@ -1237,14 +1238,14 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksBeforeOverwritingACatalogChangedElsewher
               (StoredValues{{"Letter", Sz("LETTER,75,white,plain,F,0")},
                             {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
                             {"Mine", Sz("LETTER,75,white,plain,F,2")}}));
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // What was saved is remembered: the next Save asks nothing (an unexpected
     // dialog fails the test) until someone else changes the catalog again.
     AddPaperNamed("Second");
     Command(ID_FILE_SAVE);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Second"), 1u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     PlantDword(KeyPath("Main"), "Stamp");
     AddPaperNamed("Third");
     OnNextDialog(AnswerStoredChange(IDCANCEL));
@@ -1267,7 +1268,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsksNothingWhenTheStoredCatalogIsAsItWas) {
 
     Command(ID_FILE_SAVE);
     EXPECT_EQ(ReadStoredValues(KeyPath("Other")).count("PaperDef2"), 1u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_TRUE(Boxes().empty());
 }
 
@@ -1283,7 +1284,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsReplacesByIntentAndTheSaveOfferAsksLikeSav
     OnNextDialog(AnswerStoredChange(IDCANCEL));
     Command(ID_FILE_NEW);
     EXPECT_EQ(AppState.CurrentCatalogName, "Main");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Theirs"), 1u);
     EXPECT_EQ(ListLines(IDC_PAPER_LIST).size(), 3u);
 
@@ -1292,7 +1293,7 @@ TEST_F(DocumentCommandsGuiTest, SaveAsReplacesByIntentAndTheSaveOfferAsksLikeSav
     Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Theirs"), 0u);
     EXPECT_EQ(ReadStoredValues(KeyPath("Main")).count("Mine"), 1u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // ... and what it saved is remembered: the save offer then asks nothing more.
     AddPaperNamed("Later");
@@ -1515,7 +1516,7 @@ TEST_F(AdministratorSaveGuiTest, YesSavesThroughTheCompanionStartedAsAdministrat
     const StoredValues stored = ReadStoredValues(Guarded());
     EXPECT_EQ(stored.size(), 3u);
     EXPECT_EQ(stored.count("Draft"), 1u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
     EXPECT_EQ(Title(), "Quandrel  - Guarded (read-only)");
     // The companion made the backup, as its /import does.
     EXPECT_FALSE(fs::is_empty(BackupDir()));
@@ -1527,7 +1528,7 @@ TEST_F(AdministratorSaveGuiTest, YesSavesThroughTheCompanionStartedAsAdministrat
     Command(ID_FILE_SAVE);
     EXPECT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(ReadStoredValues(Guarded()).count("Second"), 1u);
-    EXPECT_FALSE(AppState.CatalogModified);
+    EXPECT_FALSE(CatalogModified());
 
     // A change made elsewhere meanwhile is asked about first; Cancel writes nothing.
     GiveEveryone(Guarded(), KEY_ALL_ACCESS);
@@ -1538,7 +1539,7 @@ TEST_F(AdministratorSaveGuiTest, YesSavesThroughTheCompanionStartedAsAdministrat
     OnNextDialog(AnswerStoredChange(IDCANCEL));
     Command(ID_FILE_SAVE);
     EXPECT_EQ(starts_, 2);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
 }
 
 TEST_F(AdministratorSaveGuiTest, TheCompanionsRefusalIsReportedInItsOwnWords) {
@@ -1566,7 +1567,7 @@ TEST_F(AdministratorSaveGuiTest, TheCompanionsRefusalIsReportedInItsOwnWords) {
     EXPECT_EQ(Boxes()[1].text.substr(0, heading.size()), heading);
     EXPECT_NE(Boxes()[1].text.find("changed by another program"), std::string::npos) << Boxes()[1].text;
     EXPECT_EQ(IconOf(Boxes()[1]), MB_ICONHAND);
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     StoredValues theirs = before;
     theirs["Theirs"] = Sz("A4,80,white,plain,F,9");
     EXPECT_EQ(ReadStoredValues(Guarded()), theirs);
@@ -1617,7 +1618,7 @@ TEST_F(AdministratorSaveGuiTest, ADeclinedPromptOrNoWritesNothingAndSaysSoInOneL
     ASSERT_EQ(Boxes().size(), 5u);
     EXPECT_EQ(Boxes()[4].text, FormatText(Msg(19904), {"Guarded"}) + "\n" +
                                    platform::SystemErrorText(ERROR_FILE_NOT_FOUND) + " (2)");
-    EXPECT_TRUE(AppState.CatalogModified);
+    EXPECT_TRUE(CatalogModified());
     EXPECT_EQ(ReadStoredValues(Guarded()), kExampleKeyword);
     ExpectTemporaryFilesRemoved();
 }
