@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 #include "config/Configuration.h"
@@ -81,6 +82,7 @@ struct ParseError {
 // when it begins with "/" or "-" (a file named "-old.cat").
 ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocation) {
     bool getMedia = false;
+    std::optional<std::string> timeout;  // checked once the command is known to take it
     for (const std::string& argument : arguments) {
         if (argument == "--") break;
         if (IsSwitch(argument) && SwitchName(argument) == "getmedia") getMedia = true;
@@ -124,11 +126,7 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
         if (option == "merged") invocation.merged = true;
         if (option == kGetMediaCheck) invocation.check = true;
         if (option == "ready") invocation.readyOnly = true;
-        if (option == "timeout") {
-            const bool digits = !value.empty() && value.size() <= 3 && value.find_first_not_of("0123456789") == std::string::npos;
-            invocation.timeoutSeconds = digits ? std::stoi(value) : 0;
-            if (invocation.timeoutSeconds < 1 || invocation.timeoutSeconds > 600) return {MSG_CMD_BAD_TIMEOUT, value};
-        }
+        if (option == "timeout") timeout = value;
         if (option == "report") invocation.reportPath = value;
         if (option == "config") invocation.configurationPath = value;
     }
@@ -141,6 +139,11 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
     if (invocation.operands.size() > operands) return {MSG_CMD_UNEXPECTED_ARGUMENT, invocation.operands[operands]};
     for (const CommandSwitch* option : options) {
         if (option->verbs != 0 && !(option->verbs & VerbBit(verb.verb))) return {MSG_CMD_UNKNOWN_SWITCH, std::string("/") + option->name};
+    }
+    if (timeout) {
+        const bool digits = !timeout->empty() && timeout->size() <= 3 && timeout->find_first_not_of("0123456789") == std::string::npos;
+        invocation.timeoutSeconds = digits ? std::stoi(*timeout) : 0;
+        if (invocation.timeoutSeconds < 1 || invocation.timeoutSeconds > 600) return {MSG_CMD_BAD_TIMEOUT, *timeout};
     }
     return {};
 }
