@@ -1,11 +1,14 @@
 #include "cmd/CommandTable.h"
 
+#include <string_view>
+
 #include "text/StringLists.h"
 #include "text/TextFormat.h"
 
 namespace {
 
-constexpr unsigned kCsvVerbs = VerbBit(Verb::List) | VerbBit(Verb::Check) | VerbBit(Verb::Compare) | VerbBit(Verb::Merge);
+constexpr unsigned kCsvVerbs =
+    VerbBit(Verb::List) | VerbBit(Verb::Check) | VerbBit(Verb::Compare) | VerbBit(Verb::Merge) | VerbBit(Verb::GetMedia);
 
 std::string Text(MessageId id, int16_t language) { return GetLocalizedString(kMessageList, id, language); }
 
@@ -49,6 +52,7 @@ std::vector<std::string> SyntaxLines() {
     std::vector<std::string> lines;
     for (const CommandSwitch& command : CommandSwitches()) {
         if (command.verb != Verb::None) lines.push_back(SyntaxLine(command));
+        if (command.verb == Verb::GetMedia) lines.push_back(CheckFormSyntaxLine(command));
     }
     lines.push_back(GlobalSyntaxLine());
     return lines;
@@ -64,11 +68,16 @@ const std::vector<CommandSwitch>& CommandSwitches() {
         {"check", Verb::Check, "<file.cat|file.csv>", 0, MSG_CMD_USAGE_CHECK},
         {"compare", Verb::Compare, "<file.cat|file.csv> \"<catalog>\"", 0, MSG_CMD_USAGE_COMPARE},
         {"merge", Verb::Merge, "<file.cat|file.csv> \"<catalog>\"", 0, MSG_CMD_USAGE_MERGE},
+        {"getmedia", Verb::GetMedia, "<printer-uri> \"<catalog>\"", 0, MSG_CMD_USAGE_GETMEDIA},
         {"?", Verb::Help, "", 0, MSG_CMD_USAGE_HELP},
         {"csv", Verb::None, "", kCsvVerbs, MSG_CMD_USAGE_CSV},
-        {"nobackup", Verb::None, "", VerbBit(Verb::Import) | VerbBit(Verb::Merge), MSG_CMD_USAGE_NOBACKUP_MERGE},
+        {"nobackup", Verb::None, "", VerbBit(Verb::Import) | VerbBit(Verb::Merge) | VerbBit(Verb::GetMedia),
+         MSG_CMD_USAGE_NOBACKUP_MERGE},
         {"allowempty", Verb::None, "", VerbBit(Verb::Import), MSG_CMD_USAGE_ALLOWEMPTY},
         {"merged", Verb::None, "", VerbBit(Verb::Compare), MSG_CMD_USAGE_MERGED},
+        {kGetMediaCheck, Verb::None, "", VerbBit(Verb::GetMedia), MSG_CMD_USAGE_GETMEDIA_CHECK},
+        {"ready", Verb::None, "", VerbBit(Verb::GetMedia), MSG_CMD_USAGE_READY},
+        {"timeout", Verb::None, "<seconds>", VerbBit(Verb::GetMedia), MSG_CMD_USAGE_TIMEOUT},
         {"config", Verb::None, "<path>", 0, MSG_CMD_USAGE_CONFIG},
         {"report", Verb::None, "<file>", 0, MSG_CMD_USAGE_REPORT},
     };
@@ -86,6 +95,7 @@ const std::vector<ExitCodeRule>& ExitCodeRules() {
         {kExitRules, MSG_CMD_EXIT_RULES},
         {kExitBackup, MSG_CMD_EXIT_BACKUP},
         {kExitReport, MSG_CMD_EXIT_REPORT},
+        {kExitPrinter, MSG_CMD_EXIT_PRINTER},
         {kExitDifferent, MSG_CMD_EXIT_DIFFERENT},
         {kExitRecovered, MSG_CMD_EXIT_RECOVERED},
     };
@@ -102,14 +112,36 @@ size_t OperandCount(const CommandSwitch& command) {
     return count;
 }
 
+namespace {
+
+// /getmedia's list form: the catalog optional, /check required, no save's options.
+bool InCheckForm(const CommandSwitch& option) {
+    return std::string_view(option.name) != "nobackup" && std::string_view(option.name) != kGetMediaCheck;
+}
+
+std::string OptionsText(const CommandSwitch& command, bool checkForm) {
+    std::string text;
+    for (const CommandSwitch& option : CommandSwitches()) {
+        if (option.verb != Verb::None || !(option.verbs & VerbBit(command.verb))) continue;
+        if (command.verb == Verb::GetMedia && (checkForm ? !InCheckForm(option) : std::string_view(option.name) == kGetMediaCheck)) {
+            continue;
+        }
+        text += std::string(" [/") + option.name + (*option.operands ? std::string(" ") + option.operands : "") + "]";
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string SyntaxLine(const CommandSwitch& command) {
     std::string line = std::string("VellicorCmd /") + command.name;
     if (*command.operands) line += std::string(" ") + command.operands;
-    for (const CommandSwitch& option : CommandSwitches()) {
-        if (option.verb != Verb::None || !(option.verbs & VerbBit(command.verb))) continue;
-        line += std::string(" [/") + option.name + (*option.operands ? std::string(" ") + option.operands : "") + "]";
-    }
-    return line;
+    return line + OptionsText(command, false);
+}
+
+std::string CheckFormSyntaxLine(const CommandSwitch& command) {
+    return std::string("VellicorCmd /") + command.name + " <printer-uri> [\"<catalog>\"] /" + kGetMediaCheck +
+           OptionsText(command, true);
 }
 
 std::vector<std::string> UsageLines(int16_t language) {

@@ -21,11 +21,12 @@ enum CommandExit : int {
     kExitBackup = 7,       // no backup or no record could be written, or (as administrator) the
                            // configuration is not one only administrators control; nothing saved
     kExitReport = 8,       // the /report file could not be written
+    kExitPrinter = 9,      // the printer could not be asked or its answer could not be used; nothing saved
     kExitDifferent = 10,   // /compare found differences
     kExitRecovered = 11,   // a save cut short earlier was settled first; nothing else was done
 };
 
-enum class Verb : uint8_t { None, List, Export, Import, Check, Compare, Merge, Help };
+enum class Verb : uint8_t { None, List, Export, Import, Check, Compare, Merge, GetMedia, Help };
 
 // A command (a verb with its operands) or an option. An option applies to the
 // verbs in `verbs` (a mask of VerbBit), or to every command when it is 0.
@@ -47,12 +48,18 @@ struct ExitCodeRule {
 const std::vector<CommandSwitch>& CommandSwitches();
 const std::vector<ExitCodeRule>& ExitCodeRules();
 
+// /getmedia's switch that makes it list instead of merge: named as the
+// /check command is, told apart by the command it goes with.
+inline constexpr const char* kGetMediaCheck = "check";
+
 // How many operands a command's `operands` text names.
 size_t OperandCount(const CommandSwitch& command);
 
 // A command's usage line: "VellicorCmd /import <file.cat|file.csv> "<catalog>" [/nobackup] ..."
 // with the options that apply to it alone.
 std::string SyntaxLine(const CommandSwitch& command);
+// /getmedia's other form: "VellicorCmd /getmedia <printer-uri> ["<catalog>"] /check ...".
+std::string CheckFormSyntaxLine(const CommandSwitch& command);
 
 // The usage text (/?) in `language`.
 std::vector<std::string> UsageLines(int16_t language);

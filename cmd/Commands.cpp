@@ -4,9 +4,11 @@
 #include <cctype>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 #include "config/Configuration.h"
+#include "media/MediaFetch.h"
 #include "config/Startup.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogDifference.h"
@@ -35,6 +37,9 @@ struct Invocation {
     bool noBackup = false;
     bool allowEmpty = false;  // a catalog file without papers may empty the catalog
     bool merged = false;      // /compare: only what /merge would still change
+    bool check = false;       // /getmedia: list, do not merge
+    bool readyOnly = false;   // /getmedia: only the media loaded now
+    int timeoutSeconds = 30;  // /getmedia: the longest wait for the printer
     std::string reportPath;   // a new file that receives every line written
     std::string configurationPath = kConfigurationFileName;
 };
@@ -76,6 +81,12 @@ struct ParseError {
 // A lone "--" ends the switches: what follows is a file or catalog name even
 // when it begins with "/" or "-" (a file named "-old.cat").
 ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocation) {
+    bool getMedia = false;
+    std::optional<std::string> timeout;  // checked once the command is known to take it
+    for (const std::string& argument : arguments) {
+        if (argument == "--") break;
+        if (IsSwitch(argument) && SwitchName(argument) == "getmedia") getMedia = true;
+    }
     bool switchesEnded = false;
     std::vector<const CommandSwitch*> options;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -91,7 +102,8 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
         const std::string name = SwitchName(argument);
         const CommandSwitch* found = nullptr;
         for (const CommandSwitch& candidate : CommandSwitches()) {
-            if (name == candidate.name) found = &candidate;
+            // /check is a command, and with /getmedia its switch.
+            if (name == candidate.name && (!found || (candidate.verb == Verb::None) == getMedia)) found = &candidate;
         }
         if (!found) return {MSG_CMD_UNKNOWN_SWITCH, argument};
         if (found->verb != Verb::None) {
@@ -112,16 +124,26 @@ ParseError Parse(const std::vector<std::string>& arguments, Invocation& invocati
         if (option == "nobackup") invocation.noBackup = true;
         if (option == "allowempty") invocation.allowEmpty = true;
         if (option == "merged") invocation.merged = true;
+        if (option == kGetMediaCheck) invocation.check = true;
+        if (option == "ready") invocation.readyOnly = true;
+        if (option == "timeout") timeout = value;
         if (option == "report") invocation.reportPath = value;
         if (option == "config") invocation.configurationPath = value;
     }
     if (!invocation.verbSwitch) return {MSG_CMD_NO_COMMAND, ""};
     const CommandSwitch& verb = *invocation.verbSwitch;
-    const size_t operands = OperandCount(verb);
+    size_t operands = OperandCount(verb);
+    // /getmedia /check lists without a catalog too.
+    if (invocation.check && invocation.operands.size() == 1) operands = 1;
     if (invocation.operands.size() < operands) return {MSG_CMD_MISSING_VALUE, std::string("/") + verb.name};
     if (invocation.operands.size() > operands) return {MSG_CMD_UNEXPECTED_ARGUMENT, invocation.operands[operands]};
     for (const CommandSwitch* option : options) {
         if (option->verbs != 0 && !(option->verbs & VerbBit(verb.verb))) return {MSG_CMD_UNKNOWN_SWITCH, std::string("/") + option->name};
+    }
+    if (timeout) {
+        const bool digits = !timeout->empty() && timeout->size() <= 3 && timeout->find_first_not_of("0123456789") == std::string::npos;
+        invocation.timeoutSeconds = digits ? std::stoi(*timeout) : 0;
+        if (invocation.timeoutSeconds < 1 || invocation.timeoutSeconds > 600) return {MSG_CMD_BAD_TIMEOUT, *timeout};
     }
     return {};
 }
@@ -650,6 +672,44 @@ int Compare(const Invocation& invocation, CommandOutput& output) {
     return kExitDifferent;
 }
 
+// Papers merged into the stored catalog: the new ones added at the end, their
+// fields written over the same-named papers; then saved through the one save,
+// unless there is nothing to change. /merge and /getmedia both end here.
+int MergeAndSave(const Invocation& invocation, const CatalogLocation& location, const CPaperCatalog& stored,
+                 const StoreReport& loadReport, const std::vector<CPaperDef>& papers, MessageId nothing,
+                 CommandOutput& output) {
+    const MergePlan plan = PlanMerge(stored, papers);
+    SaveResult result;
+    if (!plan.Empty()) {
+        CPaperCatalog merged = stored;
+        ApplyMerge(merged, plan);
+        // Written only over what was merged into: a change made meanwhile is kept.
+        SaveRequest request = RequestFor(invocation, location);
+        request.values = StoredValuesOf(merged, location.PdlName);
+        request.expected = loadReport.Image;
+        if (int code = Save(request, location, output, result)) return code;
+    }
+    if (invocation.csv) {
+        WriteMergePlanCsv(plan, stored.GetCount(), output);
+        return kExitDone;
+    }
+    for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back("  " + line);
+    // Said, so that a script comparing the file with the catalog knows why
+    // the default paper still differs: Merge never changes it.
+    if (!plan.defaultKept.empty()) {
+        output.out.push_back(FormatText(Message(MSG_CMD_MERGE_DEFAULT_KEPT), {AppState.DefaultPaperName}));
+    }
+    if (plan.Empty()) {
+        output.out.push_back(FormatText(Message(nothing), {location.CatalogName}));
+    } else {
+        output.out.push_back(FormatText(Message(MSG_CMD_MERGED_COUNTS),
+                                        {location.CatalogName, std::to_string(plan.added.size()),
+                                         std::to_string(plan.changed.size()), std::to_string(plan.leftAlone)}));
+        SayBackup(result, output);
+    }
+    return kExitDone;
+}
+
 // The file's papers merged into the stored catalog: its new papers added at the
 // end, its fields written over the same-named papers; then saved as /import
 // saves, unless there is nothing to change. A key that does not exist yet
@@ -674,36 +734,93 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
     const PaperTableRead read = ReadPaperTable(bytes);
     if (int code = RefuseTable(read, path, TableUse::Merge, output)) return code;
 
-    const MergePlan plan = PlanMerge(stored, read.papers);
-    SaveResult result;
-    if (!plan.Empty()) {
-        CPaperCatalog merged = stored;
-        ApplyMerge(merged, plan);
-        // Written only over what was merged into: a change made meanwhile is kept.
-        SaveRequest request = RequestFor(invocation, *location);
-        request.values = StoredValuesOf(merged, location->PdlName);
-        request.expected = loadReport.Image;
-        if (int code = Save(request, *location, output, result)) return code;
+    return MergeAndSave(invocation, *location, stored, loadReport, read.papers, MSG_CMD_MERGE_NOTHING, output);
+}
+
+// The lines naming each media that gives no paper here, with its reason; a
+// media that gives the same paper as another is no refusal and not named.
+void ListRefusedMedia(const MediaFetchResult& fetched, std::vector<std::string>& lines) {
+    std::vector<std::string> refused;
+    for (const FetchedMedia& media : fetched.media) {
+        if (!media.paper.ok() && !media.duplicate) refused.push_back("  " + MediaRefusalText(media));
     }
-    if (invocation.csv) {
-        WriteMergePlanCsv(plan, stored.GetCount(), output);
+    if (refused.empty()) return;
+    lines.push_back(FormatText(Message(MSG_CMD_GETMEDIA_REFUSED_COUNT), {std::to_string(refused.size())}));
+    for (std::string& line : refused) lines.push_back(std::move(line));
+}
+
+// The printer's media as papers, merged into the catalog as /merge merges a
+// file's, or with /check only listed. Nothing is saved unless the whole
+// answer could be read and at least one media became a paper.
+int GetMedia(const Invocation& invocation, CommandOutput& output) {
+    const std::string& uri = invocation.operands[0];
+    const CatalogLocation* location = nullptr;
+    if (invocation.operands.size() == 2) {
+        if (int code = ResolveCatalog(invocation, location, output)) return code;
+    }
+    const MediaFetchResult fetched =
+        FetchPrinterMedia(uri, AppState.CurrentLanguage, nullptr, invocation.timeoutSeconds * 1000);
+    if (!fetched.ok()) {
+        PushLines(output.err, MediaFetchFaultText(fetched, uri));
+        return kExitPrinter;
+    }
+    // What is said besides the changes goes to standard error with /csv, so
+    // that standard output holds the table alone.
+    std::vector<std::string>& notes = invocation.csv ? output.err : output.out;
+    const size_t loaded = static_cast<size_t>(
+        std::count_if(fetched.media.begin(), fetched.media.end(), [](const FetchedMedia& m) { return m.media.ready; }));
+    notes.push_back(FormatText(Message(MSG_CMD_GETMEDIA_COUNTS), {uri, std::to_string(fetched.media.size()), std::to_string(loaded)}));
+    ListRefusedMedia(fetched, notes);
+    const std::vector<CPaperDef> papers = PapersOfFetch(fetched, invocation.readyOnly);
+    if (papers.empty()) {
+        output.err.push_back(Message(invocation.readyOnly ? MSG_CMD_GETMEDIA_NONE_READY : MSG_CMD_GETMEDIA_NONE_USABLE));
+        return kExitPrinter;
+    }
+
+    if (invocation.check && !location) {
+        if (invocation.csv) {
+            // The export's columns, so that the output imports back.
+            WriteCsvRow(output, {"Name", "Size", "Weight", "Color", "Type", "ForceOneSided"});
+        } else {
+            output.out.push_back(FormatText(Message(MSG_CMD_GETMEDIA_PAPERS_COUNT), {std::to_string(papers.size())}));
+        }
+        const std::string oneSided = InterfaceLabel(LAB_FORCE_ONE_SIDED, TF_NO_AMPERSAND);
+        const std::string readyMark = Message(MSG_CMD_GETMEDIA_READY_MARK);
+        int number = 0;
+        for (const FetchedMedia& media : fetched.media) {
+            if (!media.paper.ok() || (invocation.readyOnly && !media.media.ready)) continue;
+            const CPaperDef& paper = media.paper.paper;
+            if (invocation.csv) {
+                WriteCsvRow(output, {paper.Name, paper.Size, paper.Weight, paper.Color, paper.Type,
+                                     paper.ForceOneSided ? "yes" : "no"});
+                continue;
+            }
+            std::string line = "  " + std::to_string(++number) + ". " + paper.Name + ", " + SizeLabelFromKeyword(paper.Size) +
+                               ", " + paper.Color + ", " + paper.Weight + ", " + paper.Type;
+            if (paper.ForceOneSided) line += ", " + oneSided;
+            if (media.media.ready) line += " (" + readyMark + ")";
+            output.out.push_back(line);
+        }
         return kExitDone;
     }
-    for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) output.out.push_back("  " + line);
-    // Said, so that a script comparing the file with the catalog knows why
-    // the default paper still differs: Merge never changes it.
-    if (!plan.defaultKept.empty()) {
-        output.out.push_back(FormatText(Message(MSG_CMD_MERGE_DEFAULT_KEPT), {AppState.DefaultPaperName}));
+
+    // Read after the wait for the printer: the save writes only over what was read.
+    CPaperCatalog stored;
+    StoreReport loadReport;
+    if (int code = LoadStoredOrEmpty(*location, stored, loadReport, output)) return code;
+    if (invocation.check) {
+        const MergePlan plan = PlanMerge(stored, papers);
+        if (invocation.csv) {
+            WriteMergePlanCsv(plan, stored.GetCount(), output);
+        } else {
+            for (const std::string& line : DescribeMerge(plan, stored.GetCount(), AppState.CurrentLanguage)) {
+                output.out.push_back("  " + line);
+            }
+            if (plan.Empty()) output.out.push_back(FormatText(Message(MSG_CMD_GETMEDIA_NOTHING), {location->CatalogName}));
+        }
+        return kExitDone;
     }
-    if (plan.Empty()) {
-        output.out.push_back(FormatText(Message(MSG_CMD_MERGE_NOTHING), {location->CatalogName}));
-    } else {
-        output.out.push_back(FormatText(Message(MSG_CMD_MERGED_COUNTS),
-                                        {location->CatalogName, std::to_string(plan.added.size()),
-                                         std::to_string(plan.changed.size()), std::to_string(plan.leftAlone)}));
-        SayBackup(result, output);
-    }
-    return kExitDone;
+    return MergeAndSave(invocation, *location, stored, loadReport, papers, MSG_CMD_GETMEDIA_NOTHING, output);
 }
 
 // The lines of a run in the file named by /report, for a program that cannot
@@ -830,6 +947,7 @@ int RunInvocation(const std::vector<std::string>& arguments, Invocation& invocat
     case Verb::Check: return Check(invocation, output);
     case Verb::Compare: return Compare(invocation, output);
     case Verb::Merge: return Merge(invocation, output);
+    case Verb::GetMedia: return GetMedia(invocation, output);
     case Verb::Help:
     case Verb::None: break;
     }

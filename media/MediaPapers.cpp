@@ -169,14 +169,20 @@ MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language) {
         if (!Utf8ToCp1252(utf8, name)) return FieldFault::RefusedCharacter;
         return CheckCompleteField(PA_NAME, name, nullptr, Blanks::Inside);
     };
+    // A printer's own name often holds what a paper name may not ("Plain
+    // (Tray 1)") or runs longer: the key, else a made name, takes its place,
+    // and `nameFault` keeps why.
     if (!media.name.empty()) {
         result.nameFault = nameFault(media.name, paper.Name);
-        if (result.nameFault != FieldFault::FieldOk) result.refusal = MediaRefusal::NameUnusable;
-        return result;
+        if (result.nameFault == FieldFault::FieldOk) return result;
     }
     if (!media.key.empty() && nameFault(media.key, paper.Name) == FieldFault::FieldOk) return result;
-    // "A4 plain 80": a name the operator recognises, within the name field's length.
+    // "A4 plain 80", with its colour unless white or any: a name the operator
+    // recognises, and two colours of one paper keep two names.
     paper.Name = paper.Size + " " + paper.Type + " " + paper.Weight;
+    if (!media.color.empty() && !SameIgnoringCase(media.color, kAnyColorKeyword) && !SameIgnoringCase(media.color, "white")) {
+        paper.Name += " " + paper.Color;
+    }
     if (paper.Name.size() > kMaxNameLength) paper.Name.resize(kMaxNameLength);
     while (!paper.Name.empty() && paper.Name.back() == ' ') paper.Name.pop_back();
     return result;

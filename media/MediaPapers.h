@@ -35,13 +35,14 @@ enum class MediaRefusal : uint8_t {
     WeightOutOfRange,  // outside this PC's configured limits
     UnknownColor,      // a colour keyword without a word in the form's list
     UnknownType,       // the same for the type
-    NameUnusable,      // a given name the name field refuses (too long, a refused character, not code page 1252)
+    NameUnusable,      // no longer given: a name the field refuses gives way to the key or a made name
+    SameName,          // another media of the same answer already gives a paper of this name
 };
 
 struct MediaPaper {
     CPaperDef paper;  // Position 0; Size a keyword; words in the language asked for
     MediaRefusal refusal = MediaRefusal::None;
-    FieldFault nameFault = FieldFault::FieldOk;  // NameUnusable: why the name field refuses it
+    FieldFault nameFault = FieldFault::FieldOk;  // why the name field refused the media's own name
     bool ok() const { return refusal == MediaRefusal::None; }
 };
 
@@ -52,8 +53,9 @@ std::string SizeKeywordForMedia(int32_t width, int32_t height);
 bool MediaSizeOfKeyword(std::string_view keyword, int32_t& width, int32_t& height);
 
 // The paper a media becomes in `language`. Its name: the media's own name when
-// it has one (refused when the name field refuses it), else the media key when
-// the name field takes it, else one made of size, type and weight.
+// the name field takes it, else the media key when the name field takes it,
+// else one made of size, type, weight and a colour other than white
+// (`nameFault` says why the media's own name was not taken).
 MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language);
 
 // The colour or type word of `language` for an IPP keyword, and back: the

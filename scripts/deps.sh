@@ -9,6 +9,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
+  cups-ipp-utils dbus avahi-daemon python3
   wixl msitools zip unzip
 )
 # `deps.sh --office`: also the spreadsheet program that makes the table test

@@ -329,7 +329,8 @@ TEST_F(CommandsTest, TheTableNamesEveryExitCodeAndSwitch) {
     std::vector<int> codes;
     for (const ExitCodeRule& rule : ExitCodeRules()) codes.push_back(rule.code);
     EXPECT_EQ(codes, (std::vector<int>{kExitDone, kExitUsage, kExitConfiguration, kExitCatalog, kExitCatalogFile,
-                                       kExitRegistry, kExitRules, kExitBackup, kExitReport, kExitDifferent, kExitRecovered}));
+                                       kExitRegistry, kExitRules, kExitBackup, kExitReport, kExitPrinter, kExitDifferent,
+                                       kExitRecovered}));
     const Outcome help = Call({"/?"});
     std::string usage;
     for (const std::string& line : help.output.out) usage += line + "\n";

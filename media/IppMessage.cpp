@@ -1,0 +1,397 @@
+#include "media/IppMessage.h"
+
+#include <optional>
+
+namespace {
+
+// Delimiter and value tags (RFC 8010 3.5).
+enum : uint8_t {
+    kTagOperationGroup = 0x01,
+    kTagEndOfAttributes = 0x03,
+    kTagPrinterGroup = 0x04,
+    kFirstValueTag = 0x10,
+    kLastOutOfBandTag = 0x1F,
+    kTagInteger = 0x21,
+    kTagRange = 0x33,
+    kTagBegCollection = 0x34,
+    kTagTextWithLanguage = 0x35,
+    kTagNameWithLanguage = 0x36,
+    kTagEndCollection = 0x37,
+    kTagText = 0x41,
+    kTagName = 0x42,
+    kTagKeyword = 0x44,
+    kTagUri = 0x45,
+    kTagCharset = 0x47,
+    kTagLanguage = 0x48,
+    kTagMemberName = 0x4A,
+};
+
+constexpr uint16_t kGetPrinterAttributes = 0x000B;
+// The media's own attributes and what their members need.
+constexpr const char* kRequested[] = {"media-col-database", "media-col-ready"};
+constexpr std::string_view kDatabase = "media-col-database";
+constexpr std::string_view kReady = "media-col-ready";
+// Values kept in the decoded trees: 50,000 media of a dozen values each, and room.
+constexpr size_t kMaxKeptValues = kMaxIppMedia * 40;
+
+void Put16(std::string& out, size_t value) {
+    out += static_cast<char>((value >> 8) & 0xFF);
+    out += static_cast<char>(value & 0xFF);
+}
+
+void PutValue(std::string& out, uint8_t tag, std::string_view name, std::string_view value) {
+    out += static_cast<char>(tag);
+    Put16(out, name.size());
+    out += name;
+    Put16(out, value.size());
+    out += value;
+}
+
+struct Member;
+// One value; a collection's members in `members`.
+struct Value {
+    uint8_t tag = 0;
+    std::string_view data;
+    std::vector<Member> members;
+};
+struct Member {
+    std::string_view name;
+    std::vector<Value> values;
+};
+
+bool IsOutOfBand(uint8_t tag) { return tag >= kFirstValueTag && tag <= kLastOutOfBandTag; }
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool Byte(uint8_t& value) {
+        if (pos_ >= bytes_.size()) return false;
+        value = static_cast<uint8_t>(bytes_[pos_++]);
+        return true;
+    }
+    bool Short(uint16_t& value) {
+        if (bytes_.size() - pos_ < 2) return false;
+        value = static_cast<uint16_t>(static_cast<uint8_t>(bytes_[pos_]) << 8 | static_cast<uint8_t>(bytes_[pos_ + 1]));
+        pos_ += 2;
+        return true;
+    }
+    bool Bytes(size_t count, std::string_view& value) {
+        if (bytes_.size() - pos_ < count) return false;
+        value = bytes_.substr(pos_, count);
+        pos_ += count;
+        return true;
+    }
+    // A value's name and data after its tag.
+    bool NameAndData(std::string_view& name, std::string_view& data) {
+        uint16_t length = 0;
+        return Short(length) && Bytes(length, name) && Short(length) && Bytes(length, data);
+    }
+
+private:
+    std::string_view bytes_;
+    size_t pos_ = 0;
+};
+
+int32_t Integer(std::string_view data) {
+    uint32_t value = 0;
+    for (char c : data) value = value << 8 | static_cast<uint8_t>(c);
+    return static_cast<int32_t>(value);
+}
+
+class Decoder {
+public:
+    Decoder(std::string_view bytes, IppMediaAnswer& answer) : reader_(bytes), answer_(answer) {}
+
+    // The attribute groups up to end-of-attributes; the media attributes kept.
+    bool Read(int32_t requestId) {
+        std::string_view header;
+        if (!reader_.Bytes(8, header)) return Fail(MediaFetchFault::Malformed);
+        const int major = static_cast<uint8_t>(header[0]);
+        if (major != 1 && major != 2) return Fail(MediaFetchFault::Malformed);
+        answer_.status = static_cast<uint8_t>(header[2]) << 8 | static_cast<uint8_t>(header[3]);
+        if (requestId >= 0 && Integer(header.substr(4)) != requestId) return Fail(MediaFetchFault::Malformed);
+
+        uint8_t group = 0;
+        std::vector<Value>* values = nullptr;  // the open attribute's, when kept
+        bool open = false;                      // an attribute is open for additional values
+        for (;;) {
+            uint8_t tag = 0;
+            if (!reader_.Byte(tag)) return Fail(MediaFetchFault::Malformed);
+            if (tag == kTagEndOfAttributes) return true;
+            if (tag < kFirstValueTag) {
+                if (tag == 0) return Fail(MediaFetchFault::Malformed);
+                group = tag;
+                open = false;
+                values = nullptr;
+                continue;
+            }
+            if (group == 0) return Fail(MediaFetchFault::Malformed);
+            std::string_view name;
+            std::string_view data;
+            if (!reader_.NameAndData(name, data)) return Fail(MediaFetchFault::Malformed);
+            if (tag == kTagEndCollection || tag == kTagMemberName) return Fail(MediaFetchFault::Malformed);
+            if (name.empty()) {
+                if (!open) return Fail(MediaFetchFault::Malformed);
+            } else {
+                open = true;
+                values = nullptr;
+                if (group == kTagPrinterGroup && (name == kDatabase || name == kReady)) {
+                    std::optional<std::vector<Value>>& kept = name == kDatabase ? database_ : ready_;
+                    if (kept) return Fail(MediaFetchFault::Malformed);  // an attribute appears once
+                    kept.emplace();
+                    values = &*kept;
+                }
+            }
+            Value* value = nullptr;
+            if (values) {
+                if (values->size() == kMaxIppMedia) return Fail(MediaFetchFault::TooLarge);
+                value = &values->emplace_back();
+                value->tag = tag;
+                value->data = data;
+                if (!Count()) return false;
+            }
+            if (tag == kTagBegCollection && !Collection(value, 1)) return false;
+        }
+    }
+
+    std::optional<std::vector<Value>> database_;
+    std::optional<std::vector<Value>> ready_;
+
+private:
+    bool Fail(MediaFetchFault fault) {
+        answer_.fault = fault;
+        return false;
+    }
+
+    bool Count() { return ++kept_ <= kMaxKeptValues || Fail(MediaFetchFault::TooLarge); }
+
+    // A collection's members up to its endCollection; kept in `into` unless it is null.
+    bool Collection(Value* into, int depth) {
+        if (depth > kMaxIppDepth) return Fail(MediaFetchFault::Malformed);
+        Member* member = nullptr;
+        bool named = false;
+        for (;;) {
+            uint8_t tag = 0;
+            std::string_view name;
+            std::string_view data;
+            if (!reader_.Byte(tag) || tag < kFirstValueTag || !reader_.NameAndData(name, data) || !name.empty()) {
+                return Fail(MediaFetchFault::Malformed);
+            }
+            if (tag == kTagEndCollection) return data.empty() || Fail(MediaFetchFault::Malformed);
+            if (tag == kTagMemberName) {
+                if (data.empty()) return Fail(MediaFetchFault::Malformed);
+                named = true;
+                if (into) {
+                    member = &into->members.emplace_back();
+                    member->name = data;
+                    if (!Count()) return false;
+                }
+                continue;
+            }
+            if (!named) return Fail(MediaFetchFault::Malformed);
+            Value* value = nullptr;
+            if (member) {
+                value = &member->values.emplace_back();
+                value->tag = tag;
+                value->data = data;
+                if (!Count()) return false;
+            }
+            if (tag == kTagBegCollection && !Collection(value, depth + 1)) return false;
+        }
+    }
+
+    Reader reader_;
+    IppMediaAnswer& answer_;
+    size_t kept_ = 0;
+};
+
+// The media-col members the program reads, and the syntaxes PWG 5100.7 gives them.
+class MediaReader {
+public:
+    explicit MediaReader(IppMediaAnswer& answer) : answer_(answer) {}
+
+    bool Read(std::string_view attribute, const Value& value, PrinterMedia& media) {
+        attribute_ = attribute;
+        for (const Member& member : value.members) {
+            const std::string_view name = member.name;
+            if (name == "media-size") {
+                if (!Single(member)) return false;
+                if (!Size(member.values[0], media)) return false;
+            } else if (name == "media-weight-metric") {
+                if (!Single(member) || !Whole(member, member.values[0], media.weight)) return false;
+            } else if (name == "media-color" || name == "media-type" || name == "media-key") {
+                std::string& text = name == "media-color" ? media.color : name == "media-type" ? media.type : media.key;
+                if (!Single(member) || !KeywordOrName(member, member.values[0], text)) return false;
+            } else if (name == "media-info") {
+                if (!Single(member) || !Text(member, member.values[0], media.name)) return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool Wrong(std::string_view member) {
+        answer_.fault = MediaFetchFault::WrongSyntax;
+        answer_.attribute = std::string(attribute_) + "/" + std::string(member);
+        return false;
+    }
+
+    bool Single(const Member& member) { return member.values.size() == 1 || Wrong(member.name); }
+
+    // integer, or an out-of-band value for "not known"; a range (a custom
+    // size's) leaves the value unknown too.
+    bool Whole(const Member& member, const Value& value, int32_t& number, bool rangeAllowed = false) {
+        if (IsOutOfBand(value.tag)) return true;
+        if (rangeAllowed && value.tag == kTagRange) {
+            if (value.data.size() != 8) return Wrong(member.name);
+            return true;
+        }
+        if (value.tag != kTagInteger || value.data.size() != 4) return Wrong(member.name);
+        number = Integer(value.data);
+        return true;
+    }
+
+    bool Size(const Value& value, PrinterMedia& media) {
+        if (IsOutOfBand(value.tag)) return true;
+        if (value.tag != kTagBegCollection) return Wrong(std::string_view("media-size"));
+        for (const Member& member : value.members) {
+            if (member.name != "x-dimension" && member.name != "y-dimension") continue;
+            int32_t& dimension = member.name == "x-dimension" ? media.width : media.height;
+            if (member.values.size() != 1 || !Whole(member, member.values[0], dimension, true)) {
+                return Wrong(std::string_view("media-size/" + std::string(member.name)));
+            }
+        }
+        return true;
+    }
+
+    // The text of a ...WithLanguage value: language length, language, text length, text.
+    static bool WithLanguage(std::string_view data, std::string_view& text) {
+        Reader reader(data);
+        std::string_view language;
+        uint16_t length = 0;
+        if (!reader.Short(length) || !reader.Bytes(length, language) || !reader.Short(length) ||
+            !reader.Bytes(length, text)) {
+            return false;
+        }
+        return 4 + language.size() + text.size() == data.size();
+    }
+
+    bool KeywordOrName(const Member& member, const Value& value, std::string& text) {
+        std::string_view data = value.data;
+        if (IsOutOfBand(value.tag)) return true;
+        if (value.tag == kTagNameWithLanguage && !WithLanguage(value.data, data)) return Wrong(member.name);
+        if (value.tag != kTagKeyword && value.tag != kTagName && value.tag != kTagNameWithLanguage) return Wrong(member.name);
+        if (data.size() > kMaxIppName || (value.tag == kTagKeyword && data.empty())) return Wrong(member.name);
+        text = data;
+        return true;
+    }
+
+    bool Text(const Member& member, const Value& value, std::string& text) {
+        std::string_view data = value.data;
+        if (IsOutOfBand(value.tag)) return true;
+        if (value.tag == kTagTextWithLanguage && !WithLanguage(value.data, data)) return Wrong(member.name);
+        if (value.tag != kTagText && value.tag != kTagTextWithLanguage) return Wrong(member.name);
+        if (data.size() > kMaxIppText) return Wrong(member.name);
+        text = data;
+        return true;
+    }
+
+    IppMediaAnswer& answer_;
+    std::string_view attribute_;
+};
+
+// A media collection attribute's values as media; an out-of-band value alone
+// (unsupported, no-value) is no media at all.
+bool ReadMediaList(std::string_view attribute, const std::vector<Value>& values, IppMediaAnswer& answer,
+                   std::vector<PrinterMedia>& media) {
+    MediaReader reader(answer);
+    for (const Value& value : values) {
+        if (IsOutOfBand(value.tag) && values.size() == 1) return true;
+        if (value.tag != kTagBegCollection) {
+            answer.fault = MediaFetchFault::WrongSyntax;
+            answer.attribute = attribute;
+            return false;
+        }
+        if (!reader.Read(attribute, value, media.emplace_back())) return false;
+    }
+    return true;
+}
+
+bool SameMedia(const PrinterMedia& a, const PrinterMedia& b) {
+    return a.width == b.width && a.height == b.height && a.type == b.type && a.weight == b.weight && a.color == b.color;
+}
+
+}  // namespace
+
+std::string EncodeMediaRequest(std::string_view printerUri, int32_t requestId, std::string_view userName) {
+    std::string out;
+    out += '\x02';
+    out += '\x00';
+    Put16(out, kGetPrinterAttributes);
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((static_cast<uint32_t>(requestId) >> shift) & 0xFF);
+    out += static_cast<char>(kTagOperationGroup);
+    PutValue(out, kTagCharset, "attributes-charset", "utf-8");
+    PutValue(out, kTagLanguage, "attributes-natural-language", "en");
+    PutValue(out, kTagUri, "printer-uri", printerUri);
+    PutValue(out, kTagName, "requesting-user-name", userName.substr(0, kMaxIppName));
+    bool first = true;
+    for (const char* attribute : kRequested) {
+        PutValue(out, kTagKeyword, first ? "requested-attributes" : "", attribute);
+        first = false;
+    }
+    out += static_cast<char>(kTagEndOfAttributes);
+    return out;
+}
+
+IppMediaAnswer DecodeMediaAnswer(std::string_view bytes, int32_t requestId) {
+    IppMediaAnswer answer;
+    if (bytes.size() > kMaxIppAnswerBytes) {
+        answer.fault = MediaFetchFault::TooLarge;
+        return answer;
+    }
+    Decoder decoder(bytes, answer);
+    if (!decoder.Read(requestId)) return answer;
+    // A status outside the successful range says why there is nothing to read.
+    if (answer.status > 0xFF) {
+        answer.fault = MediaFetchFault::IppStatus;
+        return answer;
+    }
+    std::vector<PrinterMedia> ready;
+    if (decoder.database_ && !ReadMediaList(kDatabase, *decoder.database_, answer, answer.media)) {
+        answer.media.clear();
+        return answer;
+    }
+    if (decoder.ready_ && !ReadMediaList(kReady, *decoder.ready_, answer, ready)) {
+        answer.media.clear();
+        return answer;
+    }
+    answer.databaseCount = answer.media.size();
+    answer.readyCount = ready.size();
+    if (answer.media.empty() && ready.empty()) {
+        answer.fault = MediaFetchFault::NoMedia;
+        return answer;
+    }
+    MarkReadyMedia(answer.media, ready);
+    return answer;
+}
+
+void MarkReadyMedia(std::vector<PrinterMedia>& database, const std::vector<PrinterMedia>& ready) {
+    const size_t known = database.size();
+    for (const PrinterMedia& loaded : ready) {
+        bool found = false;
+        // Every entry of the same paper is it: a database may list a size once
+        // with and once without margins, under two keys.
+        for (size_t i = 0; i < known; ++i) {
+            PrinterMedia& media = database[i];
+            if ((!loaded.key.empty() && media.key == loaded.key) || SameMedia(media, loaded)) {
+                media.ready = true;
+                found = true;
+            }
+        }
+        if (!found) {
+            database.push_back(loaded);
+            database.back().ready = true;
+        }
+    }
+}
