@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "media/MediaFetch.h"
+#include "media/FetchFault.h"
 #include "media/MediaPapers.h"
 
 // The most media one answer may hold in either collection. A production

@@ -145,7 +145,7 @@ TEST_F(CommandsTest, WrongCommandLinesExplainThemselvesAndChangeNothing) {
     const auto csv = std::find(help.output.out.begin(), help.output.out.end(),
                                "/csv: Ausgabe f\xFCr andere Programme (UTF-8, eine Kopfzeile).");
     ASSERT_GE(std::distance(csv, help.output.out.end()), 3);
-    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import oder /merge.");
+    EXPECT_EQ(csv[1], "/nobackup: keine Sicherung vor /import, /merge oder /getmedia.");
     EXPECT_EQ(csv[2], "/allowempty: /import darf eine Katalogdatei ohne Papiere speichern, was den Katalog leert.");
 }
 
