@@ -128,6 +128,9 @@ enum class TableUse : uint8_t { Paste, Import, Merge };
 std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, TableUse use);
 // The same lines as one message, joined by line feeds.
 std::string PaperTableRefusalMessage(const PaperTableRead& read, TableUse use);
+// Why one row is refused, in the current language ("empty", "longer than 31
+// characters"): the last part of a refused row's line.
+std::string RowRefusalReason(const RowRefusal& refusal);
 
 enum class TableEncoding : uint8_t {
     CodePage1252,  // as the program holds its texts (the clipboard's CF_TEXT)

@@ -45,7 +45,9 @@ std::string RefusedCharacters() {
     return list;
 }
 
-std::string Reason(const RowRefusal& refusal) {
+}  // namespace
+
+std::string RowRefusalReason(const RowRefusal& refusal) {
     switch (refusal.fault) {
     case RowFault::Field:
         switch (refusal.field) {
@@ -83,7 +85,6 @@ std::string Reason(const RowRefusal& refusal) {
     return {};
 }
 
-}  // namespace
 
 std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, TableUse use) {
     std::vector<std::string> lines;
@@ -118,7 +119,7 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
             const RowRefusal& refusal = read.refusals[i];
             lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_ROW_LINE),
                                        {std::to_string(refusal.line), VisibleText(refusal.name), ColumnLabel(refusal.column),
-                                        Reason(refusal)}));
+                                        RowRefusalReason(refusal)}));
         }
         if (read.refusedRows > kShown) {
             lines.push_back(FormatText(InterfaceMessage(MSG_TABLE_MORE_ROWS), {std::to_string(read.refusedRows - kShown)}));

@@ -7,6 +7,7 @@ PapersFileKind DetectPapersFileKind(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     const size_t start = bytes.find_first_not_of(" \t\r\n");
     if (start == std::string_view::npos) return PapersFileKind::Table;
+    if (bytes[start] == '<') return PapersFileKind::JdfMedia;
     const size_t end = bytes.find_first_of("\r\n", start);
     std::string_view line = bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);

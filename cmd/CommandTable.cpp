@@ -63,11 +63,11 @@ std::vector<std::string> SyntaxLines() {
 const std::vector<CommandSwitch>& CommandSwitches() {
     static const std::vector<CommandSwitch> table = {
         {"list", Verb::List, "", 0, MSG_CMD_USAGE_LIST},
-        {"export", Verb::Export, "\"<catalog>\" <file.cat|file.csv>", 0, MSG_CMD_USAGE_EXPORT},
-        {"import", Verb::Import, "<file.cat|file.csv> \"<catalog>\"", 0, MSG_CMD_USAGE_IMPORT},
-        {"check", Verb::Check, "<file.cat|file.csv>", 0, MSG_CMD_USAGE_CHECK},
-        {"compare", Verb::Compare, "<file.cat|file.csv> \"<catalog>\"", 0, MSG_CMD_USAGE_COMPARE},
-        {"merge", Verb::Merge, "<file.cat|file.csv> \"<catalog>\"", 0, MSG_CMD_USAGE_MERGE},
+        {"export", Verb::Export, "\"<catalog>\" <file.cat|file.csv|file.jdf>", 0, MSG_CMD_USAGE_EXPORT},
+        {"import", Verb::Import, "<file.cat|file.csv|file.jdf> \"<catalog>\"", 0, MSG_CMD_USAGE_IMPORT},
+        {"check", Verb::Check, "<file.cat|file.csv|file.jdf>", 0, MSG_CMD_USAGE_CHECK},
+        {"compare", Verb::Compare, "<file.cat|file.csv|file.jdf> \"<catalog>\"", 0, MSG_CMD_USAGE_COMPARE},
+        {"merge", Verb::Merge, "<file.cat|file.csv|file.jdf> \"<catalog>\"", 0, MSG_CMD_USAGE_MERGE},
         {"getmedia", Verb::GetMedia, "<printer-uri> \"<catalog>\"", 0, MSG_CMD_USAGE_GETMEDIA},
         {"?", Verb::Help, "", 0, MSG_CMD_USAGE_HELP},
         {"csv", Verb::None, "", kCsvVerbs, MSG_CMD_USAGE_CSV},

@@ -19,6 +19,7 @@
 #include "catalog/PaperDef.h"
 #include "catalog/PaperTable.h"
 #include "catalog/PapersFileKind.h"
+#include "media/JdfMedia.h"
 #include "platform/Files.h"
 #include "platform/FolderSecurity.h"
 #include "platform/Registry.h"
@@ -314,6 +315,17 @@ int RefuseTable(const PaperTableRead& read, const std::string& path, TableUse us
     return TableExitCode(read.fault);
 }
 
+// JDF media the reader refused, by the same rule: a file that is no JDF or
+// JMF (not XML, other XML) is a refused file (4); JDF without media, or whose
+// media the rules refuse, breaks the catalog's rules (6).
+int RefuseJdf(const JdfMediaRead& read, const std::string& path, TableUse use, CommandOutput& output) {
+    if (read.ok()) return kExitDone;
+    std::vector<std::string> lines = JdfRefusalLines(read, use);
+    lines.front() = FormatText(Message(use == TableUse::Merge ? MSG_CMD_MERGE_REFUSED : MSG_CMD_TABLE_REFUSED), {path});
+    for (size_t i = 0; i < lines.size(); ++i) output.err.push_back(i == 0 ? lines[i] : "  " + lines[i]);
+    return read.fault == JdfFault::NotXml || read.fault == JdfFault::NotJdf ? kExitCatalogFile : kExitRules;
+}
+
 // A catalog file by its first line: that line alone is an empty catalog file.
 bool IsCatalogFile(std::string_view bytes) {
     return CPaperCatalog().CheckImportBytes(bytes.substr(0, bytes.find_first_of("\r\n")), true) == STORE_OK;
@@ -334,7 +346,14 @@ int LoadFile(const std::string& path, CPaperCatalog& catalog, CommandOutput& out
         return kExitCatalogFile;
     }
     // The content decides, whatever the name: a table saved as .txt reads as one.
-    if (DetectPapersFileKind(bytes) != PapersFileKind::CatalogFile) {
+    const PapersFileKind kind = DetectPapersFileKind(bytes);
+    if (kind == PapersFileKind::JdfMedia) {
+        const JdfMediaRead read = ReadJdfMedia(bytes, AppState.CurrentLanguage);
+        if (int code = RefuseJdf(read, path, TableUse::Import, output)) return code;
+        catalog.AppendPapers(read.papers);
+        return kExitDone;
+    }
+    if (kind != PapersFileKind::CatalogFile) {
         const PaperTableRead read = ReadPaperTable(bytes);
         if (read.fault == TableFault::HeaderOnly && emptyMeant) return kExitDone;
         if (int code = RefuseTable(read, path, TableUse::Import, output)) return code;
@@ -365,7 +384,10 @@ int Export(const Invocation& invocation, CommandOutput& output) {
     const std::string& path = invocation.operands[1];
     StoreReport report;
     NotReadBack lost;
-    if (!(IsTableFileName(path) ? ExportTableFile(catalog, path, &report, &lost) : catalog.ExportToFile(path, &report))) {
+    const bool written = IsJdfFileName(path)     ? ExportJdfFile(catalog, path, location->CatalogName, &report, &lost)
+                         : IsTableFileName(path) ? ExportTableFile(catalog, path, &report, &lost)
+                                                 : catalog.ExportToFile(path, &report);
+    if (!written) {
         Complain(output, FormatText(Message(MSG_CMD_FILE_NOT_WRITTEN), {path}), report.SystemError);
         // The replace failed after it may have moved the old file aside: say where both are.
         if (const auto& kept = report.Kept) {
@@ -381,7 +403,8 @@ int Export(const Invocation& invocation, CommandOutput& output) {
         return kExitCatalogFile;
     }
     output.out.push_back(FormatText(Message(MSG_CMD_EXPORTED_COUNT), {std::to_string(catalog.GetCount()), path}));
-    if (const std::string note = NotReadBackMessage(lost); !note.empty()) output.err.push_back(note);
+    const std::string note = IsJdfFileName(path) ? JdfNotReadBackMessage(lost) : NotReadBackMessage(lost);
+    if (!note.empty()) output.err.push_back(note);
     return kExitDone;
 }
 
@@ -727,14 +750,23 @@ int Merge(const Invocation& invocation, CommandOutput& output) {
         return kExitCatalogFile;
     }
     // A catalog file is held to the rules Import holds it to.
-    if (DetectPapersFileKind(bytes) == PapersFileKind::CatalogFile && CPaperCatalog().CheckImportBytes(bytes) != STORE_OK) {
+    const PapersFileKind kind = DetectPapersFileKind(bytes);
+    if (kind == PapersFileKind::CatalogFile && CPaperCatalog().CheckImportBytes(bytes) != STORE_OK) {
         output.err.push_back(FormatText(Message(MSG_CMD_FILE_REFUSED), {path}));
         return kExitCatalogFile;
     }
-    const PaperTableRead read = ReadPaperTable(bytes);
-    if (int code = RefuseTable(read, path, TableUse::Merge, output)) return code;
+    std::vector<CPaperDef> papers;
+    if (kind == PapersFileKind::JdfMedia) {
+        JdfMediaRead read = ReadJdfMedia(bytes, AppState.CurrentLanguage);
+        if (int code = RefuseJdf(read, path, TableUse::Merge, output)) return code;
+        papers = std::move(read.papers);
+    } else {
+        PaperTableRead read = ReadPaperTable(bytes);
+        if (int code = RefuseTable(read, path, TableUse::Merge, output)) return code;
+        papers = std::move(read.papers);
+    }
 
-    return MergeAndSave(invocation, *location, stored, loadReport, read.papers, MSG_CMD_MERGE_NOTHING, output);
+    return MergeAndSave(invocation, *location, stored, loadReport, papers, MSG_CMD_MERGE_NOTHING, output);
 }
 
 // The lines naming each media that gives no paper here, with its reason; a

@@ -27,6 +27,7 @@
 #include "framework/Application.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageMap.h"
+#include "media/JdfMedia.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
@@ -141,7 +142,15 @@ void ImportCatalog(CVellicorView& view) {
     }
     auto imported = std::make_unique<CPaperCatalog>();
     // The content decides, whatever the name or the type chosen.
-    if (DetectPapersFileKind(bytes) != PapersFileKind::CatalogFile) {
+    const PapersFileKind kind = DetectPapersFileKind(bytes);
+    if (kind == PapersFileKind::JdfMedia) {
+        const JdfMediaRead read = ReadJdfMedia(bytes, AppState.CurrentLanguage);
+        if (!read.ok()) {
+            ShowRefusal(view.Hwnd(), JdfRefusalMessage(read, TableUse::Import));
+            return;
+        }
+        imported->AppendPapers(read.papers);
+    } else if (kind != PapersFileKind::CatalogFile) {
         // All or nothing: one refused row keeps every row out.
         const PaperTableRead read = ReadPaperTable(bytes);
         if (!read.ok()) {
@@ -172,11 +181,13 @@ void ExportCatalog(CVellicorView& view) {
     if (!path) return;
     StoreReport report;
     NotReadBack lost;
-    const bool written = ChosenTableFile(*path, chosenFilter) ? ExportTableFile(*AppState.CurrentCatalog, *path, &report, &lost)
-                                                               : AppState.CurrentCatalog->ExportToFile(*path, &report);
+    const bool jdf = ChosenJdfFile(*path, chosenFilter);
+    const bool written = jdf ? ExportJdfFile(*AppState.CurrentCatalog, *path, AppState.CatalogTitle, &report, &lost)
+                         : ChosenTableFile(*path, chosenFilter) ? ExportTableFile(*AppState.CurrentCatalog, *path, &report, &lost)
+                                                                : AppState.CurrentCatalog->ExportToFile(*path, &report);
     if (!written) {
         ReportExportFailure(view.Hwnd(), *path, report.SystemError, report.Kept);
-    } else if (const std::string note = NotReadBackMessage(lost); !note.empty()) {
+    } else if (const std::string note = jdf ? JdfNotReadBackMessage(lost) : NotReadBackMessage(lost); !note.empty()) {
         platform::ShowMessageBox(view.Hwnd(), note, InterfaceLabel(LAB_PRODUCT), MB_OK | MB_ICONWARNING);
     }
 }

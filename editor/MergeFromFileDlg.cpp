@@ -1,6 +1,7 @@
 #include "editor/MergeFromFileDlg.h"
 
 #include <utility>
+#include <vector>
 
 #include "catalog/CatalogMerge.h"
 #include "catalog/EditHistory.h"
@@ -10,6 +11,7 @@
 #include "editor/PapersFileDialog.h"
 #include "editor/Relabel.h"
 #include "framework/FileDialog.h"
+#include "media/JdfMedia.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 #include "resources/resource.h"
@@ -48,17 +50,29 @@ std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window) {
         return nullptr;
     }
     // A catalog file is held to the rules Import holds it to.
-    if (DetectPapersFileKind(bytes) == PapersFileKind::CatalogFile && CPaperCatalog().CheckImportBytes(bytes) != STORE_OK) {
+    const PapersFileKind kind = DetectPapersFileKind(bytes);
+    if (kind == PapersFileKind::CatalogFile && CPaperCatalog().CheckImportBytes(bytes) != STORE_OK) {
         ShowRefusal(window, InterfaceMessage(MSG_IMPORT_REFUSED));
         return nullptr;
     }
-    const PaperTableRead read = ReadPaperTable(bytes);
-    if (!read.ok()) {
-        ShowRefusal(window, PaperTableRefusalMessage(read, TableUse::Merge));
-        return nullptr;
+    std::vector<CPaperDef> papers;
+    if (kind == PapersFileKind::JdfMedia) {
+        JdfMediaRead read = ReadJdfMedia(bytes, AppState.CurrentLanguage);
+        if (!read.ok()) {
+            ShowRefusal(window, JdfRefusalMessage(read, TableUse::Merge));
+            return nullptr;
+        }
+        papers = std::move(read.papers);
+    } else {
+        PaperTableRead read = ReadPaperTable(bytes);
+        if (!read.ok()) {
+            ShowRefusal(window, PaperTableRefusalMessage(read, TableUse::Merge));
+            return nullptr;
+        }
+        papers = std::move(read.papers);
     }
     CPaperCatalog& catalog = *AppState.CurrentCatalog;
-    const MergePlan plan = PlanMerge(catalog, read.papers);
+    const MergePlan plan = PlanMerge(catalog, papers);
     if (plan.Empty()) {
         platform::ShowMessageBox(window, InterfaceMessage(MSG_MERGE_NOTHING), InterfaceLabel(LAB_PRODUCT),
                                  MB_OK | MB_ICONINFORMATION);

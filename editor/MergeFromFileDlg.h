@@ -24,8 +24,8 @@ private:
     std::string summary_;
 };
 
-// Asks for a file (a catalog file or a CSV), reads it once, refuses it with
-// the table reader's one message when a paper breaks the form's rules, shows
+// Asks for a file (a catalog file, a CSV or JDF media), reads it once, refuses
+// it with its reader's one message when a paper breaks the form's rules, shows
 // what the merge would do and, on Merge, merges it into AppState.CurrentCatalog.
 // Answers the catalog as it was before the merge; nothing when nothing was merged.
 std::unique_ptr<CPaperCatalog> MergeFromFile(HWND window);

@@ -4,6 +4,7 @@
 
 #include "catalog/CatalogMerge.h"
 #include "editor/Relabel.h"
+#include "media/JdfMedia.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "resources/StringTable.h"
@@ -17,7 +18,7 @@ constexpr const char* kCatalogExtension = "cat";
 fw::FileDialogRequest PapersFileRequest(bool save, DWORD* chosenFilter) {
     fw::FileDialogRequest request;
     request.save = save;
-    // The catalog file's type first, then the spreadsheet's, then the rest.
+    // The catalog file's type first, then the spreadsheet's and JDF's, then the rest.
     const std::string catalogFilter = platform::LoadStringTableText(IDS_CATALOG_FILE_FILTER);
     const size_t first = catalogFilter.find('|');
     const size_t second = first == std::string::npos ? first : catalogFilter.find('|', first + 1);
@@ -25,7 +26,7 @@ fw::FileDialogRequest PapersFileRequest(bool save, DWORD* chosenFilter) {
         request.filter = catalogFilter;
     } else {
         request.filter = catalogFilter.substr(0, second + 1) + InterfaceLabel(LAB_CSV_FILE_TYPE) + "   (*.csv)|*.csv|" +
-                         catalogFilter.substr(second + 1);
+                         InterfaceLabel(LAB_JDF_FILE_TYPE) + "   (*.jdf)|*.jdf|" + catalogFilter.substr(second + 1);
     }
     // With a type chosen, the dialog adds that type's extension to a name typed without one.
     request.defaultExtension = kCatalogExtension;
@@ -42,5 +43,13 @@ fw::FileDialogRequest PapersFileRequest(bool save, DWORD* chosenFilter) {
 bool ChosenTableFile(const std::string& path, DWORD chosenFilter) {
     if (IsTableFileName(path)) return true;
     if (path.size() >= 4 && platform::FoldRegistryName(path.substr(path.size() - 4)) == ".CAT") return false;
+    if (IsJdfFileName(path)) return false;
     return chosenFilter == kCsvFilter;
+}
+
+bool ChosenJdfFile(const std::string& path, DWORD chosenFilter) {
+    if (IsJdfFileName(path)) return true;
+    if (IsTableFileName(path)) return false;
+    if (path.size() >= 4 && platform::FoldRegistryName(path.substr(path.size() - 4)) == ".CAT") return false;
+    return chosenFilter == kJdfFilter;
 }

@@ -8,11 +8,14 @@
 
 #include "framework/FileDialog.h"
 
-// The catalog file (*.cat, the first type), a CSV file (*.csv, the second) or
-// any file; `chosenFilter` receives the type chosen.
+// The catalog file (*.cat, the first type), a CSV file (*.csv, the second),
+// JDF media (*.jdf, the third) or any file; `chosenFilter` receives the type chosen.
 fw::FileDialogRequest PapersFileRequest(bool save, DWORD* chosenFilter);
 inline constexpr DWORD kCsvFilter = 2;
+inline constexpr DWORD kJdfFilter = 3;
 
 // Whether the file the dialog answered is a CSV file: by the extension typed
 // or added for the chosen type, .csv or .cat; by the type chosen otherwise.
 bool ChosenTableFile(const std::string& path, DWORD chosenFilter);
+// The same for JDF media: .jdf, or the third type with no known extension.
+bool ChosenJdfFile(const std::string& path, DWORD chosenFilter);

@@ -255,7 +255,7 @@ TEST_F(CommandsTest, DeploymentRunsAnswerAsTheTableSays) {
         {"swapped import", {"/import", "Office PostScript", "one.cat"}, "", Key::Papers, kExitUsage, unchanged,
          "\"Office PostScript\" is a configured catalog and \"one.cat\" is not"},
         {"swapped export", {"/export", "x.cat", "office postscript"}, "", Key::Papers, kExitUsage, unchanged,
-         "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv>"},
+         "  VellicorCmd /export \"<catalog>\" <file.cat|file.csv|file.jdf>"},
         // A report in the way fails the run before anything is done.
         {"report exists", {"/import", "one.cat", "Office PostScript", "/report", "taken.log"}, "", Key::Papers,
          kExitReport, unchanged, "taken.log already exists"},
@@ -892,6 +892,74 @@ TEST_F(CommandsTest, SpreadsheetFilesExportImportAndNameTheRowsTheyRefuse) {
     run = Call({"/merge", "marked.cat", "Office PCL"});
     EXPECT_EQ(run.code, kExitCatalogFile);
     EXPECT_EQ(run.output.err, std::vector<std::string>{"The catalog file marked.cat was refused: it does not have the format required for importing a catalog."});
+}
+
+// JDF media through every file command: an export imports back unchanged into
+// either stored form, /check lists it, /merge merges it, and refused Media are
+// named as refused rows are, with the exit codes of tables.
+TEST_F(CommandsTest, JdfMediaExportImportMergeAndNameTheMediaTheyRefuse) {
+    CPaperCatalog catalog = CatalogOf({"Plain", "Heavy"}, "White", "Plain");
+    catalog.ModifyPaper("Heavy", "A3", "160", "salmon", "Cover", true, 1);
+    Store(catalog, kKeywordKey, false);
+    const std::string original = Stored(kKeywordKey, "PS");
+    Outcome run = Call({"/export", "Office PostScript", "media.JDF"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out, std::vector<std::string>{"Written to media.JDF. Papers: 2"});
+    EXPECT_TRUE(run.output.err.empty());
+    EXPECT_NE(Read("media.JDF").find("<JDF xmlns=\"http://www.CIP4.org/JDFSchema_1_1\""), std::string::npos);
+    run = Call({"/check", "media.JDF"});
+    EXPECT_EQ(run.code, kExitDone);
+    EXPECT_EQ(run.output.out.back(), "  2. Heavy, 297 x 420 mm, salmon, 160, Cover, Force 1-sided");
+    EXPECT_EQ(Call({"/import", "media.JDF", "Office PCL"}).code, kExitDone);
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), original);
+
+    Write("answer.jmf", "<JMF xmlns=\"http://www.CIP4.org/JDFSchema_1_1\"><Response Type=\"Resource\"><ResourceInfo>"
+                        "<Media DescriptiveName=\"PLAIN\" Dimension=\"595.28 841.89\" Weight=\"90\" MediaColorName=\"White\"/>"
+                        "<Media DescriptiveName=\"Gloss\" Dimension=\"612 792\" Weight=\"135\" MediaColorName=\"Blue\"/>"
+                        "</ResourceInfo></Response></JMF>");
+    run = Call({"/merge", "answer.jmf", "Office PCL"});
+    EXPECT_EQ(run.code, kExitDone) << run.output.err.front();
+    // The controller's words are this PC's words in its language.
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"),
+              "Plain|A4|90|white|plain|F|0\nHeavy|A3|160|salmon|Cover|T|1\nGloss|LETTER|135|blue|plain|F|2\n");
+
+    Write("refused.jdf", "<JDF xmlns=\"http://www.CIP4.org/JDFSchema_1_1\">\n<ResourcePool>\n"
+                         "<Media DescriptiveName=\"Good\" Dimension=\"595 842\" Weight=\"80\"/>\n"
+                         "<Media DescriptiveName=\"Light\" Dimension=\"595 842\" Weight=\"7\"/>\n"
+                         "</ResourcePool>\n</JDF>\n");
+    const std::vector<std::string> refusal = {"The file refused.jdf cannot be imported:", "  Media refused: 1",
+                                              "  Line 4, \"Light\", Weight: 7 is outside the limits of this PC, 60 to 200"};
+    run = Call({"/check", "refused.jdf"});
+    EXPECT_EQ(run.code, kExitRules);
+    EXPECT_EQ(run.output.err, refusal);
+    const std::string before = Stored(kDescriptiveKey, "PCL");
+    EXPECT_EQ(Call({"/import", "refused.jdf", "Office PCL"}).code, kExitRules);
+    run = Call({"/merge", "refused.jdf", "Office PCL"});
+    EXPECT_EQ(run.code, kExitRules);
+    EXPECT_EQ(run.output.err.front(), "The file refused.jdf cannot be merged; nothing was saved:");
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), before);
+
+    // No media, other XML, XML that is not well-formed: each its own message.
+    const struct {
+        const char* file;
+        std::string bytes;
+        int code;
+        std::string line;
+    } refused[] = {
+        {"empty.jdf", "<JDF xmlns=\"http://www.CIP4.org/JDFSchema_1_1\"><ResourcePool/></JDF>", kExitRules,
+         "  The JDF file holds no media: no Media element in a resource pool."},
+        {"page.xml", "<?xml version=\"1.0\"?>\n<html/>", kExitCatalogFile,
+         "  The file is XML, but neither JDF nor JMF: its root element is html."},
+        {"broken.jdf", "<JDF><Media a=1/></JDF>", kExitCatalogFile,
+         "  The file is not well-formed XML (line 1, column 15): an attribute value without quotation marks."},
+    };
+    for (const auto& r : refused) {
+        Write(r.file, r.bytes);
+        run = Call({"/import", r.file, "Office PCL"});
+        EXPECT_EQ(run.code, r.code) << r.file;
+        EXPECT_EQ(run.output.err.back(), r.line) << r.file;
+    }
+    EXPECT_EQ(Stored(kDescriptiveKey, "PCL"), before);
 }
 
 TEST_F(CommandsTest, ACsvExportSaysWhichPapersWillNotImportBack) {

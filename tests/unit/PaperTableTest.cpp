@@ -395,6 +395,10 @@ TEST(PaperTablePartsTest, TheContentTellsTheKindOfFile) {
         {"xlsx or ods", std::string("PK\x03\x04\x14\0", 6), PapersFileKind::SpreadsheetFile},
         {"xls", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", PapersFileKind::SpreadsheetFile},
         {"empty", "", PapersFileKind::Table},
+        {"JDF after a byte-order mark and a blank line", "\xEF\xBB\xBF\r\n<?xml version=\"1.0\"?>\r\n<JDF/>", PapersFileKind::JdfMedia},
+        {"JMF without a declaration", "  <JMF xmlns=\"http://www.CIP4.org/JDFSchema_1_1\"/>", PapersFileKind::JdfMedia},
+        {"other XML, refused by the JDF reader", "<html/>", PapersFileKind::JdfMedia},
+        {"a first cell in angle brackets after a header", "Name,Size\n<x>,A4\n", PapersFileKind::Table},
     };
     for (const auto& c : cases) EXPECT_EQ(DetectPapersFileKind(c.bytes), c.kind) << c.what;
 }

@@ -1387,6 +1387,73 @@ TEST_F(DocumentCommandsGuiTest, TheCompanionWritesTheBytesTheEditorWrites) {
     EXPECT_EQ(ReadStoredValues(KeyPath("Other")), ReadStoredValues(KeyPath("Lower")));
 }
 
+// JDF media under Wine: the editor's Export and the companion's /export write
+// the same file, which the companion's /import and the editor's Import bring
+// back as the same papers; Merge from File reads a controller's JMF answer and
+// names a refused Media as a refused row is named.
+TEST_F(DocumentCommandsGuiTest, JdfMediaExportsAndImportsBackUnchanged) {
+    const StoredValues papers = {
+        {"Letter", Sz("LETTER,75,white,plain,F,0")},
+        {"Blue Cover", Sz("TABLOID,160,blue,cover,T,1")},
+        {"Salmon Tab", Sz("A4TAB,90,salmon,tab,F,2")},
+        {"Foil", Sz("A4,120,clear,transparency,T,3")},
+        {"Anything", Sz("A3,105,any,heavy board,F,4")},
+    };
+    PlantValues(KeyPath("Main"), papers);
+    Start();
+    OpenCatalog("Main");
+    AnswerFileDialog(PathIn("editor.jdf"), 3);
+    Command(ID_FILE_EXPORT);
+    ASSERT_TRUE(Boxes().empty());
+
+    CompanionRun run = RunCompanion(L"/export main companion.jdf", Dir());
+    EXPECT_EQ(run.code, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(ReadFileBytes(Dir() / "companion.jdf"), ReadFileBytes(Dir() / "editor.jdf"));
+    run = RunCompanion(L"/import companion.jdf Empty", Dir());
+    EXPECT_EQ(run.code, 0u) << run.err;
+    EXPECT_EQ(ReadStoredValues(KeyPath("Empty")), papers);
+
+    // The editor's Import of the same file: the same papers in the same order.
+    const auto describe = [] {
+        std::string text;
+        for (int i = 0; i < AppState.CurrentCatalog->GetCount(); ++i) {
+            const CPaperDef paper = AppState.CurrentCatalog->GetPaper(i);
+            text += paper.Name + "|" + paper.Size + "|" + paper.Weight + "|" + paper.Color + "|" + paper.Type + "|" +
+                    (paper.ForceOneSided ? "T" : "F") + "\n";
+        }
+        return text;
+    };
+    const std::vector<std::string> before = ListLines(IDC_PAPER_LIST);
+    const std::string described = describe();
+    AnswerFileDialog(PathIn("companion.jdf"));
+    Command(ID_FILE_IMPORT);
+    ASSERT_TRUE(Boxes().empty());
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST), before);
+    EXPECT_EQ(describe(), described);
+
+    const fs::path answer = Dir() / "answer.jmf";
+    const std::string head = "<JMF xmlns=\"http://www.CIP4.org/JDFSchema_1_1\">\r\n<Response Type=\"Resource\"><ResourceInfo>\r\n";
+    WriteFileBytes(answer, head + "<Media DescriptiveName=\"Green\" Dimension=\"595.28 841.89\" Weight=\"90\" MediaColorName=\"Green\"/>\r\n"
+                                  "<Media DescriptiveName=\"Board\" Dimension=\"595.28 841.89\" Weight=\"300\"/>\r\n"
+                                  "</ResourceInfo></Response></JMF>\r\n");
+    AnswerBoxes({IDOK});
+    AnswerFileDialog(answer.string());
+    Command(ID_FILE_MERGE);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "Nothing was merged.\nMedia refused: 1\n"
+                               "Line 4, \"Board\", Weight: 300 is outside the limits of this PC, 60 to 200");
+    WriteFileBytes(answer, head + "<Media DescriptiveName=\"Green\" Dimension=\"595.28 841.89\" Weight=\"90\" MediaColorName=\"Green\"/>\r\n"
+                                  "</ResourceInfo></Response></JMF>\r\n");
+    platform::ClearRecordedMessageBoxes();
+    AnswerFileDialog(answer.string());
+    OnNextDialog([](fw::CDialog& dialog) { dialog.EndDialog(IDOK); });
+    Command(ID_FILE_MERGE);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ListLines(IDC_PAPER_LIST).back(), "Green");
+    EXPECT_EQ(AppState.CurrentCatalog->GetPaper(5).Color, "green");
+}
+
 TEST_F(DocumentCommandsGuiTest, TheCompanionTakesAnyPathAndAnswersWithItsExitCode) {
     // A folder named in Greek letters, with blanks, as a deployment share might be.
     const fs::path folder = Dir() / L"\u039A\u03B1\u03C4\u03AC\u03BB\u03BF\u03B3\u03BF\u03B9 \u03C7\u03B1\u03C1\u03C4\u03B9\u03BF\u03CD";
