@@ -182,7 +182,7 @@ void ExportCatalog(CVellicorView& view) {
     StoreReport report;
     NotReadBack lost;
     const bool jdf = ChosenJdfFile(*path, chosenFilter);
-    const bool written = jdf ? ExportJdfFile(*AppState.CurrentCatalog, *path, AppState.CatalogTitle, &report, &lost)
+    const bool written = jdf ? ExportJdfFile(*AppState.CurrentCatalog, *path, CatalogTitle(), &report, &lost)
                          : ChosenTableFile(*path, chosenFilter) ? ExportTableFile(*AppState.CurrentCatalog, *path, &report, &lost)
                                                                 : AppState.CurrentCatalog->ExportToFile(*path, &report);
     if (!written) {

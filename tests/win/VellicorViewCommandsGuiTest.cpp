@@ -857,7 +857,7 @@ TEST_F(DocumentCommandsGuiTest, ImportReadsTheExampleFileIntoAnUntitledCatalog) 
     ASSERT_EQ(FileDialogs().size(), 1u);
     const fw::FileDialogRequest& request = FileDialogs()[0];
     EXPECT_FALSE(request.save);
-    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|CSV (spreadsheet)   (*.csv)|*.csv|All Files   (*.*)|*.*||");
+    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|CSV (spreadsheet)   (*.csv)|*.csv|JDF media   (*.jdf)|*.jdf|All Files   (*.*)|*.*||");
     EXPECT_EQ(request.defaultExtension, "cat");
     EXPECT_EQ(request.initialName, "");
     EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
@@ -938,7 +938,7 @@ TEST_F(DocumentCommandsGuiTest, ExportWritesTheCatalogAsItStandsAndChangesNothin
     ASSERT_EQ(FileDialogs().size(), 1u);
     const fw::FileDialogRequest& request = FileDialogs()[0];
     EXPECT_TRUE(request.save);
-    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|CSV (spreadsheet)   (*.csv)|*.csv|All Files   (*.*)|*.*||");
+    EXPECT_EQ(request.filter, "Paper Catalog   (*.cat)|*.cat|CSV (spreadsheet)   (*.csv)|*.csv|JDF media   (*.jdf)|*.jdf|All Files   (*.*)|*.*||");
     EXPECT_EQ(request.defaultExtension, "cat");
     EXPECT_EQ(request.initialName, "Paper Catalog.cat");
     EXPECT_EQ(request.flags, static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
