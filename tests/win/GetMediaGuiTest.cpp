@@ -231,10 +231,10 @@ TEST_F(GetMediaGui, FetchesFromThePrinterMergesAsOneStepAndCancelOrAFaultChanges
         // A merge is one step: one Undo gives the catalog back as it was.
         if (c.after != before) {
             EXPECT_EQ(CatalogHistory().UndoAction(), EditAction::Merge);
-            EXPECT_TRUE(AppState.CatalogModified);
+            EXPECT_TRUE(CatalogModified());
             PressKeys({VK_CONTROL, 'Z'});
             EXPECT_EQ(Papers(), before);
-            EXPECT_FALSE(AppState.CatalogModified);
+            EXPECT_FALSE(CatalogModified());
         }
     }
 
