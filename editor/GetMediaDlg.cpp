@@ -117,10 +117,11 @@ bool CMediaWaitDlg::OnInitDialog() {
     return false;
 }
 
-// Only the request thread says OK, once its answer is in.
+// Only the request thread says OK, once its answer is in; an answer that
+// comes after Cancel is not taken.
 void CMediaWaitDlg::OnOK() {
     const std::lock_guard<std::mutex> lock(job_->mutex);
-    if (job_->done) EndDialog(IDOK);
+    if (job_->done && !job_->cancel) EndDialog(IDOK);
 }
 
 void CMediaWaitDlg::OnCancel() {
