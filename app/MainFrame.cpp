@@ -32,6 +32,7 @@ const MenuLabel kMenuLabels[] = {
     {ID_FILE_IMPORT, false, LAB_FILE_IMPORT},
     {ID_FILE_EXPORT, false, LAB_FILE_EXPORT},
     {ID_FILE_MERGE, false, LAB_FILE_MERGE},
+    {ID_FILE_GET_MEDIA, false, LAB_FILE_GET_MEDIA},
     {ID_APP_EXIT, false, LAB_FILE_EXIT},
     {1, true, LAB_MENU_EDIT},
     {ID_EDIT_UNDO, false, LAB_EDIT_UNDO},

@@ -114,7 +114,8 @@ ConfigurationResult LoadConfiguration(const std::string& path, long* error, std:
     AppState.BackupFolder = backups.Folder;
     AppState.BackupKeep = backups.Keep;
 
-    AppendLocations(file, GetWindowsFamily());
+    AppState.ConfigurationSection = GetWindowsFamily();
+    AppendLocations(file, AppState.ConfigurationSection);
     return result;
 }
 

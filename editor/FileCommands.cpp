@@ -19,6 +19,8 @@
 #include "editor/CatalogChoiceDlg.h"
 #include "editor/CatalogDocument.h"
 #include "editor/CatalogRights.h"
+#include "editor/FormCommands.h"
+#include "editor/GetMediaDlg.h"
 #include "editor/MergeFromFileDlg.h"
 #include "editor/MessageBoxes.h"
 #include "editor/PapersFileDialog.h"
@@ -192,12 +194,9 @@ void ExportCatalog(CVellicorView& view) {
     }
 }
 
-// The merge changes the catalog in place, as one step to undo; the selected
+// A merge changes the catalog in place, as one step to undo; the selected
 // paper stays selected, and nothing is stored until the user saves.
-void MergeCatalogFile(CVellicorView& view) {
-    if (!view.PassPendingEditGate()) return;
-    EditPendingRelease release(view);
-    std::unique_ptr<CPaperCatalog> previous = MergeFromFile(view.Hwnd());
+void ShowMerged(CVellicorView& view, std::unique_ptr<CPaperCatalog> previous) {
     if (!previous) return;
     const int32_t selected = view.SelectedPaper();
     const int line = selected >= 0 && selected < AppState.CurrentCatalog->GetCount() ? selected : 0;
@@ -205,6 +204,26 @@ void MergeCatalogFile(CVellicorView& view) {
     view.RefreshPaperList();
     view.AfterCatalogChange(line);
     view.FocusPaperList();
+}
+
+void MergeCatalogFile(CVellicorView& view) {
+    if (!view.PassPendingEditGate()) return;
+    EditPendingRelease release(view);
+    ShowMerged(view, MergeFromFile(view.Hwnd()));
+}
+
+// Enabled as the form's state says: any catalog in the form may take the printer's media.
+bool GetMediaEnabled() {
+    FormState state;
+    state.catalog = AppState.CurrentCatalog.get();
+    return EnabledCommands(state).getMedia;
+}
+
+void MergePrinterMedia(CVellicorView& view) {
+    if (!GetMediaEnabled()) return;
+    if (!view.PassPendingEditGate()) return;
+    EditPendingRelease release(view);
+    ShowMerged(view, GetMediaFromPrinter(view.Hwnd()));
 }
 
 void RestorePreviousVersion(CVellicorView& view) {
@@ -266,6 +285,7 @@ bool FileCommand(CVellicorView& view, UINT id) {
         case ID_FILE_IMPORT: ImportCatalog(view); return true;
         case ID_FILE_EXPORT: ExportCatalog(view); return true;
         case ID_FILE_MERGE: MergeCatalogFile(view); return true;
+        case ID_FILE_GET_MEDIA: MergePrinterMedia(view); return true;
         case ID_FILE_RESTORE_VERSION: RestorePreviousVersion(view); return true;
         case ID_FILE_COMPARE: CompareWithStoredCatalog(view); return true;
         default: return false;
@@ -284,6 +304,7 @@ bool UpdateFileCommand(fw::CCmdUI& ui) {
         case ID_FILE_IMPORT:
         case ID_FILE_EXPORT:
         case ID_FILE_MERGE: ui.Enable(true); return true;
+        case ID_FILE_GET_MEDIA: ui.Enable(GetMediaEnabled()); return true;
         default: return false;
     }
 }

@@ -1,5 +1,6 @@
 // The File menu's catalog commands: New, Open, Save, Save As, Import, Export,
-// Merge from File, Restore Previous Version and Compare with Stored Catalog.
+// Merge from File, Get Media from Printer, Restore Previous Version and
+// Compare with Stored Catalog.
 // The main window hands them their menu commands; they work on AppState and
 // show the result in the form.
 #pragma once

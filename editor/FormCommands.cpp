@@ -33,5 +33,8 @@ FormCommands EnabledCommands(const FormState& state) {
     commands.findAgain = state.findTextGiven;
     commands.moveToTop = commands.moveUp;
     commands.moveToBottom = commands.moveDown;
+    // Whatever is selected or typed: the merge adds and changes papers of the
+    // catalog in the form, and any catalog there may be changed.
+    commands.getMedia = state.catalog != nullptr;
     return commands;
 }

@@ -42,6 +42,8 @@ struct FormCommands {
     bool findAgain = false;
     bool moveToTop = false;
     bool moveToBottom = false;
+    // The File menu's commands that change the catalog in place.
+    bool getMedia = false;
 
     bool operator==(const FormCommands&) const = default;
 };

@@ -42,7 +42,14 @@ std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = effective.defaultExtension.empty() ? nullptr : effective.defaultExtension.c_str();
     ofn.Flags = effective.flags | OFN_EXPLORER;
+    // The dialog makes the folder the user chose the current one (the open
+    // dialog whatever its flags say), and the program finds its configuration
+    // file in the current folder: the folder is put back. The wide functions,
+    // since a folder name outside the code page would not survive the ANSI ones.
+    std::vector<wchar_t> folder(GetCurrentDirectoryW(0, nullptr) + 1, L'\0');
+    const bool folderKnown = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()) != 0;
     const BOOL ok = effective.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    if (folderKnown) SetCurrentDirectoryW(folder.data());
     if (!ok) return std::nullopt;
     if (effective.chosenFilter) *effective.chosenFilter = ofn.nFilterIndex;
     return std::string(file.data());

@@ -71,6 +71,18 @@
 #define IDC_MERGE_SUMMARY 8101
 #define ID_FILE_MERGE 8110
 
+// Get Media from Printer (templates 8200 and 8210): the printer's address with
+// an example under it and the choice of loaded media only; then the wait with
+// its text and Cancel.
+#define IDD_GET_MEDIA 8200
+#define IDC_GET_MEDIA_ADDRESS_LABEL 8201
+#define IDC_GET_MEDIA_ADDRESS 8202
+#define IDC_GET_MEDIA_HINT 8203
+#define IDC_GET_MEDIA_READY 8204
+#define IDD_GET_MEDIA_WAIT 8210
+#define IDC_GET_MEDIA_WAIT_TEXT 8211
+#define ID_FILE_GET_MEDIA 8220
+
 // Commands: the standard command numbers of the classic Windows application
 // framework, and the program's own three below 57344.
 #define ID_FILE_IMPORT 100

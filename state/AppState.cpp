@@ -10,6 +10,7 @@ void AppStateRecord::Reset() {
     CurrentCatalog.reset();
     ProductName.clear();
     ConfigurationFile.clear();
+    ConfigurationSection.clear();
     DefaultPaperName.clear();
     CurrentCatalogName.clear();
     SaveAsName.clear();

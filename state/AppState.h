@@ -51,6 +51,9 @@ struct AppStateRecord {
     // The configuration file read at start-up, as it was named to the system
     // (relative to the current directory).
     std::string ConfigurationFile;
+    // Its section that configures the catalogs (the Windows family's); empty
+    // when the family is unknown.
+    std::string ConfigurationSection;
     std::string DefaultPaperName;
     std::string CurrentCatalogName;
     std::string SaveAsName;

@@ -972,7 +972,7 @@ TEST_F(CommandsTest, ACsvExportSaysWhichPapersWillNotImportBack) {
     EXPECT_EQ(run.code, kExitDone);
     EXPECT_EQ(run.output.out, std::vector<std::string>{"Written to out.csv. Papers: 4"});
     EXPECT_EQ(run.output.err, std::vector<std::string>{
-                                  "The file was written. 3 papers will not import back as they are: this PC refuses them, "
+                                  "The file was written. Papers that will not import back as they are: 3. This PC refuses them, "
                                   "or a spreadsheet changes their names (format the Name column as text): PLAIN, Board, 0080"});
     // Every paper is written all the same.
     EXPECT_NE(Read("out.csv").find("Board,A4,300,White,Cover,no\r\n"), std::string::npos);

@@ -14,7 +14,8 @@ std::ostream& operator<<(std::ostream& out, const FormCommands& c) {
     return out << "{up " << c.moveUp << ", down " << c.moveDown << ", delete " << c.remove << ", add " << c.add
                << ", modify " << c.modify << ", undo " << c.undo << ", redo " << c.redo << ", cut " << c.cut
                << ", copy " << c.copy << ", paste " << c.paste << ", duplicate " << c.duplicate << ", find again "
-               << c.findAgain << ", top " << c.moveToTop << ", bottom " << c.moveToBottom << "}";
+               << c.findAgain << ", top " << c.moveToTop << ", bottom " << c.moveToBottom << ", get media "
+               << c.getMedia << "}";
 }
 
 namespace {
@@ -111,6 +112,36 @@ TEST(FormCommands, TheHistoryTheClipboardAndTheSearchDecideTheirCommands) {
         }
     }
     EXPECT_EQ(EnabledCommands(FormState{}), FormCommands{}) << "no catalog: nothing to act on";
+}
+
+// Get Media from Printer merges into whatever catalog the form holds, even
+// an empty one or with a line selected and fields half typed; without a
+// catalog there is nothing to merge into.
+TEST(FormCommands, GetMediaWantsOnlyACatalog) {
+    const CPaperCatalog empty;
+    const CPaperCatalog two = Catalog({"Letter", "Bond"});
+    struct GetMediaCase {
+        const char* what;
+        const CPaperCatalog* catalog;
+        int32_t selected;
+        std::string name;
+        bool expected;
+    };
+    const GetMediaCase cases[] = {
+        {"no catalog", nullptr, -1, "", false},
+        {"no catalog, a name typed", nullptr, -1, "Bond", false},
+        {"an empty catalog", &empty, -1, "", true},
+        {"the default paper selected", &two, 0, "Letter", true},
+        {"a paper selected, its name half typed", &two, 1, "Bo", true},
+    };
+    for (const GetMediaCase& c : cases) {
+        FormState state;
+        state.catalog = c.catalog;
+        state.defaultPaperName = "Letter";
+        state.selectedLine = c.selected;
+        state.name = c.name;
+        EXPECT_EQ(EnabledCommands(state).getMedia, c.expected) << c.what;
+    }
 }
 
 }  // namespace

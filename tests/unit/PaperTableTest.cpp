@@ -427,8 +427,8 @@ TEST_F(PaperTableTest, AnExportSaysWhichPapersWillNotComeBack) {
     EXPECT_EQ(lost.count, 4u);
     EXPECT_EQ(lost.names, (std::vector<std::string>{"Board", "PLAIN", "0080", "Clear"}));
     EXPECT_EQ(NotReadBackMessage(lost),
-              "The file was written. 4 papers will not import back as they are: this PC refuses them, or a spreadsheet "
-              "changes their names (format the Name column as text): Board, PLAIN, 0080, Clear");
+              "The file was written. Papers that will not import back as they are: 4. This PC refuses them, or a "
+              "spreadsheet changes their names (format the Name column as text): Board, PLAIN, 0080, Clear");
     EXPECT_EQ(NotReadBackMessage(PapersNotReadBack({papers[0], papers[5]})), "");
     // Many: ten named, the rest counted.
     std::vector<CPaperDef> heavy;

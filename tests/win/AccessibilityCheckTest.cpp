@@ -243,6 +243,20 @@ TEST_F(AccessibilityCheck, EveryEditComboAndListOfEveryWindowIsNamed) {
     OnNextDialog(CheckAndEscape());
     Command(ID_FILE_MERGE);
 
+    // Get Media from Printer, and its wait on a printer that never answers.
+    guitest::SilentListener silent;
+    OnNextDialog([this, &silent](fw::CDialog& dialog) {
+        CheckDialog(dialog);
+        EXPECT_EQ(GetFocus(), dialog.Item(IDC_GET_MEDIA_ADDRESS));
+        SetWindowTextA(dialog.Item(IDC_GET_MEDIA_ADDRESS), silent.PrinterAddress().c_str());
+        SendMessageA(dialog.Item(IDOK), BM_CLICK, 0, 0);
+    });
+    OnNextDialog([this](fw::CDialog& dialog) {
+        EXPECT_EQ(GetFocus(), dialog.Item(IDCANCEL)) << "the wait's one button";
+        CheckAndEscape()(dialog);
+    });
+    Command(ID_FILE_GET_MEDIA);
+
     for (UINT id : DialogTemplates()) EXPECT_TRUE(walked_.count(id)) << "dialog " << id << " was not checked";
 
     // In German the names are German: set again by the relabelling.

@@ -232,6 +232,7 @@ const std::vector<MenuEntry> kFileMenu = {
     {ID_FILE_CLOSE, 2054},   {ID_FILE_SAVE, 2055},  {ID_FILE_SAVE_AS, 10112},
     {ID_FILE_RESTORE_VERSION, 11302}, {ID_FILE_COMPARE, 11303},
     {0, 0},                  {ID_FILE_IMPORT, 10107}, {ID_FILE_EXPORT, 10108}, {ID_FILE_MERGE, 11700},
+    {ID_FILE_GET_MEDIA, 12000},
     {0, 0},                  {ID_APP_EXIT, 2056},
 };
 const std::vector<MenuEntry> kEditMenu = {

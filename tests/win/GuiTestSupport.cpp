@@ -59,6 +59,7 @@ void GuiTest::SetUp() {
                                                      : platform::kIdOk;
     });
     fw::SetModalDialogHook([this](fw::CDialog& dialog) {
+        if (runningAlone_.count(dialog.TemplateId())) return;
         if (dialogActions_.empty()) {
             ADD_FAILURE() << "unexpected dialog " << dialog.TemplateId();
             dialog.EndDialog(IDCANCEL);
@@ -94,6 +95,24 @@ void GuiTest::TearDown() {
     fs::remove_all(dir_, ignored);
     platform::DeleteKeyTree(kTestRoot);
     AppState.Reset();
+}
+
+SilentListener::SilentListener() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(socket_, 4) == 0 &&
+        getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port_ = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    WSACleanup();
 }
 
 void GuiTest::WriteConfig(const std::string& language, const std::vector<ConfiguredCatalog>& catalogs,

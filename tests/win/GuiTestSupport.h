@@ -6,6 +6,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include <deque>
@@ -14,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <source_location>
 #include <string>
 #include <vector>
@@ -39,6 +41,22 @@ void PlantValues(const std::string& path, const StoredValues& values);
 // Every value of the key; a value of another type than REG_SZ is marked with
 // its type, so that it cannot pass for a paper. None when the key is missing.
 StoredValues ReadStoredValues(const std::string& path);
+
+// Takes connections on 127.0.0.1 (the system completes them from its backlog)
+// and never reads or answers: a printer that hangs. Port 0 when it could not listen.
+class SilentListener {
+public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int Port() const { return port_; }
+    std::string PrinterAddress() const { return "ipp://127.0.0.1:" + std::to_string(port_) + "/ipp/print"; }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    int port_ = 0;
+};
 
 struct ConfiguredCatalog {
     std::string name;
@@ -104,6 +122,14 @@ protected:
     const std::vector<platform::MessageBoxRequest>& Boxes() const;
     // Called for the next modal dialog, in order.
     void OnNextDialog(std::function<void(fw::CDialog&)> action);
+    // Dialogs of this template run on their own, taking no action, until
+    // the test says otherwise: a wait that may end before its loop runs.
+    void LetDialogRun(UINT templateId, bool run) {
+        if (run)
+            runningAlone_.insert(templateId);
+        else
+            runningAlone_.erase(templateId);
+    }
     // `fileType`: the 1-based file type the user chose in the dialog.
     void AnswerFileDialog(std::optional<std::string> path, DWORD fileType = 1);
     const std::vector<fw::FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
@@ -134,6 +160,7 @@ private:
     std::unique_ptr<CVellicorApp> app_;
     std::deque<std::function<int()>> boxAnswers_;
     std::deque<std::function<void(fw::CDialog&)>> dialogActions_;
+    std::set<UINT> runningAlone_;
     std::deque<std::pair<std::optional<std::string>, DWORD>> fileAnswers_;
     std::vector<fw::FileDialogRequest> fileDialogs_;
 };

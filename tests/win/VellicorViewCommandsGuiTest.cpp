@@ -1059,7 +1059,7 @@ TEST_F(DocumentCommandsGuiTest, SpreadsheetFilesAndMergeFromFile) {
     AnswerFileDialog((Dir() / "Numbers out.csv").string());
     Command(ID_FILE_EXPORT);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "The file was written. 1 papers will not import back as they are: this PC refuses them, "
+    EXPECT_EQ(Boxes()[0].text, "The file was written. Papers that will not import back as they are: 1. This PC refuses them, "
                                "or a spreadsheet changes their names (format the Name column as text): 0080");
     EXPECT_NE(ReadFileBytes(Dir() / "Numbers out.csv").find("\r\n0080,A4,80,white,plain,no\r\n"), std::string::npos);
 }
