@@ -1,6 +1,7 @@
 #include "media/IppMessage.h"
 
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -318,8 +319,13 @@ bool ReadMediaList(std::string_view attribute, const std::vector<Value>& values,
     return true;
 }
 
-bool SameMedia(const PrinterMedia& a, const PrinterMedia& b) {
-    return a.width == b.width && a.height == b.height && a.type == b.type && a.weight == b.weight && a.color == b.color;
+// Size, type, weight and colour as one string: media equal in these are the same paper.
+std::string MediaIdentity(const PrinterMedia& m) {
+    std::string identity = std::to_string(m.width) + "x" + std::to_string(m.height) + "/" + std::to_string(m.weight) + "/" +
+                           std::to_string(m.type.size()) + ":";
+    identity += m.type;
+    identity += m.color;
+    return identity;
 }
 
 }  // namespace
@@ -377,21 +383,35 @@ IppMediaAnswer DecodeMediaAnswer(std::string_view bytes, int32_t requestId) {
 }
 
 void MarkReadyMedia(std::vector<PrinterMedia>& database, const std::vector<PrinterMedia>& ready) {
+    // Indexed once: a printer may report thousands in both lists, and a search
+    // of the database for each ready media would take their product.
+    std::unordered_multimap<std::string_view, size_t> byKey;
+    std::unordered_multimap<std::string, size_t> byMedia;
     const size_t known = database.size();
+    byKey.reserve(known);
+    byMedia.reserve(known);
+    for (size_t i = 0; i < known; ++i) {
+        if (!database[i].key.empty()) byKey.emplace(database[i].key, i);
+        byMedia.emplace(MediaIdentity(database[i]), i);
+    }
+    std::vector<PrinterMedia> missing;
     for (const PrinterMedia& loaded : ready) {
         bool found = false;
         // Every entry of the same paper is it: a database may list a size once
         // with and once without margins, under two keys.
-        for (size_t i = 0; i < known; ++i) {
-            PrinterMedia& media = database[i];
-            if ((!loaded.key.empty() && media.key == loaded.key) || SameMedia(media, loaded)) {
-                media.ready = true;
+        const auto mark = [&](auto range) {
+            for (auto it = range.first; it != range.second; ++it) {
+                database[it->second].ready = true;
                 found = true;
             }
-        }
+        };
+        if (!loaded.key.empty()) mark(byKey.equal_range(loaded.key));
+        mark(byMedia.equal_range(MediaIdentity(loaded)));
         if (!found) {
-            database.push_back(loaded);
-            database.back().ready = true;
+            missing.push_back(loaded);
+            missing.back().ready = true;
         }
     }
+    // Appended after the search: the keys' views point into the database's strings.
+    for (PrinterMedia& media : missing) database.push_back(std::move(media));
 }
