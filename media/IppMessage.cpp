@@ -48,17 +48,17 @@ void PutValue(std::string& out, uint8_t tag, std::string_view name, std::string_
     out += value;
 }
 
-struct Member;
-// One value; a collection's members in `members`.
-struct Value {
+// The kept part of an answer as one list in the order read: a value, or a
+// collection's member name (tag kTagMemberName, `data` the name). `end` is the
+// index past the node's own subtree: a collection value's member names with
+// their values, a member name's values. One list, not a tree of lists: an
+// answer of 10,000 media would otherwise take a hundred thousand allocations.
+struct Node {
     uint8_t tag = 0;
+    uint32_t end = 0;
     std::string_view data;
-    std::vector<Member> members;
 };
-struct Member {
-    std::string_view name;
-    std::vector<Value> values;
-};
+using Nodes = std::vector<Node>;
 
 bool IsOutOfBand(uint8_t tag) { return tag >= kFirstValueTag && tag <= kLastOutOfBandTag; }
 
@@ -114,8 +114,8 @@ public:
         if (requestId >= 0 && Integer(header.substr(4)) != requestId) return Fail(MediaFetchFault::Malformed);
 
         uint8_t group = 0;
-        std::vector<Value>* values = nullptr;  // the open attribute's, when kept
-        bool open = false;                      // an attribute is open for additional values
+        std::vector<uint32_t>* values = nullptr;  // the open attribute's, when kept
+        bool open = false;                         // an attribute is open for additional values
         for (;;) {
             uint8_t tag = 0;
             if (!reader_.Byte(tag)) return Fail(MediaFetchFault::Malformed);
@@ -138,26 +138,27 @@ public:
                 open = true;
                 values = nullptr;
                 if (group == kTagPrinterGroup && (name == kDatabase || name == kReady)) {
-                    std::optional<std::vector<Value>>& kept = name == kDatabase ? database_ : ready_;
+                    std::optional<std::vector<uint32_t>>& kept = name == kDatabase ? database_ : ready_;
                     if (kept) return Fail(MediaFetchFault::Malformed);  // an attribute appears once
                     kept.emplace();
                     values = &*kept;
                 }
             }
-            Value* value = nullptr;
-            if (values) {
-                if (values->size() == kMaxIppMedia) return Fail(MediaFetchFault::TooLarge);
-                value = &values->emplace_back();
-                value->tag = tag;
-                value->data = data;
-                if (!Count()) return false;
+            if (values && values->size() == kMaxIppMedia) return Fail(MediaFetchFault::TooLarge);
+            const bool keep = values != nullptr;
+            uint32_t index = 0;
+            if (keep) {
+                if (!Keep(tag, data, index)) return false;
+                values->push_back(index);
             }
-            if (tag == kTagBegCollection && !Collection(value, 1)) return false;
+            if (tag == kTagBegCollection && !Collection(keep, 1)) return false;
+            if (keep) nodes_[index].end = static_cast<uint32_t>(nodes_.size());
         }
     }
 
-    std::optional<std::vector<Value>> database_;
-    std::optional<std::vector<Value>> ready_;
+    Nodes nodes_;
+    std::optional<std::vector<uint32_t>> database_;  // the values' nodes
+    std::optional<std::vector<uint32_t>> ready_;
 
 private:
     bool Fail(MediaFetchFault fault) {
@@ -165,13 +166,21 @@ private:
         return false;
     }
 
-    bool Count() { return ++kept_ <= kMaxKeptValues || Fail(MediaFetchFault::TooLarge); }
+    bool Keep(uint8_t tag, std::string_view data, uint32_t& index) {
+        if (nodes_.size() >= kMaxKeptValues) return Fail(MediaFetchFault::TooLarge);
+        index = static_cast<uint32_t>(nodes_.size());
+        nodes_.push_back({tag, index + 1, data});
+        return true;
+    }
 
-    // A collection's members up to its endCollection; kept in `into` unless it is null.
-    bool Collection(Value* into, int depth) {
+    // A collection's members up to its endCollection; kept when `keep`.
+    bool Collection(bool keep, int depth) {
         if (depth > kMaxIppDepth) return Fail(MediaFetchFault::Malformed);
-        Member* member = nullptr;
         bool named = false;
+        uint32_t member = 0;  // the open member name's node, when kept and named
+        const auto closeMember = [&] {
+            if (keep && named) nodes_[member].end = static_cast<uint32_t>(nodes_.size());
+        };
         for (;;) {
             uint8_t tag = 0;
             std::string_view name;
@@ -179,53 +188,50 @@ private:
             if (!reader_.Byte(tag) || tag < kFirstValueTag || !reader_.NameAndData(name, data) || !name.empty()) {
                 return Fail(MediaFetchFault::Malformed);
             }
-            if (tag == kTagEndCollection) return data.empty() || Fail(MediaFetchFault::Malformed);
+            if (tag == kTagEndCollection) {
+                if (!data.empty()) return Fail(MediaFetchFault::Malformed);
+                closeMember();
+                return true;
+            }
             if (tag == kTagMemberName) {
                 if (data.empty()) return Fail(MediaFetchFault::Malformed);
+                closeMember();
                 named = true;
-                if (into) {
-                    member = &into->members.emplace_back();
-                    member->name = data;
-                    if (!Count()) return false;
-                }
+                if (keep && !Keep(tag, data, member)) return false;
                 continue;
             }
             if (!named) return Fail(MediaFetchFault::Malformed);
-            Value* value = nullptr;
-            if (member) {
-                value = &member->values.emplace_back();
-                value->tag = tag;
-                value->data = data;
-                if (!Count()) return false;
-            }
-            if (tag == kTagBegCollection && !Collection(value, depth + 1)) return false;
+            uint32_t value = 0;
+            if (keep && !Keep(tag, data, value)) return false;
+            if (tag == kTagBegCollection && !Collection(keep, depth + 1)) return false;
+            if (keep) nodes_[value].end = static_cast<uint32_t>(nodes_.size());
         }
     }
 
     Reader reader_;
     IppMediaAnswer& answer_;
-    size_t kept_ = 0;
 };
 
 // The media-col members the program reads, and the syntaxes PWG 5100.7 gives them.
 class MediaReader {
 public:
-    explicit MediaReader(IppMediaAnswer& answer) : answer_(answer) {}
+    MediaReader(const Nodes& nodes, IppMediaAnswer& answer) : nodes_(nodes), answer_(answer) {}
 
-    bool Read(std::string_view attribute, const Value& value, PrinterMedia& media) {
+    // The media-col value at node `v`.
+    bool Read(std::string_view attribute, uint32_t v, PrinterMedia& media) {
         attribute_ = attribute;
-        for (const Member& member : value.members) {
-            const std::string_view name = member.name;
+        for (uint32_t m = v + 1; m < nodes_[v].end; m = nodes_[m].end) {
+            const std::string_view name = nodes_[m].data;
+            const Node& first = nodes_[m + 1 < nodes_.size() ? m + 1 : m];
             if (name == "media-size") {
-                if (!Single(member)) return false;
-                if (!Size(member.values[0], media)) return false;
+                if (!Single(m) || !Size(m + 1, media)) return false;
             } else if (name == "media-weight-metric") {
-                if (!Single(member) || !Whole(member, member.values[0], media.weight)) return false;
+                if (!Single(m) || !Whole(name, first, media.weight)) return false;
             } else if (name == "media-color" || name == "media-type" || name == "media-key") {
                 std::string& text = name == "media-color" ? media.color : name == "media-type" ? media.type : media.key;
-                if (!Single(member) || !KeywordOrName(member, member.values[0], text)) return false;
+                if (!Single(m) || !KeywordOrName(name, first, text)) return false;
             } else if (name == "media-info") {
-                if (!Single(member) || !Text(member, member.values[0], media.name)) return false;
+                if (!Single(m) || !Text(name, first, media.name)) return false;
             }
         }
         return true;
@@ -238,29 +244,34 @@ private:
         return false;
     }
 
-    bool Single(const Member& member) { return member.values.size() == 1 || Wrong(member.name); }
+    // The member name at node `m` has exactly one value.
+    bool HasOneValue(uint32_t m) const { return m + 1 < nodes_[m].end && nodes_[m + 1].end == nodes_[m].end; }
+    bool Single(uint32_t m) { return HasOneValue(m) || Wrong(nodes_[m].data); }
 
     // integer, or an out-of-band value for "not known"; a range (a custom
     // size's) leaves the value unknown too.
-    bool Whole(const Member& member, const Value& value, int32_t& number, bool rangeAllowed = false) {
+    bool Whole(std::string_view member, const Node& value, int32_t& number, bool rangeAllowed = false) {
         if (IsOutOfBand(value.tag)) return true;
         if (rangeAllowed && value.tag == kTagRange) {
-            if (value.data.size() != 8) return Wrong(member.name);
+            if (value.data.size() != 8) return Wrong(member);
             return true;
         }
-        if (value.tag != kTagInteger || value.data.size() != 4) return Wrong(member.name);
+        if (value.tag != kTagInteger || value.data.size() != 4) return Wrong(member);
         number = Integer(value.data);
         return true;
     }
 
-    bool Size(const Value& value, PrinterMedia& media) {
+    // The media-size value at node `v`.
+    bool Size(uint32_t v, PrinterMedia& media) {
+        const Node& value = nodes_[v];
         if (IsOutOfBand(value.tag)) return true;
         if (value.tag != kTagBegCollection) return Wrong(std::string_view("media-size"));
-        for (const Member& member : value.members) {
-            if (member.name != "x-dimension" && member.name != "y-dimension") continue;
-            int32_t& dimension = member.name == "x-dimension" ? media.width : media.height;
-            if (member.values.size() != 1 || !Whole(member, member.values[0], dimension, true)) {
-                return Wrong(std::string_view("media-size/" + std::string(member.name)));
+        for (uint32_t m = v + 1; m < value.end; m = nodes_[m].end) {
+            const std::string_view name = nodes_[m].data;
+            if (name != "x-dimension" && name != "y-dimension") continue;
+            int32_t& dimension = name == "x-dimension" ? media.width : media.height;
+            if (!HasOneValue(m) || !Whole(name, nodes_[m + 1], dimension, true)) {
+                return Wrong(std::string_view("media-size/" + std::string(name)));
             }
         }
         return true;
@@ -278,43 +289,46 @@ private:
         return 4 + language.size() + text.size() == data.size();
     }
 
-    bool KeywordOrName(const Member& member, const Value& value, std::string& text) {
+    bool KeywordOrName(std::string_view member, const Node& value, std::string& text) {
         std::string_view data = value.data;
         if (IsOutOfBand(value.tag)) return true;
-        if (value.tag == kTagNameWithLanguage && !WithLanguage(value.data, data)) return Wrong(member.name);
-        if (value.tag != kTagKeyword && value.tag != kTagName && value.tag != kTagNameWithLanguage) return Wrong(member.name);
-        if (data.size() > kMaxIppName || (value.tag == kTagKeyword && data.empty())) return Wrong(member.name);
+        if (value.tag == kTagNameWithLanguage && !WithLanguage(value.data, data)) return Wrong(member);
+        if (value.tag != kTagKeyword && value.tag != kTagName && value.tag != kTagNameWithLanguage) return Wrong(member);
+        if (data.size() > kMaxIppName || (value.tag == kTagKeyword && data.empty())) return Wrong(member);
         text = data;
         return true;
     }
 
-    bool Text(const Member& member, const Value& value, std::string& text) {
+    bool Text(std::string_view member, const Node& value, std::string& text) {
         std::string_view data = value.data;
         if (IsOutOfBand(value.tag)) return true;
-        if (value.tag == kTagTextWithLanguage && !WithLanguage(value.data, data)) return Wrong(member.name);
-        if (value.tag != kTagText && value.tag != kTagTextWithLanguage) return Wrong(member.name);
-        if (data.size() > kMaxIppText) return Wrong(member.name);
+        if (value.tag == kTagTextWithLanguage && !WithLanguage(value.data, data)) return Wrong(member);
+        if (value.tag != kTagText && value.tag != kTagTextWithLanguage) return Wrong(member);
+        if (data.size() > kMaxIppText) return Wrong(member);
         text = data;
         return true;
     }
 
+    const Nodes& nodes_;
     IppMediaAnswer& answer_;
     std::string_view attribute_;
 };
 
-// A media collection attribute's values as media; an out-of-band value alone
-// (unsupported, no-value) is no media at all.
-bool ReadMediaList(std::string_view attribute, const std::vector<Value>& values, IppMediaAnswer& answer,
-                   std::vector<PrinterMedia>& media) {
-    MediaReader reader(answer);
-    for (const Value& value : values) {
+// A media collection attribute's values (their nodes) as media; an
+// out-of-band value alone (unsupported, no-value) is no media at all.
+bool ReadMediaList(std::string_view attribute, const Nodes& nodes, const std::vector<uint32_t>& values,
+                   IppMediaAnswer& answer, std::vector<PrinterMedia>& media) {
+    MediaReader reader(nodes, answer);
+    media.reserve(media.size() + values.size());
+    for (const uint32_t v : values) {
+        const Node& value = nodes[v];
         if (IsOutOfBand(value.tag) && values.size() == 1) return true;
         if (value.tag != kTagBegCollection) {
             answer.fault = MediaFetchFault::WrongSyntax;
             answer.attribute = attribute;
             return false;
         }
-        if (!reader.Read(attribute, value, media.emplace_back())) return false;
+        if (!reader.Read(attribute, v, media.emplace_back())) return false;
     }
     return true;
 }
@@ -364,11 +378,11 @@ IppMediaAnswer DecodeMediaAnswer(std::string_view bytes, int32_t requestId) {
         return answer;
     }
     std::vector<PrinterMedia> ready;
-    if (decoder.database_ && !ReadMediaList(kDatabase, *decoder.database_, answer, answer.media)) {
+    if (decoder.database_ && !ReadMediaList(kDatabase, decoder.nodes_, *decoder.database_, answer, answer.media)) {
         answer.media.clear();
         return answer;
     }
-    if (decoder.ready_ && !ReadMediaList(kReady, *decoder.ready_, answer, ready)) {
+    if (decoder.ready_ && !ReadMediaList(kReady, decoder.nodes_, *decoder.ready_, answer, ready)) {
         answer.media.clear();
         return answer;
     }
