@@ -1,7 +1,8 @@
 #include "media/IppMessage.h"
 
+#include <algorithm>
+#include <functional>
 #include <optional>
-#include <unordered_map>
 
 namespace {
 
@@ -102,7 +103,11 @@ int32_t Integer(std::string_view data) {
 
 class Decoder {
 public:
-    Decoder(std::string_view bytes, IppMediaAnswer& answer) : reader_(bytes), answer_(answer) {}
+    Decoder(std::string_view bytes, IppMediaAnswer& answer) : reader_(bytes), answer_(answer) {
+        // Each node takes at least its tag and two lengths: room for all at
+        // once, not a copy of the whole list at every doubling.
+        nodes_.reserve(std::min(bytes.size() / 5, kMaxKeptValues));
+    }
 
     // The attribute groups up to end-of-attributes; the media attributes kept.
     bool Read(int32_t requestId) {
@@ -333,14 +338,27 @@ bool ReadMediaList(std::string_view attribute, const Nodes& nodes, const std::ve
     return true;
 }
 
-// Size, type, weight and colour as one string: media equal in these are the same paper.
-std::string MediaIdentity(const PrinterMedia& m) {
-    std::string identity = std::to_string(m.width) + "x" + std::to_string(m.height) + "/" + std::to_string(m.weight) + "/" +
-                           std::to_string(m.type.size()) + ":";
-    identity += m.type;
-    identity += m.color;
-    return identity;
+bool SameMedia(const PrinterMedia& a, const PrinterMedia& b) {
+    return a.width == b.width && a.height == b.height && a.type == b.type && a.weight == b.weight && a.color == b.color;
 }
+
+uint64_t Mix(uint64_t hash, uint64_t value) { return (hash ^ value) * 0x100000001B3ull + (hash >> 29); }
+
+// Size, type, weight and colour as one number: media equal in these hash alike.
+uint64_t MediaHash(const PrinterMedia& m) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    hash = Mix(hash, static_cast<uint32_t>(m.width));
+    hash = Mix(hash, static_cast<uint32_t>(m.height));
+    hash = Mix(hash, static_cast<uint32_t>(m.weight));
+    hash = Mix(hash, std::hash<std::string_view>()(m.type));
+    return Mix(hash, std::hash<std::string_view>()(m.color));
+}
+
+uint64_t KeyHash(const PrinterMedia& m) { return std::hash<std::string_view>()(m.key); }
+
+// The database's entries by a hash, sorted: found by binary search, each
+// candidate then compared whole.
+using HashIndex = std::vector<std::pair<uint64_t, uint32_t>>;
 
 }  // namespace
 
@@ -397,35 +415,43 @@ IppMediaAnswer DecodeMediaAnswer(std::string_view bytes, int32_t requestId) {
 }
 
 void MarkReadyMedia(std::vector<PrinterMedia>& database, const std::vector<PrinterMedia>& ready) {
+    if (ready.empty()) return;
     // Indexed once: a printer may report thousands in both lists, and a search
     // of the database for each ready media would take their product.
-    std::unordered_multimap<std::string_view, size_t> byKey;
-    std::unordered_multimap<std::string, size_t> byMedia;
+    HashIndex byKey;
+    HashIndex byMedia;
     const size_t known = database.size();
     byKey.reserve(known);
     byMedia.reserve(known);
     for (size_t i = 0; i < known; ++i) {
-        if (!database[i].key.empty()) byKey.emplace(database[i].key, i);
-        byMedia.emplace(MediaIdentity(database[i]), i);
+        if (!database[i].key.empty()) byKey.emplace_back(KeyHash(database[i]), static_cast<uint32_t>(i));
+        byMedia.emplace_back(MediaHash(database[i]), static_cast<uint32_t>(i));
     }
-    std::vector<PrinterMedia> missing;
+    std::sort(byKey.begin(), byKey.end());
+    std::sort(byMedia.begin(), byMedia.end());
+    const auto candidates = [](const HashIndex& index, uint64_t hash) {
+        return std::equal_range(index.begin(), index.end(), std::make_pair(hash, uint32_t{0}),
+                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    };
     for (const PrinterMedia& loaded : ready) {
         bool found = false;
         // Every entry of the same paper is it: a database may list a size once
         // with and once without margins, under two keys.
-        const auto mark = [&](auto range) {
-            for (auto it = range.first; it != range.second; ++it) {
-                database[it->second].ready = true;
-                found = true;
+        if (!loaded.key.empty()) {
+            const auto [first, last] = candidates(byKey, KeyHash(loaded));
+            for (auto it = first; it != last; ++it) {
+                PrinterMedia& media = database[it->second];
+                if (media.key == loaded.key) media.ready = found = true;
             }
-        };
-        if (!loaded.key.empty()) mark(byKey.equal_range(loaded.key));
-        mark(byMedia.equal_range(MediaIdentity(loaded)));
+        }
+        const auto [first, last] = candidates(byMedia, MediaHash(loaded));
+        for (auto it = first; it != last; ++it) {
+            PrinterMedia& media = database[it->second];
+            if (SameMedia(media, loaded)) media.ready = found = true;
+        }
         if (!found) {
-            missing.push_back(loaded);
-            missing.back().ready = true;
+            database.push_back(loaded);
+            database.back().ready = true;
         }
     }
-    // Appended after the search: the keys' views point into the database's strings.
-    for (PrinterMedia& media : missing) database.push_back(std::move(media));
 }
