@@ -1,5 +1,7 @@
 #include "media/IppMessage.h"
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -47,17 +49,17 @@ void PutValue(std::string& out, uint8_t tag, std::string_view name, std::string_
     out += value;
 }
 
-struct Member;
-// One value; a collection's members in `members`.
-struct Value {
+// The kept part of an answer as one list in the order read: a value, or a
+// collection's member name (tag kTagMemberName, `data` the name). `end` is the
+// index past the node's own subtree: a collection value's member names with
+// their values, a member name's values. One list, not a tree of lists: an
+// answer of 10,000 media would otherwise take a hundred thousand allocations.
+struct Node {
     uint8_t tag = 0;
+    uint32_t end = 0;
     std::string_view data;
-    std::vector<Member> members;
 };
-struct Member {
-    std::string_view name;
-    std::vector<Value> values;
-};
+using Nodes = std::vector<Node>;
 
 bool IsOutOfBand(uint8_t tag) { return tag >= kFirstValueTag && tag <= kLastOutOfBandTag; }
 
@@ -101,7 +103,11 @@ int32_t Integer(std::string_view data) {
 
 class Decoder {
 public:
-    Decoder(std::string_view bytes, IppMediaAnswer& answer) : reader_(bytes), answer_(answer) {}
+    Decoder(std::string_view bytes, IppMediaAnswer& answer) : reader_(bytes), answer_(answer) {
+        // Each node takes at least its tag and two lengths: room for all at
+        // once, not a copy of the whole list at every doubling.
+        nodes_.reserve(std::min(bytes.size() / 5, kMaxKeptValues));
+    }
 
     // The attribute groups up to end-of-attributes; the media attributes kept.
     bool Read(int32_t requestId) {
@@ -113,8 +119,8 @@ public:
         if (requestId >= 0 && Integer(header.substr(4)) != requestId) return Fail(MediaFetchFault::Malformed);
 
         uint8_t group = 0;
-        std::vector<Value>* values = nullptr;  // the open attribute's, when kept
-        bool open = false;                      // an attribute is open for additional values
+        std::vector<uint32_t>* values = nullptr;  // the open attribute's, when kept
+        bool open = false;                         // an attribute is open for additional values
         for (;;) {
             uint8_t tag = 0;
             if (!reader_.Byte(tag)) return Fail(MediaFetchFault::Malformed);
@@ -137,26 +143,27 @@ public:
                 open = true;
                 values = nullptr;
                 if (group == kTagPrinterGroup && (name == kDatabase || name == kReady)) {
-                    std::optional<std::vector<Value>>& kept = name == kDatabase ? database_ : ready_;
+                    std::optional<std::vector<uint32_t>>& kept = name == kDatabase ? database_ : ready_;
                     if (kept) return Fail(MediaFetchFault::Malformed);  // an attribute appears once
                     kept.emplace();
                     values = &*kept;
                 }
             }
-            Value* value = nullptr;
-            if (values) {
-                if (values->size() == kMaxIppMedia) return Fail(MediaFetchFault::TooLarge);
-                value = &values->emplace_back();
-                value->tag = tag;
-                value->data = data;
-                if (!Count()) return false;
+            if (values && values->size() == kMaxIppMedia) return Fail(MediaFetchFault::TooLarge);
+            const bool keep = values != nullptr;
+            uint32_t index = 0;
+            if (keep) {
+                if (!Keep(tag, data, index)) return false;
+                values->push_back(index);
             }
-            if (tag == kTagBegCollection && !Collection(value, 1)) return false;
+            if (tag == kTagBegCollection && !Collection(keep, 1)) return false;
+            if (keep) nodes_[index].end = static_cast<uint32_t>(nodes_.size());
         }
     }
 
-    std::optional<std::vector<Value>> database_;
-    std::optional<std::vector<Value>> ready_;
+    Nodes nodes_;
+    std::optional<std::vector<uint32_t>> database_;  // the values' nodes
+    std::optional<std::vector<uint32_t>> ready_;
 
 private:
     bool Fail(MediaFetchFault fault) {
@@ -164,13 +171,21 @@ private:
         return false;
     }
 
-    bool Count() { return ++kept_ <= kMaxKeptValues || Fail(MediaFetchFault::TooLarge); }
+    bool Keep(uint8_t tag, std::string_view data, uint32_t& index) {
+        if (nodes_.size() >= kMaxKeptValues) return Fail(MediaFetchFault::TooLarge);
+        index = static_cast<uint32_t>(nodes_.size());
+        nodes_.push_back({tag, index + 1, data});
+        return true;
+    }
 
-    // A collection's members up to its endCollection; kept in `into` unless it is null.
-    bool Collection(Value* into, int depth) {
+    // A collection's members up to its endCollection; kept when `keep`.
+    bool Collection(bool keep, int depth) {
         if (depth > kMaxIppDepth) return Fail(MediaFetchFault::Malformed);
-        Member* member = nullptr;
         bool named = false;
+        uint32_t member = 0;  // the open member name's node, when kept and named
+        const auto closeMember = [&] {
+            if (keep && named) nodes_[member].end = static_cast<uint32_t>(nodes_.size());
+        };
         for (;;) {
             uint8_t tag = 0;
             std::string_view name;
@@ -178,53 +193,50 @@ private:
             if (!reader_.Byte(tag) || tag < kFirstValueTag || !reader_.NameAndData(name, data) || !name.empty()) {
                 return Fail(MediaFetchFault::Malformed);
             }
-            if (tag == kTagEndCollection) return data.empty() || Fail(MediaFetchFault::Malformed);
+            if (tag == kTagEndCollection) {
+                if (!data.empty()) return Fail(MediaFetchFault::Malformed);
+                closeMember();
+                return true;
+            }
             if (tag == kTagMemberName) {
                 if (data.empty()) return Fail(MediaFetchFault::Malformed);
+                closeMember();
                 named = true;
-                if (into) {
-                    member = &into->members.emplace_back();
-                    member->name = data;
-                    if (!Count()) return false;
-                }
+                if (keep && !Keep(tag, data, member)) return false;
                 continue;
             }
             if (!named) return Fail(MediaFetchFault::Malformed);
-            Value* value = nullptr;
-            if (member) {
-                value = &member->values.emplace_back();
-                value->tag = tag;
-                value->data = data;
-                if (!Count()) return false;
-            }
-            if (tag == kTagBegCollection && !Collection(value, depth + 1)) return false;
+            uint32_t value = 0;
+            if (keep && !Keep(tag, data, value)) return false;
+            if (tag == kTagBegCollection && !Collection(keep, depth + 1)) return false;
+            if (keep) nodes_[value].end = static_cast<uint32_t>(nodes_.size());
         }
     }
 
     Reader reader_;
     IppMediaAnswer& answer_;
-    size_t kept_ = 0;
 };
 
 // The media-col members the program reads, and the syntaxes PWG 5100.7 gives them.
 class MediaReader {
 public:
-    explicit MediaReader(IppMediaAnswer& answer) : answer_(answer) {}
+    MediaReader(const Nodes& nodes, IppMediaAnswer& answer) : nodes_(nodes), answer_(answer) {}
 
-    bool Read(std::string_view attribute, const Value& value, PrinterMedia& media) {
+    // The media-col value at node `v`.
+    bool Read(std::string_view attribute, uint32_t v, PrinterMedia& media) {
         attribute_ = attribute;
-        for (const Member& member : value.members) {
-            const std::string_view name = member.name;
+        for (uint32_t m = v + 1; m < nodes_[v].end; m = nodes_[m].end) {
+            const std::string_view name = nodes_[m].data;
+            const Node& first = nodes_[m + 1 < nodes_.size() ? m + 1 : m];
             if (name == "media-size") {
-                if (!Single(member)) return false;
-                if (!Size(member.values[0], media)) return false;
+                if (!Single(m) || !Size(m + 1, media)) return false;
             } else if (name == "media-weight-metric") {
-                if (!Single(member) || !Whole(member, member.values[0], media.weight)) return false;
+                if (!Single(m) || !Whole(name, first, media.weight)) return false;
             } else if (name == "media-color" || name == "media-type" || name == "media-key") {
                 std::string& text = name == "media-color" ? media.color : name == "media-type" ? media.type : media.key;
-                if (!Single(member) || !KeywordOrName(member, member.values[0], text)) return false;
+                if (!Single(m) || !KeywordOrName(name, first, text)) return false;
             } else if (name == "media-info") {
-                if (!Single(member) || !Text(member, member.values[0], media.name)) return false;
+                if (!Single(m) || !Text(name, first, media.name)) return false;
             }
         }
         return true;
@@ -237,29 +249,34 @@ private:
         return false;
     }
 
-    bool Single(const Member& member) { return member.values.size() == 1 || Wrong(member.name); }
+    // The member name at node `m` has exactly one value.
+    bool HasOneValue(uint32_t m) const { return m + 1 < nodes_[m].end && nodes_[m + 1].end == nodes_[m].end; }
+    bool Single(uint32_t m) { return HasOneValue(m) || Wrong(nodes_[m].data); }
 
     // integer, or an out-of-band value for "not known"; a range (a custom
     // size's) leaves the value unknown too.
-    bool Whole(const Member& member, const Value& value, int32_t& number, bool rangeAllowed = false) {
+    bool Whole(std::string_view member, const Node& value, int32_t& number, bool rangeAllowed = false) {
         if (IsOutOfBand(value.tag)) return true;
         if (rangeAllowed && value.tag == kTagRange) {
-            if (value.data.size() != 8) return Wrong(member.name);
+            if (value.data.size() != 8) return Wrong(member);
             return true;
         }
-        if (value.tag != kTagInteger || value.data.size() != 4) return Wrong(member.name);
+        if (value.tag != kTagInteger || value.data.size() != 4) return Wrong(member);
         number = Integer(value.data);
         return true;
     }
 
-    bool Size(const Value& value, PrinterMedia& media) {
+    // The media-size value at node `v`.
+    bool Size(uint32_t v, PrinterMedia& media) {
+        const Node& value = nodes_[v];
         if (IsOutOfBand(value.tag)) return true;
         if (value.tag != kTagBegCollection) return Wrong(std::string_view("media-size"));
-        for (const Member& member : value.members) {
-            if (member.name != "x-dimension" && member.name != "y-dimension") continue;
-            int32_t& dimension = member.name == "x-dimension" ? media.width : media.height;
-            if (member.values.size() != 1 || !Whole(member, member.values[0], dimension, true)) {
-                return Wrong(std::string_view("media-size/" + std::string(member.name)));
+        for (uint32_t m = v + 1; m < value.end; m = nodes_[m].end) {
+            const std::string_view name = nodes_[m].data;
+            if (name != "x-dimension" && name != "y-dimension") continue;
+            int32_t& dimension = name == "x-dimension" ? media.width : media.height;
+            if (!HasOneValue(m) || !Whole(name, nodes_[m + 1], dimension, true)) {
+                return Wrong(std::string_view("media-size/" + std::string(name)));
             }
         }
         return true;
@@ -277,43 +294,46 @@ private:
         return 4 + language.size() + text.size() == data.size();
     }
 
-    bool KeywordOrName(const Member& member, const Value& value, std::string& text) {
+    bool KeywordOrName(std::string_view member, const Node& value, std::string& text) {
         std::string_view data = value.data;
         if (IsOutOfBand(value.tag)) return true;
-        if (value.tag == kTagNameWithLanguage && !WithLanguage(value.data, data)) return Wrong(member.name);
-        if (value.tag != kTagKeyword && value.tag != kTagName && value.tag != kTagNameWithLanguage) return Wrong(member.name);
-        if (data.size() > kMaxIppName || (value.tag == kTagKeyword && data.empty())) return Wrong(member.name);
+        if (value.tag == kTagNameWithLanguage && !WithLanguage(value.data, data)) return Wrong(member);
+        if (value.tag != kTagKeyword && value.tag != kTagName && value.tag != kTagNameWithLanguage) return Wrong(member);
+        if (data.size() > kMaxIppName || (value.tag == kTagKeyword && data.empty())) return Wrong(member);
         text = data;
         return true;
     }
 
-    bool Text(const Member& member, const Value& value, std::string& text) {
+    bool Text(std::string_view member, const Node& value, std::string& text) {
         std::string_view data = value.data;
         if (IsOutOfBand(value.tag)) return true;
-        if (value.tag == kTagTextWithLanguage && !WithLanguage(value.data, data)) return Wrong(member.name);
-        if (value.tag != kTagText && value.tag != kTagTextWithLanguage) return Wrong(member.name);
-        if (data.size() > kMaxIppText) return Wrong(member.name);
+        if (value.tag == kTagTextWithLanguage && !WithLanguage(value.data, data)) return Wrong(member);
+        if (value.tag != kTagText && value.tag != kTagTextWithLanguage) return Wrong(member);
+        if (data.size() > kMaxIppText) return Wrong(member);
         text = data;
         return true;
     }
 
+    const Nodes& nodes_;
     IppMediaAnswer& answer_;
     std::string_view attribute_;
 };
 
-// A media collection attribute's values as media; an out-of-band value alone
-// (unsupported, no-value) is no media at all.
-bool ReadMediaList(std::string_view attribute, const std::vector<Value>& values, IppMediaAnswer& answer,
-                   std::vector<PrinterMedia>& media) {
-    MediaReader reader(answer);
-    for (const Value& value : values) {
+// A media collection attribute's values (their nodes) as media; an
+// out-of-band value alone (unsupported, no-value) is no media at all.
+bool ReadMediaList(std::string_view attribute, const Nodes& nodes, const std::vector<uint32_t>& values,
+                   IppMediaAnswer& answer, std::vector<PrinterMedia>& media) {
+    MediaReader reader(nodes, answer);
+    media.reserve(media.size() + values.size());
+    for (const uint32_t v : values) {
+        const Node& value = nodes[v];
         if (IsOutOfBand(value.tag) && values.size() == 1) return true;
         if (value.tag != kTagBegCollection) {
             answer.fault = MediaFetchFault::WrongSyntax;
             answer.attribute = attribute;
             return false;
         }
-        if (!reader.Read(attribute, value, media.emplace_back())) return false;
+        if (!reader.Read(attribute, v, media.emplace_back())) return false;
     }
     return true;
 }
@@ -321,6 +341,24 @@ bool ReadMediaList(std::string_view attribute, const std::vector<Value>& values,
 bool SameMedia(const PrinterMedia& a, const PrinterMedia& b) {
     return a.width == b.width && a.height == b.height && a.type == b.type && a.weight == b.weight && a.color == b.color;
 }
+
+uint64_t Mix(uint64_t hash, uint64_t value) { return (hash ^ value) * 0x100000001B3ull + (hash >> 29); }
+
+// Size, type, weight and colour as one number: media equal in these hash alike.
+uint64_t MediaHash(const PrinterMedia& m) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    hash = Mix(hash, static_cast<uint32_t>(m.width));
+    hash = Mix(hash, static_cast<uint32_t>(m.height));
+    hash = Mix(hash, static_cast<uint32_t>(m.weight));
+    hash = Mix(hash, std::hash<std::string_view>()(m.type));
+    return Mix(hash, std::hash<std::string_view>()(m.color));
+}
+
+uint64_t KeyHash(const PrinterMedia& m) { return std::hash<std::string_view>()(m.key); }
+
+// The database's entries by a hash, sorted: found by binary search, each
+// candidate then compared whole.
+using HashIndex = std::vector<std::pair<uint64_t, uint32_t>>;
 
 }  // namespace
 
@@ -358,11 +396,11 @@ IppMediaAnswer DecodeMediaAnswer(std::string_view bytes, int32_t requestId) {
         return answer;
     }
     std::vector<PrinterMedia> ready;
-    if (decoder.database_ && !ReadMediaList(kDatabase, *decoder.database_, answer, answer.media)) {
+    if (decoder.database_ && !ReadMediaList(kDatabase, decoder.nodes_, *decoder.database_, answer, answer.media)) {
         answer.media.clear();
         return answer;
     }
-    if (decoder.ready_ && !ReadMediaList(kReady, *decoder.ready_, answer, ready)) {
+    if (decoder.ready_ && !ReadMediaList(kReady, decoder.nodes_, *decoder.ready_, answer, ready)) {
         answer.media.clear();
         return answer;
     }
@@ -377,17 +415,39 @@ IppMediaAnswer DecodeMediaAnswer(std::string_view bytes, int32_t requestId) {
 }
 
 void MarkReadyMedia(std::vector<PrinterMedia>& database, const std::vector<PrinterMedia>& ready) {
+    if (ready.empty()) return;
+    // Indexed once: a printer may report thousands in both lists, and a search
+    // of the database for each ready media would take their product.
+    HashIndex byKey;
+    HashIndex byMedia;
     const size_t known = database.size();
+    byKey.reserve(known);
+    byMedia.reserve(known);
+    for (size_t i = 0; i < known; ++i) {
+        if (!database[i].key.empty()) byKey.emplace_back(KeyHash(database[i]), static_cast<uint32_t>(i));
+        byMedia.emplace_back(MediaHash(database[i]), static_cast<uint32_t>(i));
+    }
+    std::sort(byKey.begin(), byKey.end());
+    std::sort(byMedia.begin(), byMedia.end());
+    const auto candidates = [](const HashIndex& index, uint64_t hash) {
+        return std::equal_range(index.begin(), index.end(), std::make_pair(hash, uint32_t{0}),
+                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    };
     for (const PrinterMedia& loaded : ready) {
         bool found = false;
         // Every entry of the same paper is it: a database may list a size once
         // with and once without margins, under two keys.
-        for (size_t i = 0; i < known; ++i) {
-            PrinterMedia& media = database[i];
-            if ((!loaded.key.empty() && media.key == loaded.key) || SameMedia(media, loaded)) {
-                media.ready = true;
-                found = true;
+        if (!loaded.key.empty()) {
+            const auto [first, last] = candidates(byKey, KeyHash(loaded));
+            for (auto it = first; it != last; ++it) {
+                PrinterMedia& media = database[it->second];
+                if (media.key == loaded.key) media.ready = found = true;
             }
+        }
+        const auto [first, last] = candidates(byMedia, MediaHash(loaded));
+        for (auto it = first; it != last; ++it) {
+            PrinterMedia& media = database[it->second];
+            if (SameMedia(media, loaded)) media.ready = found = true;
         }
         if (!found) {
             database.push_back(loaded);

@@ -104,7 +104,8 @@ bool ParsePrinterUri(const std::string& uri, platform::HttpTarget& target) {
 void MapFetchedMedia(const std::vector<PrinterMedia>& media, int16_t language, std::vector<FetchedMedia>& fetched) {
     fetched.clear();
     fetched.reserve(media.size());
-    for (const PrinterMedia& one : media) fetched.push_back({one, PaperFromMedia(one, language)});
+    const MediaWords words(language);
+    for (const PrinterMedia& one : media) fetched.push_back({one, PaperFromMedia(one, words)});
     // A database lists one paper several times (with and without margins, from
     // several trays): the same paper is one paper, ready when any of them is.
     // A different paper under a name already given cannot join: refused.
@@ -130,6 +131,7 @@ void MapFetchedMedia(const std::vector<PrinterMedia>& media, int16_t language, s
 
 std::vector<CPaperDef> PapersOfFetch(const MediaFetchResult& result, bool readyOnly) {
     std::vector<CPaperDef> papers;
+    papers.reserve(result.media.size());
     for (const FetchedMedia& one : result.media) {
         if (one.paper.ok() && (!readyOnly || one.media.ready)) papers.push_back(one.paper.paper);
     }

@@ -84,15 +84,30 @@ bool PointsToHundredths(const char* points, int32_t& width, int32_t& height) {
 
 bool Near(int32_t a, int32_t b) { return std::abs(a - b) <= kSizeTolerance; }
 
+// The size table in hundredths of a millimetre, converted once.
+struct SizeHundredths {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+const std::array<SizeHundredths, PageSizeTable.size()>& SizesInHundredths() {
+    static const std::array<SizeHundredths, PageSizeTable.size()> sizes = [] {
+        std::array<SizeHundredths, PageSizeTable.size()> table{};
+        for (size_t i = 0; i < PageSizeTable.size(); ++i) PointsToHundredths(PageSizeTable[i].Points, table[i].width, table[i].height);
+        return table;
+    }();
+    return sizes;
+}
+
 }  // namespace
 
 std::string SizeKeywordForMedia(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return {};
     const size_t offered = std::min<size_t>(AppState.SizeChoiceCount, PageSizeTable.size());
+    const auto& sizes = SizesInHundredths();
     for (size_t i = 0; i < offered; ++i) {
-        int32_t w = 0;
-        int32_t h = 0;
-        if (!PointsToHundredths(PageSizeTable[i].Points, w, h)) continue;
+        const int32_t w = sizes[i].width;
+        const int32_t h = sizes[i].height;
+        if (w <= 0 || h <= 0) continue;
         if ((Near(w, width) && Near(h, height)) || (Near(w, height) && Near(h, width))) return PageSizeTable[i].Keyword;
     }
     return {};
@@ -131,7 +146,29 @@ std::string TypeKeywordForWord(std::string_view word) {
     return row ? row->keywords[0] : std::string();
 }
 
+MediaWords::MediaWords(int16_t language)
+    : anyColor_(GetLocalizedString(kVocabularyList, CAT_COLOR_ANY, language)),
+      transparency_(GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, language)) {
+    for (const KeywordRow& row : kColorRows) colors_.push_back(GetLocalizedString(kVocabularyList, row.wordId, language));
+    for (const KeywordRow& row : kTypeRows) types_.push_back(GetLocalizedString(kVocabularyList, row.wordId, language));
+}
+
+const std::string& MediaWords::Color(std::string_view keyword) const {
+    if (keyword.empty() || SameIgnoringCase(keyword, kAnyColorKeyword)) return anyColor_;
+    const KeywordRow* row = RowForKeyword(kColorRows, keyword);
+    return row ? colors_[static_cast<size_t>(row - kColorRows.data())] : none_;
+}
+
+const std::string& MediaWords::Type(std::string_view keyword) const {
+    const KeywordRow* row = RowForKeyword(kTypeRows, keyword);
+    return row ? types_[static_cast<size_t>(row - kTypeRows.data())] : none_;
+}
+
 MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language) {
+    return PaperFromMedia(media, MediaWords(language));
+}
+
+MediaPaper PaperFromMedia(const PrinterMedia& media, const MediaWords& words) {
     MediaPaper result;
     CPaperDef& paper = result.paper;
     if (media.width <= 0 || media.height <= 0) {
@@ -152,18 +189,18 @@ MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language) {
         result.refusal = MediaRefusal::WeightOutOfRange;
         return result;
     }
-    paper.Color = ColorWordForKeyword(media.color, language);
+    paper.Color = words.Color(media.color);
     if (paper.Color.empty()) {
         result.refusal = MediaRefusal::UnknownColor;
         return result;
     }
     // A media without a type is plain paper, as a printer's default media is.
-    paper.Type = TypeWordForKeyword(media.type.empty() ? std::string_view("stationery") : media.type, language);
+    paper.Type = words.Type(media.type.empty() ? std::string_view("stationery") : media.type);
     if (paper.Type.empty()) {
         result.refusal = MediaRefusal::UnknownType;
         return result;
     }
-    paper.ForceOneSided = IsTransparencyType(paper.Type, GetLocalizedString(kVocabularyList, CAT_TYPE_TRANSPARENCY, language));
+    paper.ForceOneSided = IsTransparencyType(paper.Type, words.Transparency());
 
     const auto nameFault = [](std::string_view utf8, std::string& name) {
         if (!Utf8ToCp1252(utf8, name)) return FieldFault::RefusedCharacter;

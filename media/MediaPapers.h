@@ -52,11 +52,30 @@ std::string SizeKeywordForMedia(int32_t width, int32_t height);
 // A size keyword's dimensions in hundredths of a millimetre; false when unknown.
 bool MediaSizeOfKeyword(std::string_view keyword, int32_t& width, int32_t& height);
 
+// The form's colour and type words of one language, looked up once for the
+// many media of one answer (each lookup reads the string lists).
+class MediaWords {
+public:
+    explicit MediaWords(int16_t language);
+    // Empty when the table has no word for the keyword.
+    const std::string& Color(std::string_view keyword) const;
+    const std::string& Type(std::string_view keyword) const;
+    const std::string& Transparency() const { return transparency_; }
+
+private:
+    std::string anyColor_;
+    std::vector<std::string> colors_;  // in the order of the colour table
+    std::vector<std::string> types_;
+    std::string transparency_;
+    std::string none_;
+};
+
 // The paper a media becomes in `language`. Its name: the media's own name when
 // the name field takes it, else the media key when the name field takes it,
 // else one made of size, type, weight and a colour other than white
 // (`nameFault` says why the media's own name was not taken).
 MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language);
+MediaPaper PaperFromMedia(const PrinterMedia& media, const MediaWords& words);
 
 // The colour or type word of `language` for an IPP keyword, and back: the
 // keyword of a colour or type word of any of the program's languages (letter

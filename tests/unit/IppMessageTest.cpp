@@ -229,8 +229,16 @@ TEST(IppAnswer, ReadyMediaAreFoundByKeyOrByTheirPaper) {
     PrinterMedia unknown = letter;
     unknown.key = "other";
     unknown.color = "blue";
+    PrinterMedia runTogether = sameUnkeyed;
+    runTogether.type = "stationerywhite";
+    runTogether.color.clear();
+    PrinterMedia otherSize = sameUnkeyed;
+    otherSize.width = 210002;  // the digits of 21000 and 29700, split elsewhere
+    otherSize.height = 9700;
     const std::vector<Case> cases = {
         {"by key", byKeyOnly, "001"},
+        {"type and colour run together are another paper", runTogether, "0001"},
+        {"dimensions whose digits run together alike are another size", otherSize, "0001"},
         {"by its paper, every entry of it", sameUnkeyed, "110"},
         {"another key, the same paper", otherKeySamePaper, "110"},
         {"neither: added", unknown, "0001"},

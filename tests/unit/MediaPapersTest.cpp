@@ -53,10 +53,14 @@ TEST_F(MediaPapersTest, EveryColorAndTypeKeywordHasAWordInEveryLanguageAndBack) 
         {"transparency", {}, CAT_TYPE_TRANSPARENCY},
     };
     for (int16_t language = 1; language <= 10; ++language) {
+        // The words looked up once for a whole answer are the same.
+        const MediaWords words(language);
         for (const Row& row : colors) {
             SCOPED_TRACE(std::string(row.keyword) + " in language " + std::to_string(language));
             const std::string word = Word(row.word, language);
             EXPECT_EQ(ColorWordForKeyword(row.keyword, language), word);
+            EXPECT_EQ(words.Color(row.keyword), word);
+            for (const char* other : row.alsoRead) EXPECT_EQ(words.Color(other), word);
             for (const char* other : row.alsoRead) EXPECT_EQ(ColorWordForKeyword(other, language), word);
             EXPECT_EQ(ColorKeywordForWord(word), row.keyword);
         }
@@ -64,11 +68,16 @@ TEST_F(MediaPapersTest, EveryColorAndTypeKeywordHasAWordInEveryLanguageAndBack) 
             SCOPED_TRACE(std::string(row.keyword) + " in language " + std::to_string(language));
             const std::string word = Word(row.word, language);
             EXPECT_EQ(TypeWordForKeyword(row.keyword, language), word);
+            EXPECT_EQ(words.Type(row.keyword), word);
+            for (const char* other : row.alsoRead) EXPECT_EQ(words.Type(other), word);
             for (const char* other : row.alsoRead) EXPECT_EQ(TypeWordForKeyword(other, language), word);
             EXPECT_EQ(TypeKeywordForWord(word), row.keyword);
         }
     }
     EXPECT_EQ(ColorWordForKeyword("pink", kEnglish), "");
+    EXPECT_EQ(MediaWords(kEnglish).Color("pink"), "");
+    EXPECT_EQ(MediaWords(kEnglish).Color(""), Word(CAT_COLOR_ANY, kEnglish));
+    EXPECT_EQ(MediaWords(kEnglish).Type("labels"), "");
     EXPECT_EQ(TypeWordForKeyword("labels", kEnglish), "");
     EXPECT_EQ(TypeKeywordForWord("glossy"), "");
 }
