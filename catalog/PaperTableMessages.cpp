@@ -131,14 +131,7 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
     return lines;
 }
 
-std::string PaperTableRefusalMessage(const PaperTableRead& read, TableUse use) {
-    std::string message;
-    for (const std::string& line : PaperTableRefusalLines(read, use)) {
-        if (!message.empty()) message += '\n';
-        message += line;
-    }
-    return message;
-}
+std::string PaperTableRefusalMessage(const PaperTableRead& read, TableUse use) { return JoinLines(PaperTableRefusalLines(read, use)); }
 
 std::string NotReadBackMessage(const NotReadBack& lost) {
     if (lost.count == 0) return {};

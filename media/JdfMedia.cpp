@@ -552,11 +552,4 @@ std::vector<std::string> JdfRefusalLines(const JdfMediaRead& read, TableUse use)
     return lines;
 }
 
-std::string JdfRefusalMessage(const JdfMediaRead& read, TableUse use) {
-    std::string message;
-    for (const std::string& line : JdfRefusalLines(read, use)) {
-        if (!message.empty()) message += '\n';
-        message += line;
-    }
-    return message;
-}
+std::string JdfRefusalMessage(const JdfMediaRead& read, TableUse use) { return JoinLines(JdfRefusalLines(read, use)); }

@@ -1,26 +1,16 @@
 #include "platform/ProfileEdit.h"
 
+#include "platform/ProfileFile.h"
+
 #include <vector>
 
 namespace platform {
 
 namespace {
 
-bool IsProfileSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1a';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsProfileSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsProfileSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
-
 bool SameName(std::string_view a, std::string_view b) {
-    a = Trim(UpToNul(a));
-    b = Trim(UpToNul(b));
+    a = TrimProfileSpace(UpToNul(a));
+    b = TrimProfileSpace(UpToNul(b));
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
@@ -60,7 +50,7 @@ std::vector<Line> SplitLines(std::string_view text) {
 
 // A header's name, when the line is one: it runs to the line's last "]".
 std::optional<std::string_view> HeaderName(std::string_view line) {
-    line = Trim(line);
+    line = TrimProfileSpace(line);
     if (line.empty() || line.front() != '[') return std::nullopt;
     const size_t close = line.rfind(']');
     if (close == std::string_view::npos) return std::nullopt;
@@ -68,7 +58,7 @@ std::optional<std::string_view> HeaderName(std::string_view line) {
 }
 
 std::string CleanValue(std::string_view value) {
-    value = Trim(UpToNul(value));
+    value = TrimProfileSpace(UpToNul(value));
     std::string clean;
     for (char c : value) clean += (c == '\r' || c == '\n') ? ' ' : c;
     return clean;
@@ -100,9 +90,9 @@ std::optional<std::string> SetProfileValue(std::string_view bytes, std::string_v
         out = bytes;
         if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += eol;
         out += '[';
-        out += Trim(UpToNul(section));
+        out += TrimProfileSpace(UpToNul(section));
         out += ']' + eol;
-        out += std::string(Trim(UpToNul(key))) + '=' + clean + eol;
+        out += std::string(TrimProfileSpace(UpToNul(key))) + '=' + clean + eol;
         return out;
     }
 
@@ -111,7 +101,7 @@ std::optional<std::string> SetProfileValue(std::string_view bytes, std::string_v
     for (size_t i = first + 1; i < lines.size(); ++i) {
         const std::string_view line = bytes.substr(lines[i].start, lines[i].end - lines[i].start);
         if (HeaderName(line)) break;
-        if (Trim(line).empty()) continue;
+        if (TrimProfileSpace(line).empty()) continue;
         lastFilled = i;
         const size_t equals = line.find('=');
         if (!after.empty() && !afterLine && SameName(line.substr(0, equals), after)) afterLine = i;
@@ -127,7 +117,7 @@ std::optional<std::string> SetProfileValue(std::string_view bytes, std::string_v
     const Line& previous = lines[afterLine.value_or(lastFilled)];
     out = bytes.substr(0, previous.next);
     if (previous.next == previous.end) out += eol;  // the file's last line had no line end
-    out += std::string(Trim(UpToNul(key))) + '=' + clean + eol;
+    out += std::string(TrimProfileSpace(UpToNul(key))) + '=' + clean + eol;
     out += bytes.substr(previous.next);
     return out;
 }

@@ -12,24 +12,6 @@ namespace platform {
 
 namespace {
 
-// The characters the profile functions trim from names and values: blank,
-// tab, vertical tab, form feed, carriage return, line feed and Ctrl-Z (an
-// old end-of-file mark).
-bool IsProfileSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1a';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsProfileSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsProfileSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// Names and values end at a NUL byte, as C strings do, even when the line goes on.
-std::string_view UpToNul(std::string_view text) {
-    const size_t nul = text.find('\0');
-    return nul == std::string_view::npos ? text : text.substr(0, nul);
-}
 
 // Names match without regard to ASCII case only: "É" and "é" stay different.
 std::string FoldName(std::string_view name) {
@@ -41,7 +23,7 @@ std::string FoldName(std::string_view name) {
 }
 
 // The name a caller asks for, as the lookups compare it.
-std::string LookupName(std::string_view name) { return FoldName(Trim(UpToNul(name))); }
+std::string LookupName(std::string_view name) { return FoldName(TrimProfileSpace(UpToNul(name))); }
 
 // The code page 1252 byte of a UTF-16 code unit. Units outside the code page
 // become '?', where Windows would put a look-alike for some ("ā" as "a").
@@ -81,6 +63,25 @@ std::string DecodeFile(std::string_view bytes) {
 
 }  // namespace
 
+// The characters the profile functions trim from names and values: blank,
+// tab, vertical tab, form feed, carriage return, line feed and Ctrl-Z (an
+// old end-of-file mark).
+bool IsProfileSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1a';
+}
+
+std::string_view TrimProfileSpace(std::string_view text) {
+    while (!text.empty() && IsProfileSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsProfileSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Names and values end at a NUL byte, as C strings do, even when the line goes on.
+std::string_view UpToNul(std::string_view text) {
+    const size_t nul = text.find('\0');
+    return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
 struct ProfileFile::Section {
     // Keyed by the lower-cased name. A key written without "=" is there (it
     // hides later duplicates) but has no value: reading it gives the default.
@@ -115,7 +116,7 @@ ProfileFile ProfileFile::Parse(std::string_view bytes) {
         // CR, LF and CR LF all end a line, in any mixture.
         size_t end = all.find_first_of("\r\n", position);
         if (end == std::string_view::npos) end = all.size();
-        const std::string_view line = Trim(all.substr(position, end - position));
+        const std::string_view line = TrimProfileSpace(all.substr(position, end - position));
         position = end + 1;
         if (line.empty()) continue;
 
@@ -124,7 +125,7 @@ ProfileFile ProfileFile::Parse(std::string_view bytes) {
         if (line.front() == '[') {
             const size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
-                const std::string name = FoldName(UpToNul(Trim(line.substr(1, close - 1))));
+                const std::string name = FoldName(UpToNul(TrimProfileSpace(line.substr(1, close - 1))));
                 // Only the first of duplicate sections is ever searched.
                 auto [it, added] = file.index_->sections.try_emplace(name);
                 current = added ? &it->second : nullptr;
@@ -139,8 +140,8 @@ ProfileFile ProfileFile::Parse(std::string_view bytes) {
         std::string_view name = line;
         std::optional<std::string> value;
         if (equals != std::string_view::npos) {
-            name = Trim(line.substr(0, equals));
-            value.emplace(UpToNul(Trim(line.substr(equals + 1))));
+            name = TrimProfileSpace(line.substr(0, equals));
+            value.emplace(UpToNul(TrimProfileSpace(line.substr(equals + 1))));
         }
         // The first of duplicate keys wins.
         current->keys.try_emplace(FoldName(UpToNul(name)), std::move(value));

@@ -12,6 +12,13 @@
 
 namespace platform {
 
+// The characters the profile functions trim from names and values (blank, tab,
+// vertical tab, form feed, CR, LF and Ctrl-Z), and the trim itself.
+bool IsProfileSpace(char c);
+std::string_view TrimProfileSpace(std::string_view text);
+// Names and values end at a NUL byte, as C strings do.
+std::string_view UpToNul(std::string_view text);
+
 class ProfileFile {
 public:
     ProfileFile();

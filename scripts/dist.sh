@@ -32,14 +32,15 @@ for program in "${programs[@]}"; do
     grep -qw "$flag" <<<"$flags" || { echo "dist.sh: $program is built without $flag" >&2; exit 1; }
   done
 done
-# Each program's size is reported; the editor stays within 1 MB (it has no
-# iostreams, whose locale machinery alone would take most of that).
+# Each program's size is reported; the editor stays within 1.25 MB (it has no
+# iostreams, whose locale machinery alone would take most of a megabyte; the
+# printer's media, WinHTTP's client and the XML reader brought it past 1 MB).
 for program in "${programs[@]}"; do
   echo "dist.sh: $program is $(stat -c %s "$RELEASE/$program") bytes"
 done
 size=$(stat -c %s "$RELEASE/${programs[0]}")
-if (( size > 1024 * 1024 )); then
-  echo "dist.sh: ${programs[0]} is $size bytes, more than 1 MB" >&2
+if (( size > 1280 * 1024 )); then
+  echo "dist.sh: ${programs[0]} is $size bytes, more than 1.25 MB" >&2
   exit 1
 fi
 

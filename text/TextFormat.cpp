@@ -26,3 +26,12 @@ std::string FormatText(std::string_view format, std::initializer_list<std::strin
     }
     return text;
 }
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        if (!text.empty()) text += '\n';
+        text += line;
+    }
+    return text;
+}

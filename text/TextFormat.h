@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/TextEncoding.h"
 
@@ -11,3 +12,6 @@
 // translation may put the values in the order its language needs. A number
 // without an argument stays as it is.
 std::string FormatText(std::string_view format, std::initializer_list<std::string_view> arguments);
+
+// Lines as one text, joined by line feeds (a message box's lines).
+std::string JoinLines(const std::vector<std::string>& lines);
