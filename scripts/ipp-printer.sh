@@ -29,11 +29,11 @@ start_daemons() {
   if ! bus_running; then
     mkdir -p /run/dbus
     rm -f /run/dbus/pid
-    dbus-daemon --system --fork --print-pid >"$STATE/dbus.pid"
+    dbus-daemon --system --fork --print-pid >"$STATE/dbus.pid" 9>&-
     for _ in $(seq 50); do bus_running && break; sleep 0.1; done
   fi
   if ! avahi-daemon --check 2>/dev/null; then
-    avahi-daemon -D --no-drop-root --no-chroot
+    avahi-daemon -D --no-drop-root --no-chroot 9>&-
     for _ in $(seq 50); do [ -s /run/avahi-daemon/pid ] && break; sleep 0.1; done
     cat /run/avahi-daemon/pid >"$STATE/avahi.pid"
   fi
