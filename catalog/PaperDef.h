@@ -65,6 +65,13 @@ public:
     int32_t Position = 0;
 };
 
+// The fields a user sees are the same: name, size, weight, colour, type and
+// the one-sided flag (the position aside).
+inline bool SameFields(const CPaperDef& a, const CPaperDef& b) {
+    return a.Name == b.Name && a.Size == b.Size && a.Weight == b.Weight && a.Color == b.Color && a.Type == b.Type &&
+           a.ForceOneSided == b.ForceOneSided;
+}
+
 struct PageSizeRow {
     const char* Keyword;  // language-independent, stored in Size
     int16_t LabelId;      // "CAT#" id of the localised label

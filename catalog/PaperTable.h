@@ -119,6 +119,8 @@ PaperTableRead ReadPaperTable(std::string_view text, const PaperTableOptions& op
 
 // What the refusal is for: the heading of the message says what did not happen.
 enum class TableUse : uint8_t { Paste, Import, Merge };
+// That heading, in the current language, for every reader's refusal.
+std::string RefusalHeading(TableUse use);
 
 // The refusal of a read that is not ok() in the current language, one line an
 // entry: the heading, then what was found in the text, or up to ten refused
@@ -155,7 +157,8 @@ struct NotReadBack {
 };
 NotReadBack PapersNotReadBack(const std::vector<CPaperDef>& papers);
 // The note on an export that names them, up to ten; empty when there are none.
-std::string NotReadBackMessage(const NotReadBack& lost);
+// `message` says which kind of file: the CSV export's by default, MSG_JDF_NOT_READ_BACK for JDF.
+std::string NotReadBackMessage(const NotReadBack& lost, MessageId message = MSG_EXPORT_NOT_READ_BACK);
 
 // Whether a spreadsheet opening a CSV file turns this cell into a number or
 // a date that it then saves differently.

@@ -89,10 +89,7 @@ std::string RowRefusalReason(const RowRefusal& refusal) {
 std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, TableUse use) {
     std::vector<std::string> lines;
     if (read.ok()) return lines;
-    const MessageId heading = use == TableUse::Paste    ? MSG_TABLE_NOT_PASTED
-                              : use == TableUse::Import ? MSG_TABLE_NOT_IMPORTED
-                                                        : MSG_TABLE_NOT_MERGED;
-    lines.push_back(InterfaceMessage(heading));
+    lines.push_back(RefusalHeading(use));
     switch (read.fault) {
     case TableFault::Empty: lines.push_back(InterfaceMessage(MSG_TABLE_EMPTY)); break;
     case TableFault::TooLarge:
@@ -133,7 +130,13 @@ std::vector<std::string> PaperTableRefusalLines(const PaperTableRead& read, Tabl
 
 std::string PaperTableRefusalMessage(const PaperTableRead& read, TableUse use) { return JoinLines(PaperTableRefusalLines(read, use)); }
 
-std::string NotReadBackMessage(const NotReadBack& lost) {
+std::string RefusalHeading(TableUse use) {
+    return InterfaceMessage(use == TableUse::Paste    ? MSG_TABLE_NOT_PASTED
+                            : use == TableUse::Import ? MSG_TABLE_NOT_IMPORTED
+                                                      : MSG_TABLE_NOT_MERGED);
+}
+
+std::string NotReadBackMessage(const NotReadBack& lost, MessageId message) {
     if (lost.count == 0) return {};
     constexpr size_t kShown = 10;
     std::string names;
@@ -143,5 +146,5 @@ std::string NotReadBackMessage(const NotReadBack& lost) {
     }
     const size_t shown = std::min(lost.names.size(), kShown);
     if (lost.count > shown) names += " " + FormatText(InterfaceMessage(MSG_TABLE_MORE_ROWS), {std::to_string(lost.count - shown)});
-    return FormatText(InterfaceMessage(MSG_EXPORT_NOT_READ_BACK), {std::to_string(lost.count), names});
+    return FormatText(InterfaceMessage(message), {std::to_string(lost.count), names});
 }

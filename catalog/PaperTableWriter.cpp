@@ -151,9 +151,7 @@ NotReadBack PapersNotReadBack(const std::vector<CPaperDef>& papers) {
         if (index >= papers.size()) continue;
         const CPaperDef& was = papers[index];
         const CPaperDef& is = read.papers[i];
-        if (was.Name != is.Name || was.Size != is.Size || was.Weight != is.Weight || was.Color != is.Color ||
-            was.Type != is.Type || was.ForceOneSided != is.ForceOneSided)
-            lost[index] = true;
+        if (!SameFields(was, is)) lost[index] = true;
     }
     NotReadBack result;
     for (size_t i = 0; i < papers.size(); ++i) {

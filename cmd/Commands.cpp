@@ -403,7 +403,7 @@ int Export(const Invocation& invocation, CommandOutput& output) {
         return kExitCatalogFile;
     }
     output.out.push_back(FormatText(Message(MSG_CMD_EXPORTED_COUNT), {std::to_string(catalog.GetCount()), path}));
-    const std::string note = IsJdfFileName(path) ? JdfNotReadBackMessage(lost) : NotReadBackMessage(lost);
+    const std::string note = IsJdfFileName(path) ? NotReadBackMessage(lost, MSG_JDF_NOT_READ_BACK) : NotReadBackMessage(lost);
     if (!note.empty()) output.err.push_back(note);
     return kExitDone;
 }

@@ -189,7 +189,7 @@ void ExportCatalog(CVellicorView& view) {
                                                                 : AppState.CurrentCatalog->ExportToFile(*path, &report);
     if (!written) {
         ReportExportFailure(view.Hwnd(), *path, report.SystemError, report.Kept);
-    } else if (const std::string note = jdf ? JdfNotReadBackMessage(lost) : NotReadBackMessage(lost); !note.empty()) {
+    } else if (const std::string note = jdf ? NotReadBackMessage(lost, MSG_JDF_NOT_READ_BACK) : NotReadBackMessage(lost); !note.empty()) {
         platform::ShowMessageBox(view.Hwnd(), note, InterfaceLabel(LAB_PRODUCT), MB_OK | MB_ICONWARNING);
     }
 }

@@ -24,22 +24,18 @@ std::optional<size_t> ConfiguredIndex(const std::string& catalogName) {
 
 }  // namespace
 
-std::string PrinterUriKey(size_t catalogIndex) {
-    char key[32];
-    std::snprintf(key, sizeof key, "PrinterUri_%02zu", catalogIndex + 1);
-    return key;
-}
-
 namespace {
 
-// The last of the keys that configure the catalog: its address goes after it.
-std::string RegistryKey(size_t catalogIndex) {
-    char key[32];
-    std::snprintf(key, sizeof key, "Registry_%02zu", catalogIndex + 1);
+// "Registry_03" for the third configured catalog, as the start-up numbers them.
+std::string NumberedKey(const char* prefix, size_t catalogIndex) {
+    char key[48];
+    std::snprintf(key, sizeof key, "%s%02zu", prefix, catalogIndex + 1);
     return key;
 }
 
 }  // namespace
+
+std::string PrinterUriKey(size_t catalogIndex) { return NumberedKey("PrinterUri_", catalogIndex); }
 
 std::string RememberedPrinterUri(const std::string& catalogName) {
     const std::optional<size_t> index = ConfiguredIndex(catalogName);
@@ -61,8 +57,9 @@ RememberOutcome RememberPrinterUri(const std::string& catalogName, const std::st
         if (error) *error = failure;
         return RememberOutcome::Failed;
     }
-    const std::optional<std::string> changed =
-        platform::SetProfileValue(bytes, AppState.ConfigurationSection, PrinterUriKey(*index), uri, RegistryKey(*index));
+    // A new key goes after the last of the keys that configure the catalog.
+    const std::optional<std::string> changed = platform::SetProfileValue(
+        bytes, AppState.ConfigurationSection, PrinterUriKey(*index), uri, NumberedKey("Registry_", *index));
     if (!changed) return RememberOutcome::Failed;
     if (*changed == bytes) return RememberOutcome::Written;
     return platform::WriteFileReplacing(AppState.ConfigurationFile, *changed, error) ? RememberOutcome::Written

@@ -367,6 +367,7 @@ JdfMediaRead ReadJdfMedia(std::string_view bytes, int16_t language) {
 std::string WriteJdfMedia(const std::vector<CPaperDef>& papers, int16_t language, std::string_view title) {
     std::string pool;
     int number = 0;
+    const MediaWords words(language);
     for (const CPaperDef& paper : papers) {
         const PrinterMedia media = MediaFromPaper(paper);
         char id[16];
@@ -387,10 +388,10 @@ std::string WriteJdfMedia(const std::vector<CPaperDef>& papers, int16_t language
         const std::string jdfColor = JdfColorForKeyword(media.color);
         if (!jdfColor.empty()) pool += " MediaColorName=\"" + jdfColor + "\"";
         // The word itself where JDF's name would read back as another word.
-        if (ColorWordForKeyword(KeywordForJdfColor(jdfColor), language) != paper.Color) {
+        if (words.Color(KeywordForJdfColor(jdfColor)) != paper.Color) {
             pool += " MediaColorNameDetails=\"" + XmlEscape(Cp1252ToUtf8(paper.Color)) + "\"";
         }
-        if (TypeWordForKeyword(type.keyword, language) != paper.Type) {
+        if (words.Type(type.keyword) != paper.Type) {
             pool += " qp:Type=\"" + XmlEscape(Cp1252ToUtf8(paper.Type)) + "\"";
         }
         pool += std::string(" qp:ForceOneSided=\"") + (paper.ForceOneSided ? "true" : "false") + "\"/>\r\n";
@@ -439,8 +440,7 @@ bool ExportJdfFile(const CPaperCatalog& catalog, const std::string& path, std::s
             const JdfMediaRead one = ReadJdfMedia(WriteJdfMedia({papers[i]}, language, {}), language);
             CPaperDef back = one.ok() && one.papers.size() == 1 ? one.papers[0] : CPaperDef{};
             const CPaperDef& paper = papers[i];
-            if (!one.ok() || back.Name != paper.Name || back.Size != paper.Size || back.Weight != paper.Weight ||
-                back.Color != paper.Color || back.Type != paper.Type || back.ForceOneSided != paper.ForceOneSided) {
+            if (!one.ok() || !SameFields(back, paper)) {
                 ++lost->count;
                 lost->names.push_back(paper.Name);
             }
@@ -449,26 +449,10 @@ bool ExportJdfFile(const CPaperCatalog& catalog, const std::string& path, std::s
     return written;
 }
 
-std::string JdfNotReadBackMessage(const NotReadBack& lost) {
-    if (lost.count == 0) return {};
-    constexpr size_t kShown = 10;
-    std::string names;
-    for (size_t i = 0; i < lost.names.size() && i < kShown; ++i) {
-        if (!names.empty()) names += ", ";
-        names += VisibleText(lost.names[i]);
-    }
-    const size_t shown = std::min(lost.names.size(), kShown);
-    if (lost.count > shown) names += " " + FormatText(InterfaceMessage(MSG_TABLE_MORE_ROWS), {std::to_string(lost.count - shown)});
-    return FormatText(InterfaceMessage(MSG_JDF_NOT_READ_BACK), {std::to_string(lost.count), names});
-}
-
 std::vector<std::string> JdfRefusalLines(const JdfMediaRead& read, TableUse use) {
     std::vector<std::string> lines;
     if (read.ok()) return lines;
-    const MessageId heading = use == TableUse::Paste    ? MSG_TABLE_NOT_PASTED
-                              : use == TableUse::Import ? MSG_TABLE_NOT_IMPORTED
-                                                        : MSG_TABLE_NOT_MERGED;
-    lines.push_back(InterfaceMessage(heading));
+    lines.push_back(RefusalHeading(use));
     switch (read.fault) {
     case JdfFault::NotXml: {
         const XmlDocument& xml = read.xml;

@@ -88,10 +88,6 @@ bool IsJdfFileName(const std::string& path);
 bool ExportJdfFile(const CPaperCatalog& catalog, const std::string& path, std::string_view title,
                    StoreReport* report = nullptr, NotReadBack* lost = nullptr);
 
-// The note on a JDF export that names the papers `lost`, up to ten; empty
-// when there are none.
-std::string JdfNotReadBackMessage(const NotReadBack& lost);
-
 // A refused read in the current language, one line an entry, as the table
 // reader's refusals are: the heading for `use`, then what was found, or up to
 // ten refused Media (line, name, attribute, reason) and "and N more".

@@ -118,8 +118,7 @@ void MapFetchedMedia(const std::vector<PrinterMedia>& media, int16_t language, s
         FetchedMedia& first = fetched[at->second];
         const CPaperDef& a = first.paper.paper;
         const CPaperDef& b = one.paper.paper;
-        if (a.Name == b.Name && a.Size == b.Size && a.Weight == b.Weight && a.Color == b.Color && a.Type == b.Type &&
-            a.ForceOneSided == b.ForceOneSided) {
+        if (SameFields(a, b)) {
             first.media.ready = first.media.ready || one.media.ready;
             one.paper.refusal = MediaRefusal::SameName;
             one.duplicate = true;

@@ -114,23 +114,14 @@ std::string SizeKeywordForMedia(int32_t width, int32_t height) {
 }
 
 bool MediaSizeOfKeyword(std::string_view keyword, int32_t& width, int32_t& height) {
-    for (const PageSizeRow& row : PageSizeTable) {
-        if (keyword == row.Keyword) return PointsToHundredths(row.Points, width, height);
+    const auto& sizes = SizesInHundredths();
+    for (size_t i = 0; i < PageSizeTable.size(); ++i) {
+        if (keyword != PageSizeTable[i].Keyword) continue;
+        width = sizes[i].width;
+        height = sizes[i].height;
+        return width > 0 && height > 0;
     }
     return false;
-}
-
-std::string ColorWordForKeyword(std::string_view keyword, int16_t language) {
-    if (keyword.empty() || SameIgnoringCase(keyword, kAnyColorKeyword)) {
-        return GetLocalizedString(kVocabularyList, CAT_COLOR_ANY, language);
-    }
-    const KeywordRow* row = RowForKeyword(kColorRows, keyword);
-    return row ? GetLocalizedString(kVocabularyList, row->wordId, language) : std::string();
-}
-
-std::string TypeWordForKeyword(std::string_view keyword, int16_t language) {
-    const KeywordRow* row = RowForKeyword(kTypeRows, keyword);
-    return row ? GetLocalizedString(kVocabularyList, row->wordId, language) : std::string();
 }
 
 std::string ColorKeywordForWord(std::string_view word) {

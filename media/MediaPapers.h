@@ -77,11 +77,9 @@ private:
 MediaPaper PaperFromMedia(const PrinterMedia& media, int16_t language);
 MediaPaper PaperFromMedia(const PrinterMedia& media, const MediaWords& words);
 
-// The colour or type word of `language` for an IPP keyword, and back: the
-// keyword of a colour or type word of any of the program's languages (letter
-// case ignored). Empty when the table has no such entry.
-std::string ColorWordForKeyword(std::string_view keyword, int16_t language);
-std::string TypeWordForKeyword(std::string_view keyword, int16_t language);
+// The keyword of a colour or type word of any of the program's languages
+// (letter case ignored); MediaWords gives the way from keyword to word. Empty
+// when the table has no such entry.
 std::string ColorKeywordForWord(std::string_view word);
 std::string TypeKeywordForWord(std::string_view word);
 

@@ -19,13 +19,7 @@ namespace {
 
 class JdfMediaTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        AppState.Reset();
-        AppState.CurrentLanguage = kEnglish;
-        AppState.SizeChoiceCount = 9;
-        AppState.MinimumPaperWeight = 60;
-        AppState.MaximumPaperWeight = 300;
-    }
+    void SetUp() override { ResetToEnglishPapers(300); }
 };
 
 std::string Word(int16_t id, int16_t language) { return GetLocalizedString(kVocabularyList, id, language); }

@@ -59,13 +59,7 @@ std::string FieldRow(int line, int column, FieldFault field) {
 
 class PaperTableTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        AppState.Reset();
-        AppState.CurrentLanguage = kEnglish;
-        AppState.SizeChoiceCount = 9;
-        AppState.MinimumPaperWeight = 60;
-        AppState.MaximumPaperWeight = 200;
-    }
+    void SetUp() override { ResetToEnglishPapers(); }
 };
 
 struct ReadCase {

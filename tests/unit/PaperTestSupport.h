@@ -13,6 +13,18 @@
 
 #include "catalog/PaperCatalog.h"
 #include "catalog/PaperDef.h"
+#include "state/AppState.h"
+#include "text/StringLists.h"
+
+// A fresh state in English with every size offered and the weights from 60 gsm
+// to `maximumWeight`, as the readers of papers are tested.
+inline void ResetToEnglishPapers(int32_t maximumWeight = 200) {
+    AppState.Reset();
+    AppState.CurrentLanguage = kEnglish;
+    AppState.SizeChoiceCount = 9;
+    AppState.MinimumPaperWeight = 60;
+    AppState.MaximumPaperWeight = maximumWeight;
+}
 
 inline std::string Describe(const CPaperDef& paper) {
     return paper.Name + "|" + paper.Size + "|" + paper.Weight + "|" + paper.Color + "|" + paper.Type + "|" +
